@@ -1,0 +1,48 @@
+#include "cli/ScanReport.h"
+
+#include <algorithm>
+#include <iomanip>
+#include <string>
+#include <vector>
+
+namespace nubrix {
+
+void WriteListing(std::ostream& out, TSizeFolder& root) {
+  VisitPreOrder(root, [&](TSizeFolder& folder, const std::string& path) {
+    out << folder.OwnSize() << '\t' << folder.SubfolderSize() << '\t';
+    out.write(path.data(), static_cast<std::streamsize>(path.size()));
+    out << '\n';
+    return true;
+  });
+}
+
+namespace {
+
+void WriteSizeLine(std::ostream& out, SizeMB size, const std::string& label) {
+  out << std::setw(16) << FormatSizeMB(size) << " MB  ";
+  out.write(label.data(), static_cast<std::streamsize>(label.size()));
+  out << '\n';
+}
+
+}  // namespace
+
+void WriteSummary(std::ostream& out, TSizeFolder& root, std::int32_t folderCount,
+                  std::chrono::milliseconds elapsed, int top) {
+  WriteSizeLine(out, root.TotalSize(), root.Path());
+  WriteSizeLine(out, root.OwnSize(), "(files directly in the folder)");
+  std::vector<TSizeFolder*> children;
+  for (int i = 0; i < root.ChildCount(); ++i) children.push_back(root.Child(i));
+  std::stable_sort(children.begin(), children.end(), [](TSizeFolder* a, TSizeFolder* b) {
+    return a->TotalSize() > b->TotalSize();
+  });
+  const std::size_t shown =
+      top < 0 ? children.size() : std::min(children.size(), static_cast<std::size_t>(top));
+  for (std::size_t i = 0; i < shown; ++i) {
+    WriteSizeLine(out, children[i]->TotalSize(), children[i]->Name());
+  }
+  if (shown < children.size()) out << "  ... " << children.size() - shown << " more\n";
+  out << folderCount << " folders, " << std::fixed << std::setprecision(3)
+      << static_cast<double>(elapsed.count()) / 1000.0 << " s\n";
+}
+
+}  // namespace nubrix

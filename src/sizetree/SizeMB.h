@@ -1,0 +1,26 @@
+// Fixed-point megabytes: every size the size tree holds. One unit is a ten-thousandth of a
+// megabyte (1 MB = 1,048,576 bytes), so sums are exact integer additions.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace nubrix {
+
+using SizeMB = std::int64_t;
+
+inline constexpr SizeMB kUnitsPerMB = 10000;
+inline constexpr std::uint64_t kBytesPerMB = 1048576;
+
+// sum + bytes converted to units, the exact result taken to the nearest whole unit with a tie
+// going to the even unit. Because the tie depends on the parity of the sum, adding file by file
+// is not the same as converting the total.
+SizeMB AddBytesRounded(SizeMB sum, std::uint64_t bytes);
+
+// A byte count converted alone (nearest unit, ties to even).
+inline SizeMB BytesToSizeMB(std::uint64_t bytes) { return AddBytesRounded(0, bytes); }
+
+// "1234.5678": megabytes with exactly four decimals, no grouping.
+std::string FormatSizeMB(SizeMB size);
+
+}  // namespace nubrix

@@ -1,0 +1,163 @@
+// The size tree: one object per scanned folder with the size of its own files and the summed
+// size below it. Deep trees are walked, searched and freed without recursion, so a nesting depth
+// of tens of thousands of folders cannot overflow the stack.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "sizetree/SizeMB.h"
+
+namespace nubrix {
+
+struct TScanContext;
+class TFolderWalk;
+
+// A violated precondition of the size tree: a programming error, shown to the user by the
+// application's default error display.
+class TAssertionFailure : public std::logic_error {
+ public:
+  explicit TAssertionFailure(const std::string& detail);
+  static constexpr const char* kModule = "SizeTreeU";
+};
+
+// One folder. Owns its children; the parent pointer is a plain back reference.
+// Paths are bytes. Only the last path segment is stored; Path() joins the segments upward, which
+// keeps a deep tree's memory linear in the number of folders instead of quadratic in its depth.
+class TSizeFolder {
+ public:
+  TSizeFolder();  // the invisible top folder: no parent, empty path
+  TSizeFolder(TSizeFolder* parent, const std::string& path);
+  ~TSizeFolder();
+  TSizeFolder(const TSizeFolder&) = delete;
+  TSizeFolder& operator=(const TSizeFolder&) = delete;
+
+  // Appends a child with the given full path; the caller sets its name.
+  TSizeFolder* AddChild(const std::string& path);
+  int ChildCount() const { return static_cast<int>(Children_.size()); }
+  TSizeFolder* Child(int index) const;
+
+  SizeMB OwnSize() const { return OwnSize_; }
+  SizeMB SubfolderSize() const { return SubfolderSize_; }
+  SizeMB TotalSize() const { return OwnSize_ + SubfolderSize_; }
+  void AddOwnSize(SizeMB value) { OwnSize_ += value; }
+
+  std::string Path() const;
+  const std::string& Name() const { return Name_; }
+  void SetName(std::string name) { Name_ = std::move(name); }
+  TSizeFolder* Parent() const { return Parent_; }
+
+  // 0 when the folder was listed; otherwise the errno that stopped its listing. Such a folder
+  // has no children and no own size.
+  int ReadError() const { return ReadError_; }
+
+  // Builds the subtree of folder (a child of this top folder) from the disk.
+  void CreateObjectTree(TSizeFolder* folder, TScanContext& context);
+
+  // The stored tail of the path: the name below the parent, or the whole path for a folder
+  // whose path does not extend its parent's (the scan root).
+  const std::string& PathSegment() const { return Segment_; }
+  bool HasOwnPath() const { return OwnPath_; }
+
+ private:
+  friend class TFolderWalk;
+  friend class TSizeTree;
+  friend void SortChildrenByName(TSizeFolder* folder);
+  friend void SortChildrenBySize(TSizeFolder* folder);
+
+  TSizeFolder* AddNamedChild(std::string_view name);
+  void SetListing(SizeMB filesSize, int error);
+  void AddSubfolderSize(SizeMB value) { SubfolderSize_ += value; }
+
+  SizeMB OwnSize_ = 0;
+  SizeMB SubfolderSize_ = 0;
+  std::vector<std::unique_ptr<TSizeFolder>> Children_;
+  std::string Segment_;
+  std::string Name_;
+  TSizeFolder* Parent_ = nullptr;
+  // The own size found by the walk, held back until the size pass so that a cancelled scan
+  // leaves every size at zero.
+  SizeMB ListedFilesSize_ = 0;
+  std::int32_t ReadError_ = 0;
+  bool OwnPath_ = true;
+  bool Listed_ = false;
+};
+
+// Holds one tree: an invisible top folder whose only child, after a scan, is the scan root.
+class TSizeTree {
+ public:
+  TSizeTree();
+  TSizeFolder& TopFolder() { return *TopFolder_; }
+  const TSizeFolder& TopFolder() const { return *TopFolder_; }
+  // The scanned folder, or nullptr before a scan.
+  TSizeFolder* ScanRoot() const;
+
+  // The first folder below the scan root, in pre-order, whose path equals path without one
+  // trailing separator (exact bytes); the scan root when none does.
+  TSizeFolder* FindFolder(const std::string& path) const;
+
+  // The size pass; false (and nothing sized) when the walk was cancelled.
+  bool CalculateSizes(TScanContext& context);
+
+ private:
+  std::unique_ptr<TSizeFolder> TopFolder_;
+};
+
+TSizeFolder* GetParent(const TSizeFolder* folder);
+
+// +1 when a's path is smaller (unsigned bytes, a prefix being smaller), 0 when equal, -1 when
+// greater; sorting by it gives descending byte order.
+int CompareByName(const TSizeFolder* a, const TSizeFolder* b);
+// +1 when a's total is greater, 0 when equal, -1 when smaller; sorting gives ascending totals.
+int CompareBySize(const TSizeFolder* a, const TSizeFolder* b);
+
+void SortChildrenByName(TSizeFolder* folder);
+void SortChildrenBySize(TSizeFolder* folder);
+
+// Appends segment to a folder path, adding the separator when the path lacks one.
+void AppendPathSegment(std::string& path, std::string_view segment);
+
+// Visits start and every folder below it in pre-order, children in list order, handing each its
+// path, built incrementally. visit(TSizeFolder&, const std::string& path) returns false to stop.
+template <class Visit>
+void VisitPreOrder(TSizeFolder& start, Visit&& visit) {
+  struct Frame {
+    TSizeFolder* Folder;
+    int Next;
+    std::size_t PathLength;
+    bool RestoresPath;  // the folder has its own path; its parent's path waits in saved
+  };
+  std::string path = start.Path();
+  if (!visit(start, std::as_const(path))) return;
+  std::vector<std::string> saved;
+  std::vector<Frame> stack{{&start, 0, path.size(), false}};
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    if (top.Next == top.Folder->ChildCount()) {
+      if (top.RestoresPath) {
+        path = std::move(saved.back());
+        saved.pop_back();
+      }
+      stack.pop_back();
+      continue;
+    }
+    TSizeFolder* child = top.Folder->Child(top.Next++);
+    path.resize(top.PathLength);
+    const bool ownPath = child->HasOwnPath();
+    if (ownPath) {
+      saved.push_back(path);
+      path = child->PathSegment();
+    } else {
+      AppendPathSegment(path, child->PathSegment());
+    }
+    if (!visit(*child, std::as_const(path))) return;
+    stack.push_back({child, 0, path.size(), ownPath});
+  }
+}
+
+}  // namespace nubrix

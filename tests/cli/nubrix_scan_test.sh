@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The command line as scripts use it: exit codes, standard streams, the exact listing.
+set -u
+scan=$1
+work=$(mktemp -d)
+trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work"' EXIT
+failures=0
+passes=0
+check() { if [ "$2" = "$3" ]; then echo "ok: $1"; passes=$((passes+1)); else echo "FAIL: $1"; echo "  want: $(printf %q "$3")"; echo "  got:  $(printf %q "$2")"; failures=$((failures+1)); fi; }
+
+mkdir -p "$work/t/a b" "$work/t/.git" "$work/t/c"
+truncate -s 1048576 "$work/t/a b/f"
+truncate -s 53 "$work/t/top"
+truncate -s 999 "$work/t/.git/x"
+ln -s / "$work/t/c/root-link"
+
+out=$("$scan" --list "$work/t" 2>"$work/err"); rc=$?
+check "--list exit status" "$rc" "0"
+check "--list stderr" "$(cat "$work/err")" ""
+want_a=$(printf '10000\t0\t%s' "$work/t/a b")
+want_c=$(printf '0\t0\t%s' "$work/t/c")
+check "--list root line" "$(printf '%s\n' "$out" | head -n 1)" "$(printf '1\t10000\t%s/' "$work/t")"
+check "--list child lines" "$(printf '%s\n' "$out" | tail -n +2 | sort)" "$(printf '%s\n%s\n' "$want_a" "$want_c" | sort)"
+
+out=$("$scan" "$work/t"); rc=$?
+check "summary exit status" "$rc" "0"
+check "summary largest child first" "$(printf '%s\n' "$out" | sed -n 3p | sed 's/^ *//')" "1.0000 MB  a b"
+check "summary folder count" "$(printf '%s\n' "$out" | tail -n 1 | cut -d' ' -f1-2)" "2 folders,"
+
+out=$("$scan" --list "$work/missing" 2>"$work/err"); rc=$?
+check "missing folder exit status" "$rc" "2"
+check "missing folder stdout" "$out" ""
+grep -q "$work/missing" "$work/err" && check "missing folder named on stderr" yes yes || check "missing folder named on stderr" no yes
+
+out=$("$scan" --list "$work/t/top" 2>"$work/err"); rc=$?
+check "file instead of folder exit status" "$rc" "2"
+check "file instead of folder stdout" "$out" ""
+
+out=$("$scan" --top x "$work/t" 2>"$work/err"); rc=$?
+check "bad option exit status" "$rc" "2"
+
+echo "cli: $passes passed, $failures failed"
+[ "$failures" -eq 0 ]
