@@ -21,10 +21,12 @@ struct TVisible {
   int Last = -1;
 };
 
+// The bars some part of which lies inside the shown range.
 TVisible VisiblePositions(const TAxisRange& category, int count) {
+  const double half = kBarThicknessShare / 2;
   TVisible visible;
-  visible.First = std::max(0, static_cast<int>(std::ceil(category.Min - 0.5)));
-  visible.Last = std::min(count - 1, static_cast<int>(std::floor(category.Max + 0.5)));
+  visible.First = std::max(0, static_cast<int>(std::floor(category.Min - half)) + 1);
+  visible.Last = std::min(count - 1, static_cast<int>(std::ceil(category.Max + half)) - 1);
   return visible;
 }
 
