@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <cstdio>
+#include <string>
 
 #include "charts/ChartPainter.h"
 
@@ -68,5 +69,15 @@ int main(int argc, char** argv) {
   model.Bars.PointsPerPage = 4;
   model.Bars.Page = 110;
   ok &= Save(dir, "bars-2d-last-page-legend", TChartKind::Bars, model);
+  TChartModel many = SampleModel();
+  many.Series.Clear();
+  const TRgb palette[] = {0xB4E2FF, 0x99CCFF, 0x0099FF, 0x0082E6, 0x0066CC, 0x003399};
+  for (int i = 0; i < 200; ++i) {
+    many.Series.Add(1 + (i * 7919) % 1000 / 10.0, "folder " + std::to_string(i), palette[i % 6]);
+  }
+  many.View3D = true;
+  many.Pie.ExplodeBiggest = 10;
+  ok &= Save(dir, "pie-3d-200-slices", TChartKind::Pie, many);
+  ok &= Save(dir, "bars-3d-200", TChartKind::Bars, many);
   return ok ? 0 : 1;
 }
