@@ -49,13 +49,23 @@ void LayoutTicks(TBarGeometry& geometry) {
   }
 }
 
-// Labels that would overlap their neighbours are left out, as axes do: every step-th position.
-void SelectLabels(const TChartModel& model, const ITextMetrics& metrics, const TVisible& visible,
-                  double spacing, double maxWidth, TBarGeometry& geometry, double& widest) {
+// The positions that get a label and a mark: all of them when they fit, else every step-th one
+// counted from the top bar down (as axes leave out labels that would overlap), so the top bars,
+// the own files and the largest folders, keep theirs.
+std::vector<int> LabelledPositions(const TChartModel& model, const ITextMetrics& metrics,
+                                   const TVisible& visible, double spacing) {
+  double tallest = metrics.LineHeight(TTextRole::AxisLabel);
+  if (model.MarksVisible) tallest = std::max(tallest, metrics.LineHeight(TTextRole::Mark) + 2 * kMarkPadding);
+  const int step = std::max(1, static_cast<int>(std::ceil(tallest / std::max(spacing, 1e-9) - 1e-9)));
+  std::vector<int> positions;
+  for (int i = visible.Last; i >= visible.First; i -= step) positions.push_back(i);
+  return positions;
+}
+
+void SelectLabels(const TChartModel& model, const ITextMetrics& metrics, const std::vector<int>& positions,
+                  double maxWidth, TBarGeometry& geometry, double& widest) {
   const double line = metrics.LineHeight(TTextRole::AxisLabel);
-  const int step = std::max(1, static_cast<int>(std::ceil(line / std::max(spacing, 1e-9))));
-  const int first = (visible.First + step - 1) / step * step;
-  for (int i = first; i <= visible.Last; i += step) {
+  for (int i : positions) {
     TCategoryLabel label;
     label.Index = i;
     label.Lines = WrapWords(metrics, TTextRole::AxisLabel, model.Series.Point(i).Caption, maxWidth);
@@ -67,25 +77,18 @@ void SelectLabels(const TChartModel& model, const ITextMetrics& metrics, const T
   }
 }
 
-// Marks whose boxes would overlap the last one kept are left out.
-void SelectMarks(const TChartModel& model, const ITextMetrics& metrics, const TVisible& visible,
+void SelectMarks(const TChartModel& model, const ITextMetrics& metrics, const std::vector<int>& positions,
                  TBarGeometry& geometry, double& widest) {
   const double height = metrics.LineHeight(TTextRole::Mark) + 2 * kMarkPadding;
-  double lastY = 0;
-  bool any = false;
-  for (int i = visible.First; i <= visible.Last; ++i) {
-    const double y = geometry.MapPosition(i);
-    if (any && std::fabs(lastY - y) < height) continue;
+  for (int i : positions) {
     const TChartPoint& point = model.Series.Point(i);
     TBarMark mark;
     mark.Index = i;
     mark.Text = MarkText(point.Caption, point.Value);
     const double width = metrics.Width(TTextRole::Mark, mark.Text) + 2 * kMarkPadding;
-    mark.Box = QRectF(0, y - height / 2, width, height);
+    mark.Box = QRectF(0, geometry.MapPosition(i) - height / 2, width, height);
     widest = std::max(widest, width);
     geometry.Marks.push_back(std::move(mark));
-    lastY = y;
-    any = true;
   }
 }
 
@@ -163,10 +166,11 @@ TBarGeometry LayoutBars(const TChartModel& model, const QRectF& area, const ITex
   geometry.Spacing = geometry.Plot.height() / geometry.Category.Span();
   const TVisible visible = VisiblePositions(geometry.Category, model.Series.Count());
 
+  const std::vector<int> labelled = LabelledPositions(model, metrics, visible, geometry.Spacing);
   double labelWidth = 0;
-  SelectLabels(model, metrics, visible, geometry.Spacing, panel.width() * kMaxLabelShare, geometry, labelWidth);
+  SelectLabels(model, metrics, labelled, panel.width() * kMaxLabelShare, geometry, labelWidth);
   double markWidth = 0;
-  if (model.MarksVisible) SelectMarks(model, metrics, visible, geometry, markWidth);
+  if (model.MarksVisible) SelectMarks(model, metrics, labelled, geometry, markWidth);
   const double rightReserve = model.MarksVisible && markWidth > 0 ? model.Bars.ConnectorLength + markWidth : 0;
 
   // Then across: the labels at the left, room for the marks at the right.

@@ -94,10 +94,14 @@ TEST(BarGeometryTest, TenThousandBarsKeepLabelsAndMarksApart) {
   EXPECT_EQ(geometry.Bars.size(), 10000u);
   ASSERT_GE(geometry.Labels.size(), 2u);
   EXPECT_LE(geometry.Labels.size() * TFakeMetrics::kLine, geometry.Plot.height() + TFakeMetrics::kLine);
+  // Listed from the top bar down; no two overlap, and the top bar keeps its label.
+  EXPECT_EQ(geometry.Labels.front().Index, 9999);
   for (std::size_t i = 1; i < geometry.Labels.size(); ++i) {
-    EXPECT_GE(geometry.Labels[i - 1].Box.top(), geometry.Labels[i].Box.bottom() - 1e-6);
+    EXPECT_GE(geometry.Labels[i].Box.top(), geometry.Labels[i - 1].Box.bottom() - 1e-6);
   }
+  ASSERT_EQ(geometry.Marks.size(), geometry.Labels.size());
   for (std::size_t i = 1; i < geometry.Marks.size(); ++i) {
+    EXPECT_EQ(geometry.Marks[i].Index, geometry.Labels[i].Index) << "a mark beside its label";
     EXPECT_FALSE(geometry.Marks[i - 1].Box.intersects(geometry.Marks[i].Box.adjusted(0, 0.01, 0, -0.01)));
   }
   EXPECT_EQ(geometry.HitTest(BarCentre(geometry, 9999)), 9999);
@@ -109,13 +113,15 @@ TEST(BarGeometryTest, LongLabelsWrapAndMarksSitAtTheBarEnds) {
   model.Series.Add(8, "short", 0x0099FF);
   const TBarGeometry geometry = LayoutBars(model, kArea, TFakeMetrics());
   ASSERT_EQ(geometry.Labels.size(), 2u);
-  EXPECT_GT(geometry.Labels[0].Lines.size(), 1u);
-  EXPECT_LE(geometry.Labels[0].Box.right(), geometry.Plot.left());
+  const TCategoryLabel& wrapped = geometry.Labels[0].Index == 0 ? geometry.Labels[0] : geometry.Labels[1];
+  EXPECT_GT(wrapped.Lines.size(), 1u);
+  EXPECT_LE(wrapped.Box.right(), geometry.Plot.left());
   ASSERT_EQ(geometry.Marks.size(), 2u);
-  EXPECT_EQ(geometry.Marks[1].Text, QStringLiteral("short 8 MB"));
-  EXPECT_NEAR(geometry.Marks[1].From.x(), geometry.MapValue(8), 1e-9);
-  EXPECT_NEAR(geometry.Marks[1].To.x() - geometry.Marks[1].From.x(), 20, 1e-9) << "connector length";
-  EXPECT_LE(geometry.Marks[1].Box.right(), kArea.right());
+  const TBarMark& mark = geometry.Marks[0].Index == 1 ? geometry.Marks[0] : geometry.Marks[1];
+  EXPECT_EQ(mark.Text, QStringLiteral("short 8 MB"));
+  EXPECT_NEAR(mark.From.x(), geometry.MapValue(8), 1e-9);
+  EXPECT_NEAR(mark.To.x() - mark.From.x(), 20, 1e-9) << "connector length";
+  EXPECT_LE(mark.Box.right(), kArea.right());
 }
 
 TEST(BarGeometryTest, ZoomedRangesShowOnlyWhatTheyCover) {

@@ -1,0 +1,60 @@
+// The points of the two charts for one folder of the size tree: one per child, one for the
+// folder's own files and, at the root of a mounted file system, one for the free space.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "charts/ChartModel.h"
+#include "sizetree/SizeTreeU.h"
+
+namespace nubrix {
+
+enum class TSortMode : std::uint8_t { ByName = 0, BySize = 1, None = 2 };
+
+inline constexpr const char* kOwnFilesLabel = "<All files in folder>";
+inline constexpr const char* kFreeSpaceLabel = "<Emty space on disc>";
+inline constexpr charts::TRgb kOwnFilesColour = 0x000080;
+inline constexpr charts::TRgb kFreeSpaceColour = 0xFFFFFF;
+
+// Six shades from the palest to the darkest blue.
+using TChartPalette = std::array<charts::TRgb, 6>;
+inline constexpr TChartPalette kChartPalette{0xB4E2FF, 0x99CCFF, 0x0099FF, 0x0082E6, 0x0066CC, 0x003399};
+
+// v with its fraction rounded to hundredths, halves to the even neighbour (1.2350 -> 1.24,
+// 1.2250 -> 1.22, -0.0050 -> 0).
+SizeMB RoundToHundredths(SizeMB value);
+
+// The palette positions walk back and forth, 0 1 2 3 4 5 4 3 2 1 0 1 ..., so neighbours differ.
+class TColourWalk {
+ public:
+  int Next();
+
+ private:
+  int Position_ = -1;
+  bool Upward_ = true;
+};
+
+struct TFolderChartInput {
+  TSortMode SortMode = TSortMode::ByName;
+  TChartPalette Palette = kChartPalette;
+  bool ShowFreeSpace = false;
+  // Whether a folder path is the root of a mounted file system.
+  std::function<bool(const std::string& path)> IsMountRoot;
+  // Free bytes available to the user on the file system of a path; nullopt when unknown.
+  std::function<std::optional<std::int64_t>(const std::string& path)> FreeBytes;
+};
+
+// Sorts folder's children by the mode (in place) and fills series with the points.
+void BuildFolderPoints(TSizeFolder& folder, const TFolderChartInput& input, charts::TChartSeries& series);
+
+// "Folder Sizes in: " followed by the folder's path as shown.
+QString FolderChartTitle(const TSizeFolder& folder);
+
+// A byte path as text for people: invalid UTF-8 shown as replacement characters.
+QString DisplayPath(const std::string& path);
+
+}  // namespace nubrix

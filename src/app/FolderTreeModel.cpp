@@ -1,0 +1,169 @@
+#include "app/FolderTreeModel.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <QCollator>
+
+#include <algorithm>
+
+namespace nubrix {
+
+struct TFolderTreeModel::TNode {
+  std::string Name;
+  std::string Path;
+  TNode* Parent = nullptr;
+  int Row = 0;
+  bool Listed = false;
+  std::vector<std::unique_ptr<TNode>> Children;
+};
+
+namespace {
+
+QString Shown(const std::string& bytes) {
+  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string ChildPath(const std::string& parent, const std::string& name) {
+  return parent == "/" ? "/" + name : parent + "/" + name;
+}
+
+}  // namespace
+
+std::vector<std::string> ListSubfolderNames(const std::string& path) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(path.c_str());
+  if (dir == nullptr) return names;
+  const int fd = dirfd(dir);
+  while (dirent* entry = readdir(dir)) {
+    if (entry->d_name[0] == '.') continue;
+    bool folder = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+      struct stat info{};
+      folder = fstatat(fd, entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+    }
+    if (folder) names.emplace_back(entry->d_name);
+  }
+  closedir(dir);
+  QCollator collator;
+  collator.setCaseSensitivity(Qt::CaseInsensitive);
+  collator.setNumericMode(true);
+  std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+    const int order = collator.compare(Shown(a), Shown(b));
+    return order != 0 ? order < 0 : a < b;
+  });
+  return names;
+}
+
+TFolderTreeModel::TFolderTreeModel(QObject* parent)
+    : QAbstractItemModel(parent),
+      Top_(std::make_unique<TNode>()),
+      FolderIcon_(QIcon::fromTheme(QStringLiteral("folder"))),
+      RootIcon_(QIcon::fromTheme(QStringLiteral("drive-harddisk"), FolderIcon_)) {
+  auto root = std::make_unique<TNode>();
+  root->Name = "/";
+  root->Path = "/";
+  root->Parent = Top_.get();
+  Top_->Children.push_back(std::move(root));
+  Top_->Listed = true;
+}
+
+TFolderTreeModel::~TFolderTreeModel() = default;
+
+TFolderTreeModel::TNode* TFolderTreeModel::NodeOf(const QModelIndex& index) const {
+  return index.isValid() ? static_cast<TNode*>(index.internalPointer()) : Top_.get();
+}
+
+QModelIndex TFolderTreeModel::IndexOfNode(TNode* node) const {
+  return node == Top_.get() ? QModelIndex() : createIndex(node->Row, 0, node);
+}
+
+QModelIndex TFolderTreeModel::index(int row, int column, const QModelIndex& parent) const {
+  TNode* node = NodeOf(parent);
+  if (column != 0 || row < 0 || row >= static_cast<int>(node->Children.size())) return {};
+  return createIndex(row, 0, node->Children[static_cast<std::size_t>(row)].get());
+}
+
+QModelIndex TFolderTreeModel::parent(const QModelIndex& child) const {
+  if (!child.isValid()) return {};
+  return IndexOfNode(NodeOf(child)->Parent);
+}
+
+int TFolderTreeModel::rowCount(const QModelIndex& parent) const {
+  return static_cast<int>(NodeOf(parent)->Children.size());
+}
+
+int TFolderTreeModel::columnCount(const QModelIndex&) const { return 1; }
+
+QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  const TNode* node = NodeOf(index);
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+      return role == Qt::DisplayRole ? Shown(node->Name) : Shown(node->Path);
+    case Qt::DecorationRole:
+      return node->Path == "/" ? RootIcon_ : FolderIcon_;
+    case kPathRole:
+      return QByteArray(node->Path.data(), static_cast<qsizetype>(node->Path.size()));
+    default:
+      return {};
+  }
+}
+
+bool TFolderTreeModel::hasChildren(const QModelIndex& parent) const {
+  const TNode* node = NodeOf(parent);
+  return !node->Listed || !node->Children.empty();
+}
+
+bool TFolderTreeModel::canFetchMore(const QModelIndex& parent) const { return !NodeOf(parent)->Listed; }
+
+void TFolderTreeModel::fetchMore(const QModelIndex& parent) { List(NodeOf(parent)); }
+
+void TFolderTreeModel::List(TNode* node) {
+  if (node->Listed) return;
+  node->Listed = true;
+  const std::vector<std::string> names = ListSubfolderNames(node->Path);
+  if (names.empty()) {
+    // The expander goes away: tell the view the node has no children after all.
+    const QModelIndex index = IndexOfNode(node);
+    emit dataChanged(index, index);
+    return;
+  }
+  beginInsertRows(IndexOfNode(node), 0, static_cast<int>(names.size()) - 1);
+  for (const std::string& name : names) {
+    auto child = std::make_unique<TNode>();
+    child->Name = name;
+    child->Path = ChildPath(node->Path, name);
+    child->Parent = node;
+    child->Row = static_cast<int>(node->Children.size());
+    node->Children.push_back(std::move(child));
+  }
+  endInsertRows();
+}
+
+std::string TFolderTreeModel::PathOf(const QModelIndex& index) const {
+  return index.isValid() ? NodeOf(index)->Path : std::string();
+}
+
+QModelIndex TFolderTreeModel::IndexOf(const std::string& path) {
+  if (path.empty() || path[0] != '/') return {};
+  TNode* node = Top_->Children.front().get();
+  std::size_t pos = 1;
+  while (pos < path.size()) {
+    std::size_t end = path.find('/', pos);
+    if (end == std::string::npos) end = path.size();
+    const std::string name = path.substr(pos, end - pos);
+    pos = end + 1;
+    if (name.empty()) continue;
+    List(node);
+    const auto it = std::find_if(node->Children.begin(), node->Children.end(),
+                                 [&](const auto& child) { return child->Name == name; });
+    if (it == node->Children.end()) return {};
+    node = it->get();
+  }
+  return IndexOfNode(node);
+}
+
+}  // namespace nubrix

@@ -1,0 +1,54 @@
+// The folder tree of the file system for the folder panel: folders only, rooted at "/", listed
+// when first expanded. Paths stay bytes, so folders whose names are not valid UTF-8 can be
+// selected and scanned; the shown name is only for people.
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QIcon>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace nubrix {
+
+class TFolderTreeModel : public QAbstractItemModel {
+  Q_OBJECT
+
+ public:
+  static constexpr int kPathRole = Qt::UserRole + 1;  // QByteArray: the folder's path
+
+  explicit TFolderTreeModel(QObject* parent = nullptr);
+  ~TFolderTreeModel() override;
+
+  QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+  QModelIndex parent(const QModelIndex& child) const override;
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  bool hasChildren(const QModelIndex& parent = {}) const override;
+  bool canFetchMore(const QModelIndex& parent) const override;
+  void fetchMore(const QModelIndex& parent) override;
+
+  // The folder's path ("/" for the root), empty for an invalid index.
+  std::string PathOf(const QModelIndex& index) const;
+  // The item of an absolute path, listing the folders on the way; invalid when a folder on the
+  // way is not there (or hidden).
+  QModelIndex IndexOf(const std::string& path);
+
+ private:
+  struct TNode;
+  TNode* NodeOf(const QModelIndex& index) const;
+  QModelIndex IndexOfNode(TNode* node) const;
+  void List(TNode* node);
+
+  std::unique_ptr<TNode> Top_;  // invisible; its one child is "/"
+  QIcon FolderIcon_;
+  QIcon RootIcon_;
+};
+
+// The subfolder names of path, hidden ones (a leading ".") left out, links to folders included,
+// sorted for people. Empty when path cannot be listed.
+std::vector<std::string> ListSubfolderNames(const std::string& path);
+
+}  // namespace nubrix

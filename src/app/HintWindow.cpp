@@ -1,0 +1,93 @@
+#include "app/HintWindow.h"
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QScreen>
+
+namespace nubrix {
+
+TMyHintWindow::TMyHintWindow(QWidget* parent) : QLabel(parent, Qt::ToolTip | Qt::FramelessWindowHint) {
+  setAutoFillBackground(true);
+  setMargin(4);
+  setTextFormat(Qt::PlainText);
+  SetHintColour(QColor(0xFFFF99));
+}
+
+void TMyHintWindow::SetHintColour(const QColor& colour) {
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, colour);
+  palette.setColor(QPalette::WindowText, Qt::black);
+  setPalette(palette);
+}
+
+void TMyHintWindow::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  QPainter painter(this);
+  painter.setPen(QPen(QColor(kHintFrameColour), 2));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(QRectF(1, 1, width() - 2, height() - 2));
+}
+
+THintManager::THintManager(QObject* parent) : QObject(parent), Window_(new TMyHintWindow) {
+  HideTimer_.setSingleShot(true);
+  HideTimer_.setInterval(kHintHidePause);
+  connect(&HideTimer_, &QTimer::timeout, this, &THintManager::HideHint);
+}
+
+THintManager::~THintManager() { delete Window_; }
+
+void THintManager::SetEnabled(bool enabled) {
+  Enabled_ = enabled;
+  if (!enabled) HideHint();
+}
+
+void THintManager::SetHintColour(const QColor& colour) { Window_->SetHintColour(colour); }
+
+void THintManager::ShowHint(QWidget* owner, const QString& text, const QPoint& globalPosition) {
+  if (!Enabled_ || text.isEmpty()) {
+    HideHint();
+    return;
+  }
+  Owner_ = owner;
+  Window_->setText(text);
+  Window_->adjustSize();
+  QPoint position = globalPosition + QPoint(2, 18);
+  if (const QScreen* screen = QGuiApplication::screenAt(globalPosition)) {
+    const QRect room = screen->availableGeometry();
+    position.setX(std::min(position.x(), room.right() - Window_->width()));
+    position.setY(std::min(position.y(), room.bottom() - Window_->height()));
+  }
+  Window_->move(position);
+  Window_->show();
+  Window_->update();
+  HideTimer_.start();
+}
+
+void THintManager::HideHint() {
+  HideTimer_.stop();
+  Window_->hide();
+  Owner_ = nullptr;
+}
+
+bool THintManager::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::ToolTip: {
+      auto* widget = qobject_cast<QWidget*>(watched);
+      if (widget == nullptr) break;
+      auto* help = static_cast<QHelpEvent*>(event);
+      ShowHint(widget, widget->toolTip(), help->globalPos());
+      return true;  // no default tool tip
+    }
+    case QEvent::Leave:
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+      if (watched == Owner_) HideHint();
+      break;
+    default:
+      break;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace nubrix

@@ -1,0 +1,61 @@
+// Runs one scan on worker threads for the window and brings its progress to the window's thread,
+// coalesced: however fast the scan reports, at most one delivery waits in the event queue.
+// The tree is handed over for the scan and must not be touched until Finished.
+#pragma once
+
+#include <QObject>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "sizetree/ScanEngine.h"
+
+namespace nubrix {
+
+struct TScanProgressView {
+  bool Sizing = false;              // the size pass has begun
+  std::int32_t FoldersFound = 0;    // last multiple of 50 the walk reported
+  std::int32_t GaugePercent = 0;    // the walk's percentage
+  std::int32_t Total = 0;           // folders announced for the size pass
+  std::int32_t FoldersSized = 0;
+};
+
+class TScanController : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TScanController(QObject* parent = nullptr);
+  ~TScanController() override;
+
+  bool Running() const { return Running_; }
+  // Scans path into tree (a fresh, empty tree) on worker threads; emits Finished on this thread.
+  void Start(TSizeTree* tree, std::string path);
+  // As the Escape key: cancels the walk.
+  void Cancel() { Escape_.store(true); }
+  // Cancels and waits for the workers, for closing the window during a scan.
+  void CancelAndWait();
+
+  const TScanContext& Context() const { return *Context_; }
+
+ signals:
+  void Progress(nubrix::TScanProgressView progress);
+  void Finished(bool sized);
+
+ private:
+  class TSink;
+  void Deliver();
+  void Join();
+
+  std::unique_ptr<TScanContext> Context_;
+  std::unique_ptr<TSink> Sink_;
+  std::atomic<bool> Escape_{false};
+  std::thread Worker_;
+  bool Running_ = false;
+};
+
+}  // namespace nubrix
+
+Q_DECLARE_METATYPE(nubrix::TScanProgressView)

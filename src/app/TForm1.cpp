@@ -1,0 +1,384 @@
+#include "app/TForm1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "app/FolderTreeModel.h"
+#include "charts/ChartView.h"
+
+namespace nubrix {
+
+namespace {
+
+constexpr int kStatusPanelWidths[3] = {270, 550, 90};
+constexpr int kSpacerIdle = 20;
+constexpr int kSplitterWidth = 7;
+
+QVBoxLayout* TightColumn(QWidget* owner) {
+  auto* layout = new QVBoxLayout(owner);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  return layout;
+}
+
+QToolBar* FlatToolBar(const QString& name, int iconSize) {
+  auto* bar = new QToolBar(name);
+  bar->setObjectName(name);
+  bar->setIconSize(QSize(iconSize, iconSize));
+  bar->setMovable(false);
+  bar->setFloatable(false);
+  return bar;
+}
+
+}  // namespace
+
+TForm1::TForm1(IUserDialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent), Dialogs_(dialogs), Tree_(std::make_unique<TSizeTree>()) {
+  if (Dialogs_ == nullptr) {
+    OwnDialogs_ = std::make_unique<TMessageBoxDialogs>();
+    Dialogs_ = OwnDialogs_.get();
+  }
+  setWindowTitle(QStringLiteral("Nubrix lite"));
+  // All hints of the program go through our hint window.
+  Hints_ = new THintManager(this);
+  qApp->installEventFilter(Hints_);
+  Scanner_ = new TScanController(this);
+  connect(Scanner_, &TScanController::Progress, this, &TForm1::OnScanProgress);
+  connect(Scanner_, &TScanController::Finished, this, &TForm1::OnScanFinished);
+  CreateActions();
+  BuildLayout();
+  BuildMenus();
+  ConnectCommands();
+  Timer1_.setInterval(20);
+  connect(&Timer1_, &QTimer::timeout, this, &TForm1::Timer1Tick);
+  Timer1_.start();
+  Timer3_.setInterval(2000);
+  Timer3_.setSingleShot(true);
+  connect(&Timer3_, &QTimer::timeout, this, &TForm1::Timer3Tick);
+  resize(834, 689);
+  setMinimumSize(500, 400);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+}
+
+TForm1::~TForm1() {
+  // A scan still running works on our tree: stop it before anything goes.
+  Scanner_->CancelAndWait();
+  qApp->removeEventFilter(Hints_);
+}
+
+void TForm1::BuildLayout() {
+  auto* central = new QWidget;
+  QVBoxLayout* column = TightColumn(central);
+  column->addWidget(BuildCoolBar());
+  Splitter1_ = new QSplitter(Qt::Horizontal);
+  Splitter1_->setObjectName(QStringLiteral("Splitter1"));
+  Splitter1_->setHandleWidth(kSplitterWidth);
+  Splitter1_->setChildrenCollapsible(true);
+  Splitter1_->addWidget(BuildFolderPanel());
+  Splitter1_->addWidget(BuildPagePanel());
+  Splitter1_->setStretchFactor(1, 1);
+  Splitter1_->handle(1)->setToolTip(QStringLiteral("Resize directory panel"));
+  column->addWidget(Splitter1_, 1);
+  setCentralWidget(central);
+  BuildStatusBar();
+  SetFolderPanelWidth(kFolderPanelWidth);
+}
+
+QWidget* TForm1::BuildCoolBar() {
+  CoolBar1_ = new QWidget;
+  CoolBar1_->setObjectName(QStringLiteral("CoolBar1"));
+  CoolBar1_->setAutoFillBackground(true);
+  auto* row = new QHBoxLayout(CoolBar1_);
+  row->setContentsMargins(2, 2, 2, 2);
+  row->setSpacing(4);
+  ToolBar7_ = FlatToolBar(QStringLiteral("ToolBar7"), 32);
+  AddCommandButton(ToolBar7_, "actRun");
+  AddCommandButton(ToolBar7_, "actToggleDirTree");
+  ToolBar1_ = FlatToolBar(QStringLiteral("ToolBar1"), 32);
+  AddCommandButton(ToolBar1_, "actLabels");
+  AddCommandButton(ToolBar1_, "actshowLegend");
+  AddCommandButton(ToolBar1_, "actSortNow");
+  AddCommandButton(ToolBar1_, "actSortName", QStringLiteral("Set sort based on Name"));
+  AddCommandButton(ToolBar1_, "actSortSize", QStringLiteral("Set sort based on size"));
+  AddCommandButton(ToolBar1_, "actFreeSpace");
+  AddCommandButton(ToolBar1_, "actshowHints");
+  AddCommandButton(ToolBar1_, "actCleanIEHistory");
+  AddCommandButton(ToolBar1_, "act3D");
+  ToolBar9_ = FlatToolBar(QStringLiteral("ToolBar9"), 16);
+  ToolBar9Label_ = new QLabel(QStringLiteral("Nubrix lite %1").arg(QStringLiteral(NUBRIX_VERSION)));
+  ToolBar9Label_->setObjectName(QStringLiteral("ToolBar9Label"));
+  ToolBar9Label_->setStyleSheet(QStringLiteral("color: #808080;"));
+  ToolBar9_->addWidget(ToolBar9Label_);
+  row->addWidget(ToolBar7_);
+  row->addWidget(ToolBar1_);
+  row->addStretch(1);
+  row->addWidget(ToolBar9_);
+  return CoolBar1_;
+}
+
+QWidget* TForm1::BuildFolderPanel() {
+  Panel1_ = new QWidget;
+  Panel1_->setObjectName(QStringLiteral("Panel1"));
+  QVBoxLayout* column = TightColumn(Panel1_);
+  column->addWidget(FlatToolBar(QStringLiteral("ToolBar3"), 16));
+  DirModel_ = new TFolderTreeModel(this);
+  DirTree_ = new QTreeView;
+  DirTree_->setObjectName(QStringLiteral("DirTree"));
+  DirTree_->setModel(DirModel_);
+  DirTree_->setHeaderHidden(true);
+  DirTree_->setUniformRowHeights(true);
+  DirTree_->setContextMenuPolicy(Qt::PreventContextMenu);
+  DirTree_->setToolTip(QStringLiteral(
+      "Chose directory to start size scan.\r\nThe chosen directory will be shown\r\nas root path in the "
+      "SizeTree.\r\nA new scan only will be required\r\nfor a directory below the current\r\nroot path. All "
+      "other elements of the\r\nsize tree can be accessed directly."));
+  DirTree_->expand(DirModel_->index(0, 0));
+  connect(DirTree_, &QTreeView::clicked, this, [this] { DirTreeClick(); });
+  connect(DirTree_, &QTreeView::pressed, this, [this](const QModelIndex& index) {
+    // A right click selects too.
+    if (QGuiApplication::mouseButtons() & Qt::RightButton) DirTree_->setCurrentIndex(index);
+  });
+  auto* pages = new QStackedWidget;  // FPC2: one page, no tabs
+  pages->setObjectName(QStringLiteral("FPC2"));
+  pages->addWidget(DirTree_);
+  column->addWidget(pages, 1);
+  Label2_ = new QWidget;
+  Label2_->setObjectName(QStringLiteral("Label2"));
+  Label2_->setFixedHeight(kSpacerIdle);
+  column->addWidget(Label2_);
+  Gauge_ = new QProgressBar;
+  Gauge_->setObjectName(QStringLiteral("Gauge"));
+  Gauge_->setTextVisible(false);
+  Gauge_->setFixedHeight(14);
+  Gauge_->hide();
+  column->addWidget(Gauge_);
+  return Panel1_;
+}
+
+QWidget* TForm1::BuildPagePanel() {
+  Panel2_ = new QWidget;
+  Panel2_->setObjectName(QStringLiteral("Panel2"));
+  QVBoxLayout* column = TightColumn(Panel2_);
+  ToolBar2_ = FlatToolBar(QStringLiteral("ToolBar2"), 16);
+  ToolBar2_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  FlatPageControl1_ = new QStackedWidget;
+  FlatPageControl1_->setObjectName(QStringLiteral("FlatPageControl1"));
+  FlatPageControl1_->addWidget(BuildBarPage());
+  FlatPageControl1_->addWidget(BuildPiePage());
+  for (int page = 2; page <= 4; ++page) FlatPageControl1_->addWidget(BuildCleanerPages(page));
+  auto* group = new QButtonGroup(this);
+  const QString captions[] = {QStringLiteral("Bar chart"), QStringLiteral("Pie chart"), {},
+                              QStringLiteral("Clean temp files"), QStringLiteral("Clean shortcuts"),
+                              QStringLiteral("Clean IE Traces")};
+  int page = 0;
+  for (const QString& caption : captions) {
+    if (caption.isEmpty()) {
+      ToolBar2_->addSeparator();
+      continue;
+    }
+    auto* button = new QToolButton;
+    button->setText(caption);
+    button->setCheckable(true);
+    button->setChecked(page == 0);
+    group->addButton(button, page);
+    ToolBar2_->addWidget(button);
+    ++page;
+  }
+  connect(group, &QButtonGroup::idClicked, FlatPageControl1_, &QStackedWidget::setCurrentIndex);
+  connect(FlatPageControl1_, &QStackedWidget::currentChanged, group, [group](int index) {
+    if (QAbstractButton* button = group->button(index)) button->setChecked(true);
+  });
+  column->addWidget(ToolBar2_);
+  column->addWidget(FlatPageControl1_, 1);
+  auto* comboPanel = new QWidget;
+  comboPanel->setObjectName(QStringLiteral("ComboPanel"));
+  comboPanel->setFixedHeight(20);
+  auto* comboRow = new QHBoxLayout(comboPanel);
+  comboRow->setContentsMargins(0, 0, 0, 0);
+  HistoryCombo_ = new QComboBox;
+  HistoryCombo_->setObjectName(QStringLiteral("HistoryCombo"));
+  HistoryCombo_->setEditable(true);
+  comboRow->addWidget(HistoryCombo_);
+  comboRow->addStretch(1);
+  column->addWidget(comboPanel);
+  return Panel2_;
+}
+
+QWidget* TForm1::BuildBarPage() {
+  auto* page = new QWidget;
+  QVBoxLayout* column = TightColumn(page);
+  QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar4"), 16);
+  AddCommandButton(bar, "actUpOneDir");
+  AddCommandButton(bar, "actBack");
+  column->addWidget(bar);
+  auto* row = new QHBoxLayout;
+  row->setSpacing(0);
+  // The paging buttons on the left edge of the chart.
+  auto* paging = new QToolBar;
+  paging->setOrientation(Qt::Vertical);
+  paging->setIconSize(QSize(12, 12));
+  for (const char* name : {"actBarsUp", "actBarsNormal", "actBarsSpread", "actBarsDown"}) AddCommandButton(paging, name);
+  row->addWidget(paging, 0, Qt::AlignTop);
+  Bars_ = new charts::TChartView(charts::TChartKind::Bars);
+  Bars_->setObjectName(QStringLiteral("Bars"));
+  row->addWidget(Bars_, 1);
+  column->addLayout(row, 1);
+  return page;
+}
+
+QWidget* TForm1::BuildPiePage() {
+  auto* page = new QWidget;
+  QVBoxLayout* column = TightColumn(page);
+  QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar5"), 16);
+  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  AddCommandButton(bar, "actUpOneDir")->setText(QStringLiteral("Up"));
+  AddCommandButton(bar, "actBack", QStringLiteral("foreward"));
+  AddCommandButton(bar, "actRotateLeft", QStringLiteral("Rotate left"));
+  AddCommandButton(bar, "actRotateRight", QStringLiteral("Rotate right"));
+  column->addWidget(bar);
+  Pies_ = new charts::TChartView(charts::TChartKind::Pie);
+  Pies_->setObjectName(QStringLiteral("Pies"));
+  column->addWidget(Pies_, 1);
+  return page;
+}
+
+QWidget* TForm1::BuildCleanerPages(int page) {
+  auto* widget = new QWidget;
+  auto* row = new QHBoxLayout(widget);
+  auto group = [&](const QString& caption) {
+    auto* box = new QGroupBox(caption);
+    row->addWidget(box, 1);
+    return box;
+  };
+  if (page == 2) {
+    group(QStringLiteral("Temp file types"));
+    group(QStringLiteral("List of temporary files"));
+  } else if (page == 3) {
+    QGroupBox* box = group(QStringLiteral("List shortcuts or empty folders   "));
+    auto* column = new QVBoxLayout(box);
+    QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar6"), 16);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (const char* name : {"actListShortcuts", "actListEmptyFolders", "actDelCheckedItems", "actDelEmptyFolders"}) {
+      AddCommandButton(bar, name);
+    }
+    column->addWidget(bar);
+    column->addStretch(1);
+  } else {
+    QGroupBox* box = group(QStringLiteral("Clean up internet traces and start windows services "));
+    auto* grid = new QGridLayout(box);
+    const char* cells[3][3] = {{"actClearIECache", "actCleanIEHistory", "actClearDocs"},
+                               {"actClearMedia", "actClearURL", "actDefrag2"},
+                               {"actUninstall", "actRecycleBin", "actHDCleanup"}};
+    for (int r = 0; r < 3; ++r) {
+      for (int c = 0; c < 3; ++c) {
+        auto* button = new QToolButton;
+        button->setDefaultAction(Action(cells[r][c]));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setIconSize(QSize(32, 32));
+        button->setAutoRaise(true);
+        if (std::string_view(cells[r][c]) == "actClearURL") button->setText(QStringLiteral("Clean typed URLs"));
+        grid->addWidget(button, r, c);
+      }
+    }
+  }
+  return widget;
+}
+
+void TForm1::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setSizeGripEnabled(false);
+  for (int i = 0; i < 3; ++i) {
+    StatusPanels_[i] = new QLabel;
+    StatusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+    StatusPanels_[i]->setFixedWidth(kStatusPanelWidths[i]);
+    StatusPanels_[i]->setFrameShape(QFrame::StyledPanel);
+    bar->addWidget(StatusPanels_[i]);
+  }
+}
+
+QString TForm1::StatusText(int panel) const { return StatusPanels_[panel]->text(); }
+
+void TForm1::SetStatus(int panel, const QString& text) { StatusPanels_[panel]->setText(text); }
+
+int TForm1::SpacerHeight() const { return Label2_->height() > 0 ? Label2_->minimumHeight() : 0; }
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!Activated_) {
+    Activated_ = true;
+    FormActivate();
+  }
+}
+
+// The start-up work, once: the colours, then (when the settings exist) the saved state.
+void TForm1::FormActivate() {
+  ApplyColourScheme();
+  CurrentFolder_ = nullptr;
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  FormResize();
+}
+
+void TForm1::FormResize() {
+  HistoryCombo_->setFixedWidth(std::max(40, FlatPageControl1_->width() - 24));
+  const int rest = statusBar()->width() - kStatusPanelWidths[0] - kStatusPanelWidths[2] - 8;
+  StatusPanels_[1]->setFixedWidth(std::max(20, rest));
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  // Closing during a scan first stops it; the window then goes as usual.
+  if (Scanner_->Running()) Scanner_->CancelAndWait();
+  Hints_->HideHint();
+  event->accept();
+}
+
+void TForm1::SetFolderPanelWidth(int width) {
+  QList<int> sizes = Splitter1_->sizes();
+  const int total = std::max(width + 1, sizes.value(0) + sizes.value(1));
+  Panel1_->setMinimumWidth(0);
+  Splitter1_->setSizes({width, std::max(1, total - width)});
+}
+
+void TForm1::actToggleDirTree() {
+  const int width = Splitter1_->sizes().value(0);
+  if (width > 100) {
+    SavedPanelWidth_ = width;
+    SetFolderPanelWidth(kCollapsedWidth);
+  } else {
+    SetFolderPanelWidth(SavedPanelWidth_ > 0 && SavedPanelWidth_ < this->width() ? SavedPanelWidth_ : kReopenedWidth);
+  }
+}
+
+void TForm1::Timer1Tick() {
+  charts::TPieOptions& pie = Pies_->Model().Pie;
+  if (RotateRightOn_) {
+    pie.RotationAngle = (pie.RotationAngle + 359) % 360;
+  } else if (RotateLeftOn_) {
+    pie.RotationAngle = (pie.RotationAngle + 1) % 360;
+  } else {
+    return;
+  }
+  Pies_->Changed();
+}
+
+}  // namespace nubrix

@@ -1,0 +1,183 @@
+// The main window: the folder panel, the chart pages and the cleaner pages, the menus and tool
+// bars built from the command table, the status bar. It owns the size tree, the current folder,
+// the navigation list and the selected path. Split by concern: layout and window events here,
+// commands in TForm1Commands.cpp, the scan in TForm1Scan.cpp, the charts in TForm1Charts.cpp.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ChartBuilding.h"
+#include "app/HintWindow.h"
+#include "app/ScanController.h"
+#include "app/UserDialogs.h"
+#include "sizetree/SizeTreeU.h"
+
+class QAction;
+class QComboBox;
+class QProgressBar;
+class QSplitter;
+class QStackedWidget;
+class QToolBar;
+class QToolButton;
+class QTreeView;
+
+namespace nubrix {
+
+namespace charts {
+class TChartView;
+}
+class TFolderTreeModel;
+
+// The design colours of the window.
+struct TColourScheme {
+  QColor ChartBackColour{0x3E9ADE};
+  QColor FormColour{0x99CCFF};
+  QColor HintColour{0xFFFF99};
+  QColor LetteringColour{0xFFDB9D};
+};
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr int kFolderPanelWidth = 233;
+  static constexpr int kCollapsedWidth = 1;
+  static constexpr int kReopenedWidth = 150;
+
+  explicit TForm1(IUserDialogs* dialogs = nullptr, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  QAction* Action(const char* name) const;
+
+  // Scanning and selecting.
+  void actRunExecute();
+  bool ShowSelectedPath(const std::string& path);
+  void SyncDirTree(const std::string& path);
+  void DirTreeClick();
+  void ShowGauge(int maximum);
+  bool Scanning() const { return Scanner_->Running(); }
+
+  // Charts.
+  void ShowFolderCharts(TSizeFolder* folder);
+  void ShowSortMode(TSortMode mode);
+  void ApplyColourScheme();
+
+  void actToggleDirTree();
+
+  // State, for the commands of later pages and for tests.
+  const std::string& SelectedPath() const { return SelectedPath_; }
+  TSizeFolder* CurrentFolder() const { return CurrentFolder_; }
+  TSizeTree& SizeTree() { return *Tree_; }
+  TSortMode SortMode() const { return SortMode_; }
+  const TColourScheme& Colours() const { return Colours_; }
+  const TChartPalette& ChartPalette() const { return Palette_; }
+  QString StatusText(int panel) const;
+  QLabel* StatusPanel(int panel) const { return StatusPanels_[panel]; }
+  charts::TChartView* Bars() const { return Bars_; }
+  charts::TChartView* Pies() const { return Pies_; }
+  QProgressBar* Gauge() const { return Gauge_; }
+  QWidget* FolderPanel() const { return Panel1_; }
+  QComboBox* HistoryCombo() const { return HistoryCombo_; }
+  QStackedWidget* Pages() const { return FlatPageControl1_; }
+  QTreeView* DirTree() const { return DirTree_; }
+  THintManager* Hints() const { return Hints_; }
+  QTimer& StatusResetTimer() { return Timer3_; }
+  int SpacerHeight() const;
+
+ signals:
+  void ScanFinished(bool sized);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // Layout (TForm1.cpp).
+  void BuildLayout();
+  QWidget* BuildCoolBar();
+  QWidget* BuildFolderPanel();
+  QWidget* BuildPagePanel();
+  QWidget* BuildBarPage();
+  QWidget* BuildPiePage();
+  QWidget* BuildCleanerPages(int page);
+  void BuildStatusBar();
+  void FormActivate();
+  void FormResize();
+  void SetFolderPanelWidth(int width);
+  void Timer1Tick();
+
+  // Commands (TForm1Commands.cpp).
+  void CreateActions();
+  void BuildMenus();
+  void ConnectCommands();
+  void UpdateActions();
+  QToolButton* AddCommandButton(QToolBar* bar, const char* action, const QString& hint = {});
+  // Runs a command; what it does not catch is shown by the default error display.
+  void Guarded(const std::function<void()>& command);
+
+  // Scan (TForm1Scan.cpp).
+  void ScanFolder(const std::string& path);
+  void ResetSizeTree();
+  void OnScanProgress(const TScanProgressView& progress);
+  void OnScanFinished(bool sized);
+  void Timer3Tick();
+  void SetStatus(int panel, const QString& text);
+
+  // Charts (TForm1Charts.cpp).
+  void SetSortMode(TSortMode mode);
+  void actSortNowExecute();
+  TFolderChartInput ChartInput() const;
+
+  IUserDialogs* Dialogs_;
+  std::unique_ptr<IUserDialogs> OwnDialogs_;
+  std::map<std::string, QAction*, std::less<>> Actions_;
+  THintManager* Hints_ = nullptr;
+
+  std::unique_ptr<TSizeTree> Tree_;
+  TSizeFolder* CurrentFolder_ = nullptr;
+  std::vector<std::string> BackList_;
+  std::string SelectedPath_;
+  TSortMode SortMode_ = TSortMode::ByName;
+  TColourScheme Colours_;
+  TChartPalette Palette_ = kChartPalette;
+  int SavedPanelWidth_ = 0;
+  bool Activated_ = false;
+  bool RotateLeftOn_ = false;
+  bool RotateRightOn_ = false;
+
+  TScanController* Scanner_ = nullptr;
+  std::chrono::steady_clock::time_point ScanStarted_;
+  QTimer Timer1_;
+  QTimer Timer3_;
+
+  QWidget* CoolBar1_ = nullptr;
+  QToolBar* ToolBar7_ = nullptr;
+  QToolBar* ToolBar1_ = nullptr;
+  QToolBar* ToolBar9_ = nullptr;
+  QLabel* ToolBar9Label_ = nullptr;
+  QSplitter* Splitter1_ = nullptr;
+  QWidget* Panel1_ = nullptr;
+  QTreeView* DirTree_ = nullptr;
+  TFolderTreeModel* DirModel_ = nullptr;
+  QWidget* Label2_ = nullptr;
+  QProgressBar* Gauge_ = nullptr;
+  QWidget* Panel2_ = nullptr;
+  QToolBar* ToolBar2_ = nullptr;
+  QStackedWidget* FlatPageControl1_ = nullptr;
+  QComboBox* HistoryCombo_ = nullptr;
+  charts::TChartView* Bars_ = nullptr;
+  charts::TChartView* Pies_ = nullptr;
+  QLabel* StatusPanels_[3] = {};
+};
+
+}  // namespace nubrix

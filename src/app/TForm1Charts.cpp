@@ -1,0 +1,93 @@
+// The charts of the current folder, the sort commands and the colour scheme.
+#include <QAction>
+#include <QComboBox>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/TForm1.h"
+#include "charts/ChartView.h"
+#include "platform/FreeSpace.h"
+
+namespace nubrix {
+
+namespace {
+
+charts::TRgb Rgb(const QColor& colour) { return colour.rgb() & 0xFFFFFF; }
+
+QString Css(const QColor& colour) { return colour.name(QColor::HexRgb); }
+
+}  // namespace
+
+TFolderChartInput TForm1::ChartInput() const {
+  TFolderChartInput input;
+  input.SortMode = SortMode_;
+  input.Palette = Palette_;
+  input.ShowFreeSpace = Action("actFreeSpace")->isChecked();
+  input.IsMountRoot = [](const std::string& path) { return platform::IsMountPoint(path); };
+  input.FreeBytes = [](const std::string& path) { return platform::FreeBytesAvailable(path); };
+  return input;
+}
+
+void TForm1::ShowFolderCharts(TSizeFolder* folder) {
+  if (folder == nullptr) return;
+  charts::TChartModel& bars = Bars_->Model();
+  BuildFolderPoints(*folder, ChartInput(), bars.Series);
+  bars.Bars.PointsPerPage = 0;
+  bars.Title = QStringList{FolderChartTitle(*folder)};
+  charts::TChartModel& pies = Pies_->Model();
+  pies.Series = bars.Series;
+  pies.Title = bars.Title;
+  Bars_->Changed();
+  Pies_->Changed();
+}
+
+void TForm1::SetSortMode(TSortMode mode) { SortMode_ = mode; }
+
+void TForm1::ShowSortMode(TSortMode mode) {
+  Action("actSortName")->setChecked(mode == TSortMode::ByName);
+  Action("actSortSize")->setChecked(mode == TSortMode::BySize);
+  Action("actNoSort")->setChecked(mode == TSortMode::None);
+}
+
+void TForm1::actSortNowExecute() {
+  if (CurrentFolder_ == nullptr) return;
+  ShowSortMode(SortMode_);
+  ShowFolderCharts(CurrentFolder_);
+}
+
+void TForm1::ApplyColourScheme() {
+  Palette_ = kChartPalette;
+  Colours_ = TColourScheme{};
+  const TColourScheme& c = Colours_;
+  menuBar()->setStyleSheet(QStringLiteral(
+      "QMenuBar { background: #ffffff; }"
+      "QMenuBar::item:selected { background: %1; }"
+      "QMenu { background: %2; border: 1px solid %1; }"
+      "QMenu::item:selected { background: %1; color: black; }"
+      "QMenu::item:disabled { color: #6f8fae; }")
+                               .arg(Css(c.ChartBackColour), Css(c.FormColour)));
+  // Tool bars without edges, on the bands' colour.
+  for (QToolBar* bar : findChildren<QToolBar*>()) {
+    bar->setStyleSheet(QStringLiteral("QToolBar { border: none; background: %1; }").arg(Css(c.FormColour)));
+  }
+  QPalette window = palette();
+  window.setColor(QPalette::Window, c.FormColour);
+  setPalette(window);
+  CoolBar1_->setPalette(window);
+  statusBar()->setStyleSheet(QStringLiteral("QStatusBar { background: %1; }").arg(Css(c.FormColour)));
+  HistoryCombo_->setStyleSheet(QStringLiteral("QComboBox { background: %1; }").arg(Css(c.FormColour)));
+  for (charts::TChartView* chart : {Bars_, Pies_}) {
+    charts::TChartColors& colours = chart->Model().Colors;
+    colours.Background = Rgb(c.ChartBackColour);
+    colours.Title = colours.AxisLabels = colours.Footer = Rgb(c.LetteringColour);
+    chart->Changed();
+  }
+  Hints_->SetHintColour(c.HintColour);
+  Gauge_->setStyleSheet(QStringLiteral("QProgressBar { background: %1; border: 1px solid #2a6fa8; }"
+                                       "QProgressBar::chunk { background: %2; }")
+                            .arg(Css(c.ChartBackColour), Css(c.LetteringColour)));
+}
+
+}  // namespace nubrix

@@ -1,0 +1,138 @@
+// The commands of the main window: actions from the command table, menus, enabled states.
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QActionGroup>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <set>
+
+#include "app/CommandTable.h"
+#include "app/Icons.h"
+#include "app/TForm1.h"
+
+namespace nubrix {
+
+namespace {
+
+struct TIconSpec {
+  const char* Action;
+  const char* Theme;
+  const char* Glyph;
+};
+
+constexpr TIconSpec kIcons[] = {
+    {"actRun", "media-playback-start", "\u25B6"},   {"actToggleDirTree", "view-list-tree", "\u2630"},
+    {"actLabels", "insert-text", "Ab"},             {"actshowLegend", "view-list-details", "\u2261"},
+    {"actSortNow", "view-refresh", "\u21BB"},       {"actSortName", "view-sort-ascending", "AZ"},
+    {"actSortSize", "view-sort-descending", "9\u2193"}, {"actFreeSpace", "drive-harddisk", "\u25A1"},
+    {"actshowHints", "help-contextual", "?"},       {"actCleanIEHistory", "edit-clear-history", "H"},
+    {"act3D", "", "3D"},                            {"actUpOneDir", "go-up", "\u2191"},
+    {"actBack", "go-previous", "\u2190"},           {"actRotateLeft", "object-rotate-left", "\u21BA"},
+    {"actRotateRight", "object-rotate-right", "\u21BB"}, {"actBarsUp", "", "\u25B2"},
+    {"actBarsNormal", "", "l"},                     {"actBarsSpread", "", "\u2195"},
+    {"actBarsDown", "", "\u25BC"},                  {"actExit", "application-exit", "\u2715"},
+    {"actPrint", "document-print", "P"},            {"actSaveAsPicture", "document-save-as", "S"},
+};
+
+// The commands this window carries out now; the others wait for their pages and stay disabled.
+const std::set<std::string_view> kBuiltCommands = {"actRun",      "actExit",     "actToggleDirTree",
+                                                   "actSortName", "actSortSize", "actNoSort",
+                                                   "actSortNow"};
+
+QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QIcon IconFor(const TCommandSpec& spec) {
+  for (const TIconSpec& icon : kIcons) {
+    if (spec.Name == icon.Action) return CommandIcon(QString::fromLatin1(icon.Theme), QString::fromUtf8(icon.Glyph));
+  }
+  QString caption = Text(spec.Caption).remove(u'&');
+  return CommandIcon({}, caption.isEmpty() ? QStringLiteral("\u2022") : caption.left(1).toUpper(), 0x3E7FB0);
+}
+
+}  // namespace
+
+QAction* TForm1::Action(const char* name) const {
+  const auto it = Actions_.find(name);
+  return it == Actions_.end() ? nullptr : it->second;
+}
+
+void TForm1::CreateActions() {
+  for (const TCommandSpec& spec : CommandTable()) {
+    auto* action = new QAction(IconFor(spec), Text(spec.Caption), this);
+    action->setObjectName(Text(spec.Name));
+    action->setToolTip(Text(spec.Hint));
+    action->setStatusTip(Text(spec.Hint));
+    if (!spec.Shortcut.empty()) action->setShortcut(QKeySequence(Text(spec.Shortcut)));
+    action->setCheckable(spec.Checkable);
+    action->setEnabled(kBuiltCommands.count(spec.Name) != 0);
+    Actions_.emplace(std::string(spec.Name), action);
+    addAction(action);  // shortcuts work with the menus hidden too
+  }
+  Action("actUninstall")->setVisible(false);
+  Action("actLabels")->setChecked(true);
+  auto* sortGroup = new QActionGroup(this);
+  sortGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+  for (const char* name : {"actSortName", "actSortSize", "actNoSort"}) sortGroup->addAction(Action(name));
+  auto* rotateGroup = new QActionGroup(this);
+  rotateGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+  for (const char* name : {"actRotateLeft", "actRotateRight"}) rotateGroup->addAction(Action(name));
+}
+
+void TForm1::BuildMenus() {
+  std::map<std::string_view, QMenu*> menus;
+  for (std::string_view title : kMenus) {
+    QMenu* menu = menuBar()->addMenu(Text(title));
+    menu->setSeparatorsCollapsible(false);
+    menu->setToolTipsVisible(true);
+    menus[title] = menu;
+  }
+  for (const TCommandSpec& spec : CommandTable()) {
+    if (spec.Menu.empty()) continue;
+    QMenu* menu = menus.at(spec.Menu);
+    for (int i = 0; i < spec.SeparatorsBefore; ++i) menu->addSeparator();
+    menu->addAction(Action(std::string(spec.Name).c_str()));
+  }
+  menus.at("&Help")->addSeparator();
+}
+
+QToolButton* TForm1::AddCommandButton(QToolBar* bar, const char* action, const QString& hint) {
+  bar->addAction(Action(action));
+  auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(Action(action)));
+  if (button != nullptr && !hint.isEmpty()) button->setToolTip(hint);
+  return button;
+}
+
+void TForm1::Guarded(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::exception& error) {
+    Dialogs_->ShowError(this, QString::fromLocal8Bit(error.what()));
+  } catch (...) {
+    Dialogs_->ShowError(this, QStringLiteral("An unexpected error occurred."));
+  }
+}
+
+void TForm1::ConnectCommands() {
+  auto on = [this](const char* name, auto handler) {
+    connect(Action(name), &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+  };
+  on("actRun", &TForm1::actRunExecute);
+  on("actToggleDirTree", &TForm1::actToggleDirTree);
+  on("actSortNow", &TForm1::actSortNowExecute);
+  connect(Action("actExit"), &QAction::triggered, this, &QWidget::close);
+  connect(Action("actSortName"), &QAction::triggered, this, [this] { SetSortMode(TSortMode::ByName); });
+  connect(Action("actSortSize"), &QAction::triggered, this, [this] { SetSortMode(TSortMode::BySize); });
+  connect(Action("actNoSort"), &QAction::triggered, this, [this] { SetSortMode(TSortMode::None); });
+  // Enabled states follow the window's state whenever the event loop goes idle.
+  connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, &TForm1::UpdateActions);
+}
+
+void TForm1::UpdateActions() {
+  const bool idle = !Scanner_->Running();
+  Action("actRun")->setEnabled(idle);
+  Action("actSortNow")->setEnabled(idle && CurrentFolder_ != nullptr);
+}
+
+}  // namespace nubrix

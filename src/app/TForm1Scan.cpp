@@ -1,0 +1,158 @@
+// The scan from the window: choosing the folder, running the scan on the engine's threads,
+// progress in the status bar and the gauge, the status reset two seconds after.
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QProgressBar>
+#include <QTreeView>
+
+#include "app/FolderTreeModel.h"
+#include "app/StatusTexts.h"
+#include "app/TForm1.h"
+#include "charts/ChartView.h"
+
+namespace nubrix {
+
+namespace {
+
+constexpr int kSpacerIdle = 20;
+constexpr int kSpacerBusy = 6;
+inline const std::string kAllDrives = "<All Drives>";
+
+bool IsFolder(const std::string& path) {
+  struct stat info{};
+  return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string WithSeparator(std::string path) {
+  if (path.empty() || path.back() != '/') path.push_back('/');
+  return path;
+}
+
+std::string WithoutSeparator(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+void TForm1::actRunExecute() {
+  ShowGauge(100);
+  if (!Scanning() && IsFolder(SelectedPath_)) {
+    HistoryCombo_->setEditText(DisplayPath(SelectedPath_));
+    ScanFolder(SelectedPath_);
+  }
+  // A running scan arms the status reset when it ends.
+  if (!Scanning()) Timer3_.start();
+}
+
+void TForm1::ScanFolder(const std::string& path) {
+  ScanStarted_ = std::chrono::steady_clock::now();
+  if (!IsFolder(path)) {
+    SetStatus(1, ElapsedText(std::chrono::milliseconds(0)));
+    return;
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  SetStatus(1, kCountingFolders);
+  ResetSizeTree();
+  Scanner_->Start(Tree_.get(), path);
+}
+
+void TForm1::ResetSizeTree() {
+  BackList_.clear();
+  CurrentFolder_ = nullptr;
+  Tree_ = std::make_unique<TSizeTree>();
+  // Bars normal: automatic axes, no paging.
+  charts::TBarOptions& bars = Bars_->Model().Bars;
+  bars.CategoryAutomatic = bars.ValueAutomatic = true;
+  bars.PointsPerPage = 0;
+  bars.Page = 1;
+  Bars_->Changed();
+  SetStatus(2, {});
+}
+
+void TForm1::OnScanProgress(const TScanProgressView& progress) {
+  if (!progress.Sizing) {
+    Gauge_->setValue(std::clamp(progress.GaugePercent, Gauge_->minimum(), Gauge_->maximum()));
+    if (progress.FoldersFound > 0) SetStatus(1, DirectoriesText(progress.FoldersFound));
+    return;
+  }
+  // The size pass: the gauge counts the sized folders against the announced total.
+  if (Gauge_->maximum() != std::max(1, progress.Total)) {
+    SetStatus(1, kCalculateSize);
+    Gauge_->setRange(0, std::max(1, progress.Total));
+  }
+  SetStatus(1, DirectoriesText(progress.Total));
+  Gauge_->setValue(std::clamp(progress.FoldersSized, 0, Gauge_->maximum()));
+}
+
+void TForm1::OnScanFinished(bool sized) {
+  TSizeFolder* root = Tree_->ScanRoot();
+  if (sized && root != nullptr) {
+    CurrentFolder_ = root;
+    ShowFolderCharts(root);
+    SetStatus(1, {});
+  } else {
+    // Cancelled: the bars go, the pie keeps what it showed, and no folder is current.
+    CurrentFolder_ = nullptr;
+    Bars_->Model().Series.Clear();
+    Bars_->Changed();
+  }
+  actSortNowExecute();
+  QApplication::restoreOverrideCursor();
+  Timer3_.start();
+  SetStatus(1, ElapsedText(std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - ScanStarted_)));
+  emit ScanFinished(sized);
+}
+
+void TForm1::ShowGauge(int maximum) {
+  Timer3_.stop();
+  Gauge_->setRange(0, maximum);
+  Gauge_->show();
+  Label2_->setFixedHeight(kSpacerBusy);
+}
+
+void TForm1::Timer3Tick() {
+  SetStatus(1, DisplayPath(SelectedPath_));
+  Gauge_->setValue(0);
+  Gauge_->hide();
+  Label2_->setFixedHeight(kSpacerIdle);
+}
+
+bool TForm1::ShowSelectedPath(const std::string& path) {
+  if (IsFolder(path)) {
+    SelectedPath_ = WithSeparator(path);
+    SetStatus(1, DisplayPath(SelectedPath_));
+    SyncDirTree(SelectedPath_);
+    HistoryCombo_->setEditText(DisplayPath(SelectedPath_));
+    return true;
+  }
+  if (path == kAllDrives) {
+    HistoryCombo_->setEditText(QString::fromStdString(path));
+    SetStatus(1, QString::fromStdString(path));
+    DirTree_->setCurrentIndex(DirModel_->IndexOf("/"));
+  }
+  return false;
+}
+
+void TForm1::SyncDirTree(const std::string& path) {
+  const std::string selected = DirModel_->PathOf(DirTree_->currentIndex());
+  if (!selected.empty() && (WithSeparator(selected) == WithSeparator(path))) return;
+  DirTree_->setUpdatesEnabled(false);
+  const QModelIndex index = DirModel_->IndexOf(WithoutSeparator(path));
+  if (index.isValid()) {
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) DirTree_->expand(up);
+    DirTree_->setCurrentIndex(index);
+    DirTree_->scrollTo(index);
+  }
+  DirTree_->setUpdatesEnabled(true);
+}
+
+void TForm1::DirTreeClick() {
+  const std::string path = DirModel_->PathOf(DirTree_->currentIndex());
+  if (!path.empty()) ShowSelectedPath(path);
+}
+
+}  // namespace nubrix

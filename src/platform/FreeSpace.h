@@ -1,0 +1,21 @@
+// Facts about the file system that holds a folder: whether the folder is a mount point and
+// how much room the user has left on it.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace nubrix::platform {
+
+// Whether path (trailing separators ignored) is where a file system is mounted, by the mount
+// table alone: it never touches the mounted file system.
+bool IsMountPoint(const std::string& path);
+
+// Free bytes available to the user (statvfs f_bavail * f_frsize); nullopt when unknown or when
+// the file system does not answer within timeout (a dead network mount: the caller goes on).
+std::optional<std::int64_t> FreeBytesAvailable(const std::string& path,
+                                               std::chrono::milliseconds timeout = std::chrono::milliseconds(500));
+
+}  // namespace nubrix::platform

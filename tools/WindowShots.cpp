@@ -1,0 +1,49 @@
+// Drives the main window the way a person would (select a folder, press Scan) and saves
+// pictures of it before and after, so every change of the window can be looked at.
+//   nubrix-window-shots OUTDIR [FOLDER]
+#include <QApplication>
+#include <QAction>
+#include <QDir>
+#include <QEventLoop>
+#include <QPixmap>
+#include <QStackedWidget>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "app/TForm1.h"
+
+namespace {
+
+bool Shoot(QWidget& window, const QString& path) {
+  QApplication::processEvents();
+  const bool ok = window.grab().save(path);
+  std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  const std::string folder = argc > 2 ? argv[2] : "/usr/share";
+  QDir().mkpath(dir);
+  nubrix::TForm1 form;
+  form.show();
+  QApplication::processEvents();
+  bool ok = Shoot(form, dir + "/window-start.png");
+  form.ShowSelectedPath(folder);
+  QEventLoop wait;
+  QObject::connect(&form, &nubrix::TForm1::ScanFinished, &wait, &QEventLoop::quit);
+  QTimer::singleShot(120000, &wait, &QEventLoop::quit);
+  form.Action("actRun")->trigger();
+  if (form.Scanning()) {
+    QTimer::singleShot(30, [&] { Shoot(form, dir + "/window-scanning.png"); });
+    wait.exec();
+  }
+  ok &= Shoot(form, dir + "/window-bars.png");
+  form.Pages()->setCurrentIndex(1);
+  ok &= Shoot(form, dir + "/window-pie.png");
+  return ok ? 0 : 1;
+}
