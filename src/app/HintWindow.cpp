@@ -23,10 +23,15 @@ void TMyHintWindow::SetHintColour(const QColor& colour) {
 
 void TMyHintWindow::paintEvent(QPaintEvent* event) {
   QLabel::paintEvent(event);
+  // A 2-pixel frame along all four edges.
   QPainter painter(this);
-  painter.setPen(QPen(QColor(kHintFrameColour), 2));
-  painter.setBrush(Qt::NoBrush);
-  painter.drawRect(QRectF(1, 1, width() - 2, height() - 2));
+  const QColor frame(kHintFrameColour);
+  const int w = width();
+  const int h = height();
+  painter.fillRect(0, 0, w, 2, frame);
+  painter.fillRect(0, h - 2, w, 2, frame);
+  painter.fillRect(0, 0, 2, h, frame);
+  painter.fillRect(w - 2, 0, 2, h, frame);
 }
 
 THintManager::THintManager(QObject* parent) : QObject(parent), Window_(new TMyHintWindow) {

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -68,7 +69,14 @@ TForm1::TForm1(IUserDialogs* dialogs, QWidget* parent)
   Timer1_.setInterval(20);
   connect(&Timer1_, &QTimer::timeout, this, &TForm1::Timer1Tick);
   Timer1_.start();
+  // Escape cancels a running scan's walk.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::ApplicationShortcut);
+  connect(escape, &QShortcut::activated, this, [this] {
+    if (Scanner_->Running()) Scanner_->Cancel();
+  });
   Timer3_.setInterval(2000);
+  Timer3_.setTimerType(Qt::PreciseTimer);
   Timer3_.setSingleShot(true);
   connect(&Timer3_, &QTimer::timeout, this, &TForm1::Timer3Tick);
   resize(834, 689);
@@ -99,7 +107,23 @@ void TForm1::BuildLayout() {
   column->addWidget(Splitter1_, 1);
   setCentralWidget(central);
   BuildStatusBar();
-  SetFolderPanelWidth(kFolderPanelWidth);
+  // The panel's width is set once the splitter has its real width; the page panel takes the
+  // rest, then and on every resize.
+  Splitter1_->setStretchFactor(0, 0);
+  Splitter1_->installEventFilter(this);
+  FlatPageControl1_->installEventFilter(this);
+  statusBar()->installEventFilter(this);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize) {
+    if (watched == Splitter1_ && !PanelPlaced_ && Splitter1_->width() > kFolderPanelWidth) {
+      PanelPlaced_ = true;
+      SetFolderPanelWidth(kFolderPanelWidth);
+    }
+    if (watched == FlatPageControl1_ || watched == statusBar()) FormResize();
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 QWidget* TForm1::BuildCoolBar() {
@@ -137,6 +161,7 @@ QWidget* TForm1::BuildCoolBar() {
 QWidget* TForm1::BuildFolderPanel() {
   Panel1_ = new QWidget;
   Panel1_->setObjectName(QStringLiteral("Panel1"));
+  Panel1_->setMinimumWidth(kCollapsedWidth);  // so the splitter may shrink it to a line
   QVBoxLayout* column = TightColumn(Panel1_);
   column->addWidget(FlatToolBar(QStringLiteral("ToolBar3"), 16));
   DirModel_ = new TFolderTreeModel(this);
@@ -316,7 +341,10 @@ void TForm1::BuildStatusBar() {
 
 QString TForm1::StatusText(int panel) const { return StatusPanels_[panel]->text(); }
 
-void TForm1::SetStatus(int panel, const QString& text) { StatusPanels_[panel]->setText(text); }
+void TForm1::SetStatus(int panel, const QString& text) {
+  StatusPanels_[panel]->setText(text);
+  emit StatusChanged(panel, text);
+}
 
 int TForm1::SpacerHeight() const { return Label2_->height() > 0 ? Label2_->minimumHeight() : 0; }
 
@@ -353,9 +381,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::SetFolderPanelWidth(int width) {
-  QList<int> sizes = Splitter1_->sizes();
+  const QList<int> sizes = Splitter1_->sizes();
   const int total = std::max(width + 1, sizes.value(0) + sizes.value(1));
-  Panel1_->setMinimumWidth(0);
   Splitter1_->setSizes({width, std::max(1, total - width)});
 }
 

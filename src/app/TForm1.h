@@ -95,11 +95,13 @@ class TForm1 : public QMainWindow {
 
  signals:
   void ScanFinished(bool sized);
+  void StatusChanged(int panel, const QString& text);
 
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Layout (TForm1.cpp).
@@ -152,6 +154,7 @@ class TForm1 : public QMainWindow {
   TChartPalette Palette_ = kChartPalette;
   int SavedPanelWidth_ = 0;
   bool Activated_ = false;
+  bool PanelPlaced_ = false;
   bool RotateLeftOn_ = false;
   bool RotateRightOn_ = false;
 

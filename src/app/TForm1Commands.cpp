@@ -112,6 +112,7 @@ void TForm1::Guarded(const std::function<void()>& command) {
   } catch (...) {
     Dialogs_->ShowError(this, QStringLiteral("An unexpected error occurred."));
   }
+  UpdateActions();
 }
 
 void TForm1::ConnectCommands() {
@@ -125,7 +126,8 @@ void TForm1::ConnectCommands() {
   connect(Action("actSortName"), &QAction::triggered, this, [this] { SetSortMode(TSortMode::ByName); });
   connect(Action("actSortSize"), &QAction::triggered, this, [this] { SetSortMode(TSortMode::BySize); });
   connect(Action("actNoSort"), &QAction::triggered, this, [this] { SetSortMode(TSortMode::None); });
-  // Enabled states follow the window's state whenever the event loop goes idle.
+  // Enabled states follow the window's state whenever the event loop goes idle, and at once
+  // after every command and at the end of a scan.
   connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, &TForm1::UpdateActions);
 }
 

@@ -104,6 +104,7 @@ void TForm1::OnScanFinished(bool sized) {
   Timer3_.start();
   SetStatus(1, ElapsedText(std::chrono::duration_cast<std::chrono::milliseconds>(
                    std::chrono::steady_clock::now() - ScanStarted_)));
+  UpdateActions();
   emit ScanFinished(sized);
 }
 

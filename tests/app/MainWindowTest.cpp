@@ -1,0 +1,315 @@
+// The main window under the offscreen platform: its commands, a scan through "Scan", the
+// layout rules, the hint window and the colours.
+#include "app/TForm1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include "app/ChartBuilding.h"
+#include "charts/ChartView.h"
+#include "support/TempTree.h"
+
+namespace nubrix {
+namespace {
+
+class TRecordingDialogs : public IUserDialogs {
+ public:
+  void ShowError(QWidget*, const QString& message) override { Errors << message; }
+  QStringList Errors;
+};
+
+class MainWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    form_ = std::make_unique<TForm1>(&dialogs_);
+    form_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+    connect();
+  }
+  void connect() {
+    QObject::connect(form_.get(), &TForm1::StatusChanged, [this](int panel, const QString& text) {
+      if (panel == 1) statuses_ << text;
+    });
+  }
+  // Selects folder and presses "Scan"; true when the scan ran to its end in time.
+  bool Scan(const std::string& folder, bool pressEscape = false) {
+    form_->ShowSelectedPath(folder);
+    QSignalSpy finished(form_.get(), &TForm1::ScanFinished);
+    statuses_.clear();
+    form_->Action("actRun")->trigger();
+    if (pressEscape) QTest::keyClick(form_.get(), Qt::Key_Escape);
+    return finished.count() > 0 || finished.wait(30000);
+  }
+  std::vector<std::string> Labels(const charts::TChartView* chart) const {
+    std::vector<std::string> labels;
+    for (const auto& point : chart->Model().Series.Points()) labels.push_back(point.Label);
+    return labels;
+  }
+
+  TRecordingDialogs dialogs_;
+  std::unique_ptr<TForm1> form_;
+  QStringList statuses_;
+};
+
+struct TMenuLine {
+  const char* Text;  // "-" for a separator
+  const char* Shortcut;
+  const char* Hint;
+};
+
+TEST_F(MainWindowTest, MenusHoldTheCommandsInOrder) {
+  const std::vector<std::pair<QString, std::vector<TMenuLine>>> expected = {
+      {"&File", {{"&Scan", "F9", "Calclulate Size of selected directory incl. all sub dirs "},
+                 {"&BrowseDir", "", "Opens browse dir dialog"},
+                 {"&UpOneDir", "F8", "Up to Parent Directory"},
+                 {"-", "", ""}, {"-", "", ""},
+                 {"&Print visible chart", "Ctrl+P", "Plain print of the active and visible sheet. For more print options go to Export/Print"},
+                 {"-", "", ""},
+                 {"E&xit", "Ctrl+Q", ""}}},
+      {"&View", {{"&Show hints", "", "Show hints on/off"},
+                 {"&Folder History off / on", "", "Toggle folder history on- off."},
+                 {"-", "", ""},
+                 {"S&how DirTree", "Ctrl+T", "Toggles Explorer panel"}}},
+      {"&Chart view", {{"&3D View", "", "Toggle between 2D and 3D mode"},
+                       {"&Explode Biggest", "", "Shows biggest pie cut out"},
+                       {"&Show labels", "", "Toggle Labels"},
+                       {"S&how Legend", "", "Show Legend"},
+                       {"Sh&ow elyptic pie", "", "Show elyptic pie"},
+                       {"&Rotate left", "Ctrl+L", "Rotate pie chart"},
+                       {"Ro&tate right", "Ctrl+R", ""},
+                       {"Sho&w free space", "", "Include free space"},
+                       {"-", "", ""},
+                       {"Sort \"&Names\"", "", "Sort listview and barchart"},
+                       {"Sort \"S&ize\"", "", ""},
+                       {"&Don't sort", "", ""},
+                       {"Sort now", "", "Sort now"}}},
+      {"F&unctions", {{"-", "", ""},
+                      {"&Save as picture", "", "Save Picture to File"},
+                      {"&Copy bars to clipboard", "", ""},
+                      {"C&opy pies to clipboard", "", ""}}},
+      {"&Help", {{"&About", "", ""}, {"-", "", ""}, {"&Help", "", ""}, {"H&elp contents", "", ""},
+                 {"He&lp Index", "", ""}, {"-", "", ""}}},
+  };
+  const QList<QAction*> menus = form_->menuBar()->actions();
+  ASSERT_EQ(menus.size(), static_cast<qsizetype>(expected.size()));
+  for (std::size_t m = 0; m < expected.size(); ++m) {
+    EXPECT_EQ(menus[m]->text(), expected[m].first);
+    const QList<QAction*> items = menus[m]->menu()->actions();
+    ASSERT_EQ(items.size(), static_cast<qsizetype>(expected[m].second.size())) << expected[m].first.toStdString();
+    for (qsizetype i = 0; i < items.size(); ++i) {
+      const TMenuLine& line = expected[m].second[static_cast<std::size_t>(i)];
+      if (std::string_view(line.Text) == "-") {
+        EXPECT_TRUE(items[i]->isSeparator()) << line.Text;
+        continue;
+      }
+      EXPECT_EQ(items[i]->text().toStdString(), line.Text);
+      EXPECT_EQ(items[i]->shortcut().toString().toStdString(), line.Shortcut) << line.Text;
+      EXPECT_EQ(items[i]->toolTip().toStdString(), std::string(line.Hint).empty() ? items[i]->text().remove('&').toStdString() : line.Hint)
+          << line.Text;
+    }
+  }
+}
+
+TEST_F(MainWindowTest, ScanShowsProgressThenTheChildrenOfTheFolder) {
+  test::TTempTree disk;
+  std::string spec = "own=1048576\n";
+  for (int i = 0; i < 12; ++i) {
+    spec += "d" + std::to_string(i) + "/f=" + std::to_string((i + 1) * 1048576) + "\n";
+    for (int j = 0; j < 9; ++j) spec += "d" + std::to_string(i) + "/s" + std::to_string(j) + "/\n";
+  }
+  disk.Add(spec);
+  ASSERT_TRUE(Scan(disk.Root()));
+  ASSERT_FALSE(statuses_.isEmpty());
+  EXPECT_EQ(statuses_.front(), QStringLiteral("Counting folders"));
+  EXPECT_TRUE(statuses_.contains(QStringLiteral("120 Directories")));
+  EXPECT_TRUE(statuses_.last().startsWith(QStringLiteral("  00:0"))) << statuses_.last().toStdString();
+  EXPECT_TRUE(statuses_.last().endsWith(QStringLiteral(" ms")));
+
+  ASSERT_NE(form_->CurrentFolder(), nullptr);
+  EXPECT_EQ(form_->CurrentFolder(), form_->SizeTree().ScanRoot());
+  const charts::TChartModel& bars = form_->Bars()->Model();
+  ASSERT_EQ(bars.Series.Count(), 13);
+  EXPECT_EQ(bars.Title.front().toStdString(), "Folder Sizes in: " + disk.ScanPath());
+  // Sorted by name, descending bytes: d9 first, d0 ... then d11, d10 last before the files.
+  EXPECT_EQ(bars.Series.Point(0).Label, "d9");
+  EXPECT_DOUBLE_EQ(bars.Series.Point(0).Value, 10);
+  EXPECT_EQ(bars.Series.Point(0).Color, kChartPalette[0]);
+  EXPECT_EQ(bars.Series.Point(12).Label, kOwnFilesLabel);
+  EXPECT_DOUBLE_EQ(bars.Series.Point(12).Value, 1);
+  EXPECT_EQ(Labels(form_->Pies()), Labels(form_->Bars())) << "both charts hold the same points";
+
+  // "Don't sort" keeps the order of the last sort; sorting by size reorders at "Sort now".
+  form_->Action("actSortSize")->trigger();
+  EXPECT_EQ(bars.Series.Point(0).Label, "d9") << "choosing a sort does not redraw";
+  form_->Action("actSortNow")->trigger();
+  EXPECT_EQ(bars.Series.Point(0).Label, "d0");
+  EXPECT_TRUE(form_->Action("actSortSize")->isChecked());
+  form_->Action("actNoSort")->trigger();
+  form_->Action("actSortNow")->trigger();
+  EXPECT_EQ(bars.Series.Point(0).Label, "d0");
+  EXPECT_EQ(bars.Series.Point(11).Label, "d11");
+  EXPECT_FALSE(form_->Action("actSortName")->isChecked());
+  EXPECT_FALSE(form_->Action("actSortSize")->isChecked());
+}
+
+TEST_F(MainWindowTest, EscapeDuringTheWalkLeavesNoFolderAndAnEmptyBarChart) {
+  test::TTempTree disk;
+  std::string spec;
+  for (int i = 0; i < 40; ++i) {
+    for (int j = 0; j < 500; ++j) spec += "t" + std::to_string(i) + "/f" + std::to_string(j) + "/\n";
+  }
+  disk.Add(spec);  // 20,040 folders: the walk takes long enough for the key to arrive
+  ASSERT_TRUE(Scan(disk.Root(), true));
+  EXPECT_EQ(form_->CurrentFolder(), nullptr);
+  EXPECT_EQ(form_->Bars()->Model().Series.Count(), 0);
+  EXPECT_LE(form_->SizeTree().ScanRoot()->ChildCount(), 40);
+  EXPECT_TRUE(statuses_.last().endsWith(QStringLiteral(" ms")));
+  // Two seconds later the gauge goes and the selected path is back.
+  EXPECT_TRUE(form_->Gauge()->isVisible());
+  QElapsedTimer waited;
+  waited.start();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !form_->Gauge()->isVisible(); }, 3000));
+  EXPECT_GE(waited.elapsed(), 1900);
+  EXPECT_EQ(form_->StatusText(1).toStdString(), disk.ScanPath());
+}
+
+TEST_F(MainWindowTest, MissingSelectedFolderScansNothing) {
+  EXPECT_FALSE(form_->ShowSelectedPath("/no/such/folder"));
+  EXPECT_TRUE(form_->SelectedPath().empty());
+  QSignalSpy finished(form_.get(), &TForm1::ScanFinished);
+  form_->Action("actRun")->trigger();
+  EXPECT_FALSE(form_->Scanning());
+  EXPECT_FALSE(finished.wait(200));
+  EXPECT_TRUE(form_->StatusResetTimer().isActive()) << "the empty gauge goes after two seconds";
+  EXPECT_EQ(form_->SizeTree().ScanRoot(), nullptr);
+}
+
+TEST_F(MainWindowTest, SelectingAFolderShowsItEverywhere) {
+  test::TTempTree disk("a/\xff-odd/");
+  const std::string odd = disk / "a/\xff-odd";
+  ASSERT_TRUE(form_->ShowSelectedPath(odd));
+  EXPECT_EQ(form_->SelectedPath(), odd + "/");
+  EXPECT_EQ(form_->HistoryCombo()->currentText(), DisplayPath(odd + "/"));
+  const QModelIndex selected = form_->DirTree()->currentIndex();
+  EXPECT_EQ(selected.data(Qt::UserRole + 1).toByteArray().toStdString(), odd) << "the tree holds the bytes";
+  EXPECT_FALSE(form_->ShowSelectedPath("<All Drives>"));
+  EXPECT_EQ(form_->SelectedPath(), odd + "/") << "the pseudo entry does not change the selected path";
+  EXPECT_EQ(form_->HistoryCombo()->currentText(), QStringLiteral("<All Drives>"));
+}
+
+TEST_F(MainWindowTest, ResizingKeepsTheComboAndTheStatusPanels) {
+  for (QSize size : {QSize(834, 689), QSize(1100, 700), QSize(600, 450)}) {
+    form_->resize(size);
+    QTest::qWait(20);
+    EXPECT_EQ(form_->HistoryCombo()->width(), form_->Pages()->width() - 24) << size.width();
+    EXPECT_EQ(form_->StatusPanel(1)->width(), form_->statusBar()->width() - 270 - 90 - 8) << size.width();
+    EXPECT_EQ(form_->StatusPanel(0)->width(), 270);
+    EXPECT_EQ(form_->StatusPanel(2)->width(), 90);
+  }
+  EXPECT_EQ(form_->minimumSize(), QSize(500, 400));
+}
+
+TEST_F(MainWindowTest, FolderPanelToggleRemembersItsWidth) {
+  auto panelWidth = [&] { return form_->findChild<QSplitter*>("Splitter1")->sizes().value(0); };
+  EXPECT_EQ(panelWidth(), TForm1::kFolderPanelWidth);
+  form_->Action("actToggleDirTree")->trigger();
+  EXPECT_LE(panelWidth(), 1);
+  form_->Action("actToggleDirTree")->trigger();
+  EXPECT_EQ(panelWidth(), TForm1::kFolderPanelWidth);
+  // Collapsed without a remembered width (as the settings do at start): it opens at 150.
+  TForm1 fresh(&dialogs_);
+  fresh.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&fresh));
+  fresh.findChild<QSplitter*>("Splitter1")->setSizes({1, 800});
+  fresh.Action("actToggleDirTree")->trigger();
+  EXPECT_EQ(fresh.findChild<QSplitter*>("Splitter1")->sizes().value(0), TForm1::kReopenedWidth);
+}
+
+TEST_F(MainWindowTest, HintWindowHasTheHintColourAndTheFrame) {
+  THintManager* hints = form_->Hints();
+  hints->ShowHint(form_.get(), QStringLiteral("Some hint\nwith two lines"), form_->mapToGlobal(QPoint(50, 50)));
+  TMyHintWindow* window = hints->Window();
+  ASSERT_TRUE(window->isVisible());
+  const QImage image = window->grab().toImage();
+  EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, 0xFFCC00u);
+  EXPECT_EQ(image.pixel(1, image.height() / 2) & 0xFFFFFF, 0xFFCC00u);
+  EXPECT_EQ(image.pixel(image.width() - 1, image.height() - 1) & 0xFFFFFF, 0xFFCC00u);
+  EXPECT_EQ(image.pixel(3, image.height() - 3) & 0xFFFFFF, 0xFFFF99u) << "inside the frame";
+  hints->SetEnabled(false);
+  EXPECT_FALSE(window->isVisible());
+  hints->ShowHint(form_.get(), QStringLiteral("x"), QPoint(10, 10));
+  EXPECT_FALSE(window->isVisible()) << "hints switched off";
+  EXPECT_EQ(kHintHidePause, 10000);
+}
+
+TEST_F(MainWindowTest, ColourSchemeOnChartsAndWindow) {
+  EXPECT_EQ(form_->Bars()->Model().Colors.Background, 0x3E9ADEu);
+  EXPECT_EQ(form_->Pies()->Model().Colors.Title, 0xFFDB9Du);
+  EXPECT_EQ(form_->palette().color(QPalette::Window), QColor(0x99CCFF));
+  EXPECT_TRUE(form_->menuBar()->styleSheet().contains(QStringLiteral("#ffffff")));
+  const QImage chart = form_->Bars()->grab().toImage();
+  EXPECT_EQ(chart.pixel(3, 3) & 0xFFFFFF, 0x3E9ADEu) << "a plain background";
+}
+
+TEST_F(MainWindowTest, TheWindowStaysResponsiveDuringABigScan) {
+  test::TTempTree disk;
+  std::string spec;
+  for (int i = 0; i < 60; ++i) {
+    for (int j = 0; j < 400; ++j) spec += "t" + std::to_string(i) + "/f" + std::to_string(j) + "/x=1\n";
+  }
+  disk.Add(spec);  // 24,060 folders, 24,000 files
+  QElapsedTimer clock;
+  qint64 last = 0;
+  qint64 longest = 0;
+  QTimer ticker;
+  ticker.setInterval(5);
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    const qint64 now = clock.elapsed();
+    longest = std::max(longest, now - last);
+    last = now;
+  });
+  clock.start();
+  ticker.start();
+  ASSERT_TRUE(Scan(disk.Root()));
+  ticker.stop();
+  EXPECT_LT(longest, 50) << "the event loop was blocked for " << longest << " ms";
+  EXPECT_EQ(form_->Bars()->Model().Series.Count(), 61);
+}
+
+TEST_F(MainWindowTest, ClosingDuringAScanStopsItCleanly) {
+  test::TTempTree disk;
+  std::string spec;
+  for (int i = 0; i < 40; ++i) {
+    for (int j = 0; j < 400; ++j) spec += "t" + std::to_string(i) + "/f" + std::to_string(j) + "/\n";
+  }
+  disk.Add(spec);
+  form_->ShowSelectedPath(disk.Root());
+  form_->Action("actRun")->trigger();
+  EXPECT_TRUE(form_->Scanning());
+  EXPECT_FALSE(form_->Action("actRun")->isEnabled()) << "no second scan while one runs";
+  form_->close();
+  EXPECT_FALSE(form_->Scanning());
+  form_.reset();  // the tree goes with the window, no worker left behind
+}
+
+}  // namespace
+}  // namespace nubrix
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
