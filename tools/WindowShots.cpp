@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPixmap>
 #include <QStackedWidget>
@@ -37,11 +38,26 @@ int main(int argc, char** argv) {
   QEventLoop wait;
   QObject::connect(&form, &nubrix::TForm1::ScanFinished, &wait, &QEventLoop::quit);
   QTimer::singleShot(120000, &wait, &QEventLoop::quit);
+  // How long the event loop is ever kept from running during the scan.
+  QElapsedTimer clock;
+  qint64 last = 0;
+  qint64 longest = 0;
+  QTimer ticker;
+  ticker.setInterval(5);
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    longest = std::max(longest, clock.elapsed() - last);
+    last = clock.elapsed();
+  });
+  clock.start();
+  ticker.start();
   form.Action("actRun")->trigger();
   if (form.Scanning()) {
     QTimer::singleShot(30, [&] { Shoot(form, dir + "/window-scanning.png"); });
     wait.exec();
   }
+  ticker.stop();
+  std::printf("scan of %s: %lld ms, longest event-loop gap %lld ms\n", folder.c_str(),
+              static_cast<long long>(clock.elapsed()), static_cast<long long>(longest));
   ok &= Shoot(form, dir + "/window-bars.png");
   form.Pages()->setCurrentIndex(1);
   ok &= Shoot(form, dir + "/window-pie.png");
