@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
@@ -49,8 +50,9 @@ QToolBar* FlatToolBar(const QString& name, int iconSize) {
 
 }  // namespace
 
-TForm1::TForm1(IUserDialogs* dialogs, QWidget* parent)
-    : QMainWindow(parent), Dialogs_(dialogs), Tree_(std::make_unique<TSizeTree>()) {
+TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
+    : QMainWindow(parent), Dialogs_(dialogs), Tree_(std::make_unique<TSizeTree>()),
+      SettingsFile_(std::move(settingsFile)) {
   if (Dialogs_ == nullptr) {
     OwnDialogs_ = std::make_unique<TMessageBoxDialogs>();
     Dialogs_ = OwnDialogs_.get();
@@ -89,6 +91,8 @@ TForm1::TForm1(IUserDialogs* dialogs, QWidget* parent)
 TForm1::~TForm1() {
   // A scan still running works on our tree: stop it before anything goes.
   Scanner_->CancelAndWait();
+  // Settings that were never loaded are not written back: that would put defaults over them.
+  if (SettingsLoaded_) Guarded([this] { SaveSettings(); });
   qApp->removeEventFilter(Hints_);
 }
 
@@ -111,7 +115,6 @@ void TForm1::BuildLayout() {
   // rest, then and on every resize.
   Splitter1_->setStretchFactor(0, 0);
   Splitter1_->installEventFilter(this);
-  FlatPageControl1_->installEventFilter(this);
   statusBar()->installEventFilter(this);
 }
 
@@ -121,7 +124,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
       PanelPlaced_ = true;
       SetFolderPanelWidth(kFolderPanelWidth);
     }
-    if (watched == FlatPageControl1_ || watched == statusBar()) FormResize();
+    if (watched == statusBar()) FormResize();
   }
   return QMainWindow::eventFilter(watched, event);
 }
@@ -209,7 +212,9 @@ QWidget* TForm1::BuildPagePanel() {
   FlatPageControl1_->addWidget(BuildBarPage());
   FlatPageControl1_->addWidget(BuildPiePage());
   for (int page = 2; page <= 4; ++page) FlatPageControl1_->addWidget(BuildCleanerPages(page));
+  FlatPageControl1_->addWidget(new QWidget);  // kNoPage
   auto* group = new QButtonGroup(this);
+  PageButtons_ = group;
   const QString captions[] = {QStringLiteral("Bar chart"), QStringLiteral("Pie chart"), {},
                               QStringLiteral("Clean temp files"), QStringLiteral("Clean shortcuts"),
                               QStringLiteral("Clean IE Traces")};
@@ -229,20 +234,39 @@ QWidget* TForm1::BuildPagePanel() {
   }
   connect(group, &QButtonGroup::idClicked, FlatPageControl1_, &QStackedWidget::setCurrentIndex);
   connect(FlatPageControl1_, &QStackedWidget::currentChanged, group, [group](int index) {
-    if (QAbstractButton* button = group->button(index)) button->setChecked(true);
+    if (QAbstractButton* button = group->button(index)) {
+      button->setChecked(true);
+    } else if (QAbstractButton* checked = group->checkedButton()) {
+      group->setExclusive(false);
+      checked->setChecked(false);
+      group->setExclusive(true);
+    }
   });
   column->addWidget(ToolBar2_);
   column->addWidget(FlatPageControl1_, 1);
   auto* comboPanel = new QWidget;
+  ComboPanel_ = comboPanel;
   comboPanel->setObjectName(QStringLiteral("ComboPanel"));
   comboPanel->setFixedHeight(20);
   auto* comboRow = new QHBoxLayout(comboPanel);
-  comboRow->setContentsMargins(0, 0, 0, 0);
+  // The box stays 24 pixels narrower than the page area.
+  comboRow->setContentsMargins(0, 0, 24, 0);
   HistoryCombo_ = new QComboBox;
   HistoryCombo_->setObjectName(QStringLiteral("HistoryCombo"));
   HistoryCombo_->setEditable(true);
-  comboRow->addWidget(HistoryCombo_);
-  comboRow->addStretch(1);
+  HistoryCombo_->setInsertPolicy(QComboBox::NoInsert);
+  HistoryCombo_->setToolTip(QStringLiteral(
+      "Display a list of recent analyzed folders. \r\nFolders scanned will be added!\r\nEdit list with right mouse pop up menu"));
+  HistoryCombo_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(HistoryCombo_, &QComboBox::activated, this, [this](int index) { Guarded([&] { HistoryComboClick(index); }); });
+  connect(HistoryCombo_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    QMenu historyPop(this);
+    historyPop.addAction(QStringLiteral("Delete selected history item"), this, [this] { Guarded([this] { DeleteHistoryItemClick(); }); });
+    historyPop.addSeparator();
+    historyPop.addAction(QStringLiteral("Clear all history items"), this, [this] { Guarded([this] { ClearAll1Click(); }); });
+    historyPop.exec(HistoryCombo_->mapToGlobal(at));
+  });
+  comboRow->addWidget(HistoryCombo_, 1);
   column->addWidget(comboPanel);
   return Panel2_;
 }
@@ -333,9 +357,14 @@ void TForm1::BuildStatusBar() {
   for (int i = 0; i < 3; ++i) {
     StatusPanels_[i] = new QLabel;
     StatusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-    StatusPanels_[i]->setFixedWidth(kStatusPanelWidths[i]);
     StatusPanels_[i]->setFrameShape(QFrame::StyledPanel);
-    bar->addWidget(StatusPanels_[i]);
+    if (i == 1) {
+      StatusPanels_[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+      bar->addWidget(StatusPanels_[i], 1);
+    } else {
+      StatusPanels_[i]->setFixedWidth(kStatusPanelWidths[i]);
+      bar->addWidget(StatusPanels_[i]);
+    }
   }
 }
 
@@ -356,9 +385,11 @@ void TForm1::showEvent(QShowEvent* event) {
   }
 }
 
-// The start-up work, once: the colours, then (when the settings exist) the saved state.
+// The start-up work, once: the colours, the settings, the start folder.
 void TForm1::FormActivate() {
   ApplyColourScheme();
+  Guarded([this] { LoadSettings(); });
+  ShowSelectedPath(StartFolder_);
   CurrentFolder_ = nullptr;
 }
 
@@ -367,10 +398,11 @@ void TForm1::resizeEvent(QResizeEvent* event) {
   FormResize();
 }
 
+// Panel 1 fills the status bar between panels 0 and 2. Its width is an upper bound, not a fixed
+// size, so that the window can always be made smaller again.
 void TForm1::FormResize() {
-  HistoryCombo_->setFixedWidth(std::max(40, FlatPageControl1_->width() - 24));
   const int rest = statusBar()->width() - kStatusPanelWidths[0] - kStatusPanelWidths[2] - 8;
-  StatusPanels_[1]->setFixedWidth(std::max(20, rest));
+  StatusPanels_[1]->setMaximumWidth(std::max(20, rest));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -394,6 +426,25 @@ void TForm1::actToggleDirTree() {
   } else {
     SetFolderPanelWidth(SavedPanelWidth_ > 0 && SavedPanelWidth_ < this->width() ? SavedPanelWidth_ : kReopenedWidth);
   }
+}
+
+void TForm1::ShowPage(int page) {
+  FlatPageControl1_->setCurrentIndex(page >= 0 && page <= 4 ? page : kNoPage);
+}
+
+int TForm1::PageShown() const {
+  const int page = FlatPageControl1_->currentIndex();
+  return page >= 0 && page <= 4 ? page : -1;
+}
+
+void TForm1::RotateLeftExecute() {
+  RotateLeftOn_ = Action("actRotateLeft")->isChecked();
+  RotateRightOn_ = false;
+}
+
+void TForm1::RotateRightExecute() {
+  RotateRightOn_ = Action("actRotateRight")->isChecked();
+  RotateLeftOn_ = false;
 }
 
 void TForm1::Timer1Tick() {

@@ -15,13 +15,18 @@
 #include <string>
 #include <vector>
 
+#include <random>
+
 #include "app/ChartBuilding.h"
 #include "app/HintWindow.h"
+#include "app/History.h"
+#include "app/Settings.h"
 #include "app/ScanController.h"
 #include "app/UserDialogs.h"
 #include "sizetree/SizeTreeU.h"
 
 class QAction;
+class QButtonGroup;
 class QComboBox;
 class QProgressBar;
 class QSplitter;
@@ -53,7 +58,10 @@ class TForm1 : public QMainWindow {
   static constexpr int kCollapsedWidth = 1;
   static constexpr int kReopenedWidth = 150;
 
-  explicit TForm1(IUserDialogs* dialogs = nullptr, QWidget* parent = nullptr);
+  static constexpr int kNoPage = 5;  // the empty page shown for a stored page out of range
+
+  // settingsFile: where the settings live; empty for SettingsFileName().
+  explicit TForm1(IUserDialogs* dialogs = nullptr, std::string settingsFile = {}, QWidget* parent = nullptr);
   ~TForm1() override;
 
   QAction* Action(const char* name) const;
@@ -73,6 +81,28 @@ class TForm1 : public QMainWindow {
 
   void actToggleDirTree();
 
+  // Display options: each applies its state to the charts and sets its check mark, for the
+  // command and the settings alike.
+  void SetChart3D(bool on);
+  void SetChartLabels(bool on);
+  void SetChartLegend(bool on);
+  void SetChartHints(bool on);
+  void SetExplodeBiggest(bool on);
+  void SetEllipticPie(bool on);
+
+  // Settings and history.
+  void LoadSettings();
+  void SaveSettings();
+  void AddToHistory();
+  void ShowHistory(bool visible);
+  void HistoryComboClick(int index);
+  void ClearAll1Click();
+  void DeleteHistoryItemClick();
+  const THistoryList& History() const { return History_; }
+  int HistorySize() const { return HistorySize_; }
+  const std::string& SettingsFile() const { return SettingsFile_; }
+  void ShowPage(int page);
+  int PageShown() const;
   // State, for the commands of later pages and for tests.
   const std::string& SelectedPath() const { return SelectedPath_; }
   TSizeFolder* CurrentFolder() const { return CurrentFolder_; }
@@ -92,6 +122,8 @@ class TForm1 : public QMainWindow {
   THintManager* Hints() const { return Hints_; }
   QTimer& StatusResetTimer() { return Timer3_; }
   int SpacerHeight() const;
+  bool RotatingLeft() const { return RotateLeftOn_; }
+  bool RotatingRight() const { return RotateRightOn_; }
 
  signals:
   void ScanFinished(bool sized);
@@ -117,7 +149,11 @@ class TForm1 : public QMainWindow {
   void FormResize();
   void SetFolderPanelWidth(int width);
   void Timer1Tick();
-
+  void RotateLeftExecute();
+  void RotateRightExecute();
+  void RefreshHistoryCombo();
+  TWindowSettings CollectSettings() const;
+  void ApplySettings(const TWindowSettings& settings);
   // Commands (TForm1Commands.cpp).
   void CreateActions();
   void BuildMenus();
@@ -154,6 +190,14 @@ class TForm1 : public QMainWindow {
   TChartPalette Palette_ = kChartPalette;
   int SavedPanelWidth_ = 0;
   bool Activated_ = false;
+  bool SettingsLoaded_ = false;
+  std::string SettingsFile_;
+  std::string StartFolder_;
+  THistoryList History_;
+  int HistorySize_ = 20;
+  std::mt19937 Random_{std::random_device{}()};
+  QWidget* ComboPanel_ = nullptr;
+  QButtonGroup* PageButtons_ = nullptr;
   bool PanelPlaced_ = false;
   bool RotateLeftOn_ = false;
   bool RotateRightOn_ = false;

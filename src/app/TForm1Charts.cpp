@@ -57,6 +57,44 @@ void TForm1::actSortNowExecute() {
   ShowFolderCharts(CurrentFolder_);
 }
 
+void TForm1::SetChart3D(bool on) {
+  Bars_->Model().View3D = Pies_->Model().View3D = on;
+  Bars_->Changed();
+  Pies_->Changed();
+  Action("act3D")->setChecked(on);
+}
+
+void TForm1::SetChartLabels(bool on) {
+  Bars_->Model().MarksVisible = Pies_->Model().MarksVisible = on;
+  Bars_->Changed();
+  Pies_->Changed();
+  Action("actLabels")->setChecked(on);
+}
+
+void TForm1::SetChartLegend(bool on) {
+  Bars_->Model().LegendVisible = Pies_->Model().LegendVisible = on;
+  Bars_->Changed();
+  Pies_->Changed();
+  Action("actshowLegend")->setChecked(on);
+}
+
+void TForm1::SetChartHints(bool on) {
+  Hints_->SetEnabled(on);
+  Action("actshowHints")->setChecked(on);
+}
+
+void TForm1::SetExplodeBiggest(bool on) {
+  Pies_->Model().Pie.ExplodeBiggest = on ? 10 : 0;
+  Pies_->Changed();
+  Action("actExplode")->setChecked(on);
+}
+
+void TForm1::SetEllipticPie(bool on) {
+  Pies_->Model().Pie.Circled = !on;
+  Pies_->Changed();
+  Action("actElypticPie")->setChecked(on);
+}
+
 void TForm1::ApplyColourScheme() {
   Palette_ = kChartPalette;
   Colours_ = TColourScheme{};

@@ -37,9 +37,10 @@ constexpr TIconSpec kIcons[] = {
 };
 
 // The commands this window carries out now; the others wait for their pages and stay disabled.
-const std::set<std::string_view> kBuiltCommands = {"actRun",      "actExit",     "actToggleDirTree",
-                                                   "actSortName", "actSortSize", "actNoSort",
-                                                   "actSortNow"};
+const std::set<std::string_view> kBuiltCommands = {
+    "actRun",        "actExit",   "actToggleDirTree", "actSortName", "actSortSize",   "actNoSort",
+    "actSortNow",    "act3D",     "actLabels",        "actshowLegend", "actshowHints", "actExplode",
+    "actElypticPie", "actFreeSpace", "actRotateLeft", "actRotateRight", "actFolderHistory"};
 
 QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -126,6 +127,20 @@ void TForm1::ConnectCommands() {
   connect(Action("actSortName"), &QAction::triggered, this, [this] { SetSortMode(TSortMode::ByName); });
   connect(Action("actSortSize"), &QAction::triggered, this, [this] { SetSortMode(TSortMode::BySize); });
   connect(Action("actNoSort"), &QAction::triggered, this, [this] { SetSortMode(TSortMode::None); });
+  // Toggles: the action has turned its check mark; the setter applies the new state.
+  const std::pair<const char*, void (TForm1::*)(bool)> toggles[] = {
+      {"act3D", &TForm1::SetChart3D},           {"actLabels", &TForm1::SetChartLabels},
+      {"actshowLegend", &TForm1::SetChartLegend}, {"actshowHints", &TForm1::SetChartHints},
+      {"actExplode", &TForm1::SetExplodeBiggest}, {"actElypticPie", &TForm1::SetEllipticPie},
+      {"actFolderHistory", &TForm1::ShowHistory}};
+  for (const auto& [name, setter] : toggles) {
+    QAction* action = Action(name);
+    connect(action, &QAction::triggered, this, [this, action, setter = setter] {
+      Guarded([&] { (this->*setter)(action->isChecked()); });
+    });
+  }
+  on("actRotateLeft", &TForm1::RotateLeftExecute);
+  on("actRotateRight", &TForm1::RotateRightExecute);
   // Enabled states follow the window's state whenever the event loop goes idle, and at once
   // after every command and at the end of a scan.
   connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, &TForm1::UpdateActions);
@@ -135,6 +150,9 @@ void TForm1::UpdateActions() {
   const bool idle = !Scanner_->Running();
   Action("actRun")->setEnabled(idle);
   Action("actSortNow")->setEnabled(idle && CurrentFolder_ != nullptr);
+  // Disabling the rotation leaves a turning pie turning.
+  Action("actRotateLeft")->setEnabled(CurrentFolder_ != nullptr);
+  Action("actRotateRight")->setEnabled(CurrentFolder_ != nullptr);
 }
 
 }  // namespace nubrix

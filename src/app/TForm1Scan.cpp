@@ -41,6 +41,7 @@ void TForm1::actRunExecute() {
   ShowGauge(100);
   if (!Scanning() && IsFolder(SelectedPath_)) {
     HistoryCombo_->setEditText(DisplayPath(SelectedPath_));
+    AddToHistory();  // the folder enters the history before it is scanned
     ScanFolder(SelectedPath_);
   }
   // A running scan arms the status reset when it ends.

@@ -17,23 +17,23 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "app/ChartBuilding.h"
+#include "app/ScriptedDialogs.h"
 #include "charts/ChartView.h"
 #include "support/TempTree.h"
 
 namespace nubrix {
 namespace {
 
-class TRecordingDialogs : public IUserDialogs {
- public:
-  void ShowError(QWidget*, const QString& message) override { Errors << message; }
-  QStringList Errors;
-};
-
 class MainWindowTest : public testing::Test {
  protected:
   void SetUp() override {
-    form_ = std::make_unique<TForm1>(&dialogs_);
+    // A start folder that is not there: no test scans "/" by accident.
+    settings_.Add("AppData/Nubrix.ini=0");
+    std::ofstream(settings_ / "AppData/Nubrix.ini") << "[LastDir]\nStart with=/nonexistent-start-folder/\n";
+    form_ = std::make_unique<TForm1>(&dialogs_, settings_ / "AppData/Nubrix.ini");
     form_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
     connect();
@@ -58,7 +58,8 @@ class MainWindowTest : public testing::Test {
     return labels;
   }
 
-  TRecordingDialogs dialogs_;
+  test::TScriptedDialogs dialogs_;
+  test::TTempTree settings_;
   std::unique_ptr<TForm1> form_;
   QStringList statuses_;
 };
@@ -210,15 +211,23 @@ TEST_F(MainWindowTest, SelectingAFolderShowsItEverywhere) {
 }
 
 TEST_F(MainWindowTest, ResizingKeepsTheComboAndTheStatusPanels) {
-  for (QSize size : {QSize(834, 689), QSize(1100, 700), QSize(600, 450)}) {
+  form_->ShowHistory(true);
+  for (QSize size : {QSize(834, 689), QSize(1100, 700), QSize(600, 450), QSize(834, 689)}) {
     form_->resize(size);
     QTest::qWait(20);
     EXPECT_EQ(form_->HistoryCombo()->width(), form_->Pages()->width() - 24) << size.width();
-    EXPECT_EQ(form_->StatusPanel(1)->width(), form_->statusBar()->width() - 270 - 90 - 8) << size.width();
+    // Panel 1 fills the space between panels 0 and 2.
+    const QRect middle = form_->StatusPanel(1)->geometry();
+    EXPECT_LE(form_->StatusPanel(0)->geometry().right(), middle.left()) << size.width();
+    EXPECT_GE(form_->StatusPanel(2)->geometry().left() - middle.right(), 1) << size.width();
+    EXPECT_LE(form_->StatusPanel(2)->geometry().left() - middle.right(), 10) << size.width();
     EXPECT_EQ(form_->StatusPanel(0)->width(), 270);
     EXPECT_EQ(form_->StatusPanel(2)->width(), 90);
   }
   EXPECT_EQ(form_->minimumSize(), QSize(500, 400));
+  form_->resize(500, 400);
+  QTest::qWait(20);
+  EXPECT_EQ(form_->size(), QSize(500, 400)) << "the window can always be made small again";
 }
 
 TEST_F(MainWindowTest, FolderPanelToggleRemembersItsWidth) {
@@ -229,7 +238,8 @@ TEST_F(MainWindowTest, FolderPanelToggleRemembersItsWidth) {
   form_->Action("actToggleDirTree")->trigger();
   EXPECT_EQ(panelWidth(), TForm1::kFolderPanelWidth);
   // Collapsed without a remembered width (as the settings do at start): it opens at 150.
-  TForm1 fresh(&dialogs_);
+  test::TTempTree otherSettings;
+  TForm1 fresh(&dialogs_, otherSettings / "Nubrix.ini");
   fresh.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&fresh));
   fresh.findChild<QSplitter*>("Splitter1")->setSizes({1, 800});

@@ -1,0 +1,52 @@
+// The settings of the main window as they stand in the settings file, and where that file is.
+// Plain C++: the window applies what is read here and hands back what it writes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/IniStuff.h"
+
+namespace nubrix {
+
+struct TWindowSettings {
+  int Left = 100;
+  int Width = 900;
+  int Top = 50;
+  int Height = 600;
+  int TabSheet = 0;  // 0 to 4; anything else shows no page
+  bool ShowDirTree = true;
+  bool Elyptic = false;
+  bool ExplodeBiggest = false;
+  bool MarkVisible = true;
+  bool ShowLegend = false;
+  bool ShowHints = true;
+  bool Toggle3D = true;
+  bool FreeSpace = false;
+  bool HistoryCombo = false;
+  std::uint8_t Sort = 0;
+  std::string StartWith = "/";
+  bool EnableZoom = true;   // read, never written
+  int HistorySize = 20;     // read, never written
+  std::vector<std::string> History;
+};
+
+// The keys in the order the program reads them; what is missing or not a number is the default.
+TWindowSettings ReadSettings(const TIniFile& ini);
+
+// Bounds (when writeBounds), Switches, PieForm, Page, LastDir, then the history.
+void WriteSettings(TIniFile& ini, const TWindowSettings& settings, bool writeBounds);
+
+// Section HistoryCombo: count, then 0 .. count-1; empty entries are skipped.
+std::vector<std::string> LoadHistory(const TIniFile& ini);
+// count, then every entry deleted and written again, so each moves to the end of the section.
+void SaveHistory(TIniFile& ini, const std::vector<std::string>& entries);
+
+// The executable's folder when we may write there (portable use), else $XDG_CONFIG_HOME/Nubrix
+// (~/.config/Nubrix); with a trailing separator.
+std::string AppDir();
+// AppDir() + "AppData/Nubrix.ini".
+std::string SettingsFileName();
+
+}  // namespace nubrix

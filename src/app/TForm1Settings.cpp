@@ -1,0 +1,150 @@
+// The settings file and the folder history of the main window.
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QSplitter>
+#include <QStackedWidget>
+
+#include <sys/stat.h>
+
+#include "app/TForm1.h"
+#include "charts/ChartView.h"
+
+namespace nubrix {
+
+namespace {
+
+constexpr int kBytesRole = Qt::UserRole;
+
+bool Exists(const std::string& path) {
+  struct stat info{};
+  return stat(path.c_str(), &info) == 0;
+}
+
+}  // namespace
+
+void TForm1::LoadSettings() {
+  if (SettingsFile_.empty()) SettingsFile_ = SettingsFileName();
+  if (!Exists(SettingsFile_)) {
+    bool created = false;
+    try {
+      created = EnsureIniFile(SettingsFile_);
+    } catch (const TIniCreateError&) {
+      created = false;
+    }
+    if (!created) Dialogs_->ShowMessage(this, QStringLiteral("Error creating ini file"));
+  }
+  ApplySettings(ReadSettings(TIniFile(SettingsFile_)));
+  SettingsLoaded_ = true;
+}
+
+void TForm1::ApplySettings(const TWindowSettings& s) {
+  move(s.Left, s.Top);
+  resize(s.Width, s.Height);
+  ShowPage(s.TabSheet);
+  if (!s.ShowDirTree) {
+    // Collapsed as the loader does it: no width is remembered, so the panel reopens at 150.
+    QSplitter* splitter = findChild<QSplitter*>(QStringLiteral("Splitter1"));
+    const QList<int> sizes = splitter->sizes();
+    splitter->setSizes({kCollapsedWidth, sizes.value(0) + sizes.value(1) - kCollapsedWidth});
+    PanelPlaced_ = true;
+  }
+  SetEllipticPie(s.Elyptic);
+  SetExplodeBiggest(s.ExplodeBiggest);
+  SetChartLabels(s.MarkVisible);
+  SetChartLegend(s.ShowLegend);
+  SetChartHints(s.ShowHints);
+  SetChart3D(s.Toggle3D);
+  Action("actFreeSpace")->setChecked(s.FreeSpace);
+  ShowHistory(s.HistoryCombo);
+  SortMode_ = static_cast<TSortMode>(s.Sort);
+  ShowSortMode(SortMode_);
+  StartFolder_ = s.StartWith;
+  Bars_->Model().Bars.ZoomEnabled = s.EnableZoom;
+  History_.Assign(s.History);
+  RefreshHistoryCombo();
+  HistorySize_ = s.HistorySize;
+}
+
+TWindowSettings TForm1::CollectSettings() const {
+  TWindowSettings s;
+  const QRect frame = frameGeometry();
+  s.Left = frame.left();
+  s.Top = frame.top();
+  s.Width = width();
+  s.Height = height();
+  s.TabSheet = PageShown();
+  s.ShowDirTree = findChild<QSplitter*>(QStringLiteral("Splitter1"))->sizes().value(0) > 8;
+  s.ExplodeBiggest = Action("actExplode")->isChecked();
+  s.MarkVisible = Action("actLabels")->isChecked();
+  s.ShowLegend = Action("actshowLegend")->isChecked();
+  s.ShowHints = Action("actshowHints")->isChecked();
+  s.Toggle3D = Action("act3D")->isChecked();
+  s.FreeSpace = Action("actFreeSpace")->isChecked();
+  s.HistoryCombo = ComboPanel_->isVisibleTo(const_cast<TForm1*>(this));
+  s.Sort = static_cast<std::uint8_t>(SortMode_);
+  s.Elyptic = Action("actElypticPie")->isChecked();
+  s.StartWith = SelectedPath_;
+  s.History = History_.Entries();
+  return s;
+}
+
+// One atomic write of the whole file: a failure leaves the old file as it was.
+void TForm1::SaveSettings() {
+  if (SettingsFile_.empty()) SettingsFile_ = SettingsFileName();
+  TIniFile ini(SettingsFile_);
+  const bool normal = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+  WriteSettings(ini, CollectSettings(), normal);
+  ini.UpdateFile();
+}
+
+void TForm1::RefreshHistoryCombo() {
+  const QString text = HistoryCombo_->currentText();
+  HistoryCombo_->blockSignals(true);
+  HistoryCombo_->clear();
+  for (const std::string& entry : History_.Entries()) {
+    HistoryCombo_->addItem(DisplayPath(entry), QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
+  }
+  HistoryCombo_->setEditText(text);
+  HistoryCombo_->blockSignals(false);
+}
+
+void TForm1::AddToHistory() {
+  History_.Add(SelectedPath_, HistorySize_, Random_);
+  RefreshHistoryCombo();
+}
+
+void TForm1::ShowHistory(bool visible) {
+  ComboPanel_->setVisible(visible);
+  HistoryCombo_->setVisible(visible);
+  Action("actFolderHistory")->setChecked(visible);
+}
+
+void TForm1::HistoryComboClick(int index) {
+  if (index < 0 || index >= HistoryCombo_->count()) return;
+  ShowSelectedPath(HistoryCombo_->itemData(index, kBytesRole).toByteArray().toStdString());
+}
+
+void TForm1::ClearAll1Click() {
+  if (!Dialogs_->Ask(this, TQuestionKind::Warning, QStringLiteral("Do you really want to delete the entire histoy list?"),
+                     TAnswerButtons::YesCancel)) {
+    return;
+  }
+  History_.Clear();
+  RefreshHistoryCombo();
+  HistoryCombo_->setEditText({});
+}
+
+void TForm1::DeleteHistoryItemClick() {
+  const int index = HistoryCombo_->currentIndex();
+  if (index < 0) return;
+  if (!Dialogs_->Ask(this, TQuestionKind::Warning,
+                     QStringLiteral("Do you really want to delete the selected history item?"),
+                     TAnswerButtons::YesCancel)) {
+    return;
+  }
+  History_.Remove(static_cast<std::size_t>(index));
+  RefreshHistoryCombo();
+}
+
+}  // namespace nubrix
