@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPixmap>
@@ -30,7 +31,8 @@ int main(int argc, char** argv) {
   const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   const std::string folder = argc > 2 ? argv[2] : "/usr/share";
   QDir().mkpath(dir);
-  nubrix::TForm1 form;
+  QFile::remove(dir + "/AppData/Nubrix.ini");  // the pictures show a first run
+  nubrix::TForm1 form(nullptr, (dir + "/AppData/Nubrix.ini").toStdString());
   form.show();
   QApplication::processEvents();
   bool ok = Shoot(form, dir + "/window-start.png");
@@ -58,6 +60,7 @@ int main(int argc, char** argv) {
   ticker.stop();
   std::printf("scan of %s: %lld ms, longest event-loop gap %lld ms\n", folder.c_str(),
               static_cast<long long>(clock.elapsed()), static_cast<long long>(longest));
+  form.ShowPage(0);
   ok &= Shoot(form, dir + "/window-bars.png");
   form.Pages()->setCurrentIndex(1);
   ok &= Shoot(form, dir + "/window-pie.png");

@@ -164,6 +164,15 @@ TBarGeometry LayoutBars(const TChartModel& model, const QRectF& area, const ITex
   geometry.Plot = QRectF(QPointF(panel.left(), panel.top() + geometry.Depth),
                          QPointF(panel.right(), std::max(panel.top() + geometry.Depth + 1, panel.bottom() - axisBand)));
   geometry.Spacing = geometry.Plot.height() / geometry.Category.Span();
+  if (geometry.Depth > 0) {
+    // No deeper than a bar is thick: the faces of one bar must not run over the next.
+    const double deepest = std::max(2.0, std::floor(geometry.Spacing * kBarThicknessShare));
+    if (deepest < geometry.Depth) {
+      geometry.Plot.setTop(geometry.Plot.top() - geometry.Depth + deepest);
+      geometry.Depth = deepest;
+      geometry.Spacing = geometry.Plot.height() / geometry.Category.Span();
+    }
+  }
   const TVisible visible = VisiblePositions(geometry.Category, model.Series.Count());
 
   const std::vector<int> labelled = LabelledPositions(model, metrics, visible, geometry.Spacing);
