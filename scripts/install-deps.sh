@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need, only those that are missing.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libglib2.0-dev
           qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core)
 
 missing=()

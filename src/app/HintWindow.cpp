@@ -55,7 +55,10 @@ void THintManager::ShowHint(QWidget* owner, const QString& text, const QPoint& g
     return;
   }
   Owner_ = owner;
-  Window_->setText(text);
+  // Hints break their lines with CR LF or LF CR pairs; one break each on the screen.
+  QString shown = text;
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+  Window_->setText(shown);
   Window_->adjustSize();
   QPoint position = globalPosition + QPoint(2, 18);
   if (const QScreen* screen = QGuiApplication::screenAt(globalPosition)) {

@@ -288,6 +288,7 @@ QWidget* TForm1::BuildBarPage() {
   row->addWidget(paging, 0, Qt::AlignTop);
   Bars_ = new charts::TChartView(charts::TChartKind::Bars);
   Bars_->setObjectName(QStringLiteral("Bars"));
+  Bars_->setToolTip(kBarsInitialHint);
   row->addWidget(Bars_, 1);
   column->addLayout(row, 1);
   return page;
@@ -305,6 +306,7 @@ QWidget* TForm1::BuildPiePage() {
   column->addWidget(bar);
   Pies_ = new charts::TChartView(charts::TChartKind::Pie);
   Pies_->setObjectName(QStringLiteral("Pies"));
+  Pies_->setToolTip(kPiesInitialHint);
   column->addWidget(Pies_, 1);
   return page;
 }

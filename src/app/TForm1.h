@@ -37,6 +37,10 @@ class QTreeView;
 
 namespace nubrix {
 
+extern const QString kBarsInitialHint;
+extern const QString kPiesInitialHint;
+extern const QString kPointHintTail;
+
 namespace charts {
 class TChartView;
 }
@@ -73,6 +77,14 @@ class TForm1 : public QMainWindow {
   void DirTreeClick();
   void ShowGauge(int maximum);
   bool Scanning() const { return Scanner_->Running(); }
+
+  // Navigation from the charts.
+  void BarsClickSeries(int index, Qt::MouseButton button);
+  void PiesClickSeries(int index, Qt::MouseButton button);
+  void OpenChartPath(const std::string& path, Qt::MouseButton button);
+  void GoToParentFolder();
+  void GoBack();
+  const std::vector<std::string>& BackList() const { return BackList_; }
 
   // Charts.
   void ShowFolderCharts(TSizeFolder* folder);
@@ -170,6 +182,13 @@ class TForm1 : public QMainWindow {
   void OnScanFinished(bool sized);
   void Timer3Tick();
   void SetStatus(int panel, const QString& text);
+
+  // Navigation (TForm1Navigation.cpp).
+  std::string ChartTarget(int index) const;
+  void ChartHover(charts::TChartView* chart, int index);
+  void actBarsSpreadExecute();
+  void actBarsNormalExecute();
+  void ShiftBars(int direction);
 
   // Charts (TForm1Charts.cpp).
   void SetSortMode(TSortMode mode);

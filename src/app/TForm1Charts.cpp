@@ -34,7 +34,9 @@ void TForm1::ShowFolderCharts(TSizeFolder* folder) {
   if (folder == nullptr) return;
   charts::TChartModel& bars = Bars_->Model();
   BuildFolderPoints(*folder, ChartInput(), bars.Series);
+  // A new folder never opens scrolled into empty space: paging off, the axes automatic.
   bars.Bars.PointsPerPage = 0;
+  bars.Bars.CategoryAutomatic = bars.Bars.ValueAutomatic = true;
   bars.Title = QStringList{FolderChartTitle(*folder)};
   charts::TChartModel& pies = Pies_->Model();
   pies.Series = bars.Series;

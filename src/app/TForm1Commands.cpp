@@ -11,6 +11,7 @@
 #include "app/CommandTable.h"
 #include "app/Icons.h"
 #include "app/TForm1.h"
+#include "charts/ChartView.h"
 
 namespace nubrix {
 
@@ -40,7 +41,8 @@ constexpr TIconSpec kIcons[] = {
 const std::set<std::string_view> kBuiltCommands = {
     "actRun",        "actExit",   "actToggleDirTree", "actSortName", "actSortSize",   "actNoSort",
     "actSortNow",    "act3D",     "actLabels",        "actshowLegend", "actshowHints", "actExplode",
-    "actElypticPie", "actFreeSpace", "actRotateLeft", "actRotateRight", "actFolderHistory"};
+    "actElypticPie", "actFreeSpace", "actRotateLeft", "actRotateRight", "actFolderHistory",
+    "actUpOneDir",   "actBack",   "actBarsUp",        "actBarsNormal", "actBarsSpread", "actBarsDown"};
 
 QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -139,6 +141,20 @@ void TForm1::ConnectCommands() {
       Guarded([&] { (this->*setter)(action->isChecked()); });
     });
   }
+  on("actUpOneDir", &TForm1::GoToParentFolder);
+  on("actBack", &TForm1::GoBack);
+  on("actBarsSpread", &TForm1::actBarsSpreadExecute);
+  on("actBarsNormal", &TForm1::actBarsNormalExecute);
+  connect(Action("actBarsUp"), &QAction::triggered, this, [this] { Guarded([this] { ShiftBars(+1); }); });
+  connect(Action("actBarsDown"), &QAction::triggered, this, [this] { Guarded([this] { ShiftBars(-1); }); });
+  connect(Bars_, &charts::TChartView::PointClicked, this, [this](int index, Qt::MouseButton button) {
+    Guarded([&] { BarsClickSeries(index, button); });
+  });
+  connect(Pies_, &charts::TChartView::PointClicked, this, [this](int index, Qt::MouseButton button) {
+    Guarded([&] { PiesClickSeries(index, button); });
+  });
+  connect(Bars_, &charts::TChartView::PointHovered, this, [this](int index) { ChartHover(Bars_, index); });
+  connect(Pies_, &charts::TChartView::PointHovered, this, [this](int index) { ChartHover(Pies_, index); });
   on("actRotateLeft", &TForm1::RotateLeftExecute);
   on("actRotateRight", &TForm1::RotateRightExecute);
   // Enabled states follow the window's state whenever the event loop goes idle, and at once
@@ -150,6 +166,11 @@ void TForm1::UpdateActions() {
   const bool idle = !Scanner_->Running();
   Action("actRun")->setEnabled(idle);
   Action("actSortNow")->setEnabled(idle && CurrentFolder_ != nullptr);
+  const bool paging = Bars_->Model().Bars.PointsPerPage > 0;
+  Action("actUpOneDir")->setEnabled(idle && CurrentFolder_ != nullptr && CurrentFolder_->Parent() != &Tree_->TopFolder());
+  Action("actBack")->setEnabled(idle && !BackList_.empty());
+  Action("actBarsSpread")->setEnabled(!paging);
+  for (const char* name : {"actBarsUp", "actBarsNormal", "actBarsDown"}) Action(name)->setEnabled(paging);
   // Disabling the rotation leaves a turning pie turning.
   Action("actRotateLeft")->setEnabled(CurrentFolder_ != nullptr);
   Action("actRotateRight")->setEnabled(CurrentFolder_ != nullptr);

@@ -64,12 +64,7 @@ void TForm1::ResetSizeTree() {
   BackList_.clear();
   CurrentFolder_ = nullptr;
   Tree_ = std::make_unique<TSizeTree>();
-  // Bars normal: automatic axes, no paging.
-  charts::TBarOptions& bars = Bars_->Model().Bars;
-  bars.CategoryAutomatic = bars.ValueAutomatic = true;
-  bars.PointsPerPage = 0;
-  bars.Page = 1;
-  Bars_->Changed();
+  actBarsNormalExecute();
   SetStatus(2, {});
 }
 

@@ -1,0 +1,117 @@
+// Moving through the size tree from the charts: clicks, Up, Back, the hints of the points, and
+// paging the bar chart.
+#include <QAction>
+#include <QDesktopServices>
+#include <QUrl>
+
+#include "app/TForm1.h"
+#include "charts/BarPaging.h"
+#include "charts/ChartView.h"
+#include "charts/NumberFormat.h"
+#include "platform/ShellOpen.h"
+
+namespace nubrix {
+
+namespace {
+
+constexpr int kSpreadPointsPerPage = 20;
+constexpr int kSpreadPage = 110;
+
+std::string WithSeparator(std::string path) {
+  if (path.empty() || path.back() != '/') path.push_back('/');
+  return path;
+}
+
+}  // namespace
+
+const QString kBarsInitialHint = QStringLiteral("Left click on Pie to visualize that folder");
+const QString kPiesInitialHint =
+    QStringLiteral("Left click on Pie to visualize that folder\r\nRight click on Pie to open explorer in that folder");
+const QString kPointHintTail = QStringLiteral("\n\rLeft click to visualize folder\n\rRight click to open menu");
+
+std::string TForm1::ChartTarget(int index) const {
+  const charts::TChartSeries& series = Bars_->Model().Series;
+  if (CurrentFolder_ == nullptr || index < 0 || index >= series.Count()) return {};
+  const std::string base = WithSeparator(CurrentFolder_->Path());
+  const std::string& label = series.Point(index).Label;
+  // The own-files and free-space points stand for the folder shown.
+  return !label.empty() && label[0] == '<' ? base : base + label + "/";
+}
+
+void TForm1::BarsClickSeries(int index, Qt::MouseButton button) {
+  const std::string target = ChartTarget(index);
+  if (target.empty()) return;
+  SelectedPath_ = target;  // whatever the button: a scan would start there now
+  OpenChartPath(target, button);
+}
+
+void TForm1::PiesClickSeries(int index, Qt::MouseButton button) {
+  const std::string target = ChartTarget(index);
+  if (!target.empty()) OpenChartPath(target, button);
+}
+
+void TForm1::OpenChartPath(const std::string& path, Qt::MouseButton button) {
+  if (button == Qt::LeftButton) {
+    TSizeFolder* folder = Tree_->FindFolder(path);
+    CurrentFolder_ = folder;
+    ShowFolderCharts(CurrentFolder_);
+    SelectedPath_ = folder->Path();
+    ShowSelectedPath(SelectedPath_);
+  } else if (button == Qt::RightButton) {
+    const QString question = QStringLiteral("Do you want to open ") + DisplayPath(path) +
+                             QStringLiteral(" in Windows Explorer. Do you \r\nwant to proceed?");
+    if (!Dialogs_->Ask(this, TQuestionKind::Confirmation, question, TAnswerButtons::YesNo)) return;
+    if (!platform::OpenWithDesktop(path)) {
+      QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()))));
+    }
+    SetStatus(1, DisplayPath(path));
+  }
+}
+
+void TForm1::GoToParentFolder() {
+  if (CurrentFolder_ == nullptr || CurrentFolder_->Parent() == &Tree_->TopFolder()) return;
+  TSizeFolder* parent = GetParent(CurrentFolder_);
+  BackList_.push_back(CurrentFolder_->Path());
+  ShowSelectedPath(parent->Path());
+  CurrentFolder_ = parent;
+  ShowFolderCharts(parent);
+}
+
+void TForm1::GoBack() {
+  if (BackList_.empty()) return;
+  const std::string entry = BackList_.back();
+  OpenChartPath(entry, Qt::LeftButton);
+  BackList_.pop_back();
+}
+
+void TForm1::ChartHover(charts::TChartView* chart, int index) {
+  if (chart == Pies_) Hints_->HideHint();
+  const charts::TChartSeries& series = Bars_->Model().Series;
+  const QString text = index >= 0 && index < series.Count()
+                           ? charts::MarkText(series.Point(index).Caption, series.Point(index).Value)
+                           : QString();
+  SetStatus(0, text);
+  chart->setToolTip(text + kPointHintTail);
+}
+
+void TForm1::actBarsSpreadExecute() {
+  charts::TBarOptions& bars = Bars_->Model().Bars;
+  bars.PointsPerPage = kSpreadPointsPerPage;
+  bars.Page = kSpreadPage;  // clamped to the last page when shown
+  Bars_->Changed();
+}
+
+void TForm1::ShiftBars(int direction) {
+  charts::TChartModel& model = Bars_->Model();
+  charts::ShiftCategoryRange(model.Bars, model.Series, direction * (model.Bars.PointsPerPage - 2));
+  Bars_->Changed();
+}
+
+void TForm1::actBarsNormalExecute() {
+  charts::TBarOptions& bars = Bars_->Model().Bars;
+  bars.PointsPerPage = 0;
+  bars.Page = 1;
+  Bars_->UndoZoom();  // both axes automatic again
+}
+
+}  // namespace nubrix
