@@ -26,6 +26,7 @@
 #include "sizetree/SizeTreeU.h"
 
 class QAction;
+class QPrinter;
 class QButtonGroup;
 class QComboBox;
 class QProgressBar;
@@ -182,6 +183,13 @@ class TForm1 : public QMainWindow {
   void OnScanFinished(bool sized);
   void Timer3Tick();
   void SetStatus(int panel, const QString& text);
+
+  // Output (TForm1Output.cpp).
+  charts::TChartView* ChartOfPageShown() const;
+  void actPrintExecute();
+  void actSaveAsPictureExecute();
+  static void PrintChart(const charts::TChartView& chart, QPrinter& printer);
+  static void CopyChart(const charts::TChartView& chart);
 
   // Navigation (TForm1Navigation.cpp).
   std::string ChartTarget(int index) const;

@@ -42,7 +42,8 @@ const std::set<std::string_view> kBuiltCommands = {
     "actRun",        "actExit",   "actToggleDirTree", "actSortName", "actSortSize",   "actNoSort",
     "actSortNow",    "act3D",     "actLabels",        "actshowLegend", "actshowHints", "actExplode",
     "actElypticPie", "actFreeSpace", "actRotateLeft", "actRotateRight", "actFolderHistory",
-    "actUpOneDir",   "actBack",   "actBarsUp",        "actBarsNormal", "actBarsSpread", "actBarsDown"};
+    "actUpOneDir",   "actBack",   "actBarsUp",        "actBarsNormal", "actBarsSpread", "actBarsDown",
+    "actPrint",      "actSaveAsPicture", "actBarClbd", "actPieClbd"};
 
 QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -141,6 +142,10 @@ void TForm1::ConnectCommands() {
       Guarded([&] { (this->*setter)(action->isChecked()); });
     });
   }
+  on("actPrint", &TForm1::actPrintExecute);
+  on("actSaveAsPicture", &TForm1::actSaveAsPictureExecute);
+  connect(Action("actBarClbd"), &QAction::triggered, this, [this] { Guarded([this] { CopyChart(*Bars_); }); });
+  connect(Action("actPieClbd"), &QAction::triggered, this, [this] { Guarded([this] { CopyChart(*Pies_); }); });
   on("actUpOneDir", &TForm1::GoToParentFolder);
   on("actBack", &TForm1::GoBack);
   on("actBarsSpread", &TForm1::actBarsSpreadExecute);
@@ -167,6 +172,9 @@ void TForm1::UpdateActions() {
   Action("actRun")->setEnabled(idle);
   Action("actSortNow")->setEnabled(idle && CurrentFolder_ != nullptr);
   const bool paging = Bars_->Model().Bars.PointsPerPage > 0;
+  for (const char* name : {"actPrint", "actSaveAsPicture", "actBarClbd", "actPieClbd"}) {
+    Action(name)->setEnabled(CurrentFolder_ != nullptr);
+  }
   Action("actUpOneDir")->setEnabled(idle && CurrentFolder_ != nullptr && CurrentFolder_->Parent() != &Tree_->TopFolder());
   Action("actBack")->setEnabled(idle && !BackList_.empty());
   Action("actBarsSpread")->setEnabled(!paging);

@@ -3,7 +3,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
+
+#include <memory>
+
+class QFileDialog;
+class QPrinter;
 
 namespace nubrix {
 
@@ -19,6 +25,12 @@ class IUserDialogs {
   virtual void ShowMessage(QWidget* parent, const QString& message) = 0;
   // True only for the affirmative button (Yes).
   virtual bool Ask(QWidget* parent, TQuestionKind kind, const QString& question, TAnswerButtons buttons) = 0;
+  // The print dialog: false when cancelled; otherwise printer is set up as chosen.
+  virtual bool ChoosePrinter(QWidget* parent, QPrinter& printer) = 0;
+  // The save dialog, one for the window's life so that it remembers the last type and name:
+  // false when cancelled; otherwise the file name and the filter chosen.
+  virtual bool ChooseSaveFile(QWidget* parent, const QStringList& filters, const QString& defaultSuffix,
+                              QString& fileName, QString& filter) = 0;
 };
 
 class TMessageBoxDialogs : public IUserDialogs {
@@ -26,6 +38,14 @@ class TMessageBoxDialogs : public IUserDialogs {
   void ShowError(QWidget* parent, const QString& message) override;
   void ShowMessage(QWidget* parent, const QString& message) override;
   bool Ask(QWidget* parent, TQuestionKind kind, const QString& question, TAnswerButtons buttons) override;
+  bool ChoosePrinter(QWidget* parent, QPrinter& printer) override;
+  bool ChooseSaveFile(QWidget* parent, const QStringList& filters, const QString& defaultSuffix, QString& fileName,
+                      QString& filter) override;
+  TMessageBoxDialogs();
+  ~TMessageBoxDialogs() override;
+
+ private:
+  std::unique_ptr<QFileDialog> SaveDialog_;
 };
 
 }  // namespace nubrix

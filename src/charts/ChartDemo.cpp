@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "charts/ChartOutput.h"
 #include "charts/ChartPainter.h"
 
 using namespace nubrix::charts;
@@ -55,7 +56,19 @@ int main(int argc, char** argv) {
   const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   QDir().mkpath(dir);
   TChartModel model = SampleModel();
-  bool ok = Save(dir, "bars-2d", TChartKind::Bars, model);
+  bool ok = true;
+  // Every picture type of the pie and the bars, as the program saves them.
+  const std::pair<TPictureType, const char*> types[] = {{TPictureType::Bitmap, "bmp"}, {TPictureType::Metafile, "wmf"},
+                                                        {TPictureType::EnhancedMetafile, "emf"}, {TPictureType::Svg, "svg"}};
+  for (const auto& [type, suffix] : types) {
+    for (TChartKind kind : {TChartKind::Bars, TChartKind::Pie}) {
+      const QString path = dir + (kind == TChartKind::Bars ? "/bars." : "/pie.") + suffix;
+      QString error;
+      ok &= SaveChartPicture(kind, model, QSize(800, 600), type, path, &error);
+      std::printf("wrote %s %s\n", qPrintable(path), qPrintable(error));
+    }
+  }
+  ok &= Save(dir, "bars-2d", TChartKind::Bars, model);
   ok &= Save(dir, "pie-2d", TChartKind::Pie, model);
   model.View3D = true;
   ok &= Save(dir, "bars-3d", TChartKind::Bars, model);

@@ -1,6 +1,7 @@
 // Answers the window's questions from a script and keeps everything it was told.
 #pragma once
 
+#include <QPrinter>
 #include <QStringList>
 
 #include <deque>
@@ -21,6 +22,32 @@ class TScriptedDialogs : public IUserDialogs {
     return answer;
   }
 
+  // The print dialog: prints into PrintFile as PDF, or is cancelled when that is empty.
+  bool ChoosePrinter(QWidget*, QPrinter& printer) override {
+    ++PrintDialogs;
+    if (PrintFile.isEmpty()) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(PrintFile);
+    return true;
+  }
+  // The save dialog: answers SaveName with SaveFilter, or is cancelled when the name is empty.
+  bool ChooseSaveFile(QWidget*, const QStringList& filters, const QString& suffix, QString& name, QString& filter) override {
+    SaveFilters = filters;
+    SaveSuffix = suffix;
+    ++SaveDialogs;
+    if (SaveName.isEmpty()) return false;
+    name = SaveName;
+    filter = SaveFilter;
+    return true;
+  }
+
+  QString PrintFile;
+  QString SaveName;
+  QString SaveFilter;
+  QStringList SaveFilters;
+  QString SaveSuffix;
+  int PrintDialogs = 0;
+  int SaveDialogs = 0;
   QStringList Errors;
   QStringList Messages;
   QStringList Questions;
