@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include "app/FolderTreeModel.h"
+#include "app/HelpWindow.h"
 #include "charts/ChartView.h"
 
 namespace nubrix {
@@ -71,6 +73,18 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   Timer1_.setInterval(20);
   connect(&Timer1_, &QTimer::timeout, this, &TForm1::Timer1Tick);
   Timer1_.start();
+  // F1 over a chart opens its page of the manual, elsewhere the contents.
+  auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  connect(helpKey, &QShortcut::activated, this, [this] {
+    QWidget* focus = QApplication::widgetAt(QCursor::pos());
+    if (focus == Bars_ || Bars_->isAncestorOf(focus)) {
+      ShowHelpTopic(kBarsHelpContext);
+    } else if (focus == Pies_ || Pies_->isAncestorOf(focus)) {
+      ShowHelpTopic(kPiesHelpContext);
+    } else {
+      ShowHelp(0);
+    }
+  });
   // Escape cancels a running scan's walk.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   escape->setContext(Qt::ApplicationShortcut);
@@ -389,6 +403,7 @@ void TForm1::showEvent(QShowEvent* event) {
 
 // The start-up work, once: the colours, the settings, the start folder.
 void TForm1::FormActivate() {
+  HelpFile_ = HelpCollectionFile();
   ApplyColourScheme();
   Guarded([this] { LoadSettings(); });
   ShowSelectedPath(StartFolder_);
@@ -428,6 +443,23 @@ void TForm1::actToggleDirTree() {
   } else {
     SetFolderPanelWidth(SavedPanelWidth_ > 0 && SavedPanelWidth_ < this->width() ? SavedPanelWidth_ : kReopenedWidth);
   }
+}
+
+THelpWindow* TForm1::EnsureHelp() {
+  if (HelpFile_.isEmpty()) {
+    Dialogs_->ShowMessage(this, QStringLiteral("The help file of the program is not there."));
+    return nullptr;
+  }
+  if (Help_ == nullptr) Help_ = new THelpWindow(HelpFile_, this);
+  return Help_;
+}
+
+void TForm1::ShowHelp(int tab) {
+  if (THelpWindow* help = EnsureHelp()) tab == 1 ? help->ShowIndex() : help->ShowContents();
+}
+
+void TForm1::ShowHelpTopic(int helpContext) {
+  if (THelpWindow* help = EnsureHelp()) help->ShowTopic(helpContext);
 }
 
 void TForm1::ShowPage(int page) {

@@ -46,6 +46,7 @@ namespace charts {
 class TChartView;
 }
 class TFolderTreeModel;
+class THelpWindow;
 
 // The design colours of the window.
 struct TColourScheme {
@@ -94,6 +95,11 @@ class TForm1 : public QMainWindow {
 
   void actToggleDirTree();
 
+  // Help.
+  void ShowHelp(int tab);  // 0 contents, 1 index
+  void ShowHelpTopic(int helpContext);
+  THelpWindow* EnsureHelp();
+
   // Display options: each applies its state to the charts and sets its check mark, for the
   // command and the settings alike.
   void SetChart3D(bool on);
@@ -134,6 +140,9 @@ class TForm1 : public QMainWindow {
   QTreeView* DirTree() const { return DirTree_; }
   THintManager* Hints() const { return Hints_; }
   QTimer& StatusResetTimer() { return Timer3_; }
+  THelpWindow* HelpWindow() const { return Help_; }
+  static constexpr int kBarsHelpContext = 14;
+  static constexpr int kPiesHelpContext = 15;
   int SpacerHeight() const;
   bool RotatingLeft() const { return RotateLeftOn_; }
   bool RotatingRight() const { return RotateRightOn_; }
@@ -224,6 +233,8 @@ class TForm1 : public QMainWindow {
   int HistorySize_ = 20;
   std::mt19937 Random_{std::random_device{}()};
   QWidget* ComboPanel_ = nullptr;
+  QString HelpFile_;
+  THelpWindow* Help_ = nullptr;
   QButtonGroup* PageButtons_ = nullptr;
   bool PanelPlaced_ = false;
   bool RotateLeftOn_ = false;

@@ -43,7 +43,7 @@ const std::set<std::string_view> kBuiltCommands = {
     "actSortNow",    "act3D",     "actLabels",        "actshowLegend", "actshowHints", "actExplode",
     "actElypticPie", "actFreeSpace", "actRotateLeft", "actRotateRight", "actFolderHistory",
     "actUpOneDir",   "actBack",   "actBarsUp",        "actBarsNormal", "actBarsSpread", "actBarsDown",
-    "actPrint",      "actSaveAsPicture", "actBarClbd", "actPieClbd"};
+    "actPrint",      "actSaveAsPicture", "actBarClbd", "actPieClbd", "acthelp", "actHelpCnt", "actHelpIDX"};
 
 QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -143,6 +143,9 @@ void TForm1::ConnectCommands() {
     });
   }
   on("actPrint", &TForm1::actPrintExecute);
+  connect(Action("acthelp"), &QAction::triggered, this, [this] { Guarded([this] { ShowHelp(0); }); });
+  connect(Action("actHelpCnt"), &QAction::triggered, this, [this] { Guarded([this] { ShowHelp(0); }); });
+  connect(Action("actHelpIDX"), &QAction::triggered, this, [this] { Guarded([this] { ShowHelp(1); }); });
   on("actSaveAsPicture", &TForm1::actSaveAsPictureExecute);
   connect(Action("actBarClbd"), &QAction::triggered, this, [this] { Guarded([this] { CopyChart(*Bars_); }); });
   connect(Action("actPieClbd"), &QAction::triggered, this, [this] { Guarded([this] { CopyChart(*Pies_); }); });

@@ -1,0 +1,119 @@
+#include "app/HelpWindow.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHelpContentWidget>
+#include <QHelpEngine>
+#include <QHelpIndexWidget>
+#include <QHelpLink>
+#include <QHelpSearchEngine>
+#include <QHelpSearchQueryWidget>
+#include <QHelpSearchResultWidget>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace nubrix {
+
+THelpBrowser::THelpBrowser(QHelpEngine* engine, QWidget* parent) : QTextBrowser(parent), Engine_(engine) {}
+
+QVariant THelpBrowser::loadResource(int type, const QUrl& name) {
+  if (name.scheme() == QStringLiteral("qthelp")) return Engine_->fileData(name);
+  return QTextBrowser::loadResource(type, name);
+}
+
+THelpWindow::THelpWindow(const QString& collection, QWidget* parent) : QWidget(parent, Qt::Window) {
+  setWindowTitle(QStringLiteral("Nubrix lite Help"));
+  resize(820, 560);
+  Engine_ = new QHelpEngine(collection, this);
+  Ready_ = !collection.isEmpty() && QFileInfo::exists(collection) && Engine_->setupData();
+  Tabs_ = new QTabWidget;
+  Tabs_->addTab(Engine_->contentWidget(), QStringLiteral("Contents"));
+  Tabs_->addTab(Engine_->indexWidget(), QStringLiteral("Index"));
+  auto* search = new QWidget;
+  auto* searchColumn = new QVBoxLayout(search);
+  searchColumn->addWidget(Engine_->searchEngine()->queryWidget());
+  searchColumn->addWidget(Engine_->searchEngine()->resultWidget(), 1);
+  Tabs_->addTab(search, QStringLiteral("Search"));
+  Browser_ = new THelpBrowser(Engine_);
+  auto* splitter = new QSplitter(Qt::Horizontal);
+  splitter->addWidget(Tabs_);
+  splitter->addWidget(Browser_);
+  splitter->setStretchFactor(1, 1);
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(splitter);
+
+  connect(Engine_->contentWidget(), &QHelpContentWidget::linkActivated, this, &THelpWindow::Open);
+  connect(Engine_->indexWidget(), &QHelpIndexWidget::documentActivated, this,
+          [this](const QHelpLink& link) { Open(link.url); });
+  connect(Engine_->indexWidget(), &QHelpIndexWidget::documentsActivated, this,
+          [this](const QList<QHelpLink>& links) {
+            if (!links.isEmpty()) Open(links.front().url);
+          });
+  QHelpSearchEngine* searchEngine = Engine_->searchEngine();
+  connect(searchEngine->queryWidget(), &QHelpSearchQueryWidget::search, this,
+          [searchEngine] { searchEngine->search(searchEngine->queryWidget()->searchInput()); });
+  connect(searchEngine->resultWidget(), &QHelpSearchResultWidget::requestShowLink, this, &THelpWindow::Open);
+  if (Ready_) searchEngine->reindexDocumentation();
+}
+
+void THelpWindow::Open(const QUrl& url) { Browser_->setSource(url); }
+
+void THelpWindow::ShowContents() {
+  Tabs_->setCurrentIndex(0);
+  Engine_->contentWidget()->expandAll();
+  Open(QUrl(QStringLiteral("qthelp://org.nubrix.lite/doc/index.html")));
+  show();
+  raise();
+}
+
+void THelpWindow::ShowIndex() {
+  Tabs_->setCurrentIndex(1);
+  if (Browser_->source().isEmpty()) Open(QUrl(QStringLiteral("qthelp://org.nubrix.lite/doc/index.html")));
+  show();
+  raise();
+}
+
+void THelpWindow::ShowSearch() {
+  Tabs_->setCurrentIndex(2);
+  show();
+  raise();
+}
+
+void THelpWindow::ShowTopic(int helpContext) {
+  const QList<QHelpLink> links = Engine_->documentsForIdentifier(QString::number(helpContext));
+  if (links.isEmpty()) {
+    ShowContents();
+    return;
+  }
+  Open(links.front().url);
+  show();
+  raise();
+}
+
+QString HelpCollectionFile() {
+  QStringList places{QCoreApplication::applicationDirPath() + QStringLiteral("/help/nubrix.qhc")};
+#ifdef NUBRIX_BUILD_HELP
+  places << QStringLiteral(NUBRIX_BUILD_HELP);
+#endif
+  for (const QString& place : places) {
+    const QFileInfo file(place);
+    if (!file.exists()) continue;
+    if (QFileInfo(file.absolutePath()).isWritable()) return place;
+    // Installed read-only: the engine writes its search index beside the collection.
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/help");
+    QDir().mkpath(cache);
+    for (const QString& name : {QStringLiteral("nubrix.qhc"), QStringLiteral("nubrix.qch")}) {
+      QFile::remove(cache + u'/' + name);
+      QFile::copy(file.absolutePath() + u'/' + name, cache + u'/' + name);
+    }
+    return cache + QStringLiteral("/nubrix.qhc");
+  }
+  return {};
+}
+
+}  // namespace nubrix

@@ -1,0 +1,100 @@
+// The manual: the collection built with the program, its contents, index, search and the
+// help-context numbers of the charts.
+#include "app/HelpWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHelpContentModel>
+#include <QHelpEngine>
+#include <QHelpIndexModel>
+#include <QHelpLink>
+#include <QHelpSearchEngine>
+#include <QHelpSearchResult>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/ScriptedDialogs.h"
+#include "app/TForm1.h"
+#include "support/TempTree.h"
+
+namespace nubrix {
+namespace {
+
+class HelpTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    collection_ = HelpCollectionFile();
+    ASSERT_FALSE(collection_.isEmpty()) << "the help collection is built with the program";
+  }
+  QString collection_;
+};
+
+TEST_F(HelpTest, ContentsListEveryPageAndIndexAndNumbersLead) {
+  THelpWindow help(collection_);
+  ASSERT_TRUE(help.Ready());
+  QHelpContentModel* contents = help.Engine()->contentModel();
+  QSignalSpy created(contents, &QHelpContentModel::contentsCreated);
+  if (contents->rowCount() == 0) ASSERT_TRUE(created.wait(5000));
+  ASSERT_EQ(contents->rowCount(), 1);
+  EXPECT_EQ(contents->rowCount(contents->index(0, 0)), 8) << "one entry a page";
+  EXPECT_EQ(help.Engine()->documentsForIdentifier("14").front().url.fileName(), QStringLiteral("bars.html"));
+  EXPECT_EQ(help.Engine()->documentsForIdentifier("15").front().url.fileName(), QStringLiteral("pie.html"));
+  EXPECT_FALSE(help.Engine()->documentsForKeyword(QStringLiteral("Escape, cancel a scan")).isEmpty());
+
+  help.ShowContents();
+  EXPECT_EQ(help.Tabs()->currentIndex(), 0);
+  EXPECT_TRUE(help.Browser()->toPlainText().contains(QStringLiteral("shows where the space on a disk goes")));
+  help.ShowIndex();
+  EXPECT_EQ(help.Tabs()->currentIndex(), 1);
+  help.ShowTopic(15);
+  EXPECT_EQ(help.Browser()->source().fileName(), QStringLiteral("pie.html"));
+  EXPECT_TRUE(help.Browser()->toPlainText().contains(QStringLiteral("Rotate right")));
+  help.ShowTopic(999);
+  EXPECT_EQ(help.Browser()->source().fileName(), QStringLiteral("index.html")) << "an unknown number: the contents";
+}
+
+TEST_F(HelpTest, SearchFindsTheWords) {
+  THelpWindow help(collection_);
+  QHelpSearchEngine* search = help.Engine()->searchEngine();
+  QSignalSpy indexed(search, &QHelpSearchEngine::indexingFinished);
+  if (indexed.count() == 0) indexed.wait(15000);
+  QSignalSpy searched(search, &QHelpSearchEngine::searchingFinished);
+  search->search(QStringLiteral("Escape"));
+  ASSERT_TRUE(searched.count() > 0 || searched.wait(10000));
+  const QList<QHelpSearchResult> results = search->searchResults(0, 10);
+  ASSERT_FALSE(results.isEmpty());
+  EXPECT_EQ(results.front().url().fileName(), QStringLiteral("scanning.html"));
+}
+
+TEST_F(HelpTest, HelpCommandsOfTheWindow) {
+  test::TScriptedDialogs dialogs;
+  test::TTempTree settings("AppData/");
+  std::ofstream(settings / "AppData/Nubrix.ini") << "[LastDir]\nStart with=/nonexistent/\n";
+  TForm1 form(&dialogs, settings / "AppData/Nubrix.ini");
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  form.Action("actHelpIDX")->trigger();
+  ASSERT_NE(form.HelpWindow(), nullptr);
+  EXPECT_TRUE(form.HelpWindow()->isVisible());
+  EXPECT_EQ(form.HelpWindow()->Tabs()->currentIndex(), 1);
+  form.Action("acthelp")->trigger();
+  EXPECT_EQ(form.HelpWindow()->Tabs()->currentIndex(), 0);
+  form.ShowHelpTopic(TForm1::kBarsHelpContext);
+  EXPECT_EQ(form.HelpWindow()->Browser()->source().fileName(), QStringLiteral("bars.html"));
+  EXPECT_TRUE(dialogs.Messages.isEmpty());
+}
+
+}  // namespace
+}  // namespace nubrix
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
