@@ -209,8 +209,11 @@ class MountedTest : public testing::Test {
   void SetUp() override {
     if (!test::CanMount()) GTEST_SKIP() << "mounting needs privileges";
   }
-  void TearDown() override {
+  void TearDown() override { Unmount(); }
+  // Called at the end of each test too: the trees must not go while something is mounted in them.
+  void Unmount() {
     for (auto it = mounted_.rbegin(); it != mounted_.rend(); ++it) umount2(it->c_str(), MNT_DETACH);
+    mounted_.clear();
   }
   void Bind(const std::string& from, const std::string& to) {
     ASSERT_EQ(mount(from.c_str(), to.c_str(), nullptr, MS_BIND, nullptr), 0) << to;
@@ -240,6 +243,7 @@ TEST_F(MountedTest, MountPointsBelowTheRootAreNeitherEnteredNorListed) {
   }
   EXPECT_EQ(tree.ScanRoot()->SubfolderSize(), 10000);
   EXPECT_EQ(context.State.FolderCount.load(), 3);
+  Unmount();
 }
 
 TEST_F(MountedTest, MountRootListsWithoutDotEntries) {
@@ -252,6 +256,7 @@ TEST_F(MountedTest, MountRootListsWithoutDotEntries) {
   ASSERT_TRUE(ScanIntoTree(tree, disk / "m/", context));
   EXPECT_EQ(context.State.TopLevelTotal.load(), 2);
   EXPECT_EQ(tree.ScanRoot()->ChildCount(), 3);
+  Unmount();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <set>
 #include <vector>
 
 namespace nubrix::test {
@@ -67,31 +68,50 @@ void AddOne(const std::string& root, std::string_view escaped) {
   }
 }
 
+bool IsMountRoot(int dirFd, const char* name) {
+  struct statx info{};
+  return statx(dirFd, name, AT_SYMLINK_NOFOLLOW, STATX_TYPE, &info) == 0 &&
+         (info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (info.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+}
+
+// Removes what lies below an open folder, never through a link or into a mount point (a mount
+// a test forgot stays, with its mount point). One descriptor at a time and a stack of names, going
+// back up through "..": the trees in tests are deeper than the call stack or the descriptor limit.
 void RemoveBelow(int dirFd) {
-  // An explicit stack of open folders: the trees in tests are deeper than the call stack allows.
-  std::vector<int> stack{dirFd};
-  while (!stack.empty()) {
-    DIR* dir = fdopendir(dup(stack.back()));
+  int current = dup(dirFd);
+  std::vector<std::string> names;
+  std::set<std::pair<dev_t, ino_t>> emptied;
+  while (current >= 0) {
+    // A duplicate shares the listing position: start it from the beginning every round.
+    const int listing = dup(current);
+    lseek(listing, 0, SEEK_SET);
+    DIR* dir = fdopendir(listing);
     if (dir == nullptr) break;
-    int descend = -1;
+    std::string descend;
     while (dirent* entry = readdir(dir)) {
       const std::string name = entry->d_name;
       if (name == "." || name == "..") continue;
-      if (unlinkat(stack.back(), name.c_str(), 0) == 0) continue;
-      if (unlinkat(stack.back(), name.c_str(), AT_REMOVEDIR) == 0) continue;
-      descend = openat(stack.back(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
-      if (descend >= 0) break;
+      if (unlinkat(current, name.c_str(), 0) == 0) continue;
+      if (unlinkat(current, name.c_str(), AT_REMOVEDIR) == 0) continue;
+      if (IsMountRoot(current, name.c_str())) continue;
+      struct stat info{};
+      if (fstatat(current, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(info.st_mode)) continue;
+      if (!emptied.insert({info.st_dev, info.st_ino}).second) continue;  // emptied once, still there
+      descend = name;
+      break;
     }
     closedir(dir);
-    if (descend >= 0) {
-      stack.push_back(descend);
-      continue;
+    const int next = descend.empty() ? (names.empty() ? -1 : openat(current, "..", O_RDONLY | O_DIRECTORY))
+                                     : openat(current, descend.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+    close(current);
+    current = next;
+    if (!descend.empty()) {
+      names.push_back(descend);
+    } else if (!names.empty()) {
+      names.pop_back();  // back in the parent, which removes it on the next round
     }
-    if (stack.size() == 1) break;
-    // The folder is empty now: leave it and remove it from its parent on the next round.
-    close(stack.back());
-    stack.pop_back();
   }
+  if (current >= 0) close(current);
 }
 
 }  // namespace
