@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "app/TForm1.h"
+#include "charts/ChartView.h"
 
 namespace {
 
@@ -64,5 +65,20 @@ int main(int argc, char** argv) {
   ok &= Shoot(form, dir + "/window-bars.png");
   form.Pages()->setCurrentIndex(1);
   ok &= Shoot(form, dir + "/window-pie.png");
+  // Into the biggest folder from the pie, with the legend and the hint of a slice.
+  form.Pages()->setCurrentIndex(0);
+  form.SetChartLegend(true);
+  const auto& series = form.Bars()->Model().Series;
+  int biggest = 0;
+  for (int i = 0; i < series.Count(); ++i) {
+    if (series.Point(i).Label[0] != '<' && series.Point(i).Value > series.Point(biggest).Value) biggest = i;
+  }
+  emit form.Bars()->PointClicked(biggest, Qt::LeftButton, QPoint());
+  emit form.Bars()->PointHovered(0, QPoint());
+  form.Hints()->ShowHint(form.Bars(), form.Bars()->toolTip(), form.Bars()->mapToGlobal(QPoint(300, 200)));
+  QApplication::processEvents();
+  ok &= Shoot(form, dir + "/window-descended.png");
+  const bool hintShot = form.Hints()->Window()->grab().save(dir + "/hint.png");
+  std::printf("%s %s/hint.png\n", hintShot ? "wrote" : "could not write", qPrintable(dir));
   return ok ? 0 : 1;
 }

@@ -143,6 +143,11 @@ void TFolderTreeModel::List(TNode* node) {
   endInsertRows();
 }
 
+void TFolderTreeModel::SetIcons(const QIcon& folder, const QIcon& root) {
+  FolderIcon_ = folder;
+  RootIcon_ = root;
+}
+
 std::string TFolderTreeModel::PathOf(const QModelIndex& index) const {
   return index.isValid() ? NodeOf(index)->Path : std::string();
 }

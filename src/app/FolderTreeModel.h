@@ -30,6 +30,9 @@ class TFolderTreeModel : public QAbstractItemModel {
   bool canFetchMore(const QModelIndex& parent) const override;
   void fetchMore(const QModelIndex& parent) override;
 
+  // The pictures of folders and of the root; the window passes the desktop's or its style's.
+  void SetIcons(const QIcon& folder, const QIcon& root);
+
   // The folder's path ("/" for the root), empty for an invalid index.
   std::string PathOf(const QModelIndex& index) const;
   // The item of an absolute path, listing the folders on the way; invalid when a folder on the

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
+#include <QStyle>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -182,6 +183,8 @@ QWidget* TForm1::BuildFolderPanel() {
   QVBoxLayout* column = TightColumn(Panel1_);
   column->addWidget(FlatToolBar(QStringLiteral("ToolBar3"), 16));
   DirModel_ = new TFolderTreeModel(this);
+  DirModel_->SetIcons(QIcon::fromTheme(QStringLiteral("folder"), style()->standardIcon(QStyle::SP_DirIcon)),
+                      QIcon::fromTheme(QStringLiteral("drive-harddisk"), style()->standardIcon(QStyle::SP_DriveHDIcon)));
   DirTree_ = new QTreeView;
   DirTree_->setObjectName(QStringLiteral("DirTree"));
   DirTree_->setModel(DirModel_);
