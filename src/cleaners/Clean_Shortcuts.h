@@ -1,0 +1,75 @@
+// The file-system work of the shortcut page: shortcut files and the state of their targets,
+// empty folders, and moving things to the trash. Plain C++ on byte paths; the page adapts the
+// row sink and the question to its widgets.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Shortcuts.h"
+
+namespace nubrix {
+
+struct TShortcutRow {
+  std::string Caption;       // the shortcut file's name, or the folder's own name
+  std::string Target;        // the target, or the folder's path
+  std::string Condition;     // "OK", "Broken", ... or "Empty"
+  std::string ShortcutPath;  // what the page deletes
+  bool Checked = false;
+};
+
+class IShortcutRows {
+ public:
+  virtual ~IShortcutRows() = default;
+  virtual void Clear() = 0;
+  virtual void Add(const TShortcutRow& row) = 0;
+};
+
+// Asks a Yes / No question; true for Yes.
+class IAskUser {
+ public:
+  virtual ~IAskUser() = default;
+  virtual bool AskYesNo(const std::string& question) = 0;
+};
+
+enum TCondition : int { kConditionOk = 1, kConditionBroken = 2, kConditionNetwork = 4, kConditionCdRom = 8, kConditionUndefined = 16 };
+const char* ConditionText(int condition);
+
+class TCleanShortcut {
+ public:
+  // One row per shortcut file (*.lnk, *.desktop) in folder and below, a folder's own first.
+  void ListShortcuts(const std::string& folder, IShortcutRows& rows) const;
+  // The target stored in a shortcut file; empty when there is none or the file cannot be read.
+  std::string ReadShortcutTarget(const std::string& file) const;
+  // The condition of a target path: CD-ROM, undefined (empty), network, OK (it is there), broken.
+  int CheckTarget(const std::string& target) const;
+  // Clears rows, then one checked row per empty folder below folder, deepest and last found first.
+  void ListEmptyFolders(const std::string& folder, IShortcutRows& rows) const;
+  // After a Yes: every empty folder below folder to the trash, deepest first; a folder named like
+  // folder itself stays.
+  void DeleteEmptyFolders(const std::string& folder, IAskUser& ask) const;
+
+  static constexpr const char* kDeleteEmptyQuestion =
+      "This will scan through the selected path including subpath\r\nfor empty directories and delete them to recycle "
+      "bin\r\nDo you want to proceed?";
+
+ private:
+  int Judge(const platform::TShortcutTarget& target) const;
+};
+
+// "\\server\share", smb://, sftp://..., or a path on a network file system (from the mount table).
+bool IsNetworkPath(const std::string& path);
+// A path on an optical disc, by the mount table.
+bool IsCDRomPath(const std::string& path);
+// The folders below folder, each before its own subfolders. Links and mount points are neither
+// listed nor entered; dot-named folders and folders their owner may not write are entered but
+// not listed. The folder itself is not in the list.
+void CollectFolders(const std::string& folder, std::vector<std::string>& list);
+// No entry at all (dot files count); false for a folder that cannot be listed.
+bool IsEmptyFolder(const std::string& folder);
+// To the trash without asking; false when it did not go (it is then left where it was).
+bool RecycleSilently(const std::string& path);
+// To the trash after asking "Move ... to the trash?".
+bool RecycleWithShellDialogs(const std::string& path, IAskUser& ask);
+
+}  // namespace nubrix

@@ -1,0 +1,47 @@
+#include "platform/Mounts.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <set>
+
+namespace nubrix::platform {
+
+std::optional<TMountEntry> MountOfPath(const std::string& path) {
+  struct statx info{};
+  if (statx(AT_FDCWD, path.c_str(), AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, STATX_MNT_ID, &info) != 0) return std::nullopt;
+  if ((info.stx_mask & STATX_MNT_ID) == 0) return std::nullopt;
+  for (TMountEntry& mount : ReadMountInfo()) {
+    if (static_cast<std::uint64_t>(mount.Id) == info.stx_mnt_id) return mount;
+  }
+  return std::nullopt;
+}
+
+bool IsMountRoot(const std::string& path) {
+  struct statx info{};
+  return statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, STATX_TYPE, &info) == 0 &&
+         (info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 && (info.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+}
+
+bool IsNetworkFileSystem(const std::string& fsType) {
+  static const std::set<std::string> kNetwork = {
+      "nfs",      "nfs4",   "cifs",       "smb3",          "smbfs",          "ncpfs",         "afs",
+      "9p",       "ceph",   "glusterfs",  "lustre",        "gpfs",           "beegfs",        "orangefs",
+      "coda",     "davfs",  "fuse.sshfs", "fuse.rclone",   "fuse.s3fs",      "fuse.gcsfuse",  "fuse.curlftpfs",
+      "fuse.gvfsd-fuse", "fuse.kio-fuse"};
+  return kNetwork.count(fsType) != 0;
+}
+
+bool IsOpticalDisc(const TMountEntry& mount) {
+  return (mount.FsType == "iso9660" || mount.FsType == "udf") && mount.Major == 11;
+}
+
+bool IsNetworkUrl(const std::string& text) {
+  for (const char* scheme : {"smb://", "sftp://", "ssh://", "nfs://", "ftp://", "ftps://", "dav://", "davs://",
+                             "webdav://", "afp://"}) {
+    if (text.starts_with(scheme)) return true;
+  }
+  return false;
+}
+
+}  // namespace nubrix::platform

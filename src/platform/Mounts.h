@@ -1,0 +1,26 @@
+// The file system that holds a path, decided from the mount table (and statx on the path
+// itself), so that nothing here waits for a network server.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/MountInfo.h"
+
+namespace nubrix::platform {
+
+// The mount that holds path (links in path followed, as opening it would); nullopt when path
+// does not exist or the table cannot be read.
+std::optional<TMountEntry> MountOfPath(const std::string& path);
+
+// Whether path itself is the root of a mount (bind mounts too), the path not followed if a link.
+bool IsMountRoot(const std::string& path);
+
+// nfs, cifs, smb3, 9p, ceph, sshfs, rclone ... : file systems whose data live on another machine.
+bool IsNetworkFileSystem(const std::string& fsType);
+// An optical disc: iso9660 or udf on a /dev/sr* drive (major 11), not a loop-mounted image.
+bool IsOpticalDisc(const TMountEntry& mount);
+// smb://, sftp://, ... : a location on another machine given as a URL.
+bool IsNetworkUrl(const std::string& text);
+
+}  // namespace nubrix::platform

@@ -1,0 +1,181 @@
+// Shortcut rows, empty folders and their removal on real folders; the trash is the test's own.
+#include "cleaners/Clean_Shortcuts.h"
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+
+#include "support/LnkBuilder.h"
+#include "support/TempTree.h"
+
+namespace nubrix {
+
+extern std::string gCleanerDataHome;
+
+namespace {
+
+class TRows : public IShortcutRows {
+ public:
+  void Clear() override { Rows.clear(); }
+  void Add(const TShortcutRow& row) override { Rows.push_back(row); }
+  std::vector<TShortcutRow> Rows;
+};
+
+class TAnswer : public IAskUser {
+ public:
+  explicit TAnswer(bool yes) : Yes(yes) {}
+  bool AskYesNo(const std::string& question) override {
+    Questions.push_back(question);
+    return Yes;
+  }
+  bool Yes;
+  std::vector<std::string> Questions;
+};
+
+bool Exists(const std::string& path) {
+  struct stat info{};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+TEST(CheckTargetTest, ConditionsInTheirOrder) {
+  test::TTempTree disk("folder/\nfile=1");
+  const TCleanShortcut cleaner;
+  EXPECT_EQ(cleaner.CheckTarget(disk / "folder"), kConditionOk) << "a folder that exists";
+  EXPECT_EQ(cleaner.CheckTarget(disk / "folder/"), kConditionOk);
+  EXPECT_EQ(cleaner.CheckTarget(disk / "file"), kConditionOk);
+  EXPECT_EQ(cleaner.CheckTarget(disk / "gone"), kConditionBroken);
+  EXPECT_EQ(cleaner.CheckTarget(""), kConditionUndefined);
+  EXPECT_EQ(cleaner.CheckTarget("\\\\server\\share\\file"), kConditionNetwork) << "never probed";
+  EXPECT_EQ(cleaner.CheckTarget("sftp://host/x"), kConditionNetwork);
+  EXPECT_EQ(cleaner.CheckTarget("/"), kConditionOk) << "a mount root that is there is there";
+  EXPECT_STREQ(ConditionText(kConditionCdRom), "Link to CDRom");
+  EXPECT_STREQ(ConditionText(kConditionUndefined), "undefined");
+  EXPECT_FALSE(IsNetworkPath(""));
+  EXPECT_FALSE(IsCDRomPath(disk.Root()));
+}
+
+TEST(ListShortcutsTest, BothKindsOwnFirstDotFoldersLeftOut) {
+  test::TTempTree disk("sub/\n.cache/\nplain.txt=1\nfolder/");
+  std::ofstream(disk / "good.desktop") << "[Desktop Entry]\nType=Application\nExec=sh\n";
+  std::ofstream(disk / "sub/broken.desktop") << "[Desktop Entry]\nType=Application\nExec=no-such-program-here\n";
+  std::ofstream(disk / ".cache/hidden.desktop") << "[Desktop Entry]\nType=Application\nExec=sh\n";
+  test::TLnkSpec share;
+  share.NetName = "\\\\server\\share";
+  std::ofstream(disk / "share.LNK", std::ios::binary) << test::BuildLnk(share);
+  std::ofstream(disk / "junk.lnk") << "not a shortcut";
+  TRows rows;
+  TCleanShortcut().ListShortcuts(disk.ScanPath(), rows);
+  ASSERT_EQ(rows.Rows.size(), 4u);
+  std::map<std::string, TShortcutRow> byName;
+  for (const TShortcutRow& row : rows.Rows) byName[row.Caption] = row;
+  EXPECT_EQ(byName["good.desktop"].Condition, "OK");
+  EXPECT_FALSE(byName["good.desktop"].Checked);
+  EXPECT_EQ(byName["broken.desktop"].Condition, "Broken");
+  EXPECT_TRUE(byName["broken.desktop"].Checked);
+  EXPECT_EQ(byName["broken.desktop"].ShortcutPath, disk / "sub/broken.desktop");
+  EXPECT_EQ(byName["share.LNK"].Condition, "Network Link");
+  EXPECT_EQ(byName["share.LNK"].Target, "\\\\server\\share");
+  EXPECT_EQ(byName["junk.lnk"].Condition, "undefined");
+  EXPECT_EQ(rows.Rows.back().Caption, "broken.desktop") << "a folder's own shortcuts before its subfolders'";
+  EXPECT_EQ(byName.count("hidden.desktop"), 0u);
+  EXPECT_EQ(TCleanShortcut().ReadShortcutTarget(disk / "share.LNK"), "\\\\server\\share");
+}
+
+TEST(EmptyFoldersTest, NestedChainListsTheInnermostAndDeletesAll) {
+  test::TTempTree disk("A/B/C/\nfull/f=1\n.dot/empty/\nfull/.hidden=0");
+  TRows rows;
+  rows.Rows.push_back({"stale"});
+  const TCleanShortcut cleaner;
+  cleaner.ListEmptyFolders(disk.Root(), rows);
+  std::vector<std::string> listed;
+  for (const TShortcutRow& row : rows.Rows) listed.push_back(row.ShortcutPath);
+  std::sort(listed.begin(), listed.end());
+  // A dot folder is entered but not listed itself; a dot file makes its folder not empty.
+  EXPECT_EQ(listed, (std::vector<std::string>{disk / ".dot/empty", disk / "A/B/C"}));
+  const auto c = std::find_if(rows.Rows.begin(), rows.Rows.end(), [](const TShortcutRow& row) { return row.Caption == "C"; });
+  ASSERT_NE(c, rows.Rows.end());
+  EXPECT_EQ(c->Condition, "Empty");
+  EXPECT_EQ(c->Target, disk / "A/B/C");
+  EXPECT_TRUE(c->Checked);
+
+  TAnswer no(false);
+  cleaner.DeleteEmptyFolders(disk.Root(), no);
+  EXPECT_EQ(no.Questions, std::vector<std::string>{TCleanShortcut::kDeleteEmptyQuestion});
+  EXPECT_TRUE(Exists(disk / "A/B/C"));
+  TAnswer yes(true);
+  cleaner.DeleteEmptyFolders(disk.Root(), yes);
+  EXPECT_FALSE(Exists(disk / "A")) << "C, then B, then A";
+  EXPECT_TRUE(Exists(disk / "full/f"));
+  EXPECT_TRUE(Exists(disk / ".dot")) << "a hidden folder is not removed itself";
+  EXPECT_FALSE(Exists(disk / ".dot/empty"));
+  EXPECT_TRUE(Exists(gCleanerDataHome + "/Trash/files/A")) << "to the trash, not deleted";
+}
+
+TEST(EmptyFoldersTest, AFolderNamedLikeTheStartStays) {
+  test::TTempTree disk("Work/Old/Work/");
+  TRows rows;
+  TCleanShortcut().ListEmptyFolders(disk / "Work", rows);
+  ASSERT_EQ(rows.Rows.size(), 1u);
+  EXPECT_EQ(rows.Rows.front().ShortcutPath, disk / "Work/Old/Work");
+  TAnswer yes(true);
+  TCleanShortcut().DeleteEmptyFolders(disk / "Work", yes);
+  EXPECT_TRUE(Exists(disk / "Work/Old/Work"));
+  EXPECT_TRUE(Exists(disk / "Work/Old"));
+}
+
+TEST(EmptyFoldersTest, LinksMountPointsAndReadOnlyFolders) {
+  test::TTempTree other("elsewhere/empty/");
+  test::TTempTree disk("ro/inner/\nplain/\nmnt/");
+  symlink((other / "elsewhere").c_str(), (disk / "link").c_str());
+  chmod((disk / "ro").c_str(), 0555);
+  bool mounted = test::CanMount() && mount("nubrix-empty", (disk / "mnt").c_str(), "tmpfs", 0, "size=64k") == 0;
+  std::vector<std::string> folders;
+  CollectFolders(disk.Root(), folders);
+  std::sort(folders.begin(), folders.end());
+  std::vector<std::string> expected{disk / "plain", disk / "ro/inner"};
+  if (!mounted) expected.insert(expected.begin(), disk / "mnt");
+  EXPECT_EQ(folders, expected) << "read-only entered not listed, links and mount points neither";
+  TAnswer yes(true);
+  TCleanShortcut().DeleteEmptyFolders(disk.Root(), yes);
+  EXPECT_TRUE(Exists(other / "elsewhere/empty")) << "nothing through a link";
+  if (mounted) {
+    EXPECT_TRUE(Exists(disk / "mnt"));
+    umount2((disk / "mnt").c_str(), MNT_DETACH);
+  }
+  chmod((disk / "ro").c_str(), 0755);
+  EXPECT_FALSE(IsEmptyFolder(disk / "no-such-folder")) << "what cannot be listed is not empty";
+}
+
+TEST(RecycleTest, AskingFirstAndNeverDeletingInstead) {
+  test::TTempTree disk("a=1\nb=1");
+  TAnswer no(false);
+  EXPECT_FALSE(RecycleWithShellDialogs(disk / "a", no));
+  EXPECT_TRUE(Exists(disk / "a"));
+  EXPECT_EQ(no.Questions.front(), "Move " + disk / "a" + " to the trash?");
+  TAnswer yes(true);
+  EXPECT_TRUE(RecycleWithShellDialogs(disk / "a", yes));
+  EXPECT_FALSE(Exists(disk / "a"));
+  EXPECT_TRUE(RecycleSilently(disk / "b"));
+  EXPECT_FALSE(RecycleSilently(disk / "b")) << "gone already";
+}
+
+}  // namespace
+
+std::string gCleanerDataHome;
+
+}  // namespace nubrix
+
+int main(int argc, char** argv) {
+  char pattern[] = "/tmp/nubrix-trash-home-XXXXXX";
+  nubrix::gCleanerDataHome = mkdtemp(pattern);
+  setenv("XDG_DATA_HOME", nubrix::gCleanerDataHome.c_str(), 1);
+  testing::InitGoogleTest(&argc, argv);
+  const int result = RUN_ALL_TESTS();
+  nubrix::test::RemoveTree(nubrix::gCleanerDataHome);
+  return result;
+}
