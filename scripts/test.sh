@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the normal build, then the sanitizer build.
+# Sets up, builds and runs every test: the normal build, the sanitizer build, then the fuzz
+# targets of the shortcut readers for a fixed time each (FUZZ_SECONDS, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -9,4 +10,21 @@ for preset in default asan; do
   cmake --preset "$preset" -DNUBRIX_BUILD_TESTS=ON >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
+done
+
+echo "== fuzz: the .lnk and .desktop readers, ${FUZZ_SECONDS:-60} s each"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs" --target nubrix-fuzz-lnk nubrix-fuzz-desktop
+for reader in lnk desktop; do
+  corpus=$(mktemp -d)
+  cp tests/corpus/"$reader"/* "$corpus"/
+  log=$(mktemp)
+  if ! build/fuzz/fuzz/nubrix-fuzz-"$reader" -max_total_time="${FUZZ_SECONDS:-60}" -rss_limit_mb=2048 \
+      -print_final_stats=1 "$corpus" >"$log" 2>&1; then
+    tail -n 40 "$log"
+    echo "fuzz $reader: FAILED"
+    exit 1
+  fi
+  echo "fuzz $reader: $(grep -E '^Done' "$log")"
+  rm -rf "$corpus" "$log"
 done

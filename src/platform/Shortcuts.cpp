@@ -258,9 +258,19 @@ std::string ExpandWindowsVariables(const std::string& text) {
 }  // namespace
 
 TShortcutTarget ReadDesktopEntry(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  // A desktop entry is small; more than a mebibyte is not one.
+  std::string text(1 << 20, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  return ReadDesktopEntryText(text, path);
+}
+
+TShortcutTarget ReadDesktopEntryText(std::string_view text, const std::string& path) {
   GKeyFile* file = g_key_file_new();
   TShortcutTarget target;
-  if (g_key_file_load_from_file(file, path.c_str(), G_KEY_FILE_NONE, nullptr) &&
+  if (g_key_file_load_from_data(file, text.data(), text.size(), G_KEY_FILE_NONE, nullptr) &&
       g_key_file_has_group(file, G_KEY_FILE_DESKTOP_GROUP)) {
     const std::string type = KeyString(file, "Type");
     if (g_key_file_get_boolean(file, G_KEY_FILE_DESKTOP_GROUP, "Hidden", nullptr)) {

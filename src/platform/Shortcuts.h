@@ -24,6 +24,8 @@ struct TShortcutTarget {
 };
 
 TShortcutTarget ReadDesktopEntry(const std::string& file);
+// The same for the file's text (file names the entry in the result where it stands for itself).
+TShortcutTarget ReadDesktopEntryText(std::string_view text, const std::string& file);
 
 // What a .lnk file holds, in Windows form.
 struct TLnkInfo {
