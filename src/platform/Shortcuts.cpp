@@ -255,16 +255,21 @@ std::string ExpandWindowsVariables(const std::string& text) {
   return out.find('%') == std::string::npos ? out : std::string();
 }
 
+// A shortcut file's bytes; shortcuts are small, so anything past a mebibyte is not read.
+std::optional<std::string> ReadShortcutFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes(1 << 20, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return bytes;
+}
+
 }  // namespace
 
 TShortcutTarget ReadDesktopEntry(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  // A desktop entry is small; more than a mebibyte is not one.
-  std::string text(1 << 20, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  return ReadDesktopEntryText(text, path);
+  const std::optional<std::string> text = ReadShortcutFile(path);
+  return text ? ReadDesktopEntryText(*text, path) : TShortcutTarget{};
 }
 
 TShortcutTarget ReadDesktopEntryText(std::string_view text, const std::string& path) {
@@ -355,13 +360,9 @@ std::string WinePrefixFor(const std::string& lnkFile) {
 }
 
 TShortcutTarget ReadLnk(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return {};
-  // A shortcut is small; more than a mebibyte is not one.
-  std::string bytes(1 << 20, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  const std::optional<TLnkInfo> info = ParseLnk(bytes);
+  const std::optional<std::string> bytes = ReadShortcutFile(file);
+  if (!bytes) return {};
+  const std::optional<TLnkInfo> info = ParseLnk(*bytes);
   if (!info || info->Advertised) return {};
   if (!info->NetworkPath.empty() && info->LocalPath.empty()) return {info->NetworkPath, TTargetKind::Network};
   if (info->DriveType == 4) return {info->LocalPath, TTargetKind::Network};

@@ -19,6 +19,7 @@
 #include <fstream>
 
 #include "app/ScriptedDialogs.h"
+#include "app/WindowFixture.h"
 #include "app/TForm1.h"
 #include "support/TempTree.h"
 
@@ -72,12 +73,10 @@ TEST_F(HelpTest, SearchFindsTheWords) {
 }
 
 TEST_F(HelpTest, HelpCommandsOfTheWindow) {
-  test::TScriptedDialogs dialogs;
-  test::TTempTree settings("AppData/");
-  std::ofstream(settings / "AppData/Nubrix.ini") << "[LastDir]\nStart with=/nonexistent/\n";
-  TForm1 form(&dialogs, settings / "AppData/Nubrix.ini");
-  form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  test::TWindowFixture window;
+  std::unique_ptr<TForm1> started = window.Start();
+  TForm1& form = *started;
+  test::TScriptedDialogs& dialogs = window.Dialogs;
   form.Action("actHelpIDX")->trigger();
   ASSERT_NE(form.HelpWindow(), nullptr);
   EXPECT_TRUE(form.HelpWindow()->isVisible());
@@ -92,9 +91,3 @@ TEST_F(HelpTest, HelpCommandsOfTheWindow) {
 }  // namespace
 }  // namespace nubrix
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -14,6 +14,7 @@
 #include <fstream>
 
 #include "app/ScriptedDialogs.h"
+#include "app/WindowFixture.h"
 #include "app/TForm1.h"
 #include "charts/BarPaging.h"
 #include "charts/ChartView.h"
@@ -24,13 +25,7 @@ namespace {
 
 class NavigationTest : public testing::Test {
  protected:
-  void SetUp() override {
-    settings_.Add("AppData/");
-    std::ofstream(settings_ / "AppData/Nubrix.ini") << "[LastDir]\nStart with=/nonexistent-start-folder/\n";
-    form_ = std::make_unique<TForm1>(&dialogs_, settings_ / "AppData/Nubrix.ini");
-    form_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
-  }
+  void SetUp() override { form_ = window_.Start(); }
   void Scan(const std::string& folder) {
     ASSERT_TRUE(form_->ShowSelectedPath(folder));
     QSignalSpy finished(form_.get(), &TForm1::ScanFinished);
@@ -52,8 +47,8 @@ class NavigationTest : public testing::Test {
   std::string Shown() const { return form_->CurrentFolder() ? form_->CurrentFolder()->Path() : "(none)"; }
   bool Enabled(const char* action) const { return form_->Action(action)->isEnabled(); }
 
-  test::TScriptedDialogs dialogs_;
-  test::TTempTree settings_;
+  test::TWindowFixture window_;
+  test::TScriptedDialogs& dialogs_ = window_.Dialogs;
   std::unique_ptr<TForm1> form_;
 };
 
@@ -269,9 +264,3 @@ TEST_F(FreeSpaceTest, FreeSpacePointAtAMountRootAfterUp) {
 }  // namespace
 }  // namespace nubrix
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -15,6 +15,7 @@
 #include <fstream>
 
 #include "app/ScriptedDialogs.h"
+#include "app/WindowFixture.h"
 #include "app/TForm1.h"
 #include "charts/ChartOutput.h"
 #include "charts/ChartView.h"
@@ -142,17 +143,14 @@ TEST(PictureFormatTest, WindowsMetafileHasAValidPlaceableHeaderAndConverts) {
 class OutputWindowTest : public testing::Test {
  protected:
   void SetUp() override {
-    settings_.Add("AppData/");
-    std::ofstream(settings_ / "AppData/Nubrix.ini") << "[LastDir]\nStart with=" << disk_.ScanPath() << "\n";
-    form_ = std::make_unique<TForm1>(&dialogs_, settings_ / "AppData/Nubrix.ini");
-    form_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+    form_ = window_.Start(disk_.ScanPath());
     QSignalSpy finished(form_.get(), &TForm1::ScanFinished);
     form_->Action("actRun")->trigger();
     ASSERT_TRUE(finished.count() > 0 || finished.wait(10000));
   }
-  test::TScriptedDialogs dialogs_;
-  test::TTempTree settings_;
+  test::TWindowFixture window_;
+  test::TScriptedDialogs& dialogs_ = window_.Dialogs;
+  test::TTempTree& settings_ = window_.Settings;
   test::TTempTree disk_{"Videos/f=3000000\nMusic/f=1000000"};
   std::unique_ptr<TForm1> form_;
 };
@@ -221,9 +219,3 @@ TEST_F(OutputWindowTest, ClipboardGetsTheChartInEveryFormat) {
 }  // namespace
 }  // namespace nubrix
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -211,9 +211,3 @@ TEST_F(SettingsWindowTest, ScanPutsTheFolderIntoTheHistoryFirst) {
 }  // namespace
 }  // namespace nubrix
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -21,6 +21,7 @@
 
 #include "app/ChartBuilding.h"
 #include "app/ScriptedDialogs.h"
+#include "app/WindowFixture.h"
 #include "charts/ChartView.h"
 #include "support/TempTree.h"
 
@@ -30,12 +31,7 @@ namespace {
 class MainWindowTest : public testing::Test {
  protected:
   void SetUp() override {
-    // A start folder that is not there: no test scans "/" by accident.
-    settings_.Add("AppData/Nubrix.ini=0");
-    std::ofstream(settings_ / "AppData/Nubrix.ini") << "[LastDir]\nStart with=/nonexistent-start-folder/\n";
-    form_ = std::make_unique<TForm1>(&dialogs_, settings_ / "AppData/Nubrix.ini");
-    form_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+    form_ = window_.Start();
     connect();
   }
   void connect() {
@@ -58,8 +54,8 @@ class MainWindowTest : public testing::Test {
     return labels;
   }
 
-  test::TScriptedDialogs dialogs_;
-  test::TTempTree settings_;
+  test::TWindowFixture window_;
+  test::TScriptedDialogs& dialogs_ = window_.Dialogs;
   std::unique_ptr<TForm1> form_;
   QStringList statuses_;
 };
@@ -317,9 +313,3 @@ TEST_F(MainWindowTest, ClosingDuringAScanStopsItCleanly) {
 }  // namespace
 }  // namespace nubrix
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -108,9 +108,3 @@ TEST(ChartViewPieTest, SliceClicksAndTheImageOfTheWidgetSize) {
 }  // namespace
 }  // namespace nubrix::charts
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
