@@ -394,7 +394,7 @@ void TForm1::SetStatus(int panel, const QString& text) {
   emit StatusChanged(panel, text);
 }
 
-int TForm1::SpacerHeight() const { return Label2_->height() > 0 ? Label2_->minimumHeight() : 0; }
+int TForm1::SpacerHeight() const { return Label2_->minimumHeight(); }
 
 void TForm1::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);

@@ -173,12 +173,14 @@ TEST_F(MainWindowTest, EscapeDuringTheWalkLeavesNoFolderAndAnEmptyBarChart) {
   EXPECT_EQ(form_->Bars()->Model().Series.Count(), 0);
   EXPECT_LE(form_->SizeTree().ScanRoot()->ChildCount(), 40);
   EXPECT_TRUE(statuses_.last().endsWith(QStringLiteral(" ms")));
-  // Two seconds later the gauge goes and the selected path is back.
+  // Two seconds later the gauge goes, its spacer grows back and the selected path returns.
   EXPECT_TRUE(form_->Gauge()->isVisible());
+  EXPECT_EQ(form_->SpacerHeight(), 6);
   QElapsedTimer waited;
   waited.start();
   EXPECT_TRUE(QTest::qWaitFor([&] { return !form_->Gauge()->isVisible(); }, 3000));
   EXPECT_GE(waited.elapsed(), 1900);
+  EXPECT_EQ(form_->SpacerHeight(), 20);
   EXPECT_EQ(form_->StatusText(1).toStdString(), disk.ScanPath());
 }
 
