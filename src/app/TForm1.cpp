@@ -107,7 +107,8 @@ TForm1::~TForm1() {
   // A scan still running works on our tree: stop it before anything goes.
   Scanner_->CancelAndWait();
   // Settings that were never loaded are not written back: that would put defaults over them.
-  if (SettingsLoaded_) Guarded([this] { SaveSettings(); });
+  // Normally closing the window has saved them already, while a message could still be shown.
+  if (SettingsLoaded_ && !SettingsSaved_) Guarded([this] { SaveSettings(); });
   qApp->removeEventFilter(Hints_);
 }
 
@@ -429,6 +430,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
   // Closing during a scan first stops it; the window then goes as usual.
   if (Scanner_->Running()) Scanner_->CancelAndWait();
   Hints_->HideHint();
+  if (SettingsLoaded_ && !SettingsSaved_) Guarded([this] { SaveSettings(); });
   event->accept();
 }
 

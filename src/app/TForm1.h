@@ -227,6 +227,7 @@ class TForm1 : public QMainWindow {
   int SavedPanelWidth_ = 0;
   bool Activated_ = false;
   bool SettingsLoaded_ = false;
+  bool SettingsSaved_ = false;
   std::string SettingsFile_;
   std::string StartFolder_;
   THistoryList History_;

@@ -95,6 +95,7 @@ void TForm1::SaveSettings() {
   TIniFile ini(SettingsFile_);
   const bool normal = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
   WriteSettings(ini, CollectSettings(), normal);
+  SettingsSaved_ = true;  // once per run, even when the write fails: the user has been told
   ini.UpdateFile();
 }
 

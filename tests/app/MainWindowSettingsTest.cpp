@@ -121,6 +121,16 @@ TEST_F(SettingsWindowTest, EverySavedSwitchSurvivesARestart) {
   EXPECT_EQ(PanelWidth(*form), TForm1::kReopenedWidth);
 }
 
+TEST_F(SettingsWindowTest, ClosingTheWindowSavesOnce) {
+  auto form = Start();
+  form->Action("actshowLegend")->trigger();
+  form->close();
+  EXPECT_NE(FileText().find("ShowLegend=1"), std::string::npos) << "written when the window closes";
+  WriteFile("[Switches]\nShowLegend=0\n");
+  form.reset();
+  EXPECT_EQ(FileText(), "[Switches]\nShowLegend=0\n") << "not written a second time";
+}
+
 TEST_F(SettingsWindowTest, OddStoredValues) {
   WriteFile("[Switches]\nSort=257\nToggle3D=2\nShowLegend=yes\n[Page]\nTabSheet=7\n[LastDir]\nStart with=/gone/away/\n"
             "[Settings]\nEnableZoom=0\n");
