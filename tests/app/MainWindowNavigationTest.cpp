@@ -118,7 +118,12 @@ TEST_F(NavigationTest, RightClickOnABarSelectsItsFolderEvenOnNo) {
 }
 
 TEST_F(NavigationTest, ClicksAfterACancelledScanDoNothing) {
-  test::TTempTree disk("A/");
+  test::TTempTree disk;
+  std::string spec;
+  for (int i = 0; i < 40; ++i) {
+    for (int j = 0; j < 500; ++j) spec += "t" + std::to_string(i) + "/f" + std::to_string(j) + "/\n";
+  }
+  disk.Add(spec);  // long enough a walk for Escape to arrive during it
   Scan(disk.Root());
   const std::size_t points = form_->Pies()->Model().Series.Count();
   form_->ShowSelectedPath(disk.Root());
