@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <QCollator>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -16,6 +18,7 @@ struct TFolderTreeModel::TNode {
   TNode* Parent = nullptr;
   int Row = 0;
   bool Listed = false;
+  bool Listing = false;  // a background listing is under way
   std::vector<std::unique_ptr<TNode>> Children;
 };
 
@@ -117,14 +120,36 @@ bool TFolderTreeModel::hasChildren(const QModelIndex& parent) const {
   return !node->Listed || !node->Children.empty();
 }
 
-bool TFolderTreeModel::canFetchMore(const QModelIndex& parent) const { return !NodeOf(parent)->Listed; }
+bool TFolderTreeModel::canFetchMore(const QModelIndex& parent) const {
+  const TNode* node = NodeOf(parent);
+  return !node->Listed && !node->Listing;
+}
 
-void TFolderTreeModel::fetchMore(const QModelIndex& parent) { List(NodeOf(parent)); }
+void TFolderTreeModel::fetchMore(const QModelIndex& parent) {
+  TNode* node = NodeOf(parent);
+  if (node->Listed || node->Listing) return;
+  node->Listing = true;
+  ++Pending_;
+  // Nodes live as long as the model, and the watcher dies with it, so the result finds its node
+  // or is dropped.
+  auto* watcher = new QFutureWatcher<std::vector<std::string>>(this);
+  connect(watcher, &QFutureWatcher<std::vector<std::string>>::finished, this, [this, watcher, node] {
+    node->Listing = false;
+    --Pending_;
+    if (!node->Listed) Insert(node, watcher->result());
+    watcher->deleteLater();
+    emit ListingDone();
+  });
+  watcher->setFuture(QtConcurrent::run([path = node->Path] { return ListSubfolderNames(path); }));
+}
 
 void TFolderTreeModel::List(TNode* node) {
   if (node->Listed) return;
+  Insert(node, ListSubfolderNames(node->Path));
+}
+
+void TFolderTreeModel::Insert(TNode* node, const std::vector<std::string>& names) {
   node->Listed = true;
-  const std::vector<std::string> names = ListSubfolderNames(node->Path);
   if (names.empty()) {
     // The expander goes away: tell the view the node has no children after all.
     const QModelIndex index = IndexOfNode(node);

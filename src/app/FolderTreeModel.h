@@ -1,5 +1,6 @@
 // The folder tree of the file system for the folder panel: folders only, rooted at "/", listed
-// when first expanded. Paths stay bytes, so folders whose names are not valid UTF-8 can be
+// when first expanded, on a worker thread so that a folder of a hundred thousand subfolders does
+// not stop the window. Paths stay bytes, so folders whose names are not valid UTF-8 can be
 // selected and scanned; the shown name is only for people.
 #pragma once
 
@@ -35,15 +36,22 @@ class TFolderTreeModel : public QAbstractItemModel {
 
   // The folder's path ("/" for the root), empty for an invalid index.
   std::string PathOf(const QModelIndex& index) const;
-  // The item of an absolute path, listing the folders on the way; invalid when a folder on the
-  // way is not there (or hidden).
+  // The item of an absolute path, listing the folders on the way (at once, not in the
+  // background); invalid when a folder on the way is not there (or hidden).
   QModelIndex IndexOf(const std::string& path);
+  // Whether a listing started by expanding an item is still under way.
+  bool Listing() const { return Pending_ > 0; }
+
+ signals:
+  void ListingDone();
 
  private:
   struct TNode;
   TNode* NodeOf(const QModelIndex& index) const;
   QModelIndex IndexOfNode(TNode* node) const;
   void List(TNode* node);
+  void Insert(TNode* node, const std::vector<std::string>& names);
+  int Pending_ = 0;
 
   std::unique_ptr<TNode> Top_;  // invisible; its one child is "/"
   QIcon FolderIcon_;

@@ -1,5 +1,7 @@
 #include "app/FolderTreeModel.h"
 
+#include <QCoreApplication>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -27,8 +29,15 @@ TEST(FolderTreeModelTest, ListsFoldersByBytesAndFindsThemAgain) {
   EXPECT_FALSE(model.IndexOf(disk / "missing").isValid());
   EXPECT_EQ(model.PathOf(model.IndexOf("/")), "/");
   EXPECT_TRUE(model.hasChildren(inner)) << "unknown until listed";
+  // Expanding lists in the background; the items arrive on the model's thread.
+  const QModelIndex top = model.IndexOf(disk.Root());
+  QSignalSpy done(&model, &TFolderTreeModel::ListingDone);
   model.fetchMore(inner);
+  EXPECT_TRUE(model.Listing());
+  EXPECT_FALSE(model.canFetchMore(inner)) << "not twice";
+  ASSERT_TRUE(done.wait(5000));
   EXPECT_FALSE(model.hasChildren(inner));
+  EXPECT_EQ(model.rowCount(top), 4);
 }
 
 }  // namespace
