@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 
 #include <QCollator>
+#include <QFile>
 #include <QFutureWatcher>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <set>
 
 namespace nubrix {
 
@@ -18,7 +20,8 @@ struct TFolderTreeModel::TNode {
   TNode* Parent = nullptr;
   int Row = 0;
   bool Listed = false;
-  bool Listing = false;  // a background listing is under way
+  bool Listing = false;   // a background listing is under way
+  bool Detached = false;  // taken out of the tree: results for it are dropped
   std::vector<std::unique_ptr<TNode>> Children;
 };
 
@@ -70,6 +73,7 @@ TFolderTreeModel::TFolderTreeModel(QObject* parent)
   root->Parent = Top_.get();
   Top_->Children.push_back(std::move(root));
   Top_->Listed = true;
+  connect(&Watcher_, &QFileSystemWatcher::directoryChanged, this, &TFolderTreeModel::Relist);
 }
 
 TFolderTreeModel::~TFolderTreeModel() = default;
@@ -125,22 +129,87 @@ bool TFolderTreeModel::canFetchMore(const QModelIndex& parent) const {
   return !node->Listed && !node->Listing;
 }
 
-void TFolderTreeModel::fetchMore(const QModelIndex& parent) {
-  TNode* node = NodeOf(parent);
-  if (node->Listed || node->Listing) return;
+// Nodes outlive every listing (detached ones are kept), and the future's watcher dies with the
+// model, so a result finds its node or is dropped.
+template <class Done>
+void TFolderTreeModel::ListInBackground(TNode* node, Done done) {
   node->Listing = true;
   ++Pending_;
-  // Nodes live as long as the model, and the watcher dies with it, so the result finds its node
-  // or is dropped.
   auto* watcher = new QFutureWatcher<std::vector<std::string>>(this);
-  connect(watcher, &QFutureWatcher<std::vector<std::string>>::finished, this, [this, watcher, node] {
+  connect(watcher, &QFutureWatcher<std::vector<std::string>>::finished, this, [this, watcher, node, done] {
     node->Listing = false;
     --Pending_;
-    if (!node->Listed) Insert(node, watcher->result());
+    if (!node->Detached) done(node, watcher->result());
     watcher->deleteLater();
     emit ListingDone();
   });
   watcher->setFuture(QtConcurrent::run([path = node->Path] { return ListSubfolderNames(path); }));
+}
+
+void TFolderTreeModel::fetchMore(const QModelIndex& parent) {
+  TNode* node = NodeOf(parent);
+  if (node->Listed || node->Listing) return;
+  ListInBackground(node, [this](TNode* listed, const std::vector<std::string>& names) {
+    if (!listed->Listed) Insert(listed, names);
+  });
+}
+
+void TFolderTreeModel::Watch(TNode* node) {
+  const QString path = QFile::decodeName(QByteArray(node->Path.data(), static_cast<qsizetype>(node->Path.size())));
+  // A name that does not survive the trip through text cannot be watched; it is listed as it was.
+  if (QFile::encodeName(path).toStdString() != node->Path) return;
+  if (Watcher_.addPath(path)) Watched_[path] = node;
+}
+
+void TFolderTreeModel::Relist(const QString& path) {
+  const auto it = Watched_.find(path);
+  if (it == Watched_.end() || it->second->Listing || !it->second->Listed) return;
+  ListInBackground(it->second, [this](TNode* node, const std::vector<std::string>& names) { Merge(node, names); });
+}
+
+// Both lists are in the same order, so one pass removes what went and inserts what came, and
+// folders that stay keep their items (and whatever is expanded below them).
+void TFolderTreeModel::Merge(TNode* node, const std::vector<std::string>& names) {
+  const QModelIndex parent = IndexOfNode(node);
+  const std::set<std::string> wanted(names.begin(), names.end());
+  for (int row = static_cast<int>(node->Children.size()) - 1; row >= 0; --row) {
+    if (wanted.count(node->Children[static_cast<std::size_t>(row)]->Name)) continue;
+    beginRemoveRows(parent, row, row);
+    Detach(std::move(node->Children[static_cast<std::size_t>(row)]));
+    node->Children.erase(node->Children.begin() + row);
+    for (std::size_t i = static_cast<std::size_t>(row); i < node->Children.size(); ++i) node->Children[i]->Row = static_cast<int>(i);
+    endRemoveRows();
+  }
+  std::size_t row = 0;
+  for (const std::string& name : names) {
+    if (row < node->Children.size() && node->Children[row]->Name == name) {
+      ++row;
+      continue;
+    }
+    beginInsertRows(parent, static_cast<int>(row), static_cast<int>(row));
+    auto child = std::make_unique<TNode>();
+    child->Name = name;
+    child->Path = ChildPath(node->Path, name);
+    child->Parent = node;
+    node->Children.insert(node->Children.begin() + static_cast<long>(row), std::move(child));
+    for (std::size_t i = row; i < node->Children.size(); ++i) node->Children[i]->Row = static_cast<int>(i);
+    endInsertRows();
+    ++row;
+  }
+  if (names.empty()) emit dataChanged(parent, parent);
+}
+
+void TFolderTreeModel::Detach(std::unique_ptr<TNode> node) {
+  std::vector<TNode*> pending{node.get()};
+  while (!pending.empty()) {
+    TNode* gone = pending.back();
+    pending.pop_back();
+    gone->Detached = true;
+    const QString path = QFile::decodeName(QByteArray(gone->Path.data(), static_cast<qsizetype>(gone->Path.size())));
+    if (Watched_.erase(path) != 0) Watcher_.removePath(path);
+    for (auto& child : gone->Children) pending.push_back(child.get());
+  }
+  Detached_.push_back(std::move(node));
 }
 
 void TFolderTreeModel::List(TNode* node) {
@@ -150,6 +219,7 @@ void TFolderTreeModel::List(TNode* node) {
 
 void TFolderTreeModel::Insert(TNode* node, const std::vector<std::string>& names) {
   node->Listed = true;
+  Watch(node);
   if (names.empty()) {
     // The expander goes away: tell the view the node has no children after all.
     const QModelIndex index = IndexOfNode(node);

@@ -1,12 +1,14 @@
 // The folder tree of the file system for the folder panel: folders only, rooted at "/", listed
 // when first expanded, on a worker thread so that a folder of a hundred thousand subfolders does
-// not stop the window. Paths stay bytes, so folders whose names are not valid UTF-8 can be
+// not stop the window. A listed folder is watched, and its items follow when folders come and go. Paths stay bytes, so folders whose names are not valid UTF-8 can be
 // selected and scanned; the shown name is only for people.
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QFileSystemWatcher>
 #include <QIcon>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,7 +53,18 @@ class TFolderTreeModel : public QAbstractItemModel {
   QModelIndex IndexOfNode(TNode* node) const;
   void List(TNode* node);
   void Insert(TNode* node, const std::vector<std::string>& names);
+  void Watch(TNode* node);
+  void Relist(const QString& path);
+  void Merge(TNode* node, const std::vector<std::string>& names);
+  void Detach(std::unique_ptr<TNode> node);
+  template <class Done>
+  void ListInBackground(TNode* node, Done done);
   int Pending_ = 0;
+  QFileSystemWatcher Watcher_;
+  std::map<QString, TNode*> Watched_;
+  // Folders taken out of the tree stay allocated, marked, until the model goes: a listing under
+  // way may still hold them.
+  std::vector<std::unique_ptr<TNode>> Detached_;
 
   std::unique_ptr<TNode> Top_;  // invisible; its one child is "/"
   QIcon FolderIcon_;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "support/TempTree.h"
@@ -38,6 +39,30 @@ TEST(FolderTreeModelTest, ListsFoldersByBytesAndFindsThemAgain) {
   ASSERT_TRUE(done.wait(5000));
   EXPECT_FALSE(model.hasChildren(inner));
   EXPECT_EQ(model.rowCount(top), 4);
+}
+
+TEST(FolderTreeModelTest, FollowsFoldersThatComeAndGo) {
+  test::TTempTree disk("b/\nd/inner/\nf/");
+  TFolderTreeModel model;
+  const QModelIndex top = model.IndexOf(disk.Root());
+  const QModelIndex d = model.IndexOf(disk / "d");
+  ASSERT_TRUE(d.isValid());
+  model.IndexOf(disk / "d/inner");  // d is listed and stays listed through the changes
+  QSignalSpy done(&model, &TFolderTreeModel::ListingDone);
+  mkdir((disk / "a").c_str(), 0755);
+  mkdir((disk / "e").c_str(), 0755);
+  rmdir((disk / "f").c_str());
+  auto names = [&] {
+    std::vector<std::string> shown;
+    for (int row = 0; row < model.rowCount(top); ++row) shown.push_back(model.PathOf(model.index(row, 0, top)));
+    return shown;
+  };
+  const std::vector<std::string> expected{disk / "a", disk / "b", disk / "d", disk / "e"};
+  for (int i = 0; i < 20 && names() != expected; ++i) done.wait(250);
+  EXPECT_EQ(names(), expected);
+  const QModelIndex stillD = model.IndexOf(disk / "d");
+  EXPECT_EQ(model.rowCount(stillD), 1) << "a folder that stays keeps its items";
+  for (int row = 0; row < model.rowCount(top); ++row) EXPECT_EQ(model.index(row, 0, top).row(), row);
 }
 
 }  // namespace
