@@ -1,12 +1,19 @@
 #include "cleaners/Clean_Shortcuts.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <optional>
+#include <set>
 
+#include "platform/FolderWalker.h"
 #include "platform/Mounts.h"
+#include "platform/SafeOpen.h"
 #include "platform/Trash.h"
 
 namespace nubrix {
@@ -16,10 +23,6 @@ namespace {
 std::string WithoutSeparator(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   return path;
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-  return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
 std::string OwnName(const std::string& path) {
@@ -34,16 +37,34 @@ bool EndsWithNoCase(const std::string& name, const std::string& suffix) {
                     [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); });
 }
 
-std::vector<std::string> Entries(const std::string& folder) {
-  std::vector<std::string> names;
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return names;
-  while (dirent* entry = readdir(dir)) {
-    const std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
+bool IsShortcutName(const std::string& name) {
+  return EndsWithNoCase(name, ".lnk") || EndsWithNoCase(name, ".desktop");
+}
+
+// The identities of the user's trash folders: never listed, never entered.
+std::set<platform::TFileId> TrashFolderIds() {
+  std::set<platform::TFileId> ids;
+  for (const std::string& trash : platform::UserTrashFolders()) {
+    struct stat info{};
+    if (lstat(trash.c_str(), &info) == 0) ids.insert(platform::IdOf(info));
   }
-  closedir(dir);
-  return names;
+  return ids;
+}
+
+// Whether path is a trash folder of the user or lies inside one.
+bool InsideTrash(const std::string& path) {
+  char* real = realpath(path.c_str(), nullptr);
+  if (real == nullptr) return false;
+  const std::string canonical = real;
+  std::free(real);
+  for (const std::string& trash : platform::UserTrashFolders()) {
+    char* trashReal = realpath(trash.c_str(), nullptr);
+    if (trashReal == nullptr) continue;
+    const std::string root = trashReal;
+    std::free(trashReal);
+    if (canonical == root || canonical.starts_with(root + "/")) return true;
+  }
+  return false;
 }
 
 // The mount whose mount point is the longest prefix of path: decided from the table alone, so a
@@ -123,61 +144,50 @@ std::string TCleanShortcut::ReadShortcutTarget(const std::string& file) const {
 
 void TCleanShortcut::ListShortcuts(const std::string& folder, IShortcutRows& rows) const {
   if (folder.empty()) return;
-  // Depth first with an explicit stack: a folder's shortcuts, then its subfolders in listing order.
-  std::vector<std::string> pending{WithoutSeparator(folder)};
-  while (!pending.empty()) {
-    const std::string current = pending.back();
-    pending.pop_back();
-    std::vector<std::string> subfolders;
-    for (const std::string& name : Entries(current)) {
-      const std::string path = Join(current, name);
-      struct stat info{};
-      if (lstat(path.c_str(), &info) != 0) continue;
-      if (S_ISDIR(info.st_mode)) {
-        if (name[0] != '.') subfolders.push_back(path);
-        continue;
+  platform::WalkFolderTree(WithoutSeparator(folder), {}, [&](const platform::TWalkFolder& current) {
+    for (const platform::TWalkEntry& entry : current.Entries) {
+      const bool fileOrLink = entry.Kind == platform::TEntryKind::File || entry.Kind == platform::TEntryKind::Link;
+      if (!fileOrLink || !IsShortcutName(entry.Name)) continue;
+      const std::string path = platform::JoinPath(current.Path, entry.Name);
+      // Only a regular file is read: a link is not followed, a pipe is never waited on.
+      const std::optional<std::string> bytes =
+          platform::ReadRegularFileAt(current.Fd, entry.Name.c_str(), platform::kMaxShortcutBytes);
+      platform::TShortcutTarget target;
+      if (bytes) {
+        target = EndsWithNoCase(entry.Name, ".desktop") ? platform::ReadDesktopEntryText(*bytes, path)
+                                                        : platform::ReadLnkBytes(*bytes, path);
       }
-      if (!EndsWithNoCase(name, ".lnk") && !EndsWithNoCase(name, ".desktop")) continue;
-      const platform::TShortcutTarget target =
-          EndsWithNoCase(name, ".desktop") ? platform::ReadDesktopEntry(path) : platform::ReadLnk(path);
       const int condition = Judge(target);
-      rows.Add({name, target.Path, ConditionText(condition), path,
+      rows.Add({entry.Name, target.Path, ConditionText(condition), path,
                 condition == kConditionBroken || condition == kConditionCdRom});
     }
-    for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) pending.push_back(*it);
-  }
+  });
 }
 
 void CollectFolders(const std::string& folder, std::vector<std::string>& list) {
-  struct TFrame {
-    std::string Path;
-    std::vector<std::string> Names;
-    std::size_t Next = 0;
-  };
   const std::string start = WithoutSeparator(folder);
-  std::vector<TFrame> stack{{start, Entries(start)}};
-  while (!stack.empty()) {
-    TFrame& top = stack.back();
-    if (top.Next == top.Names.size()) {
-      stack.pop_back();
-      continue;
-    }
-    const std::string name = top.Names[top.Next++];
-    const std::string path = Join(top.Path, name);
+  if (InsideTrash(start)) return;
+  const std::set<platform::TFileId> trash = TrashFolderIds();
+  // Dot folders are application state and are not entered: nothing inside one is listed.
+  const auto enter = [&](const platform::TWalkFolder& parent, const platform::TWalkEntry& sub) {
     struct stat info{};
-    if (lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) continue;
-    // A mount point stands for a reparse point: neither listed nor entered.
-    if (platform::IsMountRoot(path)) continue;
-    const bool hidden = name[0] == '.';
-    const bool readOnly = (info.st_mode & S_IWUSR) == 0;
-    if (!hidden && !readOnly) list.push_back(path);
-    stack.push_back({path, Entries(path)});
-  }
+    return fstatat(parent.Fd, sub.Name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && !trash.count(platform::IdOf(info));
+  };
+  platform::WalkFolderTree(start, {}, [&](const platform::TWalkFolder& current) {
+    if (current.Depth == 0) return;
+    struct stat info{};
+    // A folder its owner may not write is entered but not listed.
+    if (fstat(current.Fd, &info) == 0 && (info.st_mode & S_IWUSR) != 0) list.push_back(current.Path);
+  }, enter);
 }
 
 bool IsEmptyFolder(const std::string& folder) {
-  DIR* dir = opendir(WithoutSeparator(folder).c_str());
-  if (dir == nullptr) return false;
+  const int fd = open(WithoutSeparator(folder).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+  DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+  if (dir == nullptr) {
+    if (fd >= 0) close(fd);
+    return false;
+  }
   bool empty = true;
   while (dirent* entry = readdir(dir)) {
     const std::string_view name = entry->d_name;

@@ -37,7 +37,8 @@ const char* ConditionText(int condition);
 
 class TCleanShortcut {
  public:
-  // One row per shortcut file (*.lnk, *.desktop) in folder and below, a folder's own first.
+  // One row per shortcut file (*.lnk, *.desktop) in folder and below, a folder's own first; only
+  // regular files are read, and the walk stays on the folder's mount.
   void ListShortcuts(const std::string& folder, IShortcutRows& rows) const;
   // The target stored in a shortcut file; empty when there is none or the file cannot be read.
   std::string ReadShortcutTarget(const std::string& file) const;
@@ -61,9 +62,10 @@ class TCleanShortcut {
 bool IsNetworkPath(const std::string& path);
 // A path on an optical disc, by the mount table.
 bool IsCDRomPath(const std::string& path);
-// The folders below folder, each before its own subfolders. Links and mount points are neither
-// listed nor entered; dot-named folders and folders their owner may not write are entered but
-// not listed. The folder itself is not in the list.
+// The folders below folder, each before its own subfolders. Links, mount points, dot folders
+// (application state) and the user's trash folders are neither listed nor entered, and nothing
+// is listed when folder lies in a trash folder; folders their owner may not write are entered
+// but not listed. The folder itself is not in the list.
 void CollectFolders(const std::string& folder, std::vector<std::string>& list);
 // No entry at all (dot files count); false for a folder that cannot be listed.
 bool IsEmptyFolder(const std::string& folder);

@@ -32,6 +32,14 @@ bool IsNetworkFileSystem(const std::string& fsType) {
   return kNetwork.count(fsType) != 0;
 }
 
+bool IsPseudoFileSystem(const std::string& fsType) {
+  static const std::set<std::string> kPseudo = {
+      "proc",     "sysfs",      "devtmpfs", "devpts",    "cgroup",   "cgroup2",     "autofs",
+      "mqueue",   "debugfs",    "tracefs",  "securityfs", "pstore",  "bpf",         "configfs",
+      "fusectl",  "hugetlbfs",  "binfmt_misc", "efivarfs", "rpc_pipefs", "nsfs"};
+  return kPseudo.count(fsType) != 0;
+}
+
 bool IsOpticalDisc(const TMountEntry& mount) {
   return (mount.FsType == "iso9660" || mount.FsType == "udf") && mount.Major == 11;
 }

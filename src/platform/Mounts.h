@@ -18,6 +18,8 @@ bool IsMountRoot(const std::string& path);
 
 // nfs, cifs, smb3, 9p, ceph, sshfs, rclone ... : file systems whose data live on another machine.
 bool IsNetworkFileSystem(const std::string& fsType);
+// proc, sysfs, cgroup, autofs, ... : kernel views and automounters, never walked or emptied.
+bool IsPseudoFileSystem(const std::string& fsType);
 // An optical disc: iso9660 or udf on a /dev/sr* drive (major 11), not a loop-mounted image.
 bool IsOpticalDisc(const TMountEntry& mount);
 // smb://, sftp://, ... : a location on another machine given as a URL.

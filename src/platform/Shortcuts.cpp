@@ -1,19 +1,19 @@
 #include "platform/Shortcuts.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include <gio/gio.h>
 
 #include "platform/Mounts.h"
+#include "platform/SafeOpen.h"
 
 namespace nubrix::platform {
 
@@ -255,14 +255,10 @@ std::string ExpandWindowsVariables(const std::string& text) {
   return out.find('%') == std::string::npos ? out : std::string();
 }
 
-// A shortcut file's bytes; shortcuts are small, so anything past a mebibyte is not read.
+// A shortcut file's bytes: a regular file only (never a pipe, a device or a link's target), and
+// shortcuts are small, so nothing past a mebibyte is read.
 std::optional<std::string> ReadShortcutFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes(1 << 20, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  return bytes;
+  return ReadRegularFileAt(AT_FDCWD, path.c_str(), kMaxShortcutBytes);
 }
 
 }  // namespace
@@ -355,24 +351,28 @@ std::string WinePrefixFor(const std::string& lnkFile) {
   for (std::string folder = FolderOf(lnkFile); folder.size() > 1; folder = FolderOf(folder)) {
     if (Exists(folder + "/dosdevices") && Exists(folder + "/system.reg")) return folder;
   }
-  const char* prefix = std::getenv("WINEPREFIX");
-  return prefix != nullptr && prefix[0] == '/' ? prefix : Home() + "/.wine";
+  return {};
 }
 
 TShortcutTarget ReadLnk(const std::string& file) {
   const std::optional<std::string> bytes = ReadShortcutFile(file);
-  if (!bytes) return {};
-  const std::optional<TLnkInfo> info = ParseLnk(*bytes);
+  return bytes ? ReadLnkBytes(*bytes, file) : TShortcutTarget{};
+}
+
+TShortcutTarget ReadLnkBytes(std::string_view bytes, const std::string& file) {
+  const std::optional<TLnkInfo> info = ParseLnk(bytes);
   if (!info || info->Advertised) return {};
   if (!info->NetworkPath.empty() && info->LocalPath.empty()) return {info->NetworkPath, TTargetKind::Network};
   if (info->DriveType == 4) return {info->LocalPath, TTargetKind::Network};
   if (info->DriveType == 5) return {info->LocalPath, TTargetKind::CdRom};
   if (info->DriveType == 2) return {info->LocalPath, TTargetKind::Unknown};  // removable: cannot judge
-  const std::string prefix = WinePrefixFor(file);
   std::string windows = info->LocalPath;
   if (windows.empty() && !info->Environment.empty()) windows = ExpandWindowsVariables(info->Environment);
   if (!windows.empty()) {
-    const std::string mapped = MapWindowsPath(windows, prefix);
+    // Drive letters mean something only inside the Wine prefix that holds the shortcut; on a
+    // Windows partition they name drives of another system, which cannot be judged from here.
+    const std::string prefix = WinePrefixFor(file);
+    const std::string mapped = prefix.empty() ? std::string() : MapWindowsPath(windows, prefix);
     return mapped.empty() ? TShortcutTarget{windows, TTargetKind::Unknown} : TShortcutTarget{mapped, TTargetKind::Path};
   }
   if (!info->RelativePath.empty()) {

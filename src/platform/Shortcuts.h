@@ -3,6 +3,7 @@
 // never a crash, a hang or a read past the end.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,10 +44,15 @@ std::optional<TLnkInfo> ParseLnk(std::string_view bytes);
 // without regard to case; empty when the drive is not mapped.
 std::string MapWindowsPath(const std::string& windowsPath, const std::string& prefix);
 
-// The Wine prefix for a .lnk: the nearest folder above it holding dosdevices/ and system.reg,
-// else $WINEPREFIX, else ~/.wine.
+// The Wine prefix that holds a .lnk: the nearest folder above it holding dosdevices/ and
+// system.reg; empty when the file lies in no prefix.
 std::string WinePrefixFor(const std::string& lnkFile);
 
 TShortcutTarget ReadLnk(const std::string& file);
+// The same for the file's bytes (file is where they were read, for relative targets and the prefix).
+TShortcutTarget ReadLnkBytes(std::string_view bytes, const std::string& file);
+
+// Shortcut files are small; a larger file is not one.
+inline constexpr std::size_t kMaxShortcutBytes = 1 << 20;
 
 }  // namespace nubrix::platform

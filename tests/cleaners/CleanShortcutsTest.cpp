@@ -87,7 +87,7 @@ TEST(ListShortcutsTest, BothKindsOwnFirstDotFoldersLeftOut) {
 }
 
 TEST(EmptyFoldersTest, NestedChainListsTheInnermostAndDeletesAll) {
-  test::TTempTree disk("A/B/C/\nfull/f=1\n.dot/empty/\nfull/.hidden=0");
+  test::TTempTree disk("A/B/C/\nfull/f=1\n.dot/empty/\n.config/someapp/\nfull/.hidden=0");
   TRows rows;
   rows.Rows.push_back({"stale"});
   const TCleanShortcut cleaner;
@@ -95,8 +95,8 @@ TEST(EmptyFoldersTest, NestedChainListsTheInnermostAndDeletesAll) {
   std::vector<std::string> listed;
   for (const TShortcutRow& row : rows.Rows) listed.push_back(row.ShortcutPath);
   std::sort(listed.begin(), listed.end());
-  // A dot folder is entered but not listed itself; a dot file makes its folder not empty.
-  EXPECT_EQ(listed, (std::vector<std::string>{disk / ".dot/empty", disk / "A/B/C"}));
+  // Nothing inside a dot folder (application state) is listed; a dot file makes its folder not empty.
+  EXPECT_EQ(listed, (std::vector<std::string>{disk / "A/B/C"}));
   const auto c = std::find_if(rows.Rows.begin(), rows.Rows.end(), [](const TShortcutRow& row) { return row.Caption == "C"; });
   ASSERT_NE(c, rows.Rows.end());
   EXPECT_EQ(c->Condition, "Empty");
@@ -111,8 +111,8 @@ TEST(EmptyFoldersTest, NestedChainListsTheInnermostAndDeletesAll) {
   cleaner.DeleteEmptyFolders(disk.Root(), yes);
   EXPECT_FALSE(Exists(disk / "A")) << "C, then B, then A";
   EXPECT_TRUE(Exists(disk / "full/f"));
-  EXPECT_TRUE(Exists(disk / ".dot")) << "a hidden folder is not removed itself";
-  EXPECT_FALSE(Exists(disk / ".dot/empty"));
+  EXPECT_TRUE(Exists(disk / ".dot/empty")) << "nothing inside a dot folder is removed";
+  EXPECT_TRUE(Exists(disk / ".config/someapp"));
   EXPECT_TRUE(Exists(gCleanerDataHome + "/Trash/files/A")) << "to the trash, not deleted";
 }
 
@@ -149,6 +149,41 @@ TEST(EmptyFoldersTest, LinksMountPointsAndReadOnlyFolders) {
   }
   chmod((disk / "ro").c_str(), 0755);
   EXPECT_FALSE(IsEmptyFolder(disk / "no-such-folder")) << "what cannot be listed is not empty";
+}
+
+// The user's trash lies below the data home; emptying folders of a tree that holds it must leave
+// its folders alone, or trashed items could no longer be restored.
+TEST(EmptyFoldersTest, TheTrashAndWhatLiesInItAreNeverTouched) {
+  const std::string trash = gCleanerDataHome + "/Trash";
+  test::TTempTree disk("empty/");
+  ASSERT_TRUE(RecycleSilently(disk / "empty")) << "makes the trash with its files/ and info/";
+  ASSERT_TRUE(Exists(trash + "/info/empty.trashinfo"));
+  mkdir((trash + "/expunged").c_str(), 0700);
+  std::vector<std::string> folders;
+  CollectFolders(gCleanerDataHome, folders);
+  EXPECT_TRUE(folders.empty()) << folders.front();
+  CollectFolders(trash + "/files", folders);
+  EXPECT_TRUE(folders.empty()) << "not from inside either";
+  TAnswer yes(true);
+  TCleanShortcut().DeleteEmptyFolders(gCleanerDataHome, yes);
+  EXPECT_TRUE(Exists(trash + "/info/empty.trashinfo"));
+  EXPECT_TRUE(Exists(trash + "/files/empty"));
+  EXPECT_TRUE(Exists(trash + "/expunged"));
+}
+
+TEST(ListShortcutsTest, PipesLinksAndOtherMountsAreNotRead) {
+  test::TTempTree other("elsewhere.desktop=0");
+  std::ofstream(other / "elsewhere.desktop") << "[Desktop Entry]\nType=Application\nExec=no-such-program-here\n";
+  test::TTempTree disk("x.desktop|\nmnt/");
+  symlink((other / "elsewhere.desktop").c_str(), (disk / "link.desktop").c_str());
+  const bool mounted = test::CanMount() && mount((other.Root()).c_str(), (disk / "mnt").c_str(), nullptr, MS_BIND, nullptr) == 0;
+  TRows rows;
+  TCleanShortcut().ListShortcuts(disk.Root(), rows);  // a pipe would make a blocking reader wait forever
+  ASSERT_EQ(rows.Rows.size(), 1u) << "the pipe is no shortcut file; nothing below the mount point";
+  EXPECT_EQ(rows.Rows.front().Caption, "link.desktop");
+  EXPECT_EQ(rows.Rows.front().Condition, "undefined") << "a link is not followed, so never judged broken";
+  EXPECT_FALSE(rows.Rows.front().Checked);
+  if (mounted) umount2((disk / "mnt").c_str(), MNT_DETACH);
 }
 
 TEST(RecycleTest, AskingFirstAndNeverDeletingInstead) {

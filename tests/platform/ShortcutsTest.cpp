@@ -90,6 +90,23 @@ TEST_F(LnkTest, LocalPathsMapThroughTheWinePrefixWithoutCase) {
   EXPECT_EQ(Read(spec).Kind, TTargetKind::Unknown) << "a drive the prefix does not map";
 }
 
+// A shortcut on a Windows partition names that system's drives: the user's own Wine prefix says
+// nothing about them.
+TEST_F(LnkTest, DriveLettersOutsideAnyPrefixAreNotJudged) {
+  test::TTempTree partition("Users/Public/Desktop/");
+  setenv("WINEPREFIX", prefix_.Root().c_str(), 1);
+  TLnkSpec spec;
+  spec.LocalBase = "C:\\Windows\\notepad.exe";
+  const std::string file = partition / "Users/Public/Desktop/Notepad.lnk";
+  std::ofstream(file, std::ios::binary) << BuildLnk(spec);
+  const TShortcutTarget target = ReadLnk(file);
+  unsetenv("WINEPREFIX");
+  EXPECT_EQ(target.Kind, TTargetKind::Unknown);
+  EXPECT_EQ(target.Path, "C:\\Windows\\notepad.exe");
+  EXPECT_EQ(WinePrefixFor(file), "");
+  EXPECT_EQ(WinePrefixFor(prefix_ / "links/x.lnk"), prefix_.Root());
+}
+
 TEST_F(LnkTest, NetworkDrivesRelativeEnvironmentAndAdvertised) {
   TLnkSpec share;
   share.NetName = "\\\\server\\share";

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -66,14 +67,23 @@ TEST(TrashTest, WhereNoTrashCanTakeItNothingHappens) {
   EXPECT_FALSE(MoveToTrash(disk / "no-such-file").Ok);
 }
 
+// A trash folder of the test's own, with files/, info/ and expunged/.
+std::string MakeTrash(const std::string& path) {
+  mkdir(path.c_str(), 0700);
+  for (const char* sub : {"/files", "/info", "/expunged"}) mkdir((path + sub).c_str(), 0700);
+  return path;
+}
+
+TEmptyResult EmptyHomeTrash(const TRemoveHooks* hooks = nullptr) {
+  return EmptyTrash({{gDataHome, TTrashKind::Home}}, getuid(), hooks);
+}
+
 TEST(TrashTest, EmptyingRemovesNothingOutsideTheTrash) {
-  test::TTempTree outside("precious/keep=7\nprecious/sub/also=1");
-  const std::string trash = gDataHome + "/Trash";
-  mkdir(trash.c_str(), 0700);
-  mkdir((trash + "/files").c_str(), 0700);
-  mkdir((trash + "/info").c_str(), 0700);
-  mkdir((trash + "/expunged").c_str(), 0700);
+  test::TTempTree outside("precious/keep=7\nprecious/sub/also=1\nlocked/");
+  const std::string trash = MakeTrash(gDataHome + "/Trash");
   symlink((outside / "precious").c_str(), (trash + "/files/link-to-precious").c_str());
+  chmod((outside / "locked").c_str(), 0555);
+  symlink((outside / "locked").c_str(), (trash + "/files/link-to-locked").c_str());
   mkdir((trash + "/files/readonly").c_str(), 0755);
   mkdir((trash + "/files/readonly/deep").c_str(), 0755);
   std::ofstream(trash + "/files/readonly/deep/f") << "x";
@@ -85,13 +95,17 @@ TEST(TrashTest, EmptyingRemovesNothingOutsideTheTrash) {
   bool bound = false;
   if (test::CanMount()) {
     mkdir((trash + "/files/mounted").c_str(), 0755);
+    std::ofstream(trash + "/info/mounted.trashinfo") << "[Trash Info]\n";
     bound = mount((outside / "precious").c_str(), (trash + "/files/mounted").c_str(), nullptr, MS_BIND, nullptr) == 0;
   }
-  const TEmptyResult result = EmptyAllTrash();
-  ASSERT_FALSE(result.TrashFolders.empty());
-  EXPECT_EQ(result.TrashFolders.front(), trash);
+  const TEmptyResult result = EmptyHomeTrash();
+  ASSERT_EQ(result.TrashFolders, std::vector<std::string>{trash});
   EXPECT_TRUE(Exists(outside / "precious/keep")) << "a link's target is never touched";
   EXPECT_TRUE(Exists(outside / "precious/sub/also"));
+  struct stat locked{};
+  ASSERT_EQ(stat((outside / "locked").c_str(), &locked), 0);
+  EXPECT_EQ(locked.st_mode & 0777, 0555u) << "a link's target keeps its mode";
+  chmod((outside / "locked").c_str(), 0755);
   EXPECT_FALSE(Exists(trash + "/files/link-to-precious"));
   EXPECT_FALSE(Exists(trash + "/files/readonly")) << "read-only trees go too";
   EXPECT_FALSE(Exists(trash + "/info/orphan.trashinfo"));
@@ -99,9 +113,114 @@ TEST(TrashTest, EmptyingRemovesNothingOutsideTheTrash) {
   EXPECT_FALSE(Exists(trash + "/directorysizes"));
   if (bound) {
     EXPECT_TRUE(Exists(trash + "/files/mounted/keep")) << "a mount point inside the trash is not entered";
+    EXPECT_TRUE(Exists(trash + "/info/mounted.trashinfo")) << "an item that stayed keeps its info";
     EXPECT_FALSE(result.Failures.empty());
     umount2((trash + "/files/mounted").c_str(), MNT_DETACH);
     rmdir((trash + "/files/mounted").c_str());
+    unlink((trash + "/info/mounted.trashinfo").c_str());
+  }
+}
+
+// A file manager restores a trashed folder while the trash is emptied: the walk must not follow
+// it, nor climb from it into the folder it now lies in.
+TEST(TrashTest, AFolderMovedOutDuringTheEmptyingLeadsNowhere) {
+  for (const bool whenEntered : {true, false}) {
+    SCOPED_TRACE(whenEntered ? "moved as the walk enters it" : "moved as the walk leaves its subfolder");
+    test::TTempTree documents("precious=5\nnotes/n=1");
+    const std::string trash = MakeTrash(gDataHome + "/Trash");
+    mkdir((trash + "/files/A").c_str(), 0755);
+    mkdir((trash + "/files/A/sub").c_str(), 0755);
+    for (int i = 0; i < 50; ++i) std::ofstream(trash + "/files/A/sub/f" + std::to_string(i)) << "x";
+    std::ofstream(trash + "/files/other") << "x";
+    bool moved = false;
+    auto move = [&](const std::string& shown) {
+      const std::string wanted = trash + (whenEntered ? "/files/A" : "/files/A/sub");
+      if (moved || shown != wanted) return;
+      moved = rename((trash + "/files/A").c_str(), (documents / "A").c_str()) == 0;
+    };
+    TRemoveHooks hooks;
+    (whenEntered ? hooks.FolderEntered : hooks.LeavingFolder) = move;
+    const TEmptyResult result = EmptyHomeTrash(&hooks);
+    ASSERT_TRUE(moved);
+    EXPECT_TRUE(Exists(documents / "precious")) << "nothing beside the restored folder goes";
+    EXPECT_TRUE(Exists(documents / "notes/n"));
+    EXPECT_TRUE(Exists(documents / "A")) << "the restored folder stays where it was put";
+    EXPECT_FALSE(Exists(trash + "/files/other")) << "the rest of the trash is emptied";
+    EXPECT_FALSE(result.Failures.empty());
+  }
+}
+
+TEST(TrashTest, InfoOfAnItemThatCouldNotGoStays) {
+  const std::string trash = MakeTrash(gDataHome + "/Trash");
+  mkdir((trash + "/files/stuck").c_str(), 0755);
+  std::ofstream(trash + "/files/stuck/a") << "x";
+  std::ofstream(trash + "/files/gone") << "x";
+  for (const char* item : {"stuck", "gone"}) std::ofstream(trash + "/info/" + item + ".trashinfo") << "[Trash Info]\n";
+  TRemoveHooks hooks;
+  // Something new lands in the folder just emptied, so it cannot be removed.
+  hooks.LeavingFolder = [&](const std::string& shown) {
+    if (shown == trash + "/files/stuck") std::ofstream(shown + "/late") << "x";
+  };
+  const TEmptyResult result = EmptyHomeTrash(&hooks);
+  EXPECT_TRUE(Exists(trash + "/files/stuck"));
+  EXPECT_TRUE(Exists(trash + "/info/stuck.trashinfo")) << "so the item can still be restored";
+  EXPECT_FALSE(Exists(trash + "/info/gone.trashinfo"));
+  EXPECT_EQ(result.Failures, std::vector<std::string>{trash + "/files/stuck"});
+  test::RemoveTree(trash + "/files/stuck");
+  unlink((trash + "/info/stuck.trashinfo").c_str());
+}
+
+// The trash folders of mounts come from the mount table handed in, so no test reaches a trash
+// outside its own folder.
+TEST(TrashTest, TrashFoldersOfMountsAreCheckedOnTheirDescriptors) {
+  test::TTempTree disk("usb/\nnfs/\nproc/\nshared-ok/.Trash/\nshared-loose/.Trash/\nlinked/\nelsewhere/\nloose/");
+  const uid_t uid = getuid();
+  const std::string id = std::to_string(uid);
+  auto entry = [&](const char* name, const char* type) {
+    TMountEntry mount;
+    mount.MountPoint = disk / name;
+    mount.FsType = type;
+    return mount;
+  };
+  const std::vector<TMountEntry> mounts = {entry("usb", "vfat"),        entry("nfs", "nfs4"),
+                                           entry("proc", "proc"),       entry("shared-ok", "ext4"),
+                                           entry("shared-loose", "ext4"), entry("linked", "ext4"),
+                                           entry("loose", "ext4")};
+  const std::vector<TTrashFolder> candidates = TrashFolderCandidates(gDataHome, mounts, uid);
+  ASSERT_EQ(candidates.size(), 1u + 2u * 5u) << "network and pseudo file systems are skipped";
+  EXPECT_EQ(candidates.front().Path(uid), gDataHome + "/Trash");
+
+  MakeTrash(disk / ("usb/.Trash-" + id));
+  MakeTrash(disk / ("nfs/.Trash-" + id));
+  chmod((disk / "shared-ok/.Trash").c_str(), 01777);
+  MakeTrash(disk / ("shared-ok/.Trash/" + id));
+  MakeTrash(disk / ("shared-loose/.Trash/" + id));  // .Trash without the sticky bit
+  MakeTrash(disk / "elsewhere/t");
+  symlink((disk / "elsewhere/t").c_str(), (disk / ("linked/.Trash-" + id)).c_str());
+  MakeTrash(disk / ("loose/.Trash-" + id));
+  chmod((disk / ("loose/.Trash-" + id)).c_str(), 0777);
+  for (const std::string& trash : {disk / ("usb/.Trash-" + id), disk / ("nfs/.Trash-" + id),
+                                   disk / ("shared-ok/.Trash/" + id), disk / ("shared-loose/.Trash/" + id),
+                                   disk / "elsewhere/t", disk / ("loose/.Trash-" + id)}) {
+    std::ofstream(trash + "/files/item") << "x";
+  }
+  std::vector<TTrashFolder> mountsOnly(candidates.begin() + 1, candidates.end());
+  const TEmptyResult result = EmptyTrash(mountsOnly, uid);
+  EXPECT_EQ(result.TrashFolders, (std::vector<std::string>{disk / ("usb/.Trash-" + id), disk / ("shared-ok/.Trash/" + id)}));
+  EXPECT_FALSE(Exists(disk / ("usb/.Trash-" + id + "/files/item")));
+  EXPECT_FALSE(Exists(disk / ("shared-ok/.Trash/" + id + "/files/item")));
+  EXPECT_TRUE(Exists(disk / ("nfs/.Trash-" + id + "/files/item"))) << "a network file system";
+  EXPECT_TRUE(Exists(disk / ("shared-loose/.Trash/" + id + "/files/item"))) << ".Trash without the sticky bit";
+  EXPECT_TRUE(Exists(disk / "elsewhere/t/files/item")) << ".Trash-$uid that is a link";
+  EXPECT_TRUE(Exists(disk / ("loose/.Trash-" + id + "/files/item"))) << "others may write it";
+  EXPECT_LT(OpenTrashFolder({disk / "linked", TTrashKind::Private}, uid), 0) << "a link";
+  EXPECT_EQ(OpenTrashFolder({disk / "loose", TTrashKind::Private}, uid), -EPERM);
+  EXPECT_EQ(OpenTrashFolder({disk / "missing", TTrashKind::Private}, uid), -ENOENT);
+  if (uid == 0) {
+    // Someone else's trash folder, as only root can make it here.
+    MakeTrash(disk / ("elsewhere/.Trash-" + id));
+    ASSERT_EQ(chown((disk / ("elsewhere/.Trash-" + id)).c_str(), 12345, 12345), 0);
+    EXPECT_EQ(OpenTrashFolder({disk / "elsewhere", TTrashKind::Private}, uid), -EPERM);
   }
 }
 
