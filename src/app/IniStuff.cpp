@@ -57,6 +57,17 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &info) == 0;
 }
 
+// The folder and the parents it lacks; true when it is a folder now.
+bool MakeFolders(const std::string& folder) {
+  struct stat info{};
+  if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+  for (std::size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+    mkdir(folder.substr(0, slash).c_str(), 0755);
+  }
+  mkdir(folder.c_str(), 0755);
+  return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool WriteAll(int fd, const std::string& text) {
   std::size_t done = 0;
   while (done < text.size()) {
@@ -202,13 +213,31 @@ std::string TIniFile::NewLineEnding() const {
   return crlf * 2 > Lines_.size() ? "\r\n" : "\n";
 }
 
-void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+std::vector<std::string> TIniFile::KeyNames(std::string_view section) const {
+  std::vector<std::string> names;
+  const std::size_t header = FindSection(section);
+  if (header == std::string::npos) return names;
+  for (std::size_t i = header + 1; i < Lines_.size(); ++i) {
+    std::string_view name;
+    if (SectionName(Lines_[i].Text, name)) break;
+    if (IsComment(Lines_[i].Text)) continue;
+    const std::string_view text = Lines_[i].Text;
+    const std::size_t equals = text.find('=');
+    if (equals != std::string_view::npos) names.emplace_back(Trim(text.substr(0, equals)));
+  }
+  return names;
+}
+
+bool TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return false;
   TPlace place{};
   if (FindKey(section, key, place)) {
     // The key keeps the spelling the file gave it.
     std::string& line = Lines_[place.Line].Text;
     line = std::string(Trim(std::string_view(line).substr(0, place.ValueStart - 1))) + "=" + std::string(value);
-    return;
+    return true;
   }
   const std::string entry = std::string(Trim(key)) + "=" + std::string(value);
   const std::string ending = NewLineEnding();
@@ -221,6 +250,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
   }
   const std::size_t at = SectionEnd(header);
   Lines_.insert(Lines_.begin() + static_cast<long>(at), TLine{entry, ending});
+  return true;
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int64_t value) {
@@ -261,28 +291,33 @@ void TIniFile::UpdateFile() const {
   }
 }
 
-bool EnsureIniFile(const std::string& fileName) {
+bool EnsureIniFile(const std::string& fileName, const TIniTell& tell) {
   const std::string folder = FolderOf(fileName);
-  if (!Exists(folder) && mkdir(folder.c_str(), 0755) != 0) throw TIniCreateError(folder);
+  if (!MakeFolders(folder)) throw TIniCreateError(folder);
   if (Exists(fileName)) return true;
   const int fd = open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    if (tell) tell(TIniCreateError(fileName).what());
+    return false;
+  }
   close(fd);
   return true;
 }
 
-void IniWriteInteger(const std::string& fileName, std::string_view section, std::string_view key, std::int64_t value) {
-  if (!Exists(fileName)) EnsureIniFile(fileName);
+void IniWriteInteger(const std::string& fileName, std::string_view section, std::string_view key, std::int64_t value,
+                     const TIniTell& tell) {
+  if (!Exists(fileName)) EnsureIniFile(fileName, tell);
   TIniFile ini(fileName);
   ini.WriteInteger(section, key, value);
   ini.UpdateFile();
 }
 
-void IniWriteString(const std::string& fileName, std::string_view section, std::string_view key, std::string_view value) {
-  if (!Exists(fileName)) EnsureIniFile(fileName);
+void IniWriteString(const std::string& fileName, std::string_view section, std::string_view key, std::string_view value,
+                    const TIniTell& tell) {
+  if (!Exists(fileName)) EnsureIniFile(fileName, tell);
   TIniFile ini(fileName);
   ini.DeleteKey(section, key);
-  ini.WriteString(section, key, value);
+  if (!ini.WriteString(section, key, value)) return;
   ini.UpdateFile();
 }
 

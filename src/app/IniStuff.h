@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -37,8 +38,12 @@ class TIniFile {
   std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t fallback) const;
   bool ReadBool(std::string_view section, std::string_view key, bool fallback) const;
   bool ValueExists(std::string_view section, std::string_view key) const;
+  // The names of the keys of a section, in file order (comments and blank lines left out).
+  std::vector<std::string> KeyNames(std::string_view section) const;
 
-  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  // False, and nothing written, when a name or the value holds a line break: it would split
+  // the line and plant a key of its own.
+  bool WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, std::int64_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value) { WriteInteger(section, key, value ? 1 : 0); }
   void DeleteKey(std::string_view section, std::string_view key);
@@ -72,13 +77,22 @@ class TIniFile {
 // Parses a profile integer: optional sign, decimal or 0x/0X hexadecimal, nothing else.
 bool ParseIniInteger(std::string_view text, std::int32_t& value);
 
-// Creates the folder of fileName (one level; "Could not create <folder>" when that fails) and
-// an empty file when there is none. False when the file could not be created.
-bool EnsureIniFile(const std::string& fileName);
+// Tells the user something ("Could not create <file>"); empty: nobody is told.
+using TIniTell = std::function<void(const std::string& message)>;
+
+// Creates the folder of fileName with its parents (throws TIniCreateError, "Could not create
+// <folder>", when that fails) and an empty file when there is none. When the file cannot be
+// created, tells "Could not create <file>" and returns false.
+bool EnsureIniFile(const std::string& fileName, const TIniTell& tell = {});
 
 // One key at a time, each a complete read and atomic write of the file.
-void IniWriteInteger(const std::string& fileName, std::string_view section, std::string_view key, std::int64_t value);
+void IniWriteInteger(const std::string& fileName, std::string_view section, std::string_view key, std::int64_t value,
+                     const TIniTell& tell = {});
 // The key is deleted first, so it moves to the end of its section.
-void IniWriteString(const std::string& fileName, std::string_view section, std::string_view key, std::string_view value);
+void IniWriteString(const std::string& fileName, std::string_view section, std::string_view key, std::string_view value,
+                    const TIniTell& tell = {});
+
+// Whether text would break an INI line (a carriage return or a line feed).
+bool HasLineBreak(std::string_view text);
 
 }  // namespace nubrix

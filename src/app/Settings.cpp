@@ -1,8 +1,11 @@
 #include "app/Settings.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <iterator>
 #include <cstdlib>
 
 namespace nubrix {
@@ -19,13 +22,6 @@ std::string ExecutableFolder() {
   if (length <= 0) return {};
   std::string path(buffer, static_cast<std::size_t>(length));
   return path.substr(0, path.rfind('/') + 1);
-}
-
-std::string ConfigFolder() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config != nullptr && config[0] == '/') return std::string(config) + "/Nubrix/";
-  const char* home = std::getenv("HOME");
-  return std::string(home != nullptr ? home : "") + "/.config/Nubrix/";
 }
 
 }  // namespace
@@ -72,6 +68,7 @@ void WriteSettings(TIniFile& ini, const TWindowSettings& s, bool writeBounds) {
   ini.WriteInteger(kSwitches, "Sort", s.Sort);
   ini.WriteBool("PieForm", "Elyptic", s.Elyptic);
   ini.WriteInteger("Page", "TabSheet", s.TabSheet);
+  // A folder name with a line break cannot stand in the file: the start folder stored before stays.
   ini.WriteString("LastDir", "Start with", s.StartWith);
   SaveHistory(ini, s.History);
 }
@@ -79,7 +76,14 @@ void WriteSettings(TIniFile& ini, const TWindowSettings& s, bool writeBounds) {
 std::vector<std::string> LoadHistory(const TIniFile& ini) {
   std::vector<std::string> entries;
   const int count = ini.ReadInteger(kHistory, "count", 0);
-  for (int i = 0; i < count; ++i) {
+  // No more keys than the section holds: a count of two thousand million would read for minutes.
+  int highest = -1;
+  for (const std::string& name : ini.KeyNames(kHistory)) {
+    std::int32_t index = 0;
+    if (ParseIniInteger(name, index) && std::to_string(index) == name) highest = std::max(highest, index);
+  }
+  const int last = std::min(count - 1, highest);
+  for (int i = 0; i <= last; ++i) {
     std::string entry = ini.ReadString(kHistory, std::to_string(i), "");
     if (!entry.empty()) entries.push_back(std::move(entry));
   }
@@ -87,19 +91,33 @@ std::vector<std::string> LoadHistory(const TIniFile& ini) {
 }
 
 void SaveHistory(TIniFile& ini, const std::vector<std::string>& entries) {
-  ini.WriteInteger(kHistory, "count", static_cast<std::int64_t>(entries.size()));
-  for (std::size_t i = 0; i < entries.size(); ++i) {
+  std::vector<std::string> kept;
+  // A folder name with a line break cannot stand in the file; the rest of the list can.
+  std::copy_if(entries.begin(), entries.end(), std::back_inserter(kept),
+               [](const std::string& entry) { return !HasLineBreak(entry); });
+  ini.WriteInteger(kHistory, "count", static_cast<std::int64_t>(kept.size()));
+  for (std::size_t i = 0; i < kept.size(); ++i) {
     ini.DeleteKey(kHistory, std::to_string(i));
-    ini.WriteString(kHistory, std::to_string(i), entries[i]);
+    ini.WriteString(kHistory, std::to_string(i), kept[i]);
   }
 }
 
+std::string ChooseAppDir(const std::string& executableFolder, const std::string& configHome) {
+  struct stat info{};
+  const bool portable = !executableFolder.empty() &&
+                        stat((executableFolder + "AppData").c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return portable ? executableFolder : configHome + "/Nubrix/";
+}
+
+std::string ConfigHome() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && config[0] == '/') return config;
+  const char* home = std::getenv("HOME");
+  return std::string(home != nullptr ? home : "") + "/.config";
+}
+
 std::string AppDir() {
-  static const std::string dir = [] {
-    const std::string executable = ExecutableFolder();
-    if (!executable.empty() && access(executable.c_str(), W_OK) == 0) return executable;
-    return ConfigFolder();
-  }();
+  static const std::string dir = ChooseAppDir(ExecutableFolder(), ConfigHome());
   return dir;
 }
 

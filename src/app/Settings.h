@@ -38,13 +38,20 @@ TWindowSettings ReadSettings(const TIniFile& ini);
 // Bounds (when writeBounds), Switches, PieForm, Page, LastDir, then the history.
 void WriteSettings(TIniFile& ini, const TWindowSettings& settings, bool writeBounds);
 
-// Section HistoryCombo: count, then 0 .. count-1; empty entries are skipped.
+// Section HistoryCombo: count, then 0 .. count-1 (no further than the keys the section holds);
+// empty entries are skipped.
 std::vector<std::string> LoadHistory(const TIniFile& ini);
 // count, then every entry deleted and written again, so each moves to the end of the section.
+// Entries holding a line break are left out.
 void SaveHistory(TIniFile& ini, const std::vector<std::string>& entries);
 
-// The executable's folder when we may write there (portable use), else $XDG_CONFIG_HOME/Nubrix
-// (~/.config/Nubrix); with a trailing separator.
+// The executable's folder when a folder named AppData lies beside it (portable use), else
+// configHome/Nubrix/. Whether the executable's folder may be written plays no part: an installed
+// program run by root must not write below /usr.
+std::string ChooseAppDir(const std::string& executableFolder, const std::string& configHome);
+// $XDG_CONFIG_HOME when it is absolute, else ~/.config.
+std::string ConfigHome();
+// ChooseAppDir for this program, decided once; with a trailing separator.
 std::string AppDir();
 // AppDir() + "AppData/Nubrix.ini".
 std::string SettingsFileName();

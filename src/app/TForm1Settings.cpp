@@ -92,10 +92,13 @@ TWindowSettings TForm1::CollectSettings() const {
 // One atomic write of the whole file: a failure leaves the old file as it was.
 void TForm1::SaveSettings() {
   if (SettingsFile_.empty()) SettingsFile_ = SettingsFileName();
+  SettingsSaved_ = true;  // once per run, even when the write fails: the user has been told
+  if (!Exists(SettingsFile_)) {
+    EnsureIniFile(SettingsFile_, [this](const std::string& message) { Dialogs_->ShowMessage(this, DisplayPath(message)); });
+  }
   TIniFile ini(SettingsFile_);
   const bool normal = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
   WriteSettings(ini, CollectSettings(), normal);
-  SettingsSaved_ = true;  // once per run, even when the write fails: the user has been told
   ini.UpdateFile();
 }
 

@@ -142,6 +142,34 @@ TEST_F(IniStuffTest, UnreadableFileReadsAsEmptyForAnUnprivilegedUser) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
+TEST_F(IniStuffTest, LineBreaksNeverReachTheFile) {
+  Write("[s]\nk=old\n");
+  TIniFile ini(file_);
+  EXPECT_FALSE(ini.WriteString("s", "k", "new\ninjected=1"));
+  EXPECT_FALSE(ini.WriteString("s", "k\r", "v"));
+  EXPECT_FALSE(ini.WriteString("s]\n[t", "k", "v"));
+  EXPECT_EQ(ini.Text(), "[s]\nk=old\n");
+  EXPECT_TRUE(ini.WriteString("s", "k", "new"));
+}
+
+TEST_F(IniStuffTest, EnsureCreatesMissingParentsAndTellsWhatItCouldNotCreate) {
+  const std::string deep = dir_ / "no/such/config/Nubrix/AppData/x.ini";
+  EXPECT_TRUE(EnsureIniFile(deep));
+  EXPECT_TRUE(std::ifstream(deep).good());
+  std::vector<std::string> told;
+  const std::string blocked = dir_ / "no/such/config/Nubrix/AppData/x.ini/inside.ini";
+  EXPECT_THROW(EnsureIniFile(blocked, [&](const std::string& m) { told.push_back(m); }), TIniCreateError)
+      << "a file stands where the folder would go";
+  if (!test::CanMount()) GTEST_SKIP() << "a read-only mount needs privileges";
+  const std::string folder = dir_ / "ro";
+  mkdir(folder.c_str(), 0755);
+  ASSERT_EQ(mount("nubrix-ro", folder.c_str(), "tmpfs", 0, "size=64k"), 0);
+  ASSERT_EQ(mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+  EXPECT_FALSE(EnsureIniFile(folder + "/x.ini", [&](const std::string& m) { told.push_back(m); }));
+  umount2(folder.c_str(), MNT_DETACH);
+  EXPECT_EQ(told, std::vector<std::string>{"Could not create " + folder + "/x.ini"});
+}
+
 TEST_F(IniStuffTest, ReadOnlyFolderGivesTheErrorText) {
   if (!test::CanMount()) GTEST_SKIP() << "a read-only mount needs privileges";
   const std::string folder = dir_ / "ro";

@@ -9,7 +9,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -177,6 +179,36 @@ TEST_F(SettingsWindowTest, SettingsThatCannotBeCreatedAreReportedAndTheDefaultsA
   auto form = Start();
   EXPECT_EQ(dialogs_.Messages, QStringList{QStringLiteral("Error creating ini file")});
   EXPECT_TRUE(form->Action("act3D")->isChecked());
+}
+
+TEST_F(SettingsWindowTest, AFirstRunWithoutAnyConfigFolderCreatesItWithItsParents) {
+  file_ = dir_ / "config/Nubrix/AppData/Nubrix.ini";
+  {
+    auto form = Start();
+    EXPECT_TRUE(dialogs_.Messages.isEmpty()) << dialogs_.Messages.join(' ').toStdString();
+    form->Action("actshowLegend")->trigger();
+  }
+  EXPECT_TRUE(dialogs_.Errors.isEmpty());
+  EXPECT_NE(FileText().find("ShowLegend=1"), std::string::npos) << "saved at the close";
+}
+
+// The folder of the settings turns read-only while the program runs, and the file is gone.
+TEST_F(SettingsWindowTest, ASettingsFileThatCannotBeCreatedAtTheCloseIsReported) {
+  const std::string folder = dir_ / "AppData";
+  auto form = Start();
+  unlink(file_.c_str());
+  const bool root = geteuid() == 0;
+  if (root) {
+    if (!test::CanMount()) GTEST_SKIP() << "a read-only folder needs a mount when running as root";
+    ASSERT_EQ(mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr), 0);
+    ASSERT_EQ(mount(nullptr, folder.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr), 0);
+  } else {
+    chmod(folder.c_str(), 0555);
+  }
+  form.reset();
+  root ? umount2(folder.c_str(), MNT_DETACH) : chmod(folder.c_str(), 0755);
+  EXPECT_EQ(dialogs_.Messages, QStringList{QString::fromStdString("Could not create " + file_)});
+  EXPECT_EQ(dialogs_.Errors, QStringList{QString::fromStdString("Unable to write to " + file_)});
 }
 
 TEST_F(SettingsWindowTest, HistoryBoxClearsOnlyOnYesAndChoosingSelects) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "support/TempTree.h"
@@ -51,6 +53,48 @@ TEST(SettingsTest, WrittenSectionsAndWhatIsNeverWritten) {
   TIniFile maximized(dir / "m.ini");
   WriteSettings(maximized, s, false);
   EXPECT_EQ(maximized.Text().find("[Bounds]"), std::string::npos);
+}
+
+TEST(SettingsTest, TheSettingsLiveInTheConfigFolderUnlessTheProgramIsPortable) {
+  test::TTempTree disk("bin/\nportable/AppData/\nreadonly/");
+  chmod((disk / "readonly").c_str(), 0555);
+  const std::string config = disk / "config";
+  EXPECT_EQ(ChooseAppDir(disk / "bin/", config), config + "/Nubrix/");
+  EXPECT_EQ(ChooseAppDir(disk / "portable/", config), disk / "portable/") << "AppData beside the program";
+  EXPECT_EQ(ChooseAppDir(disk / "readonly/", config), config + "/Nubrix/");
+  EXPECT_EQ(ChooseAppDir("", config), config + "/Nubrix/") << "the program's folder is unknown";
+  std::ofstream(disk / "bin/AppData") << "a file, not a folder";
+  EXPECT_EQ(ChooseAppDir(disk / "bin/", config), config + "/Nubrix/");
+  chmod((disk / "readonly").c_str(), 0755);
+}
+
+TEST(SettingsTest, AHugeHistoryCountReadsOnlyWhatIsThere) {
+  test::TTempTree dir;
+  const std::string file = dir / "h.ini";
+  std::ofstream(file) << "[HistoryCombo]\ncount=2147483647\n0=/a/\n1=\n2=/c/\n7=/h/\nx=/no/\n[Other]\n9=/other/\n";
+  // Before the bound this read for minutes; now it ends at the last numbered key.
+  EXPECT_EQ(LoadHistory(TIniFile(file)), (std::vector<std::string>{"/a/", "/c/", "/h/"}));
+  std::ofstream(file) << "[HistoryCombo]\ncount=2\n0=/a/\n1=/b/\n2=/beyond/\n";
+  EXPECT_EQ(LoadHistory(TIniFile(file)), (std::vector<std::string>{"/a/", "/b/"})) << "count still limits";
+}
+
+// A folder name may hold a line break; written as it is, it would split its line and plant a key.
+TEST(SettingsTest, NamesWithLineBreaksAreNeverWritten) {
+  test::TTempTree dir;
+  const std::string file = dir / "n.ini";
+  std::ofstream(file) << "[LastDir]\nStart with=/before/\n";
+  TIniFile ini(file);
+  TWindowSettings s;
+  s.StartWith = "/evil\n[Switches]\nShowLegend=1\n/";
+  s.History = {"/a/", "/x\r\ncount=99\n/", "/b/"};
+  WriteSettings(ini, s, true);
+  ini.UpdateFile();
+  const TIniFile back(file);
+  const TWindowSettings read = ReadSettings(back);
+  EXPECT_EQ(read.StartWith, "/before/") << "the start folder stored before stays";
+  EXPECT_EQ(read.History, (std::vector<std::string>{"/a/", "/b/"}));
+  EXPECT_FALSE(read.ShowLegend);
+  EXPECT_EQ(back.KeyNames("HistoryCombo"), (std::vector<std::string>{"count", "0", "1"}));
 }
 
 }  // namespace
