@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Checks `nubrix-scan --list FOLDER` against the rules computed here, slowly and in long hand:
 folders depth first in listing order, dot names skipped, links not followed, mount points below
-the folder left out, each folder's entries summed in listing order with the running sum rounded
-to the nearest unit (ties to even) after each entry.
+the folder left out, each folder's own bytes and the bytes of everything below it summed exactly and
+each converted once to the nearest unit (0.0001 MB, ties to even).
 
 usage: verify_listing.py NUBRIX_SCAN FOLDER    (exit 0 when every line matches)"""
 import os
@@ -12,8 +12,8 @@ import sys
 from fractions import Fraction
 
 
-def add_rounded(total, size):
-    exact = total + Fraction(size * 10000, 1048576)
+def units(size):
+    exact = Fraction(size * 10000, 1048576)
     whole = exact.numerator // exact.denominator
     rest = exact - whole
     if rest > Fraction(1, 2) or (rest == Fraction(1, 2) and whole % 2):
@@ -48,13 +48,13 @@ def walk(path, mounts, lines):
             if os.path.realpath(entry.path) not in mounts:
                 children.append(entry.path)
         else:
-            own = add_rounded(own, info.st_size)
+            own += info.st_size
     index = len(lines)
     lines.append(None)
     below = 0
     for child in children:
         below += walk(child, mounts, lines)
-    lines[index] = b"%d\t%d\t%s" % (own, below, path)
+    lines[index] = b"%d\t%d\t%s" % (units(own), units(below), path)
     return own + below
 
 

@@ -45,4 +45,10 @@ void WriteSummary(std::ostream& out, TSizeFolder& root, std::int32_t folderCount
       << static_cast<double>(elapsed.count()) / 1000.0 << " s\n";
 }
 
+void WriteUnreadableNote(std::ostream& out, std::int32_t unreadable) {
+  if (unreadable <= 0) return;
+  out << "nubrix-scan: " << unreadable << (unreadable == 1 ? " folder" : " folders")
+      << " could not be read; the sizes above " << (unreadable == 1 ? "it" : "them") << " are too small\n";
+}
+
 }  // namespace nubrix

@@ -18,4 +18,8 @@ void WriteListing(std::ostream& out, TSizeFolder& root);
 void WriteSummary(std::ostream& out, TSizeFolder& root, std::int32_t folderCount,
                   std::chrono::milliseconds elapsed, int top);
 
+// For standard error: how many folders could not be read, so that the sizes above them are too
+// small; nothing when every folder was read.
+void WriteUnreadableNote(std::ostream& out, std::int32_t unreadable);
+
 }  // namespace nubrix

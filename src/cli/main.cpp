@@ -104,5 +104,6 @@ int main(int argc, char** argv) {
   }
   std::cout << out.str();
   std::cout.flush();
+  nubrix::WriteUnreadableNote(std::cerr, tree.UnreadableCount());
   return std::cout ? 0 : 1;
 }

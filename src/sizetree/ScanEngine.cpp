@@ -107,7 +107,7 @@ class TFolderWalk {
     std::vector<char> Buffer = std::vector<char>(kListBufferBytes);
   };
   struct TListing {
-    SizeMB FilesSize = 0;
+    std::uint64_t FilesBytes = 0;
     int Error = 0;
     std::int32_t DirectoryEntries = 0;
   };
@@ -220,7 +220,7 @@ void TFolderWalk::Process(TTask& task, TWorker& worker) {
   const bool mountRoot = isStart && (Mounts_.RootIsMountPoint() || Source_.IsMountRoot(fd));
   const TListing listing = List(fd, task, worker, isStart, mountRoot);
   if (isStart) Context_.State.TopLevelTotal.store(SubfolderCountRule(listing.DirectoryEntries));
-  folder->SetListing(listing.FilesSize, listing.Error);
+  folder->SetListing(listing.FilesBytes, listing.Error);
   if (folder->ChildCount() == 0) {
     Source_.Close(fd);
     return;
@@ -286,7 +286,7 @@ TFolderWalk::TListing TFolderWalk::List(int fd, const TTask& task, TWorker& work
         if (dotName) return true;
         // An entry that vanished since the listing is skipped.
         if (!statted && Source_.StatEntry(fd, name, stat) != 0) return true;
-        out.FilesSize = AddBytesRounded(out.FilesSize, stat.Size);
+        out.FilesBytes += stat.Size;
         return true;
       });
   return out;
@@ -339,22 +339,39 @@ bool TSizeTree::CalculateSizes(TScanContext& context) {
   TScanState& state = context.State;
   if (state.ScanCancelled.exchange(false)) return false;
   state.SizedCount = 0;
+  UnreadableCount_ = 0;
   if (context.Progress != nullptr) context.Progress->TotalAnnounced(state.FolderCount.load());
   TSizeFolder* root = ScanRoot();
   if (root == nullptr) return true;
   std::vector<TSizeFolder*> preOrder;
+  std::vector<std::uint64_t> ownBytes;
+  std::vector<std::int32_t> parentIndex;
+  std::vector<std::int32_t> chain;  // indices of the folders from the root to the last one seen
   VisitPreOrder(*root, [&](TSizeFolder& folder, const std::string& path) {
     // A folder the walk did not list (a tree built by hand) is listed now.
-    folder.AddOwnSize(folder.Listed_ ? folder.ListedFilesSize_
-                                     : FolderFilesSize(path, context.Source));
+    const std::uint64_t own = folder.Listed_ ? folder.ListedBytes_ : FolderFilesBytes(path, context.Source);
+    folder.AddOwnSize(BytesToSizeMB(own));
+    folder.UnreadableBelow_ = folder.ReadError_ != 0;
+    UnreadableCount_ += folder.ReadError_ != 0;
+    while (!chain.empty() && preOrder[static_cast<std::size_t>(chain.back())] != folder.Parent_) chain.pop_back();
+    parentIndex.push_back(chain.empty() ? -1 : chain.back());
+    chain.push_back(static_cast<std::int32_t>(preOrder.size()));
     preOrder.push_back(&folder);
+    ownBytes.push_back(own);
     const std::int32_t sized = state.SizedCount.fetch_add(1) + 1;
     if (context.Progress != nullptr) context.Progress->FoldersSized(sized);
     return true;
   });
-  // Reverse pre-order meets every folder after all of its descendants.
-  for (auto it = preOrder.rbegin(); it != preOrder.rend(); ++it) {
-    if (*it != root) (*it)->Parent_->AddSubfolderSize((*it)->TotalSize());
+  // Reverse pre-order meets every folder after all of its descendants, so its bytes below are
+  // complete when it is met.
+  std::vector<std::uint64_t> belowBytes(preOrder.size(), 0);
+  for (std::size_t i = preOrder.size(); i-- > 0;) {
+    TSizeFolder& folder = *preOrder[i];
+    folder.AddSubfolderSize(BytesToSizeMB(belowBytes[i]));
+    const std::int32_t parent = parentIndex[i];
+    if (parent < 0) continue;
+    belowBytes[static_cast<std::size_t>(parent)] += ownBytes[i] + belowBytes[i];
+    preOrder[static_cast<std::size_t>(parent)]->UnreadableBelow_ |= folder.UnreadableBelow_;
   }
   return true;
 }
@@ -366,22 +383,26 @@ bool ScanIntoTree(TSizeTree& tree, const std::string& path, TScanContext& contex
   return tree.CalculateSizes(context);
 }
 
-SizeMB FolderFilesSize(const std::string& path, TDirSource* sourceOrNull) {
+std::uint64_t FolderFilesBytes(const std::string& path, TDirSource* sourceOrNull) {
   TDirSource& source = SourceOf(sourceOrNull);
   const int fd = source.OpenRoot(path);
   if (fd < 0) return 0;
   std::vector<char> buffer(kListBufferBytes);
-  SizeMB sum = 0;
+  std::uint64_t sum = 0;
   ForEachEntry(source, fd, buffer, [&](const char* name, std::size_t, unsigned char type) {
     if (name[0] == '.') return true;
     TEntryStat stat;
     bool statted = false;
     if (!ResolveType(source, fd, name, type, stat, statted) || type == kTypeDirectory) return true;
-    if (statted || source.StatEntry(fd, name, stat) == 0) sum = AddBytesRounded(sum, stat.Size);
+    if (statted || source.StatEntry(fd, name, stat) == 0) sum += stat.Size;
     return true;
   });
   source.Close(fd);
   return sum;
+}
+
+SizeMB FolderFilesSize(const std::string& path, TDirSource* source) {
+  return BytesToSizeMB(FolderFilesBytes(path, source));
 }
 
 std::int32_t CountSubfolders(const std::string& path, TDirSource* sourceOrNull) {

@@ -44,8 +44,10 @@ struct TScanContext {
 
 inline constexpr std::int32_t kFoundReportInterval = 50;
 
-// The own size of one folder: its entries in listing order, names beginning with "." left out,
-// folders adding nothing, rounded after each entry. 0 for a folder that cannot be listed.
+// The bytes of one folder's own files: its entries, names beginning with "." left out, folders
+// adding nothing. 0 for a folder that cannot be listed.
+std::uint64_t FolderFilesBytes(const std::string& path, TDirSource* source = nullptr);
+// The same converted to units once (nearest unit, ties to even).
 SizeMB FolderFilesSize(const std::string& path, TDirSource* source = nullptr);
 
 // The folder entries of path ("." and ".." and dot names included; at a mount root "." and ".."

@@ -13,8 +13,8 @@ inline constexpr SizeMB kUnitsPerMB = 10000;
 inline constexpr std::uint64_t kBytesPerMB = 1048576;
 
 // sum + bytes converted to units, the exact result taken to the nearest whole unit with a tie
-// going to the even unit. Because the tie depends on the parity of the sum, adding file by file
-// is not the same as converting the total.
+// going to the even unit. Sizes of the tree are summed in bytes and converted once: rounding
+// after every file would lose every file under 53 bytes.
 SizeMB AddBytesRounded(SizeMB sum, std::uint64_t bytes);
 
 // A byte count converted alone (nearest unit, ties to even).

@@ -76,8 +76,8 @@ std::string TSizeFolder::Path() const {
   return path;
 }
 
-void TSizeFolder::SetListing(SizeMB filesSize, int error) {
-  ListedFilesSize_ = filesSize;
+void TSizeFolder::SetListing(std::uint64_t filesBytes, int error) {
+  ListedBytes_ = filesBytes;
   ReadError_ = error;
   Listed_ = true;
 }

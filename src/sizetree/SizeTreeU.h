@@ -55,6 +55,9 @@ class TSizeFolder {
   // 0 when the folder was listed; otherwise the errno that stopped its listing. Such a folder
   // has no children and no own size.
   int ReadError() const { return ReadError_; }
+  // Whether this folder or one below it could not be read, so its sizes are too small; set by
+  // the size pass.
+  bool UnreadableBelow() const { return UnreadableBelow_; }
 
   // Builds the subtree of folder (a child of this top folder) from the disk.
   void CreateObjectTree(TSizeFolder* folder, TScanContext& context);
@@ -71,7 +74,7 @@ class TSizeFolder {
   friend void SortChildrenBySize(TSizeFolder* folder);
 
   TSizeFolder* AddNamedChild(std::string_view name);
-  void SetListing(SizeMB filesSize, int error);
+  void SetListing(std::uint64_t filesBytes, int error);
   void AddSubfolderSize(SizeMB value) { SubfolderSize_ += value; }
 
   SizeMB OwnSize_ = 0;
@@ -80,12 +83,13 @@ class TSizeFolder {
   std::string Segment_;
   std::string Name_;
   TSizeFolder* Parent_ = nullptr;
-  // The own size found by the walk, held back until the size pass so that a cancelled scan
-  // leaves every size at zero.
-  SizeMB ListedFilesSize_ = 0;
+  // The bytes of the own files found by the walk, held back until the size pass so that a
+  // cancelled scan leaves every size at zero.
+  std::uint64_t ListedBytes_ = 0;
   std::int32_t ReadError_ = 0;
   bool OwnPath_ = true;
   bool Listed_ = false;
+  bool UnreadableBelow_ = false;
 };
 
 // Holds one tree: an invisible top folder whose only child, after a scan, is the scan root.
@@ -101,11 +105,17 @@ class TSizeTree {
   // trailing separator (exact bytes); the scan root when none does.
   TSizeFolder* FindFolder(const std::string& path) const;
 
-  // The size pass; false (and nothing sized) when the walk was cancelled.
+  // The size pass; false (and nothing sized) when the walk was cancelled. Each folder's exact
+  // byte totals are converted once: OwnSize from the bytes of its own files, SubfolderSize from
+  // the bytes of everything below it, so no file is lost to rounding however small.
   bool CalculateSizes(TScanContext& context);
+
+  // Folders of the last size pass that could not be read.
+  std::int32_t UnreadableCount() const { return UnreadableCount_; }
 
  private:
   std::unique_ptr<TSizeFolder> TopFolder_;
+  std::int32_t UnreadableCount_ = 0;
 };
 
 TSizeFolder* GetParent(const TSizeFolder* folder);

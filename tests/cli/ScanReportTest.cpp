@@ -44,5 +44,15 @@ TEST_F(ScanReportTest, SummaryListsChildrenLargestFirstUpToTop) {
   EXPECT_NE(text.find("0.0005 MB  (files directly in the folder)"), std::string::npos);
 }
 
+TEST_F(ScanReportTest, UnreadableFoldersAreCountedOnlyWhenThereAreAny) {
+  for (const auto& [count, text] : {std::pair{0, ""},
+                                    {1, "nubrix-scan: 1 folder could not be read; the sizes above it are too small\n"},
+                                    {12, "nubrix-scan: 12 folders could not be read; the sizes above them are too small\n"}}) {
+    std::ostringstream out;
+    WriteUnreadableNote(out, count);
+    EXPECT_EQ(out.str(), text);
+  }
+}
+
 }  // namespace
 }  // namespace nubrix

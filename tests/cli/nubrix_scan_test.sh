@@ -36,6 +36,15 @@ out=$("$scan" --list "$work/t/top" 2>"$work/err"); rc=$?
 check "file instead of folder exit status" "$rc" "2"
 check "file instead of folder stdout" "$out" ""
 
+if [ "$(id -u)" -ne 0 ]; then  # root reads every folder
+  mkdir -p "$work/u/locked/inner"
+  chmod 000 "$work/u/locked"
+  out=$("$scan" --list "$work/u" 2>"$work/err"); rc=$?
+  chmod 755 "$work/u/locked"
+  check "unreadable folder exit status" "$rc" "0"
+  check "unreadable folder counted on stderr" "$(cat "$work/err")" "nubrix-scan: 1 folder could not be read; the sizes above it are too small"
+fi
+
 out=$("$scan" --top x "$work/t" 2>"$work/err"); rc=$?
 check "bad option exit status" "$rc" "2"
 

@@ -84,16 +84,25 @@ TEST(ScanEngineTest, SizesOfTheMixedTree) {
   EXPECT_EQ(context.State.FolderCount.load(), 7);
 }
 
-TEST(ScanEngineTest, ThreeGigabyteFileAndRunningSumTies) {
-  TTempTree disk("big=3000000000\nties/a=32768\nties/b=32768\nup/a=98304\nup/b=98304\n.htaccess=5000");
+// Every total is summed in bytes and converted once: no file is too small to count.
+TEST(ScanEngineTest, ThreeGigabyteFileAndExactTotals) {
+  std::string spec = "big=3000000000\nties/a=32768\nties/b=32768\nup/a=98304\nup/b=98304\n.htaccess=5000\n"
+                     "half/x/a=32768\nhalf/y/a=32768\n";
+  for (int i = 0; i < 100; ++i) spec += "small/f" + std::to_string(i) + "=50\n";
+  TTempTree disk(spec);
   TSizeTree tree;
   TScanContext context;
   ASSERT_TRUE(ScanIntoTree(tree, disk.ScanPath(), context));
   EXPECT_EQ(FormatSizeMB(tree.ScanRoot()->OwnSize()), "2861.0229");
-  EXPECT_EQ(tree.FindFolder(disk / "ties")->OwnSize(), 624);
-  EXPECT_EQ(tree.FindFolder(disk / "up")->OwnSize(), 1876);
-  EXPECT_EQ(tree.ScanRoot()->SubfolderSize(), 624 + 1876);
-  EXPECT_EQ(FolderFilesSize(disk / "ties"), 624);
+  EXPECT_EQ(tree.FindFolder(disk / "ties")->OwnSize(), 625) << "exactly 0.0625 MB";
+  EXPECT_EQ(tree.FindFolder(disk / "up")->OwnSize(), 1875);
+  EXPECT_EQ(tree.FindFolder(disk / "small")->OwnSize(), 48) << "5,000 bytes in files of 50 bytes each";
+  // Each half is 312.5 units, shown as 312; the 65,536 bytes below "half" are 625 units.
+  EXPECT_EQ(tree.FindFolder(disk / "half/x")->OwnSize(), 312);
+  EXPECT_EQ(tree.FindFolder(disk / "half")->SubfolderSize(), 625);
+  EXPECT_EQ(tree.ScanRoot()->SubfolderSize(), BytesToSizeMB(2 * 32768 + 2 * 98304 + 2 * 32768 + 5000));
+  EXPECT_EQ(FolderFilesSize(disk / "ties"), 625);
+  EXPECT_EQ(FolderFilesBytes(disk / "small"), 5000u);
   EXPECT_EQ(FolderFilesSize(disk / "nothing-here"), 0);
 }
 

@@ -98,6 +98,13 @@ TEST(ScanFaultsTest, UnreadableFolderAddsNothingAndTheScanGoesOn) {
   EXPECT_EQ(locked->ReadError(), EACCES);
   EXPECT_EQ(tree.FindFolder(disk / "a")->OwnSize(), 10000 + 20000 + 30000);
   EXPECT_NE(tree.FindFolder(disk / "b/c/d"), tree.ScanRoot());
+  // The error is counted and marks every folder above it, so the window can say the sizes are short.
+  EXPECT_EQ(tree.UnreadableCount(), 1);
+  EXPECT_TRUE(locked->UnreadableBelow());
+  EXPECT_TRUE(tree.FindFolder(disk / "a")->UnreadableBelow());
+  EXPECT_TRUE(tree.ScanRoot()->UnreadableBelow());
+  EXPECT_FALSE(tree.FindFolder(disk / "b")->UnreadableBelow());
+  EXPECT_FALSE(tree.FindFolder(disk / "b/c/d")->UnreadableBelow());
 }
 
 TEST(ScanFaultsTest, FileVanishingBetweenListingAndStatIsSkipped) {

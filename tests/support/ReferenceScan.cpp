@@ -15,8 +15,8 @@ namespace {
 
 struct Folder {
   std::string Path;
-  std::int64_t Own = 0;
-  std::int64_t Sub = 0;
+  std::uint64_t OwnBytes = 0;
+  std::uint64_t SubBytes = 0;
   std::vector<std::unique_ptr<Folder>> Children;
 };
 
@@ -24,9 +24,10 @@ std::string WithSlash(const std::string& path) {
   return !path.empty() && path.back() == '/' ? path : path + "/";
 }
 
-// Written out in long hand on purpose, independent of the code under test.
-std::int64_t AddRounded(std::int64_t sum, std::uint64_t bytes) {
-  const long double exact = static_cast<long double>(sum) + static_cast<long double>(bytes) * 10000.0L / 1048576.0L;
+// Written out in long hand on purpose, independent of the code under test: bytes to the nearest
+// ten-thousandth of a megabyte, ties to even.
+std::int64_t Units(std::uint64_t bytes) {
+  const long double exact = static_cast<long double>(bytes) * 10000.0L / 1048576.0L;
   const long double floorValue = static_cast<long double>(static_cast<std::int64_t>(exact));
   const long double fraction = exact - floorValue;
   auto result = static_cast<std::int64_t>(floorValue);
@@ -62,30 +63,30 @@ void Walk(Folder& folder) {
   closedir(dir);
 }
 
-std::int64_t FilesSize(const std::string& path) {
-  std::int64_t sum = 0;
+std::uint64_t FilesBytes(const std::string& path) {
+  std::uint64_t sum = 0;
   DIR* dir = opendir(path.c_str());
   if (dir == nullptr) return 0;
   while (dirent* entry = readdir(dir)) {
     if (entry->d_name[0] == '.') continue;
     struct stat info{};
     if (lstat((WithSlash(path) + entry->d_name).c_str(), &info) != 0) continue;
-    sum = AddRounded(sum, S_ISDIR(info.st_mode) ? 0 : static_cast<std::uint64_t>(info.st_size));
+    if (!S_ISDIR(info.st_mode)) sum += static_cast<std::uint64_t>(info.st_size);
   }
   closedir(dir);
   return sum;
 }
 
 void Size(Folder& folder, std::vector<Folder*>& ancestors) {
-  folder.Own = FilesSize(folder.Path);
-  for (Folder* above : ancestors) above->Sub += folder.Own;
+  folder.OwnBytes = FilesBytes(folder.Path);
+  for (Folder* above : ancestors) above->SubBytes += folder.OwnBytes;
   ancestors.push_back(&folder);
   for (auto& child : folder.Children) Size(*child, ancestors);
   ancestors.pop_back();
 }
 
 void Print(const Folder& folder, std::string& out) {
-  out += std::to_string(folder.Own) + "\t" + std::to_string(folder.Sub) + "\t" + folder.Path + "\n";
+  out += std::to_string(Units(folder.OwnBytes)) + "\t" + std::to_string(Units(folder.SubBytes)) + "\t" + folder.Path + "\n";
   for (const auto& child : folder.Children) Print(*child, out);
 }
 
