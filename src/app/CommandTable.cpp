@@ -26,7 +26,7 @@ constexpr TCommandSpec kCommands[] = {
     {"actFreeSpace", "Sho&w free space", "", "Include free space", "&Chart view", 0, true},
     {"actSortName", "Sort \"&Names\"", "", "Sort listview and barchart", "&Chart view", 1, true},
     {"actSortSize", "Sort \"S&ize\"", "", "", "&Chart view", 0, true},
-    {"actNoSort", "&Don't sort", "", "", "&Chart view", 0, true},
+    {"actNoSort", "&Don't sort", "", "", "&Chart view"},
     {"actSortNow", "Sort now", "", "Sort now", "&Chart view"},
     {"actSaveAsPicture", "&Save as picture", "", "Save Picture to File", "F&unctions", 1},
     {"actBarClbd", "&Copy bars to clipboard", "", "", "F&unctions"},

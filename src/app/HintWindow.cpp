@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHelpEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QScreen>
 
@@ -78,19 +79,43 @@ void THintManager::HideHint() {
   Owner_ = nullptr;
 }
 
+// The hint for a tool-tip event on widget: a menu's hint is its item's; otherwise the widget's
+// own, or, as Qt itself does, that of the first parent in the same window that has one (a tree's
+// viewport, a combo box's line edit). Empty when none has a hint.
+QString THintManager::HintFor(QWidget* widget, const QPoint& position, QWidget*& owner) {
+  owner = widget;
+  if (auto* menu = qobject_cast<QMenu*>(widget)) {
+    const QAction* action = menu->actionAt(position);
+    return action != nullptr && menu->toolTipsVisible() ? action->toolTip() : QString();
+  }
+  for (QWidget* w = widget; w != nullptr; w = w->isWindow() ? nullptr : w->parentWidget()) {
+    if (!w->toolTip().isEmpty()) {
+      owner = w;
+      return w->toolTip();
+    }
+  }
+  return {};
+}
+
 bool THintManager::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::ToolTip: {
       auto* widget = qobject_cast<QWidget*>(watched);
       if (widget == nullptr) break;
       auto* help = static_cast<QHelpEvent*>(event);
-      ShowHint(widget, widget->toolTip(), help->globalPos());
+      QWidget* owner = nullptr;
+      const QString hint = HintFor(widget, help->pos(), owner);
+      if (hint.isEmpty()) break;  // Qt goes on: an item view's own tips, or nothing
+      ShowHint(owner, hint, help->globalPos());
       return true;  // no default tool tip
     }
     case QEvent::Leave:
     case QEvent::MouseButtonPress:
     case QEvent::Wheel:
-      if (watched == Owner_) HideHint();
+      if (watched == Owner_ || (Owner_ != nullptr && watched->isWidgetType() &&
+                                Owner_->isAncestorOf(static_cast<QWidget*>(watched)))) {
+        HideHint();
+      }
       break;
     default:
       break;

@@ -43,6 +43,8 @@ class THintManager : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  static QString HintFor(QWidget* widget, const QPoint& position, QWidget*& owner);
+
   TMyHintWindow* Window_;
   QPointer<QWidget> Owner_;
   QTimer HideTimer_;

@@ -66,6 +66,7 @@ void TScanController::Start(TSizeTree* tree, std::string path) {
   Context_ = std::make_unique<TScanContext>();
   Context_->Progress = Sink_.get();
   Context_->Escape = &Escape_;
+  Context_->Source = Source_;
   Worker_ = std::thread([this, tree, path = std::move(path)] {
     bool sized = false;
     try {

@@ -39,6 +39,9 @@ class TScanController : public QObject {
   void CancelAndWait();
 
   const TScanContext& Context() const { return *Context_; }
+  // Where the next scans read the disk; null for the system. Tests use it to hold a scan at a
+  // chosen point.
+  void SetSource(TDirSource* source) { Source_ = source; }
 
  signals:
   void Progress(nubrix::TScanProgressView progress);
@@ -53,6 +56,7 @@ class TScanController : public QObject {
   std::unique_ptr<TSink> Sink_;
   std::atomic<bool> Escape_{false};
   std::thread Worker_;
+  TDirSource* Source_ = nullptr;
   bool Running_ = false;
 };
 

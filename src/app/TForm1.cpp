@@ -71,9 +71,9 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   BuildLayout();
   BuildMenus();
   ConnectCommands();
+  // Turns the pie; it runs only while a rotation is on.
   Timer1_.setInterval(20);
   connect(&Timer1_, &QTimer::timeout, this, &TForm1::Timer1Tick);
-  Timer1_.start();
   // F1 over a chart opens its page of the manual, elsewhere the contents.
   auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(helpKey, &QShortcut::activated, this, [this] {
@@ -317,7 +317,7 @@ QWidget* TForm1::BuildPiePage() {
   QVBoxLayout* column = TightColumn(page);
   QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar5"), 16);
   bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  AddCommandButton(bar, "actUpOneDir")->setText(QStringLiteral("Up"));
+  AddCommandButton(bar, "actUpOneDir", {}, QStringLiteral("Up"));
   AddCommandButton(bar, "actBack", QStringLiteral("foreward"));
   AddCommandButton(bar, "actRotateLeft", QStringLiteral("Rotate left"));
   AddCommandButton(bar, "actRotateRight", QStringLiteral("Rotate right"));
@@ -360,10 +360,12 @@ QWidget* TForm1::BuildCleanerPages(int page) {
       for (int c = 0; c < 3; ++c) {
         auto* button = new QToolButton;
         button->setDefaultAction(Action(cells[r][c]));
+        if (std::string_view(cells[r][c]) == "actClearURL") {
+          KeepButtonTexts(button, Action(cells[r][c]), QStringLiteral("Clean typed URLs"), {});
+        }
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setIconSize(QSize(32, 32));
         button->setAutoRaise(true);
-        if (std::string_view(cells[r][c]) == "actClearURL") button->setText(QStringLiteral("Clean typed URLs"));
         grid->addWidget(button, r, c);
       }
     }
@@ -396,6 +398,12 @@ void TForm1::SetStatus(int panel, const QString& text) {
 }
 
 int TForm1::SpacerHeight() const { return Label2_->minimumHeight(); }
+
+bool TForm1::event(QEvent* event) {
+  // Status tips of menus and buttons would hide the three panels of the status bar.
+  if (event->type() == QEvent::StatusTip) return true;
+  return QMainWindow::event(event);
+}
 
 void TForm1::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
@@ -479,11 +487,21 @@ int TForm1::PageShown() const {
 void TForm1::RotateLeftExecute() {
   RotateLeftOn_ = Action("actRotateLeft")->isChecked();
   RotateRightOn_ = false;
+  FollowRotation();
 }
 
 void TForm1::RotateRightExecute() {
   RotateRightOn_ = Action("actRotateRight")->isChecked();
   RotateLeftOn_ = false;
+  FollowRotation();
+}
+
+void TForm1::FollowRotation() {
+  if (RotateLeftOn_ || RotateRightOn_) {
+    if (!Timer1_.isActive()) Timer1_.start();
+  } else {
+    Timer1_.stop();
+  }
 }
 
 void TForm1::Timer1Tick() {

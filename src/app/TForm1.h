@@ -41,12 +41,16 @@ namespace nubrix {
 extern const QString kBarsInitialHint;
 extern const QString kPiesInitialHint;
 extern const QString kPointHintTail;
+extern const QString kIncompleteHint;
 
 namespace charts {
 class TChartView;
 }
 class TFolderTreeModel;
 class THelpWindow;
+
+// Gives a command's button texts of its own that survive every change of its action.
+void KeepButtonTexts(QToolButton* button, QAction* action, const QString& caption, const QString& hint);
 
 // The design colours of the window.
 struct TColourScheme {
@@ -79,6 +83,7 @@ class TForm1 : public QMainWindow {
   void DirTreeClick();
   void ShowGauge(int maximum);
   bool Scanning() const { return Scanner_->Running(); }
+  TScanController* Scanner() const { return Scanner_; }
 
   // Navigation from the charts.
   void BarsClickSeries(int index, Qt::MouseButton button);
@@ -146,12 +151,14 @@ class TForm1 : public QMainWindow {
   int SpacerHeight() const;
   bool RotatingLeft() const { return RotateLeftOn_; }
   bool RotatingRight() const { return RotateRightOn_; }
+  const QTimer& RotationTimer() const { return Timer1_; }
 
  signals:
   void ScanFinished(bool sized);
   void StatusChanged(int panel, const QString& text);
 
  protected:
+  bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -173,6 +180,7 @@ class TForm1 : public QMainWindow {
   void Timer1Tick();
   void RotateLeftExecute();
   void RotateRightExecute();
+  void FollowRotation();
   void RefreshHistoryCombo();
   TWindowSettings CollectSettings() const;
   void ApplySettings(const TWindowSettings& settings);
@@ -181,7 +189,9 @@ class TForm1 : public QMainWindow {
   void BuildMenus();
   void ConnectCommands();
   void UpdateActions();
-  QToolButton* AddCommandButton(QToolBar* bar, const char* action, const QString& hint = {});
+  // A button for the action; hint and caption, when given, stay the button's own.
+  QToolButton* AddCommandButton(QToolBar* bar, const char* action, const QString& hint = {},
+                                const QString& caption = {});
   // Runs a command; what it does not catch is shown by the default error display.
   void Guarded(const std::function<void()>& command);
 
@@ -191,6 +201,7 @@ class TForm1 : public QMainWindow {
   void OnScanProgress(const TScanProgressView& progress);
   void OnScanFinished(bool sized);
   void Timer3Tick();
+  void ShowUnreadableCount(int count);
   void SetStatus(int panel, const QString& text);
 
   // Output (TForm1Output.cpp).
@@ -202,6 +213,7 @@ class TForm1 : public QMainWindow {
 
   // Navigation (TForm1Navigation.cpp).
   std::string ChartTarget(int index) const;
+  bool PointIsIncomplete(int index) const;
   void ChartHover(charts::TChartView* chart, int index);
   void actBarsSpreadExecute();
   void actBarsNormalExecute();

@@ -45,12 +45,16 @@ void TForm1::ShowFolderCharts(TSizeFolder* folder) {
   Pies_->Changed();
 }
 
-void TForm1::SetSortMode(TSortMode mode) { SortMode_ = mode; }
+// Sorting by name or size marks that command and clears the other; "Don't sort" changes no
+// mark, so the marks still show the order the charts were last sorted in.
+void TForm1::SetSortMode(TSortMode mode) {
+  SortMode_ = mode;
+  if (mode != TSortMode::None) ShowSortMode(mode);
+}
 
 void TForm1::ShowSortMode(TSortMode mode) {
   Action("actSortName")->setChecked(mode == TSortMode::ByName);
   Action("actSortSize")->setChecked(mode == TSortMode::BySize);
-  Action("actNoSort")->setChecked(mode == TSortMode::None);
 }
 
 void TForm1::actSortNowExecute() {

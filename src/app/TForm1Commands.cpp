@@ -66,8 +66,8 @@ void TForm1::CreateActions() {
   for (const TCommandSpec& spec : CommandTable()) {
     auto* action = new QAction(IconFor(spec), Text(spec.Caption), this);
     action->setObjectName(Text(spec.Name));
+    // No status tip: showing one would hide the status bar's panels.
     action->setToolTip(Text(spec.Hint));
-    action->setStatusTip(Text(spec.Hint));
     if (!spec.Shortcut.empty()) action->setShortcut(QKeySequence(Text(spec.Shortcut)));
     action->setCheckable(spec.Checkable);
     action->setEnabled(kBuiltCommands.count(spec.Name) != 0);
@@ -76,9 +76,6 @@ void TForm1::CreateActions() {
   }
   Action("actUninstall")->setVisible(false);
   Action("actLabels")->setChecked(true);
-  auto* sortGroup = new QActionGroup(this);
-  sortGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-  for (const char* name : {"actSortName", "actSortSize", "actNoSort"}) sortGroup->addAction(Action(name));
   auto* rotateGroup = new QActionGroup(this);
   rotateGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
   for (const char* name : {"actRotateLeft", "actRotateRight"}) rotateGroup->addAction(Action(name));
@@ -101,10 +98,23 @@ void TForm1::BuildMenus() {
   menus.at("&Help")->addSeparator();
 }
 
-QToolButton* TForm1::AddCommandButton(QToolBar* bar, const char* action, const QString& hint) {
+// Qt copies the action's text and tool tip onto its buttons whenever the action changes (a
+// check mark, an enabled state), and only then emits changed(): putting the button's own texts
+// back from that signal keeps them through every change.
+void KeepButtonTexts(QToolButton* button, QAction* action, const QString& caption, const QString& hint) {
+  if (caption.isEmpty() && hint.isEmpty()) return;
+  const auto apply = [button, caption, hint] {
+    if (!caption.isEmpty()) button->setText(caption);
+    if (!hint.isEmpty()) button->setToolTip(hint);
+  };
+  apply();
+  QObject::connect(action, &QAction::changed, button, apply);
+}
+
+QToolButton* TForm1::AddCommandButton(QToolBar* bar, const char* action, const QString& hint, const QString& caption) {
   bar->addAction(Action(action));
   auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(Action(action)));
-  if (button != nullptr && !hint.isEmpty()) button->setToolTip(hint);
+  if (button != nullptr) KeepButtonTexts(button, Action(action), caption, hint);
   return button;
 }
 
@@ -127,9 +137,9 @@ void TForm1::ConnectCommands() {
   on("actToggleDirTree", &TForm1::actToggleDirTree);
   on("actSortNow", &TForm1::actSortNowExecute);
   connect(Action("actExit"), &QAction::triggered, this, &QWidget::close);
-  connect(Action("actSortName"), &QAction::triggered, this, [this] { SetSortMode(TSortMode::ByName); });
-  connect(Action("actSortSize"), &QAction::triggered, this, [this] { SetSortMode(TSortMode::BySize); });
-  connect(Action("actNoSort"), &QAction::triggered, this, [this] { SetSortMode(TSortMode::None); });
+  connect(Action("actSortName"), &QAction::triggered, this, [this] { Guarded([this] { SetSortMode(TSortMode::ByName); }); });
+  connect(Action("actSortSize"), &QAction::triggered, this, [this] { Guarded([this] { SetSortMode(TSortMode::BySize); }); });
+  connect(Action("actNoSort"), &QAction::triggered, this, [this] { Guarded([this] { SetSortMode(TSortMode::None); }); });
   // Toggles: the action has turned its check mark; the setter applies the new state.
   const std::pair<const char*, void (TForm1::*)(bool)> toggles[] = {
       {"act3D", &TForm1::SetChart3D},           {"actLabels", &TForm1::SetChartLabels},

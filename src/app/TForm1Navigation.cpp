@@ -28,14 +28,16 @@ const QString kBarsInitialHint = QStringLiteral("Left click on Pie to visualize 
 const QString kPiesInitialHint =
     QStringLiteral("Left click on Pie to visualize that folder\r\nRight click on Pie to open explorer in that folder");
 const QString kPointHintTail = QStringLiteral("\n\rLeft click to visualize folder\n\rRight click to open menu");
+const QString kIncompleteHint = QStringLiteral("\n\rSome folders in it could not be read: the size is too small");
 
 std::string TForm1::ChartTarget(int index) const {
   const charts::TChartSeries& series = Bars_->Model().Series;
   if (CurrentFolder_ == nullptr || index < 0 || index >= series.Count()) return {};
   const std::string base = WithSeparator(CurrentFolder_->Path());
-  const std::string& label = series.Point(index).Label;
-  // The own-files and free-space points stand for the folder shown.
-  return !label.empty() && label[0] == '<' ? base : base + label + "/";
+  // The own-files and free-space points follow the children and stand for the folder shown;
+  // known by their place, since a folder's name may begin with "<" too.
+  if (index >= CurrentFolder_->ChildCount()) return base;
+  return base + series.Point(index).Label + "/";
 }
 
 void TForm1::BarsClickSeries(int index, Qt::MouseButton button) {
@@ -84,6 +86,13 @@ void TForm1::GoBack() {
   BackList_.pop_back();
 }
 
+// Whether the sizes of a point are short because something in it could not be read.
+bool TForm1::PointIsIncomplete(int index) const {
+  if (CurrentFolder_ == nullptr || index < 0) return false;
+  if (index < CurrentFolder_->ChildCount()) return CurrentFolder_->Child(index)->UnreadableBelow();
+  return index == CurrentFolder_->ChildCount() && CurrentFolder_->ReadError() != 0;
+}
+
 void TForm1::ChartHover(charts::TChartView* chart, int index) {
   if (chart == Pies_) Hints_->HideHint();
   const charts::TChartSeries& series = Bars_->Model().Series;
@@ -91,7 +100,7 @@ void TForm1::ChartHover(charts::TChartView* chart, int index) {
                            ? charts::MarkText(series.Point(index).Caption, series.Point(index).Value)
                            : QString();
   SetStatus(0, text);
-  chart->setToolTip(text + kPointHintTail);
+  chart->setToolTip(text + (PointIsIncomplete(index) ? kIncompleteHint : QString()) + kPointHintTail);
 }
 
 void TForm1::actBarsSpreadExecute() {

@@ -52,9 +52,9 @@ void TForm1::actSaveAsPictureExecute() {
   if (!Dialogs_->ChooseSaveFile(this, charts::PictureFilters(), QStringLiteral("bmp"), fileName, filter)) return;
   charts::TChartView* chart = ChartOfPageShown();
   if (chart == nullptr) return;
+  const charts::TPictureType type = charts::PictureTypeOfFilter(filter);
   QString error;
-  if (!charts::SaveChartPicture(chart->Kind(), chart->Model(), chart->size(), charts::PictureTypeOfFilter(filter),
-                                fileName, &error)) {
+  if (!charts::SaveChartPicture(chart->Kind(), chart->Model(), chart->size(), type, fileName, &error)) {
     throw std::runtime_error(QStringLiteral("Could not write %1: %2").arg(fileName, error).toStdString());
   }
 }

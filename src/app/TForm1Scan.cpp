@@ -65,7 +65,7 @@ void TForm1::ResetSizeTree() {
   CurrentFolder_ = nullptr;
   Tree_ = std::make_unique<TSizeTree>();
   actBarsNormalExecute();
-  SetStatus(2, {});
+  ShowUnreadableCount(0);
 }
 
 void TForm1::OnScanProgress(const TScanProgressView& progress) {
@@ -89,6 +89,7 @@ void TForm1::OnScanFinished(bool sized) {
     CurrentFolder_ = root;
     ShowFolderCharts(root);
     SetStatus(1, {});
+    ShowUnreadableCount(Tree_->UnreadableCount());
   } else {
     // Cancelled: the bars go, the pie keeps what it showed, and no folder is current.
     CurrentFolder_ = nullptr;
@@ -102,6 +103,14 @@ void TForm1::OnScanFinished(bool sized) {
                    std::chrono::steady_clock::now() - ScanStarted_)));
   UpdateActions();
   emit ScanFinished(sized);
+}
+
+// Beside the scan's own texts: folders that could not be read leave sizes that are too small.
+void TForm1::ShowUnreadableCount(int count) {
+  SetStatus(2, count > 0 ? QStringLiteral("%1 unreadable").arg(count) : QString());
+  StatusPanels_[2]->setToolTip(
+      count > 0 ? QStringLiteral("%1 folder(s) could not be read:\r\nthe sizes above them are too small").arg(count)
+                : QString());
 }
 
 void TForm1::ShowGauge(int maximum) {

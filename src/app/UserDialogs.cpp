@@ -11,7 +11,22 @@ namespace {
 
 const QString kTitle = QStringLiteral("Nubrix lite");
 
+// "PNG picture (*.png)" gives "png"; empty when the filter names no extension.
+QString SuffixOfFilter(const QString& filter) {
+  const qsizetype star = filter.indexOf(QStringLiteral("(*."));
+  const qsizetype close = filter.indexOf(u')', star);
+  return star >= 0 && close > star ? filter.mid(star + 3, close - star - 3) : QString();
+}
+
 }  // namespace
+
+// A name typed without an extension gets the extension of the type chosen, however the type was
+// chosen, not the first type's.
+void TSaveFileDialog::accept() {
+  const QString suffix = SuffixOfFilter(selectedNameFilter());
+  if (!suffix.isEmpty()) setDefaultSuffix(suffix);
+  QFileDialog::accept();
+}
 
 void TMessageBoxDialogs::ShowError(QWidget* parent, const QString& message) {
   QMessageBox::critical(parent, kTitle, message);
@@ -36,7 +51,8 @@ bool TMessageBoxDialogs::Ask(QWidget* parent, TQuestionKind kind, const QString&
 namespace nubrix {
 
 TMessageBoxDialogs::TMessageBoxDialogs() = default;
-TMessageBoxDialogs::~TMessageBoxDialogs() = default;
+// The dialog's parent window may have deleted it already; the pointer then reads null.
+TMessageBoxDialogs::~TMessageBoxDialogs() { delete SaveDialog_.data(); }
 
 bool TMessageBoxDialogs::ChoosePrinter(QWidget* parent, QPrinter& printer) {
   QPrintDialog dialog(&printer, parent);
@@ -46,11 +62,12 @@ bool TMessageBoxDialogs::ChoosePrinter(QWidget* parent, QPrinter& printer) {
 bool TMessageBoxDialogs::ChooseSaveFile(QWidget* parent, const QStringList& filters, const QString& defaultSuffix,
                                         QString& fileName, QString& filter) {
   if (!SaveDialog_) {
-    SaveDialog_ = std::make_unique<QFileDialog>(parent);
+    SaveDialog_ = new TSaveFileDialog(parent);
     SaveDialog_->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog_->setNameFilters(filters);
     SaveDialog_->setDefaultSuffix(defaultSuffix);
     SaveDialog_->setFileMode(QFileDialog::AnyFile);
+
   }
   if (SaveDialog_->exec() != QDialog::Accepted || SaveDialog_->selectedFiles().isEmpty()) return false;
   fileName = SaveDialog_->selectedFiles().front();

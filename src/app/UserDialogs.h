@@ -2,13 +2,14 @@
 // answers in tests.
 #pragma once
 
+#include <QFileDialog>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
 #include <memory>
 
-class QFileDialog;
 class QPrinter;
 
 namespace nubrix {
@@ -33,6 +34,16 @@ class IUserDialogs {
                               QString& fileName, QString& filter) = 0;
 };
 
+class TSaveFileDialog : public QFileDialog {
+  Q_OBJECT
+
+ public:
+  using QFileDialog::QFileDialog;
+
+ public slots:
+  void accept() override;
+};
+
 class TMessageBoxDialogs : public IUserDialogs {
  public:
   void ShowError(QWidget* parent, const QString& message) override;
@@ -45,7 +56,8 @@ class TMessageBoxDialogs : public IUserDialogs {
   ~TMessageBoxDialogs() override;
 
  private:
-  std::unique_ptr<QFileDialog> SaveDialog_;
+  // Shared with the parent window given first: whichever goes first deletes it.
+  QPointer<TSaveFileDialog> SaveDialog_;
 };
 
 }  // namespace nubrix

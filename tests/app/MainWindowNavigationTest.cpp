@@ -1,19 +1,26 @@
 // Moving through a scanned tree from the charts, paging, hints and the display options.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QHelpEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <fstream>
+#include <map>
 
 #include "app/ScriptedDialogs.h"
+#include "app/ScanSources.h"
 #include "app/WindowFixture.h"
 #include "app/TForm1.h"
 #include "charts/BarPaging.h"
@@ -118,20 +125,20 @@ TEST_F(NavigationTest, RightClickOnABarSelectsItsFolderEvenOnNo) {
 }
 
 TEST_F(NavigationTest, ClicksAfterACancelledScanDoNothing) {
-  test::TTempTree disk;
-  std::string spec;
-  for (int i = 0; i < 40; ++i) {
-    for (int j = 0; j < 500; ++j) spec += "t" + std::to_string(i) + "/f" + std::to_string(j) + "/\n";
-  }
-  disk.Add(spec);  // long enough a walk for Escape to arrive during it
+  test::TTempTree disk("t0/f/\nt1/f/");
   Scan(disk.Root());
   const std::size_t points = form_->Pies()->Model().Series.Count();
+  test::TGatedSource gate;  // holds the scan until Escape has been pressed
+  form_->Scanner()->SetSource(&gate);
   form_->ShowSelectedPath(disk.Root());
   QSignalSpy finished(form_.get(), &TForm1::ScanFinished);
   form_->Action("actRun")->trigger();
+  gate.WaitUntilReached();
   QTest::keyClick(form_.get(), Qt::Key_Escape);
+  gate.Release();
   ASSERT_TRUE(finished.count() > 0 || finished.wait(10000));
-  if (form_->CurrentFolder() != nullptr) GTEST_SKIP() << "the small scan ended before the key";
+  form_->Scanner()->SetSource(nullptr);
+  ASSERT_EQ(form_->CurrentFolder(), nullptr) << "the scan was cancelled";
   EXPECT_EQ(form_->Pies()->Model().Series.Count(), points) << "the pie keeps its slices";
   form_->PiesClickSeries(0, Qt::LeftButton);
   EXPECT_EQ(form_->CurrentFolder(), nullptr);
@@ -200,6 +207,135 @@ TEST_F(NavigationTest, HintsOffSilenceTheToolButtonsToo) {
   form_->Action("actshowHints")->trigger();
   EXPECT_FALSE(form_->Action("actshowHints")->isChecked());
   EXPECT_FALSE(hover());
+}
+
+// What shows when the mouse rests on widget at its point: our hint window's text, or nothing.
+QString HintShownOver(TForm1& form, QWidget* widget, const QPoint& at) {
+  form.Hints()->HideHint();
+  QHelpEvent event(QEvent::ToolTip, at, widget->mapToGlobal(at));
+  QApplication::sendEvent(widget, &event);
+  return form.Hints()->Window()->isVisible() ? form.Hints()->Window()->text() : QString();
+}
+
+TEST_F(NavigationTest, HintsShowOverTheFolderTreeTheHistoryBoxAndTheMenus) {
+  const QString tree = HintShownOver(*form_, form_->DirTree()->viewport(), QPoint(5, 5));
+  EXPECT_TRUE(tree.startsWith(QStringLiteral("Chose directory to start size scan.\nThe chosen directory"))) << tree.toStdString();
+  form_->ShowHistory(true);
+  QWidget* edit = form_->HistoryCombo()->lineEdit();
+  EXPECT_TRUE(HintShownOver(*form_, edit, QPoint(5, 5)).startsWith(QStringLiteral("Display a list of recent analyzed folders.")));
+  QMenu* view = nullptr;
+  for (QMenu* menu : form_->menuBar()->findChildren<QMenu*>()) {
+    if (menu->title() == QStringLiteral("&View")) view = menu;
+  }
+  ASSERT_NE(view, nullptr);
+  view->popup(form_->mapToGlobal(QPoint(10, 10)));
+  const QRect item = view->actionGeometry(form_->Action("actshowHints"));
+  EXPECT_EQ(HintShownOver(*form_, view, item.center()), QStringLiteral("Show hints on/off"));
+  view->hide();
+  // Where no widget up to the window has a hint, nothing shows and Qt keeps the event.
+  EXPECT_TRUE(HintShownOver(*form_, form_->FolderPanel(), QPoint(2, 2)).isEmpty());
+}
+
+// Qt copies an action's text and hint onto its buttons whenever the action changes.
+TEST_F(NavigationTest, ButtonsKeepTheirOwnCaptionsAndHintsThroughEveryChange) {
+  std::map<std::pair<QString, QString>, QToolButton*> buttons;  // (tool bar, action) -> button
+  for (QToolBar* bar : form_->findChildren<QToolBar*>()) {
+    for (QAction* action : bar->actions()) {
+      if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action))) {
+        buttons[{bar->objectName(), action->objectName()}] = button;
+      }
+    }
+  }
+  auto button = [&](const char* bar, const char* action) {
+    QToolButton* found = buttons[{QString::fromLatin1(bar), QString::fromLatin1(action)}];
+    EXPECT_NE(found, nullptr) << bar << " " << action;
+    return found != nullptr ? found : new QToolButton(form_.get());
+  };
+  auto check = [&](const char* when) {
+    SCOPED_TRACE(when);
+    EXPECT_EQ(button("ToolBar1", "actSortName")->toolTip(), QStringLiteral("Set sort based on Name"));
+    EXPECT_EQ(button("ToolBar1", "actSortSize")->toolTip(), QStringLiteral("Set sort based on size"));
+    EXPECT_EQ(button("ToolBar5", "actUpOneDir")->text(), QStringLiteral("Up"));
+    EXPECT_EQ(button("ToolBar5", "actBack")->toolTip(), QStringLiteral("foreward"));
+    EXPECT_EQ(button("ToolBar5", "actRotateLeft")->toolTip(), QStringLiteral("Rotate left"));
+    EXPECT_EQ(button("ToolBar5", "actRotateRight")->toolTip(), QStringLiteral("Rotate right"));
+  };
+  check("at the start, after the settings set the marks");
+  test::TTempTree disk("A/B/");
+  Scan(disk.Root());
+  ClickBar("A");
+  form_->Action("actSortSize")->trigger();
+  form_->Action("actRotateLeft")->trigger();
+  form_->Action("actRotateRight")->trigger();
+  form_->Action("actUpOneDir")->trigger();
+  form_->Action("actBack")->setEnabled(false);
+  check("after checking, enabling and disabling");
+  form_->Action("actRotateRight")->trigger();
+}
+
+TEST_F(NavigationTest, SortMarksFollowTheSortCommands) {
+  auto marks = [&] {
+    return std::pair{form_->Action("actSortName")->isChecked(), form_->Action("actSortSize")->isChecked()};
+  };
+  EXPECT_EQ(marks(), std::pair(true, false));
+  form_->Action("actSortName")->trigger();
+  EXPECT_EQ(marks(), std::pair(true, false)) << "choosing it again keeps its mark";
+  EXPECT_EQ(form_->SortMode(), TSortMode::ByName);
+  form_->Action("actSortSize")->trigger();
+  form_->Action("actSortSize")->trigger();
+  EXPECT_EQ(marks(), std::pair(false, true));
+  form_->Action("actNoSort")->trigger();
+  EXPECT_EQ(form_->SortMode(), TSortMode::None);
+  EXPECT_EQ(marks(), std::pair(false, true)) << "\"Don't sort\" changes no mark";
+  EXPECT_FALSE(form_->Action("actNoSort")->isChecked());
+  test::TTempTree disk("A/");
+  Scan(disk.Root());
+  form_->Action("actSortNow")->trigger();
+  EXPECT_EQ(marks(), std::pair(false, false)) << "Sort now shows the mode: neither";
+}
+
+TEST_F(NavigationTest, AFolderNamedLikeASpecialPointCanBeEntered) {
+  test::TTempTree disk("<All files in folder>/inner/\n<odd/x/");
+  Scan(disk.Root());
+  ClickBar("<odd");
+  EXPECT_EQ(Shown(), disk / "<odd");
+  form_->Action("actUpOneDir")->trigger();
+  ClickBar("<All files in folder>");
+  EXPECT_EQ(Shown(), disk / "<All files in folder>") << "the folder, not the own-files point";
+  const charts::TChartSeries& series = form_->Bars()->Model().Series;
+  emit form_->Bars()->PointClicked(series.Count() - 1, Qt::LeftButton, QPoint());
+  EXPECT_EQ(Shown(), disk / "<All files in folder>") << "the own-files point stays in the folder";
+}
+
+TEST_F(NavigationTest, ThePieTimerRunsOnlyWhileThePieTurns) {
+  test::TTempTree disk("A/");
+  Scan(disk.Root());
+  EXPECT_FALSE(form_->RotationTimer().isActive());
+  form_->Action("actRotateLeft")->trigger();
+  EXPECT_TRUE(form_->RotationTimer().isActive());
+  form_->Action("actRotateRight")->trigger();
+  EXPECT_TRUE(form_->RotationTimer().isActive());
+  form_->Action("actRotateRight")->trigger();
+  EXPECT_FALSE(form_->RotationTimer().isActive());
+}
+
+TEST_F(NavigationTest, FoldersThatCouldNotBeReadAreCountedAndNamedInTheHints) {
+  test::TTempTree disk("a/locked/deep/f=100\na/f=10\nb/f=10");
+  test::TDenyingSource denying({"locked"});
+  form_->Scanner()->SetSource(&denying);
+  Scan(disk.Root());
+  form_->Scanner()->SetSource(nullptr);
+  EXPECT_EQ(form_->StatusText(2), QStringLiteral("1 unreadable"));
+  emit form_->Bars()->PointHovered(IndexOf("a"), QPoint());
+  EXPECT_TRUE(form_->Bars()->toolTip().contains(kIncompleteHint)) << form_->Bars()->toolTip().toStdString();
+  EXPECT_EQ(form_->StatusText(0), QStringLiteral("a 0 MB")) << "the status bar keeps the plain mark text";
+  emit form_->Bars()->PointHovered(IndexOf("b"), QPoint());
+  EXPECT_FALSE(form_->Bars()->toolTip().contains(kIncompleteHint));
+  ClickBar("a");
+  emit form_->Bars()->PointHovered(IndexOf("locked"), QPoint());
+  EXPECT_TRUE(form_->Bars()->toolTip().contains(kIncompleteHint));
+  Scan(disk.Root());
+  EXPECT_EQ(form_->StatusText(2), QString()) << "a scan that read everything says nothing";
 }
 
 TEST_F(NavigationTest, RotationTurnsOneDegreePerTickAndTheTwoCommandsExcludeEachOther) {

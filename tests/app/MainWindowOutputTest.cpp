@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileDialog>
 #include <QMimeData>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -200,6 +202,28 @@ TEST_F(OutputWindowTest, SavesEveryPictureTypeUnderTheNameChosen) {
   dialogs_.SaveName = QStringLiteral("/proc/no/such/folder/x.bmp");
   form_->Action("actSaveAsPicture")->trigger();
   EXPECT_EQ(dialogs_.Errors.size(), 1);
+}
+
+// The real save dialog: a name typed without an extension gets the extension of the type chosen.
+TEST(SaveDialogTest, ANameWithoutExtensionTakesTheTypeChosen) {
+  test::TTempTree dir;
+  TMessageBoxDialogs dialogs;
+  QWidget parent;
+  for (const QString& filter : {QStringLiteral("PNG picture (*.png)"), QStringLiteral("Metafile (*.wmf)")}) {
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      dialog->setDirectory(QString::fromStdString(dir.Root()));
+      dialog->selectNameFilter(filter);
+      dialog->selectFile(QStringLiteral("chart"));
+      static_cast<QDialog*>(dialog)->accept();  // QFileDialog makes its own accept protected
+    });
+    QString name;
+    QString chosen;
+    ASSERT_TRUE(dialogs.ChooseSaveFile(&parent, charts::PictureFilters(), QStringLiteral("bmp"), name, chosen));
+    EXPECT_EQ(chosen, filter);
+    EXPECT_EQ(name, QString::fromStdString(dir / "chart.") + filter.mid(filter.indexOf(u'.') + 1).chopped(1));
+  }
 }
 
 TEST_F(OutputWindowTest, ClipboardGetsTheChartInEveryFormat) {

@@ -21,6 +21,7 @@
 
 #include "app/ChartBuilding.h"
 #include "app/ScriptedDialogs.h"
+#include "app/ScanSources.h"
 #include "app/WindowFixture.h"
 #include "charts/ChartView.h"
 #include "support/TempTree.h"
@@ -162,16 +163,22 @@ TEST_F(MainWindowTest, ScanShowsProgressThenTheChildrenOfTheFolder) {
 }
 
 TEST_F(MainWindowTest, EscapeDuringTheWalkLeavesNoFolderAndAnEmptyBarChart) {
-  test::TTempTree disk;
-  std::string spec;
-  for (int i = 0; i < 40; ++i) {
-    for (int j = 0; j < 500; ++j) spec += "t" + std::to_string(i) + "/f" + std::to_string(j) + "/\n";
-  }
-  disk.Add(spec);  // 20,040 folders: the walk takes long enough for the key to arrive
-  ASSERT_TRUE(Scan(disk.Root(), true));
+  test::TTempTree disk("t0/f/\nt1/f/\nt2/");
+  // The scan waits at its start until Escape has been pressed, whatever the machine's speed.
+  test::TGatedSource gate;
+  form_->Scanner()->SetSource(&gate);
+  form_->ShowSelectedPath(disk.Root());
+  QSignalSpy finished(form_.get(), &TForm1::ScanFinished);
+  statuses_.clear();
+  form_->Action("actRun")->trigger();
+  gate.WaitUntilReached();
+  QTest::keyClick(form_.get(), Qt::Key_Escape);
+  gate.Release();
+  ASSERT_TRUE(finished.count() > 0 || finished.wait(30000));
+  form_->Scanner()->SetSource(nullptr);
   EXPECT_EQ(form_->CurrentFolder(), nullptr);
   EXPECT_EQ(form_->Bars()->Model().Series.Count(), 0);
-  EXPECT_LE(form_->SizeTree().ScanRoot()->ChildCount(), 40);
+  EXPECT_LE(form_->SizeTree().ScanRoot()->ChildCount(), 3);
   EXPECT_TRUE(statuses_.last().endsWith(QStringLiteral(" ms")));
   // Two seconds later the gauge goes, its spacer grows back and the selected path returns.
   EXPECT_TRUE(form_->Gauge()->isVisible());
@@ -182,6 +189,14 @@ TEST_F(MainWindowTest, EscapeDuringTheWalkLeavesNoFolderAndAnEmptyBarChart) {
   EXPECT_GE(waited.elapsed(), 1900);
   EXPECT_EQ(form_->SpacerHeight(), 20);
   EXPECT_EQ(form_->StatusText(1).toStdString(), disk.ScanPath());
+}
+
+TEST_F(MainWindowTest, StatusTipsNeverHideTheStatusPanels) {
+  QStatusTipEvent tip(QStringLiteral("a status tip of a menu item"));
+  QApplication::sendEvent(form_->DirTree(), &tip);
+  for (int panel = 0; panel < 3; ++panel) EXPECT_TRUE(form_->StatusPanel(panel)->isVisible()) << panel;
+  EXPECT_TRUE(form_->statusBar()->currentMessage().isEmpty());
+  EXPECT_TRUE(form_->Action("actRun")->statusTip().isEmpty());
 }
 
 TEST_F(MainWindowTest, MissingSelectedFolderScansNothing) {
