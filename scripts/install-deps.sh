@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libglib2.0-dev
           qt6-base-dev qt6-svg-dev libgl-dev fonts-liberation2 fonts-dejavu-core
           emf2svg libwmf-bin fonts-urw-base35
-          qt6-tools-dev qt6-tools-dev-tools libqt6help6 libqt6sql6-sqlite
+          qt6-tools-dev qt6-tools-dev-tools libqt6help6 libqt6sql6-sqlite libsqlite3-dev
           clang libclang-rt-14-dev)
 
 missing=()

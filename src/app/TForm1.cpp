@@ -26,6 +26,7 @@
 #include "app/FolderTreeModel.h"
 #include "app/HelpWindow.h"
 #include "charts/ChartView.h"
+#include "version/Version.h"
 
 namespace nubrix {
 

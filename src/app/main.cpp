@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "app/TForm1.h"
+#include "version/Version.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
