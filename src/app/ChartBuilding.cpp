@@ -1,5 +1,7 @@
 #include "app/ChartBuilding.h"
 
+#include "platform/Paths.h"
+
 namespace nubrix {
 
 SizeMB RoundToHundredths(SizeMB value) {
@@ -25,9 +27,7 @@ int TColourWalk::Next() {
   return Position_;
 }
 
-QString DisplayPath(const std::string& path) {
-  return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
-}
+QString DisplayPath(const std::string& path) { return QString::fromStdString(platform::ShownPath(path)); }
 
 QString FolderChartTitle(const TSizeFolder& folder) {
   return QStringLiteral("Folder Sizes in: ") + DisplayPath(folder.Path());

@@ -54,7 +54,8 @@ void BuildFolderPoints(TSizeFolder& folder, const TFolderChartInput& input, char
 // "Folder Sizes in: " followed by the folder's path as shown.
 QString FolderChartTitle(const TSizeFolder& folder);
 
-// A byte path as text for people: invalid UTF-8 shown as replacement characters.
+// A byte path as text for people, the one conversion of the window: invalid UTF-8 shown as
+// replacement characters. Never used to find a file again.
 QString DisplayPath(const std::string& path);
 
 }  // namespace nubrix

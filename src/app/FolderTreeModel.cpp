@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <set>
 
+#include "app/ChartBuilding.h"
+#include "platform/Paths.h"
+
 namespace nubrix {
 
 struct TFolderTreeModel::TNode {
@@ -26,14 +29,6 @@ struct TFolderTreeModel::TNode {
 };
 
 namespace {
-
-QString Shown(const std::string& bytes) {
-  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::string ChildPath(const std::string& parent, const std::string& name) {
-  return parent == "/" ? "/" + name : parent + "/" + name;
-}
 
 }  // namespace
 
@@ -56,7 +51,7 @@ std::vector<std::string> ListSubfolderNames(const std::string& path) {
   collator.setCaseSensitivity(Qt::CaseInsensitive);
   collator.setNumericMode(true);
   std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
-    const int order = collator.compare(Shown(a), Shown(b));
+    const int order = collator.compare(DisplayPath(a), DisplayPath(b));
     return order != 0 ? order < 0 : a < b;
   });
   return names;
@@ -109,7 +104,7 @@ QVariant TFolderTreeModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-      return role == Qt::DisplayRole ? Shown(node->Name) : Shown(node->Path);
+      return role == Qt::DisplayRole ? DisplayPath(node->Name) : DisplayPath(node->Path);
     case Qt::DecorationRole:
       return node->Path == "/" ? RootIcon_ : FolderIcon_;
     case kPathRole:
@@ -189,7 +184,7 @@ void TFolderTreeModel::Merge(TNode* node, const std::vector<std::string>& names)
     beginInsertRows(parent, static_cast<int>(row), static_cast<int>(row));
     auto child = std::make_unique<TNode>();
     child->Name = name;
-    child->Path = ChildPath(node->Path, name);
+    child->Path = platform::JoinPath(node->Path, name);
     child->Parent = node;
     node->Children.insert(node->Children.begin() + static_cast<long>(row), std::move(child));
     for (std::size_t i = row; i < node->Children.size(); ++i) node->Children[i]->Row = static_cast<int>(i);
@@ -230,7 +225,7 @@ void TFolderTreeModel::Insert(TNode* node, const std::vector<std::string>& names
   for (const std::string& name : names) {
     auto child = std::make_unique<TNode>();
     child->Name = name;
-    child->Path = ChildPath(node->Path, name);
+    child->Path = platform::JoinPath(node->Path, name);
     child->Parent = node;
     child->Row = static_cast<int>(node->Children.size());
     node->Children.push_back(std::move(child));

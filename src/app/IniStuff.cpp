@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/Paths.h"
+
 namespace nubrix {
 
 namespace {
@@ -46,17 +48,6 @@ bool IsComment(std::string_view line) {
   return !text.empty() && text.front() == ';';
 }
 
-std::string FolderOf(const std::string& fileName) {
-  const std::size_t slash = fileName.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : fileName.substr(0, slash);
-}
-
-bool Exists(const std::string& path) {
-  struct stat info{};
-  return stat(path.c_str(), &info) == 0;
-}
-
 // The folder and the parents it lacks; true when it is a folder now.
 bool MakeFolders(const std::string& folder) {
   struct stat info{};
@@ -66,17 +57,6 @@ bool MakeFolders(const std::string& folder) {
   }
   mkdir(folder.c_str(), 0755);
   return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t wrote = write(fd, text.data() + done, text.size() - done);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return false;
-    done += static_cast<std::size_t>(wrote);
-  }
-  return true;
 }
 
 }  // namespace
@@ -269,32 +249,13 @@ std::string TIniFile::Text() const {
 }
 
 void TIniFile::UpdateFile() const {
-  struct stat old{};
-  const bool existed = stat(FileName_.c_str(), &old) == 0;
-  // A file nobody may write is read-only, whoever we are.
-  if (existed && (old.st_mode & 0222) == 0) throw TIniWriteError(FileName_);
-  std::string temporary = FileName_ + ".XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) throw TIniWriteError(FileName_);
-  const mode_t mode = existed ? (old.st_mode & 07777) : 0644;
-  const bool written = fchmod(fd, mode) == 0 && WriteAll(fd, Text()) && fsync(fd) == 0;
-  const bool closed = close(fd) == 0;
-  if (!written || !closed || rename(temporary.c_str(), FileName_.c_str()) != 0) {
-    unlink(temporary.c_str());
-    throw TIniWriteError(FileName_);
-  }
-  // The rename itself reaches the disk with the folder.
-  const int folder = open(FolderOf(FileName_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder >= 0) {
-    fsync(folder);
-    close(folder);
-  }
+  if (platform::ReplaceFileAtomically(FileName_, Text()) != 0) throw TIniWriteError(FileName_);
 }
 
 bool EnsureIniFile(const std::string& fileName, const TIniTell& tell) {
-  const std::string folder = FolderOf(fileName);
+  const std::string folder = platform::FolderOf(fileName);
   if (!MakeFolders(folder)) throw TIniCreateError(folder);
-  if (Exists(fileName)) return true;
+  if (platform::Exists(fileName)) return true;
   const int fd = open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) {
     if (tell) tell(TIniCreateError(fileName).what());
@@ -306,7 +267,7 @@ bool EnsureIniFile(const std::string& fileName, const TIniTell& tell) {
 
 void IniWriteInteger(const std::string& fileName, std::string_view section, std::string_view key, std::int64_t value,
                      const TIniTell& tell) {
-  if (!Exists(fileName)) EnsureIniFile(fileName, tell);
+  if (!platform::Exists(fileName)) EnsureIniFile(fileName, tell);
   TIniFile ini(fileName);
   ini.WriteInteger(section, key, value);
   ini.UpdateFile();
@@ -314,7 +275,7 @@ void IniWriteInteger(const std::string& fileName, std::string_view section, std:
 
 void IniWriteString(const std::string& fileName, std::string_view section, std::string_view key, std::string_view value,
                     const TIniTell& tell) {
-  if (!Exists(fileName)) EnsureIniFile(fileName, tell);
+  if (!platform::Exists(fileName)) EnsureIniFile(fileName, tell);
   TIniFile ini(fileName);
   ini.DeleteKey(section, key);
   if (!ini.WriteString(section, key, value)) return;

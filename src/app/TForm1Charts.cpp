@@ -9,6 +9,7 @@
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
 #include "platform/FreeSpace.h"
+#include "platform/Paths.h"
 
 namespace nubrix {
 
@@ -25,7 +26,7 @@ TFolderChartInput TForm1::ChartInput() const {
   input.SortMode = SortMode_;
   input.Palette = Palette_;
   input.ShowFreeSpace = Action("actFreeSpace")->isChecked();
-  input.IsMountRoot = [](const std::string& path) { return platform::IsMountPoint(path); };
+  input.IsMountRoot = [](const std::string& path) { return platform::IsMountRoot(path); };
   input.FreeBytes = [](const std::string& path) { return platform::FreeBytesAvailable(path); };
   return input;
 }

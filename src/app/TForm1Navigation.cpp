@@ -8,6 +8,7 @@
 #include "charts/BarPaging.h"
 #include "charts/ChartView.h"
 #include "charts/NumberFormat.h"
+#include "platform/Paths.h"
 #include "platform/ShellOpen.h"
 
 namespace nubrix {
@@ -16,11 +17,6 @@ namespace {
 
 constexpr int kSpreadPointsPerPage = 20;
 constexpr int kSpreadPage = 110;
-
-std::string WithSeparator(std::string path) {
-  if (path.empty() || path.back() != '/') path.push_back('/');
-  return path;
-}
 
 }  // namespace
 
@@ -33,7 +29,7 @@ const QString kIncompleteHint = QStringLiteral("\n\rSome folders in it could not
 std::string TForm1::ChartTarget(int index) const {
   const charts::TChartSeries& series = Bars_->Model().Series;
   if (CurrentFolder_ == nullptr || index < 0 || index >= series.Count()) return {};
-  const std::string base = WithSeparator(CurrentFolder_->Path());
+  const std::string base = platform::WithSeparator(CurrentFolder_->Path());
   // The own-files and free-space points follow the children and stand for the folder shown;
   // known by their place, since a folder's name may begin with "<" too.
   if (index >= CurrentFolder_->ChildCount()) return base;
@@ -64,7 +60,9 @@ void TForm1::OpenChartPath(const std::string& path, Qt::MouseButton button) {
                              QStringLiteral(" in Windows Explorer. Do you \r\nwant to proceed?");
     if (!Dialogs_->Ask(this, TQuestionKind::Confirmation, question, TAnswerButtons::YesNo)) return;
     if (!platform::OpenWithDesktop(path)) {
-      QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()))));
+      // The URL carries the path's bytes percent-encoded, so names that are not UTF-8 open too.
+      const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
+      QDesktopServices::openUrl(QUrl(QStringLiteral("file://") + QString::fromLatin1(bytes.toPercentEncoding("/"))));
     }
     SetStatus(1, DisplayPath(path));
   }

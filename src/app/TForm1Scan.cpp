@@ -11,29 +11,19 @@
 #include "app/StatusTexts.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
+#include "platform/Paths.h"
 
 namespace nubrix {
+
+using platform::IsFolder;
+using platform::WithSeparator;
+using platform::WithoutSeparator;
 
 namespace {
 
 constexpr int kSpacerIdle = 20;
 constexpr int kSpacerBusy = 6;
 inline const std::string kAllDrives = "<All Drives>";
-
-bool IsFolder(const std::string& path) {
-  struct stat info{};
-  return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-std::string WithSeparator(std::string path) {
-  if (path.empty() || path.back() != '/') path.push_back('/');
-  return path;
-}
-
-std::string WithoutSeparator(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
 
 }  // namespace
 

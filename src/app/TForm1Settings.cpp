@@ -9,6 +9,7 @@
 
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
+#include "platform/Paths.h"
 
 namespace nubrix {
 
@@ -16,16 +17,11 @@ namespace {
 
 constexpr int kBytesRole = Qt::UserRole;
 
-bool Exists(const std::string& path) {
-  struct stat info{};
-  return stat(path.c_str(), &info) == 0;
-}
-
 }  // namespace
 
 void TForm1::LoadSettings() {
   if (SettingsFile_.empty()) SettingsFile_ = SettingsFileName();
-  if (!Exists(SettingsFile_)) {
+  if (!platform::Exists(SettingsFile_)) {
     bool created = false;
     try {
       created = EnsureIniFile(SettingsFile_);
@@ -93,7 +89,7 @@ TWindowSettings TForm1::CollectSettings() const {
 void TForm1::SaveSettings() {
   if (SettingsFile_.empty()) SettingsFile_ = SettingsFileName();
   SettingsSaved_ = true;  // once per run, even when the write fails: the user has been told
-  if (!Exists(SettingsFile_)) {
+  if (!platform::Exists(SettingsFile_)) {
     EnsureIniFile(SettingsFile_, [this](const std::string& message) { Dialogs_->ShowMessage(this, DisplayPath(message)); });
   }
   TIniFile ini(SettingsFile_);

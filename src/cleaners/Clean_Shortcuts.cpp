@@ -13,23 +13,13 @@
 
 #include "platform/FolderWalker.h"
 #include "platform/Mounts.h"
+#include "platform/Paths.h"
 #include "platform/SafeOpen.h"
 #include "platform/Trash.h"
 
 namespace nubrix {
 
 namespace {
-
-std::string WithoutSeparator(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
-std::string OwnName(const std::string& path) {
-  const std::string trimmed = WithoutSeparator(path);
-  const std::size_t slash = trimmed.rfind('/');
-  return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
-}
 
 bool EndsWithNoCase(const std::string& name, const std::string& suffix) {
   if (name.size() < suffix.size()) return false;
@@ -115,7 +105,7 @@ int TCleanShortcut::CheckTarget(const std::string& target) const {
   if (target.empty()) return kConditionUndefined;
   if (IsNetworkPath(target)) return kConditionNetwork;
   struct stat info{};
-  return lstat(WithoutSeparator(target).c_str(), &info) == 0 ? kConditionOk : kConditionBroken;
+  return lstat(platform::WithoutSeparator(target).c_str(), &info) == 0 ? kConditionOk : kConditionBroken;
 }
 
 int TCleanShortcut::Judge(const platform::TShortcutTarget& target) const {
@@ -144,7 +134,7 @@ std::string TCleanShortcut::ReadShortcutTarget(const std::string& file) const {
 
 void TCleanShortcut::ListShortcuts(const std::string& folder, IShortcutRows& rows) const {
   if (folder.empty()) return;
-  platform::WalkFolderTree(WithoutSeparator(folder), {}, [&](const platform::TWalkFolder& current) {
+  platform::WalkFolderTree(platform::WithoutSeparator(folder), {}, [&](const platform::TWalkFolder& current) {
     for (const platform::TWalkEntry& entry : current.Entries) {
       const bool fileOrLink = entry.Kind == platform::TEntryKind::File || entry.Kind == platform::TEntryKind::Link;
       if (!fileOrLink || !IsShortcutName(entry.Name)) continue;
@@ -165,7 +155,7 @@ void TCleanShortcut::ListShortcuts(const std::string& folder, IShortcutRows& row
 }
 
 void CollectFolders(const std::string& folder, std::vector<std::string>& list) {
-  const std::string start = WithoutSeparator(folder);
+  const std::string start = platform::WithoutSeparator(folder);
   if (InsideTrash(start)) return;
   const std::set<platform::TFileId> trash = TrashFolderIds();
   // Dot folders are application state and are not entered: nothing inside one is listed.
@@ -182,7 +172,7 @@ void CollectFolders(const std::string& folder, std::vector<std::string>& list) {
 }
 
 bool IsEmptyFolder(const std::string& folder) {
-  const int fd = open(WithoutSeparator(folder).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+  const int fd = open(platform::WithoutSeparator(folder).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
   DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
   if (dir == nullptr) {
     if (fd >= 0) close(fd);
@@ -206,7 +196,7 @@ void TCleanShortcut::ListEmptyFolders(const std::string& folder, IShortcutRows& 
   std::vector<std::string> folders;
   CollectFolders(folder, folders);
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
-    if (IsEmptyFolder(*it)) rows.Add({OwnName(*it), *it, "Empty", *it, true});
+    if (IsEmptyFolder(*it)) rows.Add({platform::NameOf(*it), *it, "Empty", *it, true});
   }
 }
 
@@ -214,10 +204,10 @@ void TCleanShortcut::DeleteEmptyFolders(const std::string& folder, IAskUser& ask
   if (folder.empty() || !ask.AskYesNo(kDeleteEmptyQuestion)) return;
   std::vector<std::string> folders;
   CollectFolders(folder, folders);
-  const std::string startName = OwnName(folder);
+  const std::string startName = platform::NameOf(folder);
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
     // One folder's failure does not stop the others.
-    if (IsEmptyFolder(*it) && OwnName(*it) != startName) RecycleSilently(*it);
+    if (IsEmptyFolder(*it) && platform::NameOf(*it) != startName) RecycleSilently(*it);
   }
 }
 

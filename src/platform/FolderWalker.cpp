@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/Mounts.h"
+#include "platform/Paths.h"
 #include "platform/SafeOpen.h"
 
 namespace nubrix::platform {
@@ -73,11 +74,6 @@ int ListFolder(int fd, std::vector<TWalkEntry>& entries, const TWalkOptions& opt
   }
   closedir(dir);
   return error;
-}
-
-std::string WithoutSeparator(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
 }
 
 // The mount that holds path, by the table alone: nothing on the path is touched.
@@ -169,10 +165,6 @@ class TWalk {
 };
 
 }  // namespace
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  return folder == "/" ? "/" + name : folder + "/" + name;
-}
 
 TWalkResult WalkFolderTree(const std::string& start, const TWalkOptions& options, const TFolderVisit& visit,
                            const TEnterRule& enter) {

@@ -55,7 +55,4 @@ using TEnterRule = std::function<bool(const TWalkFolder& parent, const TWalkEntr
 TWalkResult WalkFolderTree(const std::string& start, const TWalkOptions& options, const TFolderVisit& visit,
                            const TEnterRule& enter = {});
 
-// path + "/" + name, without doubling the separator of the root.
-std::string JoinPath(const std::string& folder, const std::string& name);
-
 }  // namespace nubrix::platform

@@ -6,18 +6,7 @@
 #include <memory>
 #include <thread>
 
-#include "platform/MountInfo.h"
-
 namespace nubrix::platform {
-
-bool IsMountPoint(const std::string& path) {
-  std::string wanted = path;
-  while (wanted.size() > 1 && wanted.back() == '/') wanted.pop_back();
-  for (const TMountEntry& mount : ReadMountInfo()) {
-    if (mount.MountPoint == wanted) return true;
-  }
-  return false;
-}
 
 std::optional<std::int64_t> FreeBytesAvailable(const std::string& path, std::chrono::milliseconds timeout) {
   auto promise = std::make_shared<std::promise<std::optional<std::int64_t>>>();

@@ -1,5 +1,4 @@
-// Facts about the file system that holds a folder: whether the folder is a mount point and
-// how much room the user has left on it.
+// How much room the user has left on the file system that holds a folder.
 #pragma once
 
 #include <chrono>
@@ -8,10 +7,6 @@
 #include <string>
 
 namespace nubrix::platform {
-
-// Whether path (trailing separators ignored) is where a file system is mounted, by the mount
-// table alone: it never touches the mounted file system.
-bool IsMountPoint(const std::string& path);
 
 // Free bytes available to the user (statvfs f_bavail * f_frsize); nullopt when unknown or when
 // the file system does not answer within timeout (a dead network mount: the caller goes on).

@@ -17,12 +17,6 @@ std::optional<TMountEntry> MountOfPath(const std::string& path) {
   return std::nullopt;
 }
 
-bool IsMountRoot(const std::string& path) {
-  struct statx info{};
-  return statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, STATX_TYPE, &info) == 0 &&
-         (info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 && (info.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-}
-
 bool IsNetworkFileSystem(const std::string& fsType) {
   static const std::set<std::string> kNetwork = {
       "nfs",      "nfs4",   "cifs",       "smb3",          "smbfs",          "ncpfs",         "afs",

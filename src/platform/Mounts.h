@@ -13,9 +13,6 @@ namespace nubrix::platform {
 // does not exist or the table cannot be read.
 std::optional<TMountEntry> MountOfPath(const std::string& path);
 
-// Whether path itself is the root of a mount (bind mounts too), the path not followed if a link.
-bool IsMountRoot(const std::string& path);
-
 // nfs, cifs, smb3, 9p, ceph, sshfs, rclone ... : file systems whose data live on another machine.
 bool IsNetworkFileSystem(const std::string& fsType);
 // proc, sysfs, cgroup, autofs, ... : kernel views and automounters, never walked or emptied.

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cerrno>
 
+#include "platform/Paths.h"
+
 namespace nubrix::platform {
 
 namespace {
@@ -80,18 +82,6 @@ std::optional<std::string> ReadRegularFileAt(int dirFd, const char* name, std::s
   }
   close(fd);
   return bytes;
-}
-
-bool IsMountRootFd(int dirFd) {
-  struct statx self{};
-  if (statx(dirFd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_TYPE, &self) == 0 &&
-      (self.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
-    return (self.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-  }
-  struct stat here{};
-  struct stat up{};
-  if (fstat(dirFd, &here) != 0 || fstatat(dirFd, "..", &up, 0) != 0) return false;
-  return here.st_dev != up.st_dev || here.st_ino == up.st_ino;
 }
 
 }  // namespace nubrix::platform

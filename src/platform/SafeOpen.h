@@ -18,10 +18,6 @@ int OpenSubfolderAt(int dirFd, const char* name);
 // nullopt when it is not a regular file, is larger than maxBytes or cannot be read.
 std::optional<std::string> ReadRegularFileAt(int dirFd, const char* name, std::size_t maxBytes);
 
-// Whether an open folder is the root of a mount (bind mounts too). Kernels without the mount-root
-// attribute are asked whether its parent lies on another device or it is its own parent.
-bool IsMountRootFd(int dirFd);
-
 // The identity of a file: device and inode.
 struct TFileId {
   dev_t Device = 0;

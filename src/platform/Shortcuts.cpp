@@ -13,30 +13,16 @@
 #include <gio/gio.h>
 
 #include "platform/Mounts.h"
+#include "platform/Paths.h"
 #include "platform/SafeOpen.h"
 
 namespace nubrix::platform {
 
 namespace {
 
-bool Exists(const std::string& path) {
-  struct stat info{};
-  return !path.empty() && lstat(path.c_str(), &info) == 0;
-}
-
 std::string Home() {
   const char* home = std::getenv("HOME");
   return home != nullptr ? home : "";
-}
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-}
-
-std::string BaseName(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // ---- desktop entries ----
@@ -77,13 +63,13 @@ TShortcutTarget FromExec(GKeyFile* file, const std::string& exec) {
   g_strfreev(argv);
   // env NAME=VALUE ... program
   std::size_t first = 0;
-  if (first < args.size() && BaseName(args[first]) == "env") {
+  if (first < args.size() && NameOf(args[first]) == "env") {
     ++first;
     while (first < args.size() && (args[first].find('=') != std::string::npos || args[first].starts_with("-"))) ++first;
   }
   if (first >= args.size()) return {exec, TTargetKind::Unknown};
   const std::string flatpakId = KeyString(file, "X-Flatpak");
-  if (BaseName(args[first]) == "flatpak") {
+  if (NameOf(args[first]) == "flatpak") {
     const auto run = std::find(args.begin() + static_cast<long>(first), args.end(), "run");
     if (run != args.end()) {
       for (auto it = run + 1; it != args.end(); ++it) {

@@ -13,6 +13,7 @@
 #include <gio/gio.h>
 
 #include "platform/Mounts.h"
+#include "platform/Paths.h"
 #include "platform/SafeOpen.h"
 
 namespace nubrix::platform {

@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "platform/Paths.h"
 #include "platform/SpecialFolders.h"
 #include "support/TempTree.h"
 

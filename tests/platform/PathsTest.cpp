@@ -1,0 +1,93 @@
+// The path toolbox: separators, names, shown text, mount roots and the atomic file replacement.
+#include "platform/Paths.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "support/TempTree.h"
+
+namespace nubrix::platform {
+namespace {
+
+struct TPathCase {
+  const char* Path;
+  const char* With;
+  const char* Without;
+  const char* Folder;
+  const char* Name;
+};
+
+class PathsTest : public testing::TestWithParam<TPathCase> {};
+
+TEST_P(PathsTest, SeparatorsFoldersAndNames) {
+  const TPathCase& p = GetParam();
+  EXPECT_EQ(WithSeparator(p.Path), p.With);
+  EXPECT_EQ(WithoutSeparator(p.Path), p.Without);
+  EXPECT_EQ(FolderOf(WithoutSeparator(p.Path)), p.Folder);
+  EXPECT_EQ(NameOf(p.Path), p.Name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, PathsTest,
+                         testing::Values(TPathCase{"/", "/", "/", "/", "/"},
+                                         TPathCase{"//", "/", "/", "/", "/"},
+                                         TPathCase{"/a", "/a/", "/a", "/", "a"},
+                                         TPathCase{"/a/b//", "/a/b/", "/a/b", "/a", "b"},
+                                         TPathCase{"rel", "rel/", "rel", ".", "rel"},
+                                         TPathCase{"", "", "", ".", ""},
+                                         TPathCase{"/x/\xff\xfe", "/x/\xff\xfe/", "/x/\xff\xfe", "/x", "\xff\xfe"}));
+
+TEST(PathsTest, JoiningNeverDoublesASeparator) {
+  EXPECT_EQ(JoinPath("/", "a"), "/a");
+  EXPECT_EQ(JoinPath("/data", "a"), "/data/a");
+  EXPECT_EQ(JoinPath("/data/", "a"), "/data/a");
+  EXPECT_EQ(JoinPath("", "a"), "/a");
+}
+
+TEST(PathsTest, ShownTextIsValidUtf8WithReplacementsForStrayBytes) {
+  EXPECT_EQ(ShownPath("/caf\xc3\xa9/\xe2\x82\xac/\xf0\x9f\x98\x80"), "/caf\xc3\xa9/\xe2\x82\xac/\xf0\x9f\x98\x80");
+  const std::string replacement = "\xEF\xBF\xBD";
+  EXPECT_EQ(ShownPath("/\xff"), "/" + replacement);
+  EXPECT_EQ(ShownPath("/\xc3"), "/" + replacement) << "cut short at the end";
+  EXPECT_EQ(ShownPath("\xc0\xaf"), replacement + replacement) << "an overlong slash";
+  EXPECT_EQ(ShownPath("\xed\xa0\x80"), replacement + replacement + replacement) << "a surrogate";
+  EXPECT_EQ(ShownPath("\xf4\x90\x80\x80"), replacement + replacement + replacement + replacement) << "past U+10FFFF";
+  EXPECT_EQ(ShownPath("\xe2\x82x"), replacement + replacement + "x");
+}
+
+TEST(PathsTest, MountRootsByTheTable) {
+  EXPECT_TRUE(IsMountRoot("/"));
+  test::TTempTree disk("a/");
+  EXPECT_FALSE(IsMountRoot(disk / "a"));
+  EXPECT_FALSE(IsMountRoot(disk / "missing"));
+  EXPECT_TRUE(IsFolder(disk / "a"));
+  EXPECT_FALSE(IsFolder(disk / "missing"));
+  symlink((disk / "nowhere").c_str(), (disk / "dangling").c_str());
+  EXPECT_TRUE(Exists(disk / "dangling")) << "a link counts itself";
+  EXPECT_FALSE(IsFolder(disk / "dangling"));
+}
+
+TEST(PathsTest, ReplacingAFileKeepsItsModeAndRefusesReadOnlyOnes) {
+  test::TTempTree disk;
+  const std::string file = disk / "f";
+  EXPECT_EQ(ReplaceFileAtomically(file, "one", 0600), 0);
+  struct stat info{};
+  ASSERT_EQ(stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  chmod(file.c_str(), 0640);
+  EXPECT_EQ(ReplaceFileAtomically(file, "two"), 0);
+  ASSERT_EQ(stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u) << "the mode of the file replaced";
+  chmod(file.c_str(), 0444);
+  EXPECT_EQ(ReplaceFileAtomically(file, "three"), EACCES);
+  std::ifstream in(file);
+  std::ostringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), "two");
+  EXPECT_NE(ReplaceFileAtomically(disk / "no/such/folder/f", "x"), 0);
+}
+
+}  // namespace
+}  // namespace nubrix::platform
