@@ -61,13 +61,14 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
     OwnDialogs_ = std::make_unique<TMessageBoxDialogs>();
     Dialogs_ = OwnDialogs_.get();
   }
+  Dialogs_->SetParentWindow(this);
   setWindowTitle(QStringLiteral("Nubrix lite"));
   // All hints of the program go through our hint window.
   Hints_ = new THintManager(this);
   qApp->installEventFilter(Hints_);
   Scanner_ = new TScanController(this);
   connect(Scanner_, &TScanController::Progress, this, &TForm1::OnScanProgress);
-  connect(Scanner_, &TScanController::Finished, this, &TForm1::OnScanFinished);
+  connect(Scanner_, &TScanController::Finished, this, [this](bool sized) { Guarded([&] { OnScanFinished(sized); }); });
   CreateActions();
   BuildLayout();
   BuildMenus();
@@ -96,7 +97,7 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   Timer3_.setInterval(2000);
   Timer3_.setTimerType(Qt::PreciseTimer);
   Timer3_.setSingleShot(true);
-  connect(&Timer3_, &QTimer::timeout, this, &TForm1::Timer3Tick);
+  connect(&Timer3_, &QTimer::timeout, this, [this] { Guarded([this] { Timer3Tick(); }); });
   resize(834, 689);
   setMinimumSize(500, 400);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -198,7 +199,7 @@ QWidget* TForm1::BuildFolderPanel() {
       "SizeTree.\r\nA new scan only will be required\r\nfor a directory below the current\r\nroot path. All "
       "other elements of the\r\nsize tree can be accessed directly."));
   DirTree_->expand(DirModel_->index(0, 0));
-  connect(DirTree_, &QTreeView::clicked, this, [this] { DirTreeClick(); });
+  connect(DirTree_, &QTreeView::clicked, this, [this] { Guarded([this] { DirTreeClick(); }); });
   connect(DirTree_, &QTreeView::pressed, this, [this](const QModelIndex& index) {
     // A right click selects too.
     if (QGuiApplication::mouseButtons() & Qt::RightButton) DirTree_->setCurrentIndex(index);

@@ -12,12 +12,14 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <random>
 
 #include "app/ChartBuilding.h"
+#include "app/CommandGuard.h"
 #include "app/HintWindow.h"
 #include "app/History.h"
 #include "app/Settings.h"
@@ -255,6 +257,7 @@ class TForm1 : public QMainWindow {
 
   TScanController* Scanner_ = nullptr;
   std::chrono::steady_clock::time_point ScanStarted_;
+  std::optional<TBusyCursor> ScanCursor_;
   QTimer Timer1_;
   QTimer Timer3_;
 

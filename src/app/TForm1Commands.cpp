@@ -8,6 +8,7 @@
 
 #include <set>
 
+#include "app/CommandGuard.h"
 #include "app/CommandTable.h"
 #include "app/Icons.h"
 #include "app/TForm1.h"
@@ -119,13 +120,7 @@ QToolButton* TForm1::AddCommandButton(QToolBar* bar, const char* action, const Q
 }
 
 void TForm1::Guarded(const std::function<void()>& command) {
-  try {
-    command();
-  } catch (const std::exception& error) {
-    Dialogs_->ShowError(this, QString::fromLocal8Bit(error.what()));
-  } catch (...) {
-    Dialogs_->ShowError(this, QStringLiteral("An unexpected error occurred."));
-  }
+  RunGuarded(*Dialogs_, this, command);
   UpdateActions();
 }
 

@@ -44,7 +44,7 @@ void TForm1::ScanFolder(const std::string& path) {
     SetStatus(1, ElapsedText(std::chrono::milliseconds(0)));
     return;
   }
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  ScanCursor_.emplace();  // until the scan has finished, whichever way
   SetStatus(1, kCountingFolders);
   ResetSizeTree();
   Scanner_->Start(Tree_.get(), path);
@@ -74,6 +74,7 @@ void TForm1::OnScanProgress(const TScanProgressView& progress) {
 }
 
 void TForm1::OnScanFinished(bool sized) {
+  ScanCursor_.reset();
   TSizeFolder* root = Tree_->ScanRoot();
   if (sized && root != nullptr) {
     CurrentFolder_ = root;
@@ -87,7 +88,6 @@ void TForm1::OnScanFinished(bool sized) {
     Bars_->Changed();
   }
   actSortNowExecute();
-  QApplication::restoreOverrideCursor();
   Timer3_.start();
   SetStatus(1, ElapsedText(std::chrono::duration_cast<std::chrono::milliseconds>(
                    std::chrono::steady_clock::now() - ScanStarted_)));

@@ -28,6 +28,12 @@ void TSaveFileDialog::accept() {
   QFileDialog::accept();
 }
 
+bool IUserDialogs::AskUser(TQuestionKind kind, const std::string& question, TAnswerButtons buttons) {
+  return Ask(ParentWindow_, kind, QString::fromStdString(question), buttons);
+}
+
+void IUserDialogs::TellUser(const std::string& message) { ShowMessage(ParentWindow_, QString::fromStdString(message)); }
+
 void TMessageBoxDialogs::ShowError(QWidget* parent, const QString& message) {
   QMessageBox::critical(parent, kTitle, message);
 }

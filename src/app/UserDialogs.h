@@ -9,17 +9,23 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
+
+#include "platform/AskUser.h"
 
 class QPrinter;
 
 namespace nubrix {
 
-enum class TQuestionKind { Confirmation, Warning, Error };
-enum class TAnswerButtons { YesNo, YesCancel };
-
-class IUserDialogs {
+// The one asking interface of the program: the operations' questions (IAskUser, byte strings)
+// and the window's (texts, dialogs) go to the same place.
+class IUserDialogs : public IAskUser {
  public:
-  virtual ~IUserDialogs() = default;
+  // The window the operations' questions and notes are shown over.
+  void SetParentWindow(QWidget* parent) { ParentWindow_ = parent; }
+  bool AskUser(TQuestionKind kind, const std::string& question, TAnswerButtons buttons) final;
+  void TellUser(const std::string& message) final;
+
   // The application's default error display: the message, and the program goes on.
   virtual void ShowError(QWidget* parent, const QString& message) = 0;
   // A plain note.
@@ -32,6 +38,9 @@ class IUserDialogs {
   // false when cancelled; otherwise the file name and the filter chosen.
   virtual bool ChooseSaveFile(QWidget* parent, const QStringList& filters, const QString& defaultSuffix,
                               QString& fileName, QString& filter) = 0;
+
+ private:
+  QWidget* ParentWindow_ = nullptr;
 };
 
 class TSaveFileDialog : public QFileDialog {

@@ -81,6 +81,8 @@ const char* ConditionText(int condition) {
       return "Network Link";
     case kConditionCdRom:
       return "Link to CDRom";
+    case kConditionEmpty:
+      return "Empty";
     default:
       return "undefined";
   }
@@ -100,7 +102,7 @@ bool IsCDRomPath(const std::string& path) {
   return mount && platform::IsOpticalDisc(*mount);
 }
 
-int TCleanShortcut::CheckTarget(const std::string& target) const {
+TCondition TCleanShortcut::CheckTarget(const std::string& target) const {
   if (IsCDRomPath(target)) return kConditionCdRom;
   if (target.empty()) return kConditionUndefined;
   if (IsNetworkPath(target)) return kConditionNetwork;
@@ -108,7 +110,7 @@ int TCleanShortcut::CheckTarget(const std::string& target) const {
   return lstat(platform::WithoutSeparator(target).c_str(), &info) == 0 ? kConditionOk : kConditionBroken;
 }
 
-int TCleanShortcut::Judge(const platform::TShortcutTarget& target) const {
+TCondition TCleanShortcut::Judge(const platform::TShortcutTarget& target) const {
   using platform::TTargetKind;
   switch (target.Kind) {
     case TTargetKind::Path:
@@ -147,9 +149,9 @@ void TCleanShortcut::ListShortcuts(const std::string& folder, IShortcutRows& row
         target = EndsWithNoCase(entry.Name, ".desktop") ? platform::ReadDesktopEntryText(*bytes, path)
                                                         : platform::ReadLnkBytes(*bytes, path);
       }
-      const int condition = Judge(target);
+      const TCondition condition = Judge(target);
       rows.Add({entry.Name, target.Path, ConditionText(condition), path,
-                condition == kConditionBroken || condition == kConditionCdRom});
+                condition == kConditionBroken || condition == kConditionCdRom, condition});
     }
   });
 }
@@ -196,25 +198,36 @@ void TCleanShortcut::ListEmptyFolders(const std::string& folder, IShortcutRows& 
   std::vector<std::string> folders;
   CollectFolders(folder, folders);
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
-    if (IsEmptyFolder(*it)) rows.Add({platform::NameOf(*it), *it, "Empty", *it, true});
+    if (IsEmptyFolder(*it)) rows.Add({platform::NameOf(*it), *it, ConditionText(kConditionEmpty), *it, true, kConditionEmpty});
   }
 }
 
-void TCleanShortcut::DeleteEmptyFolders(const std::string& folder, IAskUser& ask) const {
-  if (folder.empty() || !ask.AskYesNo(kDeleteEmptyQuestion)) return;
+TRemovalResult TCleanShortcut::DeleteEmptyFolders(const std::string& folder, IAskUser& ask) const {
+  TRemovalResult result;
+  if (folder.empty()) return result;
+  if (!ask.AskUser(TQuestionKind::Confirmation, kDeleteEmptyQuestion, TAnswerButtons::YesNo)) {
+    result.Declined = true;
+    return result;
+  }
   std::vector<std::string> folders;
   CollectFolders(folder, folders);
   const std::string startName = platform::NameOf(folder);
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
-    // One folder's failure does not stop the others.
-    if (IsEmptyFolder(*it) && platform::NameOf(*it) != startName) RecycleSilently(*it);
+    if (!IsEmptyFolder(*it) || platform::NameOf(*it) == startName) continue;
+    const platform::TTrashResult moved = RecycleSilently(*it);
+    if (moved.Ok) {
+      result.Removed.push_back(*it);
+    } else {
+      result.Failed.push_back({*it, moved.Error});
+    }
   }
+  return result;
 }
 
-bool RecycleSilently(const std::string& path) { return platform::MoveToTrash(path).Ok; }
+platform::TTrashResult RecycleSilently(const std::string& path) { return platform::MoveToTrash(path); }
 
-bool RecycleWithShellDialogs(const std::string& path, IAskUser& ask) {
-  if (!ask.AskYesNo("Move " + path + " to the trash?")) return false;
+platform::TTrashResult RecycleWithShellDialogs(const std::string& path, IAskUser& ask) {
+  if (!ask.AskUser(TQuestionKind::Confirmation, "Move " + path + " to the trash?", TAnswerButtons::YesNo)) return {};
   return RecycleSilently(path);
 }
 

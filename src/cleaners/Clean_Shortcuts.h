@@ -6,9 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/AskUser.h"
 #include "platform/Shortcuts.h"
+#include "platform/Trash.h"
 
 namespace nubrix {
+
+enum TCondition : int {
+  kConditionOk = 1,
+  kConditionBroken = 2,
+  kConditionNetwork = 4,
+  kConditionCdRom = 8,
+  kConditionUndefined = 16,
+  kConditionEmpty = 32,  // an empty-folder row
+};
+const char* ConditionText(int condition);
 
 struct TShortcutRow {
   std::string Caption;       // the shortcut file's name, or the folder's own name
@@ -16,6 +28,18 @@ struct TShortcutRow {
   std::string Condition;     // "OK", "Broken", ... or "Empty"
   std::string ShortcutPath;  // what the page deletes
   bool Checked = false;
+  TCondition State = kConditionUndefined;  // the condition beside its text, for sorting and pictures
+};
+
+// What a removal to the trash did: what went, and what stayed with the reason.
+struct TRemovalFailure {
+  std::string Path;
+  std::string Reason;
+};
+struct TRemovalResult {
+  bool Declined = false;  // the user answered No: nothing was tried
+  std::vector<std::string> Removed;
+  std::vector<TRemovalFailure> Failed;
 };
 
 class IShortcutRows {
@@ -25,16 +49,6 @@ class IShortcutRows {
   virtual void Add(const TShortcutRow& row) = 0;
 };
 
-// Asks a Yes / No question; true for Yes.
-class IAskUser {
- public:
-  virtual ~IAskUser() = default;
-  virtual bool AskYesNo(const std::string& question) = 0;
-};
-
-enum TCondition : int { kConditionOk = 1, kConditionBroken = 2, kConditionNetwork = 4, kConditionCdRom = 8, kConditionUndefined = 16 };
-const char* ConditionText(int condition);
-
 class TCleanShortcut {
  public:
   // One row per shortcut file (*.lnk, *.desktop) in folder and below, a folder's own first; only
@@ -43,19 +57,19 @@ class TCleanShortcut {
   // The target stored in a shortcut file; empty when there is none or the file cannot be read.
   std::string ReadShortcutTarget(const std::string& file) const;
   // The condition of a target path: CD-ROM, undefined (empty), network, OK (it is there), broken.
-  int CheckTarget(const std::string& target) const;
+  TCondition CheckTarget(const std::string& target) const;
   // Clears rows, then one checked row per empty folder below folder, deepest and last found first.
   void ListEmptyFolders(const std::string& folder, IShortcutRows& rows) const;
   // After a Yes: every empty folder below folder to the trash, deepest first; a folder named like
-  // folder itself stays.
-  void DeleteEmptyFolders(const std::string& folder, IAskUser& ask) const;
+  // folder itself stays. Each folder on its own: one that cannot go does not stop the others.
+  TRemovalResult DeleteEmptyFolders(const std::string& folder, IAskUser& ask) const;
 
   static constexpr const char* kDeleteEmptyQuestion =
       "This will scan through the selected path including subpath\r\nfor empty directories and delete them to recycle "
       "bin\r\nDo you want to proceed?";
 
  private:
-  int Judge(const platform::TShortcutTarget& target) const;
+  TCondition Judge(const platform::TShortcutTarget& target) const;
 };
 
 // "\\server\share", smb://, sftp://..., or a path on a network file system (from the mount table).
@@ -69,9 +83,10 @@ bool IsCDRomPath(const std::string& path);
 void CollectFolders(const std::string& folder, std::vector<std::string>& list);
 // No entry at all (dot files count); false for a folder that cannot be listed.
 bool IsEmptyFolder(const std::string& folder);
-// To the trash without asking; false when it did not go (it is then left where it was).
-bool RecycleSilently(const std::string& path);
-// To the trash after asking "Move ... to the trash?".
-bool RecycleWithShellDialogs(const std::string& path, IAskUser& ask);
+// To the trash without asking; when it did not go, it is left where it was and the result says why.
+platform::TTrashResult RecycleSilently(const std::string& path);
+// To the trash after asking "Move ... to the trash?"; No gives a result that is not Ok and has
+// no error.
+platform::TTrashResult RecycleWithShellDialogs(const std::string& path, IAskUser& ask);
 
 }  // namespace nubrix

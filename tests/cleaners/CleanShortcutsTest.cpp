@@ -29,12 +29,14 @@ class TRows : public IShortcutRows {
 class TAnswer : public IAskUser {
  public:
   explicit TAnswer(bool yes) : Yes(yes) {}
-  bool AskYesNo(const std::string& question) override {
+  bool AskUser(TQuestionKind, const std::string& question, TAnswerButtons) override {
     Questions.push_back(question);
     return Yes;
   }
+  void TellUser(const std::string& message) override { Told.push_back(message); }
   bool Yes;
   std::vector<std::string> Questions;
+  std::vector<std::string> Told;
 };
 
 bool Exists(const std::string& path) {
@@ -74,6 +76,10 @@ TEST(ListShortcutsTest, BothKindsOwnFirstDotFoldersLeftOut) {
   std::map<std::string, TShortcutRow> byName;
   for (const TShortcutRow& row : rows.Rows) byName[row.Caption] = row;
   EXPECT_EQ(byName["good.desktop"].Condition, "OK");
+  EXPECT_EQ(byName["good.desktop"].State, kConditionOk);
+  EXPECT_EQ(byName["broken.desktop"].State, kConditionBroken);
+  EXPECT_EQ(byName["share.LNK"].State, kConditionNetwork);
+  EXPECT_EQ(byName["junk.lnk"].State, kConditionUndefined);
   EXPECT_FALSE(byName["good.desktop"].Checked);
   EXPECT_EQ(byName["broken.desktop"].Condition, "Broken");
   EXPECT_TRUE(byName["broken.desktop"].Checked);
@@ -104,11 +110,14 @@ TEST(EmptyFoldersTest, NestedChainListsTheInnermostAndDeletesAll) {
   EXPECT_TRUE(c->Checked);
 
   TAnswer no(false);
-  cleaner.DeleteEmptyFolders(disk.Root(), no);
+  EXPECT_TRUE(cleaner.DeleteEmptyFolders(disk.Root(), no).Declined);
   EXPECT_EQ(no.Questions, std::vector<std::string>{TCleanShortcut::kDeleteEmptyQuestion});
   EXPECT_TRUE(Exists(disk / "A/B/C"));
   TAnswer yes(true);
-  cleaner.DeleteEmptyFolders(disk.Root(), yes);
+  const TRemovalResult removed = cleaner.DeleteEmptyFolders(disk.Root(), yes);
+  EXPECT_FALSE(removed.Declined);
+  EXPECT_EQ(removed.Removed, (std::vector<std::string>{disk / "A/B/C", disk / "A/B", disk / "A"}));
+  EXPECT_TRUE(removed.Failed.empty());
   EXPECT_FALSE(Exists(disk / "A")) << "C, then B, then A";
   EXPECT_TRUE(Exists(disk / "full/f"));
   EXPECT_TRUE(Exists(disk / ".dot/empty")) << "nothing inside a dot folder is removed";
@@ -156,7 +165,7 @@ TEST(EmptyFoldersTest, LinksMountPointsAndReadOnlyFolders) {
 TEST(EmptyFoldersTest, TheTrashAndWhatLiesInItAreNeverTouched) {
   const std::string trash = gCleanerDataHome + "/Trash";
   test::TTempTree disk("empty/");
-  ASSERT_TRUE(RecycleSilently(disk / "empty")) << "makes the trash with its files/ and info/";
+  ASSERT_TRUE(RecycleSilently(disk / "empty").Ok) << "makes the trash with its files/ and info/";
   ASSERT_TRUE(Exists(trash + "/info/empty.trashinfo"));
   mkdir((trash + "/expunged").c_str(), 0700);
   std::vector<std::string> folders;
@@ -169,6 +178,22 @@ TEST(EmptyFoldersTest, TheTrashAndWhatLiesInItAreNeverTouched) {
   EXPECT_TRUE(Exists(trash + "/info/empty.trashinfo"));
   EXPECT_TRUE(Exists(trash + "/files/empty"));
   EXPECT_TRUE(Exists(trash + "/expunged"));
+}
+
+TEST(EmptyFoldersTest, FoldersNoTrashCanTakeStayAndSayWhy) {
+  if (!test::CanMount()) GTEST_SKIP() << "mounting needs privileges";
+  test::TTempTree disk("t/");
+  ASSERT_EQ(mount("nubrix-notrash", (disk / "t").c_str(), "tmpfs", 0, "size=64k"), 0);
+  mkdir((disk / "t/old").c_str(), 0755);
+  TAnswer yes(true);
+  const TRemovalResult result = TCleanShortcut().DeleteEmptyFolders(disk / "t", yes);
+  const bool stayed = Exists(disk / "t/old");
+  umount2((disk / "t").c_str(), MNT_DETACH);
+  EXPECT_TRUE(stayed) << "never deleted in its place";
+  EXPECT_TRUE(result.Removed.empty());
+  ASSERT_EQ(result.Failed.size(), 1u);
+  EXPECT_EQ(result.Failed.front().Path, disk / "t/old");
+  EXPECT_NE(result.Failed.front().Reason.find(disk / "t/old"), std::string::npos) << result.Failed.front().Reason;
 }
 
 TEST(ListShortcutsTest, PipesLinksAndOtherMountsAreNotRead) {
@@ -189,14 +214,18 @@ TEST(ListShortcutsTest, PipesLinksAndOtherMountsAreNotRead) {
 TEST(RecycleTest, AskingFirstAndNeverDeletingInstead) {
   test::TTempTree disk("a=1\nb=1");
   TAnswer no(false);
-  EXPECT_FALSE(RecycleWithShellDialogs(disk / "a", no));
+  const platform::TTrashResult declined = RecycleWithShellDialogs(disk / "a", no);
+  EXPECT_FALSE(declined.Ok);
+  EXPECT_TRUE(declined.Error.empty()) << "No is no error";
   EXPECT_TRUE(Exists(disk / "a"));
   EXPECT_EQ(no.Questions.front(), "Move " + disk / "a" + " to the trash?");
   TAnswer yes(true);
-  EXPECT_TRUE(RecycleWithShellDialogs(disk / "a", yes));
+  EXPECT_TRUE(RecycleWithShellDialogs(disk / "a", yes).Ok);
   EXPECT_FALSE(Exists(disk / "a"));
-  EXPECT_TRUE(RecycleSilently(disk / "b"));
-  EXPECT_FALSE(RecycleSilently(disk / "b")) << "gone already";
+  EXPECT_TRUE(RecycleSilently(disk / "b").Ok);
+  const platform::TTrashResult gone = RecycleSilently(disk / "b");
+  EXPECT_FALSE(gone.Ok) << "gone already";
+  EXPECT_NE(gone.Error.find(disk / "b"), std::string::npos) << "the reason names the item: " << gone.Error;
 }
 
 }  // namespace
