@@ -1,21 +1,33 @@
 #include "app/History.h"
 
-#include <QString>
+#include <glib.h>
 
 #include <algorithm>
 
 namespace nubrix {
 
+namespace {
+
+// Text compared without regard to case: both sides case-folded by Unicode's rules.
+bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
+  gchar* left = g_utf8_casefold(a.data(), static_cast<gssize>(a.size()));
+  gchar* right = g_utf8_casefold(b.data(), static_cast<gssize>(b.size()));
+  const bool same = std::string_view(left) == std::string_view(right);
+  g_free(left);
+  g_free(right);
+  return same;
+}
+
+}  // namespace
+
 bool THistoryList::SameFolder(const std::string& a, const std::string& b) {
-  const QString left = QString::fromUtf8(a.data(), static_cast<qsizetype>(a.size()));
-  const QString right = QString::fromUtf8(b.data(), static_cast<qsizetype>(b.size()));
   // Names that are not valid UTF-8 would all look alike once decoded: compare their bytes.
-  if (left.contains(QChar::ReplacementCharacter) || right.contains(QChar::ReplacementCharacter)) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-             return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-  }
-  return left.compare(right, Qt::CaseInsensitive) == 0;
+  const bool text = g_utf8_validate(a.data(), static_cast<gssize>(a.size()), nullptr) &&
+                    g_utf8_validate(b.data(), static_cast<gssize>(b.size()), nullptr);
+  if (text) return SameTextIgnoringCase(a, b);
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
 }
 
 void THistoryList::Trim(int size, std::mt19937& random) {

@@ -45,6 +45,11 @@ TEST(HistoryTest, DuplicatesIgnoreCaseAndKeepTheirPlace) {
   history.Add("/\xff-odd/", 20, random);
   history.Add("/\xfe-odd/", 20, random);
   EXPECT_EQ(history.Entries().size(), 4u) << "bytes that are not UTF-8 still tell folders apart";
+  history.Add("/\xc3\x84rger/", 20, random);  // /Ärger/
+  history.Add("/\xc3\xa4RGER/", 20, random);  // /äRGER/: the same folder by Unicode's case rules
+  history.Add("/stra\xc3\x9f" "e/", 20, random);  // /straße/
+  history.Add("/STRASSE/", 20, random);
+  EXPECT_EQ(history.Entries().size(), 6u);
 }
 
 TEST(HistoryTest, ZeroSizeNeverDeletes) {
