@@ -1,5 +1,6 @@
-// Every command of the main window as data: caption, shortcut, hint and where the menus offer
-// it. The window builds its QActions and menus from this table, in this order.
+// The commands as data: caption, shortcut, hint, where the menus offer it, whether it is built
+// and its picture. The window's own commands are in CommandTable(), in menu order; each page
+// brings a table of its own commands.
 #pragma once
 
 #include <span>
@@ -15,6 +16,9 @@ struct TCommandSpec {
   std::string_view Menu;     // "&File", or "" when no menu offers it
   int SeparatorsBefore = 0;  // separators in the menu above the item
   bool Checkable = false;
+  bool Built = false;        // carried out now; the others stay disabled until their page lands
+  std::string_view Theme;    // the freedesktop icon name of its picture, "" for none
+  std::string_view Glyph;    // the drawn picture where the theme has none; "" for the caption's letter
 };
 
 inline constexpr std::string_view kMenus[] = {"&File", "&View", "&Chart view", "F&unctions", "&Help"};

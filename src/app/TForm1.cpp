@@ -23,9 +23,12 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/ChartPages.h"
 #include "app/FolderTreeModel.h"
 #include "app/HelpWindow.h"
+#include "app/ToolBars.h"
 #include "charts/ChartView.h"
+#include "cleaners/pages/CleanerPages.h"
 #include "version/Version.h"
 
 namespace nubrix {
@@ -35,22 +38,6 @@ namespace {
 constexpr int kStatusPanelWidths[3] = {270, 550, 90};
 constexpr int kSpacerIdle = 20;
 constexpr int kSplitterWidth = 7;
-
-QVBoxLayout* TightColumn(QWidget* owner) {
-  auto* layout = new QVBoxLayout(owner);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  return layout;
-}
-
-QToolBar* FlatToolBar(const QString& name, int iconSize) {
-  auto* bar = new QToolBar(name);
-  bar->setObjectName(name);
-  bar->setIconSize(QSize(iconSize, iconSize));
-  bar->setMovable(false);
-  bar->setFloatable(false);
-  return bar;
-}
 
 }  // namespace
 
@@ -76,17 +63,13 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   // Turns the pie; it runs only while a rotation is on.
   Timer1_.setInterval(20);
   connect(&Timer1_, &QTimer::timeout, this, &TForm1::Timer1Tick);
-  // F1 over a chart opens its page of the manual, elsewhere the contents.
+  // F1 opens the manual at the topic of the widget under the mouse, else at its contents.
   auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(helpKey, &QShortcut::activated, this, [this] {
-    QWidget* focus = QApplication::widgetAt(QCursor::pos());
-    if (focus == Bars_ || Bars_->isAncestorOf(focus)) {
-      ShowHelpTopic(kBarsHelpContext);
-    } else if (focus == Pies_ || Pies_->isAncestorOf(focus)) {
-      ShowHelpTopic(kPiesHelpContext);
-    } else {
-      ShowHelp(0);
-    }
+    Guarded([this] {
+      const int context = HelpContextAt(QApplication::widgetAt(QCursor::pos()));
+      context != 0 ? ShowHelpTopic(context) : ShowHelp(0);
+    });
   });
   // Escape cancels a running scan's walk.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -155,18 +138,14 @@ QWidget* TForm1::BuildCoolBar() {
   row->setContentsMargins(2, 2, 2, 2);
   row->setSpacing(4);
   ToolBar7_ = FlatToolBar(QStringLiteral("ToolBar7"), 32);
-  AddCommandButton(ToolBar7_, "actRun");
-  AddCommandButton(ToolBar7_, "actToggleDirTree");
+  for (const char* name : {"actRun", "actToggleDirTree"}) AddCommandButton(ToolBar7_, Action(name));
   ToolBar1_ = FlatToolBar(QStringLiteral("ToolBar1"), 32);
-  AddCommandButton(ToolBar1_, "actLabels");
-  AddCommandButton(ToolBar1_, "actshowLegend");
-  AddCommandButton(ToolBar1_, "actSortNow");
-  AddCommandButton(ToolBar1_, "actSortName", QStringLiteral("Set sort based on Name"));
-  AddCommandButton(ToolBar1_, "actSortSize", QStringLiteral("Set sort based on size"));
-  AddCommandButton(ToolBar1_, "actFreeSpace");
-  AddCommandButton(ToolBar1_, "actshowHints");
-  AddCommandButton(ToolBar1_, "actCleanIEHistory");
-  AddCommandButton(ToolBar1_, "act3D");
+  for (const char* name : {"actLabels", "actshowLegend", "actSortNow"}) AddCommandButton(ToolBar1_, Action(name));
+  AddCommandButton(ToolBar1_, Action("actSortName"), QStringLiteral("Set sort based on Name"));
+  AddCommandButton(ToolBar1_, Action("actSortSize"), QStringLiteral("Set sort based on size"));
+  for (const char* name : {"actFreeSpace", "actshowHints", "actCleanIEHistory", "act3D"}) {
+    AddCommandButton(ToolBar1_, Action(name));
+  }
   ToolBar9_ = FlatToolBar(QStringLiteral("ToolBar9"), 16);
   ToolBar9Label_ = new QLabel(QStringLiteral("Nubrix lite %1").arg(QStringLiteral(NUBRIX_VERSION)));
   ToolBar9Label_->setObjectName(QStringLiteral("ToolBar9Label"));
@@ -225,43 +204,18 @@ QWidget* TForm1::BuildPagePanel() {
   Panel2_ = new QWidget;
   Panel2_->setObjectName(QStringLiteral("Panel2"));
   QVBoxLayout* column = TightColumn(Panel2_);
-  ToolBar2_ = FlatToolBar(QStringLiteral("ToolBar2"), 16);
-  ToolBar2_->setToolButtonStyle(Qt::ToolButtonTextOnly);
   FlatPageControl1_ = new QStackedWidget;
   FlatPageControl1_->setObjectName(QStringLiteral("FlatPageControl1"));
-  FlatPageControl1_->addWidget(BuildBarPage());
-  FlatPageControl1_->addWidget(BuildPiePage());
-  for (int page = 2; page <= 4; ++page) FlatPageControl1_->addWidget(BuildCleanerPages(page));
-  FlatPageControl1_->addWidget(new QWidget);  // kNoPage
-  auto* group = new QButtonGroup(this);
-  PageButtons_ = group;
-  const QString captions[] = {QStringLiteral("Bar chart"), QStringLiteral("Pie chart"), {},
-                              QStringLiteral("Clean temp files"), QStringLiteral("Clean shortcuts"),
-                              QStringLiteral("Clean IE Traces")};
-  int page = 0;
-  for (const QString& caption : captions) {
-    if (caption.isEmpty()) {
-      ToolBar2_->addSeparator();
-      continue;
-    }
-    auto* button = new QToolButton;
-    button->setText(caption);
-    button->setCheckable(true);
-    button->setChecked(page == 0);
-    group->addButton(button, page);
-    ToolBar2_->addWidget(button);
-    ++page;
+  auto* bars = new TBarPage(Commands_);
+  auto* pies = new TPiePage(Commands_);
+  Bars_ = bars->Chart();
+  Pies_ = pies->Chart();
+  for (QWidget* page : std::initializer_list<QWidget*>{bars, pies, new TTempFilesPage(Commands_),
+                                                       new TShortcutPage(Commands_), new TTracesPage(Commands_),
+                                                       new QWidget}) {
+    FlatPageControl1_->addWidget(page);
   }
-  connect(group, &QButtonGroup::idClicked, FlatPageControl1_, &QStackedWidget::setCurrentIndex);
-  connect(FlatPageControl1_, &QStackedWidget::currentChanged, group, [group](int index) {
-    if (QAbstractButton* button = group->button(index)) {
-      button->setChecked(true);
-    } else if (QAbstractButton* checked = group->checkedButton()) {
-      group->setExclusive(false);
-      checked->setChecked(false);
-      group->setExclusive(true);
-    }
-  });
+  ToolBar2_ = BuildPageButtons();
   column->addWidget(ToolBar2_);
   column->addWidget(FlatPageControl1_, 1);
   auto* comboPanel = new QWidget;
@@ -291,88 +245,39 @@ QWidget* TForm1::BuildPagePanel() {
   return Panel2_;
 }
 
-QWidget* TForm1::BuildBarPage() {
-  auto* page = new QWidget;
-  QVBoxLayout* column = TightColumn(page);
-  QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar4"), 16);
-  AddCommandButton(bar, "actUpOneDir");
-  AddCommandButton(bar, "actBack");
-  column->addWidget(bar);
-  auto* row = new QHBoxLayout;
-  row->setSpacing(0);
-  // The paging buttons on the left edge of the chart.
-  auto* paging = new QToolBar;
-  paging->setOrientation(Qt::Vertical);
-  paging->setIconSize(QSize(12, 12));
-  for (const char* name : {"actBarsUp", "actBarsNormal", "actBarsSpread", "actBarsDown"}) AddCommandButton(paging, name);
-  row->addWidget(paging, 0, Qt::AlignTop);
-  Bars_ = new charts::TChartView(charts::TChartKind::Bars);
-  Bars_->setObjectName(QStringLiteral("Bars"));
-  Bars_->setToolTip(kBarsInitialHint);
-  row->addWidget(Bars_, 1);
-  column->addLayout(row, 1);
-  return page;
-}
-
-QWidget* TForm1::BuildPiePage() {
-  auto* page = new QWidget;
-  QVBoxLayout* column = TightColumn(page);
-  QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar5"), 16);
-  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  AddCommandButton(bar, "actUpOneDir", {}, QStringLiteral("Up"));
-  AddCommandButton(bar, "actBack", QStringLiteral("foreward"));
-  AddCommandButton(bar, "actRotateLeft", QStringLiteral("Rotate left"));
-  AddCommandButton(bar, "actRotateRight", QStringLiteral("Rotate right"));
-  column->addWidget(bar);
-  Pies_ = new charts::TChartView(charts::TChartKind::Pie);
-  Pies_->setObjectName(QStringLiteral("Pies"));
-  Pies_->setToolTip(kPiesInitialHint);
-  column->addWidget(Pies_, 1);
-  return page;
-}
-
-QWidget* TForm1::BuildCleanerPages(int page) {
-  auto* widget = new QWidget;
-  auto* row = new QHBoxLayout(widget);
-  auto group = [&](const QString& caption) {
-    auto* box = new QGroupBox(caption);
-    row->addWidget(box, 1);
-    return box;
-  };
-  if (page == 2) {
-    group(QStringLiteral("Temp file types"));
-    group(QStringLiteral("List of temporary files"));
-  } else if (page == 3) {
-    QGroupBox* box = group(QStringLiteral("List shortcuts or empty folders   "));
-    auto* column = new QVBoxLayout(box);
-    QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar6"), 16);
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    for (const char* name : {"actListShortcuts", "actListEmptyFolders", "actDelCheckedItems", "actDelEmptyFolders"}) {
-      AddCommandButton(bar, name);
+// The captioned buttons that switch the pages; the one of the page shown stays pressed.
+QToolBar* TForm1::BuildPageButtons() {
+  QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar2"), 16);
+  bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  auto* group = new QButtonGroup(this);
+  PageButtons_ = group;
+  const std::pair<TPage, QString> buttons[] = {
+      {TPage::Bars, QStringLiteral("Bar chart")},        {TPage::Pies, QStringLiteral("Pie chart")},
+      {TPage::None, {}},                                 {TPage::TempFiles, QStringLiteral("Clean temp files")},
+      {TPage::Shortcuts, QStringLiteral("Clean shortcuts")}, {TPage::Traces, QStringLiteral("Clean IE Traces")}};
+  for (const auto& [page, caption] : buttons) {
+    if (caption.isEmpty()) {
+      bar->addSeparator();
+      continue;
     }
-    column->addWidget(bar);
-    column->addStretch(1);
-  } else {
-    QGroupBox* box = group(QStringLiteral("Clean up internet traces and start windows services "));
-    auto* grid = new QGridLayout(box);
-    const char* cells[3][3] = {{"actClearIECache", "actCleanIEHistory", "actClearDocs"},
-                               {"actClearMedia", "actClearURL", "actDefrag2"},
-                               {"actUninstall", "actRecycleBin", "actHDCleanup"}};
-    for (int r = 0; r < 3; ++r) {
-      for (int c = 0; c < 3; ++c) {
-        auto* button = new QToolButton;
-        button->setDefaultAction(Action(cells[r][c]));
-        if (std::string_view(cells[r][c]) == "actClearURL") {
-          KeepButtonTexts(button, Action(cells[r][c]), QStringLiteral("Clean typed URLs"), {});
-        }
-        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        button->setIconSize(QSize(32, 32));
-        button->setAutoRaise(true);
-        grid->addWidget(button, r, c);
-      }
-    }
+    auto* button = new QToolButton;
+    button->setText(caption);
+    button->setCheckable(true);
+    button->setChecked(page == TPage::Bars);
+    group->addButton(button, static_cast<int>(page));
+    bar->addWidget(button);
   }
-  return widget;
+  connect(group, &QButtonGroup::idClicked, FlatPageControl1_, &QStackedWidget::setCurrentIndex);
+  connect(FlatPageControl1_, &QStackedWidget::currentChanged, group, [group](int index) {
+    if (QAbstractButton* button = group->button(index)) {
+      button->setChecked(true);
+    } else if (QAbstractButton* checked = group->checkedButton()) {
+      group->setExclusive(false);
+      checked->setChecked(false);
+      group->setExclusive(true);
+    }
+  });
+  return bar;
 }
 
 void TForm1::BuildStatusBar() {
@@ -478,12 +383,15 @@ void TForm1::ShowHelpTopic(int helpContext) {
 }
 
 void TForm1::ShowPage(int page) {
-  FlatPageControl1_->setCurrentIndex(page >= 0 && page <= 4 ? page : kNoPage);
+  ShowPage(page >= static_cast<int>(TPage::Bars) && page < static_cast<int>(TPage::None) ? static_cast<TPage>(page)
+                                                                                          : TPage::None);
 }
+
+void TForm1::ShowPage(TPage page) { FlatPageControl1_->setCurrentIndex(static_cast<int>(page)); }
 
 int TForm1::PageShown() const {
   const int page = FlatPageControl1_->currentIndex();
-  return page >= 0 && page <= 4 ? page : -1;
+  return page >= 0 && page < static_cast<int>(TPage::None) ? page : -1;
 }
 
 void TForm1::RotateLeftExecute() {

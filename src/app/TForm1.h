@@ -19,7 +19,9 @@
 #include <random>
 
 #include "app/ChartBuilding.h"
+#include "app/ChartPages.h"
 #include "app/CommandGuard.h"
+#include "app/Commands.h"
 #include "app/HintWindow.h"
 #include "app/History.h"
 #include "app/Settings.h"
@@ -40,19 +42,12 @@ class QTreeView;
 
 namespace nubrix {
 
-extern const QString kBarsInitialHint;
-extern const QString kPiesInitialHint;
-extern const QString kPointHintTail;
-extern const QString kIncompleteHint;
 
 namespace charts {
 class TChartView;
 }
 class TFolderTreeModel;
 class THelpWindow;
-
-// Gives a command's button texts of its own that survive every change of its action.
-void KeepButtonTexts(QToolButton* button, QAction* action, const QString& caption, const QString& hint);
 
 // The design colours of the window.
 struct TColourScheme {
@@ -62,6 +57,10 @@ struct TColourScheme {
   QColor LetteringColour{0xFFDB9D};
 };
 
+// The pages in the order of the page buttons; None is the empty page shown for a stored page
+// number out of range.
+enum class TPage : int { Bars = 0, Pies = 1, TempFiles = 2, Shortcuts = 3, Traces = 4, None = 5 };
+
 class TForm1 : public QMainWindow {
   Q_OBJECT
 
@@ -70,13 +69,13 @@ class TForm1 : public QMainWindow {
   static constexpr int kCollapsedWidth = 1;
   static constexpr int kReopenedWidth = 150;
 
-  static constexpr int kNoPage = 5;  // the empty page shown for a stored page out of range
 
   // settingsFile: where the settings live; empty for SettingsFileName().
   explicit TForm1(IUserDialogs* dialogs = nullptr, std::string settingsFile = {}, QWidget* parent = nullptr);
   ~TForm1() override;
 
-  QAction* Action(const char* name) const;
+  // The action of a registered command; an unknown name throws TUnknownCommand.
+  QAction* Action(std::string_view name) const;
 
   // Scanning and selecting.
   void actRunExecute();
@@ -127,7 +126,10 @@ class TForm1 : public QMainWindow {
   const THistoryList& History() const { return History_; }
   int HistorySize() const { return HistorySize_; }
   const std::string& SettingsFile() const { return SettingsFile_; }
+  // A stored page number: 0 to 4 show their page, anything else no page.
   void ShowPage(int page);
+  void ShowPage(TPage page);
+  // The page shown as stored: 0 to 4, or -1 for none.
   int PageShown() const;
   // State, for the commands of later pages and for tests.
   const std::string& SelectedPath() const { return SelectedPath_; }
@@ -148,8 +150,6 @@ class TForm1 : public QMainWindow {
   THintManager* Hints() const { return Hints_; }
   QTimer& StatusResetTimer() { return Timer3_; }
   THelpWindow* HelpWindow() const { return Help_; }
-  static constexpr int kBarsHelpContext = 14;
-  static constexpr int kPiesHelpContext = 15;
   int SpacerHeight() const;
   bool RotatingLeft() const { return RotateLeftOn_; }
   bool RotatingRight() const { return RotateRightOn_; }
@@ -172,9 +172,7 @@ class TForm1 : public QMainWindow {
   QWidget* BuildCoolBar();
   QWidget* BuildFolderPanel();
   QWidget* BuildPagePanel();
-  QWidget* BuildBarPage();
-  QWidget* BuildPiePage();
-  QWidget* BuildCleanerPages(int page);
+  QToolBar* BuildPageButtons();
   void BuildStatusBar();
   void FormActivate();
   void FormResize();
@@ -191,9 +189,6 @@ class TForm1 : public QMainWindow {
   void BuildMenus();
   void ConnectCommands();
   void UpdateActions();
-  // A button for the action; hint and caption, when given, stay the button's own.
-  QToolButton* AddCommandButton(QToolBar* bar, const char* action, const QString& hint = {},
-                                const QString& caption = {});
   // Runs a command; what it does not catch is shown by the default error display.
   void Guarded(const std::function<void()>& command);
 
@@ -228,7 +223,7 @@ class TForm1 : public QMainWindow {
 
   IUserDialogs* Dialogs_;
   std::unique_ptr<IUserDialogs> OwnDialogs_;
-  std::map<std::string, QAction*, std::less<>> Actions_;
+  TCommands Commands_{this};
   THintManager* Hints_ = nullptr;
 
   std::unique_ptr<TSizeTree> Tree_;

@@ -6,76 +6,18 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include <set>
-
 #include "app/CommandGuard.h"
 #include "app/CommandTable.h"
-#include "app/Icons.h"
+#include "app/Commands.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
 
 namespace nubrix {
 
-namespace {
-
-struct TIconSpec {
-  const char* Action;
-  const char* Theme;
-  const char* Glyph;
-};
-
-constexpr TIconSpec kIcons[] = {
-    {"actRun", "media-playback-start", "\u25B6"},   {"actToggleDirTree", "view-list-tree", "\u2630"},
-    {"actLabels", "insert-text", "Ab"},             {"actshowLegend", "view-list-details", "\u2261"},
-    {"actSortNow", "view-refresh", "\u21BB"},       {"actSortName", "view-sort-ascending", "AZ"},
-    {"actSortSize", "view-sort-descending", "9\u2193"}, {"actFreeSpace", "drive-harddisk", "\u25A1"},
-    {"actshowHints", "help-contextual", "?"},       {"actCleanIEHistory", "edit-clear-history", "H"},
-    {"act3D", "", "3D"},                            {"actUpOneDir", "go-up", "\u2191"},
-    {"actBack", "go-previous", "\u2190"},           {"actRotateLeft", "object-rotate-left", "\u21BA"},
-    {"actRotateRight", "object-rotate-right", "\u21BB"}, {"actBarsUp", "", "\u25B2"},
-    {"actBarsNormal", "", "l"},                     {"actBarsSpread", "", "\u2195"},
-    {"actBarsDown", "", "\u25BC"},                  {"actExit", "application-exit", "\u2715"},
-    {"actPrint", "document-print", "P"},            {"actSaveAsPicture", "document-save-as", "S"},
-};
-
-// The commands this window carries out now; the others wait for their pages and stay disabled.
-const std::set<std::string_view> kBuiltCommands = {
-    "actRun",        "actExit",   "actToggleDirTree", "actSortName", "actSortSize",   "actNoSort",
-    "actSortNow",    "act3D",     "actLabels",        "actshowLegend", "actshowHints", "actExplode",
-    "actElypticPie", "actFreeSpace", "actRotateLeft", "actRotateRight", "actFolderHistory",
-    "actUpOneDir",   "actBack",   "actBarsUp",        "actBarsNormal", "actBarsSpread", "actBarsDown",
-    "actPrint",      "actSaveAsPicture", "actBarClbd", "actPieClbd", "acthelp", "actHelpCnt", "actHelpIDX"};
-
-QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-QIcon IconFor(const TCommandSpec& spec) {
-  for (const TIconSpec& icon : kIcons) {
-    if (spec.Name == icon.Action) return CommandIcon(QString::fromLatin1(icon.Theme), QString::fromUtf8(icon.Glyph));
-  }
-  QString caption = Text(spec.Caption).remove(u'&');
-  return CommandIcon({}, caption.isEmpty() ? QStringLiteral("\u2022") : caption.left(1).toUpper(), 0x3E7FB0);
-}
-
-}  // namespace
-
-QAction* TForm1::Action(const char* name) const {
-  const auto it = Actions_.find(name);
-  return it == Actions_.end() ? nullptr : it->second;
-}
+QAction* TForm1::Action(std::string_view name) const { return Commands_.Find(name); }
 
 void TForm1::CreateActions() {
-  for (const TCommandSpec& spec : CommandTable()) {
-    auto* action = new QAction(IconFor(spec), Text(spec.Caption), this);
-    action->setObjectName(Text(spec.Name));
-    // No status tip: showing one would hide the status bar's panels.
-    action->setToolTip(Text(spec.Hint));
-    if (!spec.Shortcut.empty()) action->setShortcut(QKeySequence(Text(spec.Shortcut)));
-    action->setCheckable(spec.Checkable);
-    action->setEnabled(kBuiltCommands.count(spec.Name) != 0);
-    Actions_.emplace(std::string(spec.Name), action);
-    addAction(action);  // shortcuts work with the menus hidden too
-  }
-  Action("actUninstall")->setVisible(false);
+  Commands_.Register(CommandTable());
   Action("actLabels")->setChecked(true);
   auto* rotateGroup = new QActionGroup(this);
   rotateGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
@@ -85,7 +27,7 @@ void TForm1::CreateActions() {
 void TForm1::BuildMenus() {
   std::map<std::string_view, QMenu*> menus;
   for (std::string_view title : kMenus) {
-    QMenu* menu = menuBar()->addMenu(Text(title));
+    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
     menu->setSeparatorsCollapsible(false);
     menu->setToolTipsVisible(true);
     menus[title] = menu;
@@ -94,29 +36,9 @@ void TForm1::BuildMenus() {
     if (spec.Menu.empty()) continue;
     QMenu* menu = menus.at(spec.Menu);
     for (int i = 0; i < spec.SeparatorsBefore; ++i) menu->addSeparator();
-    menu->addAction(Action(std::string(spec.Name).c_str()));
+    menu->addAction(Action(spec.Name));
   }
   menus.at("&Help")->addSeparator();
-}
-
-// Qt copies the action's text and tool tip onto its buttons whenever the action changes (a
-// check mark, an enabled state), and only then emits changed(): putting the button's own texts
-// back from that signal keeps them through every change.
-void KeepButtonTexts(QToolButton* button, QAction* action, const QString& caption, const QString& hint) {
-  if (caption.isEmpty() && hint.isEmpty()) return;
-  const auto apply = [button, caption, hint] {
-    if (!caption.isEmpty()) button->setText(caption);
-    if (!hint.isEmpty()) button->setToolTip(hint);
-  };
-  apply();
-  QObject::connect(action, &QAction::changed, button, apply);
-}
-
-QToolButton* TForm1::AddCommandButton(QToolBar* bar, const char* action, const QString& hint, const QString& caption) {
-  bar->addAction(Action(action));
-  auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(Action(action)));
-  if (button != nullptr) KeepButtonTexts(button, Action(action), caption, hint);
-  return button;
 }
 
 void TForm1::Guarded(const std::function<void()>& command) {

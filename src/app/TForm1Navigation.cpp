@@ -20,12 +20,6 @@ constexpr int kSpreadPage = 110;
 
 }  // namespace
 
-const QString kBarsInitialHint = QStringLiteral("Left click on Pie to visualize that folder");
-const QString kPiesInitialHint =
-    QStringLiteral("Left click on Pie to visualize that folder\r\nRight click on Pie to open explorer in that folder");
-const QString kPointHintTail = QStringLiteral("\n\rLeft click to visualize folder\n\rRight click to open menu");
-const QString kIncompleteHint = QStringLiteral("\n\rSome folders in it could not be read: the size is too small");
-
 std::string TForm1::ChartTarget(int index) const {
   const charts::TChartSeries& series = Bars_->Model().Series;
   if (CurrentFolder_ == nullptr || index < 0 || index >= series.Count()) return {};

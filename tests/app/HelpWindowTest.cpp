@@ -21,6 +21,8 @@
 #include "app/ScriptedDialogs.h"
 #include "app/WindowFixture.h"
 #include "app/TForm1.h"
+#include "app/ToolBars.h"
+#include "charts/ChartView.h"
 #include "support/TempTree.h"
 
 namespace nubrix {
@@ -83,7 +85,11 @@ TEST_F(HelpTest, HelpCommandsOfTheWindow) {
   EXPECT_EQ(form.HelpWindow()->Tabs()->currentIndex(), 1);
   form.Action("acthelp")->trigger();
   EXPECT_EQ(form.HelpWindow()->Tabs()->currentIndex(), 0);
-  form.ShowHelpTopic(TForm1::kBarsHelpContext);
+  // Each chart carries its topic; F1 finds it from the widget under the mouse.
+  EXPECT_EQ(HelpContextAt(form.Bars()), TBarPage::kHelpContext);
+  EXPECT_EQ(HelpContextAt(form.Pies()), TPiePage::kHelpContext);
+  EXPECT_EQ(HelpContextAt(form.DirTree()), 0);
+  form.ShowHelpTopic(HelpContextAt(form.Bars()));
   EXPECT_EQ(form.HelpWindow()->Browser()->source().fileName(), QStringLiteral("bars.html"));
   EXPECT_TRUE(dialogs.Messages.isEmpty());
 }

@@ -1,0 +1,53 @@
+#include "app/Commands.h"
+
+#include <QAction>
+#include <QWidget>
+
+#include "app/Icons.h"
+
+namespace nubrix {
+
+namespace {
+
+QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QIcon IconFor(const TCommandSpec& spec) {
+  if (!spec.Glyph.empty() || !spec.Theme.empty()) return CommandIcon(Text(spec.Theme), Text(spec.Glyph));
+  const QString caption = Text(spec.Caption).remove(u'&');
+  return CommandIcon({}, caption.isEmpty() ? QStringLiteral("\u2022") : caption.left(1).toUpper(), 0x3E7FB0);
+}
+
+}  // namespace
+
+TUnknownCommand::TUnknownCommand(std::string_view name)
+    : std::logic_error("No command is named " + std::string(name)) {}
+
+void TCommands::Register(std::span<const TCommandSpec> table) {
+  for (const TCommandSpec& spec : table) {
+    auto* action = new QAction(IconFor(spec), Text(spec.Caption), Owner_);
+    action->setObjectName(Text(spec.Name));
+    // No status tip: showing one would hide the status bar's panels.
+    action->setToolTip(Text(spec.Hint));
+    if (!spec.Shortcut.empty()) action->setShortcut(QKeySequence(Text(spec.Shortcut)));
+    action->setCheckable(spec.Checkable);
+    action->setEnabled(spec.Built);
+    Owner_->addAction(action);
+    if (!Entries_.emplace(std::string(spec.Name), TEntry{action, &spec}).second) {
+      throw std::logic_error("The command " + std::string(spec.Name) + " is registered twice");
+    }
+  }
+}
+
+QAction* TCommands::Find(std::string_view name) const {
+  const auto it = Entries_.find(name);
+  if (it == Entries_.end()) throw TUnknownCommand(name);
+  return it->second.Action;
+}
+
+const TCommandSpec& TCommands::Spec(std::string_view name) const {
+  const auto it = Entries_.find(name);
+  if (it == Entries_.end()) throw TUnknownCommand(name);
+  return *it->second.Spec;
+}
+
+}  // namespace nubrix

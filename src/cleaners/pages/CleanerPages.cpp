@@ -1,0 +1,91 @@
+#include "cleaners/pages/CleanerPages.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/Commands.h"
+#include "app/ToolBars.h"
+
+namespace nubrix {
+
+namespace {
+
+constexpr TCommandSpec kShortcutCommands[] = {
+    {"actListShortcuts", "List shortcuts", "", "", ""},
+    {"actListEmptyFolders", "List empty folders", "", "", ""},
+    {"actDelCheckedItems", "Delete checked items", "", "", ""},
+    {"actDelEmptyFolders", "Delete empty folders", "", "", ""},
+};
+
+constexpr TCommandSpec kTracesCommands[] = {
+    {"actClearIECache", "Delete IE cache", "", "Delete internet explorer cache", ""},
+    {"actClearURL", "Clean last used URLs", "", "Clean up last used URLs of internet explorer", ""},
+    {"actClearDocs", "Clear document history", "", "", ""},
+    {"actClearMedia", "Clear media player history", "", "Clear media player history", ""},
+    {"actRecycleBin", "Empty recycle bin", "", "Empty recycle bin", ""},
+    {"actDefrag2", "Windows defrag", "", "", ""},
+    {"actHDCleanup", "Windows HD cleanup", "", "Start windows hard disk clean up", ""},
+    {"actUninstall", "Open uninstall service", "", "Open uninstall service", ""},
+};
+
+QGroupBox* AddGroup(QHBoxLayout* row, const QString& caption) {
+  auto* box = new QGroupBox(caption);
+  row->addWidget(box, 1);
+  return box;
+}
+
+}  // namespace
+
+TTempFilesPage::TTempFilesPage(TCommands&, QWidget* parent) : QWidget(parent) {
+  auto* row = new QHBoxLayout(this);
+  AddGroup(row, QStringLiteral("Temp file types"));
+  AddGroup(row, QStringLiteral("List of temporary files"));
+}
+
+std::span<const TCommandSpec> TShortcutPage::Commands() { return kShortcutCommands; }
+
+TShortcutPage::TShortcutPage(TCommands& commands, QWidget* parent) : QWidget(parent) {
+  commands.Register(Commands());
+  auto* row = new QHBoxLayout(this);
+  QGroupBox* box = AddGroup(row, QStringLiteral("List shortcuts or empty folders   "));
+  auto* column = new QVBoxLayout(box);
+  QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar6"), 16);
+  bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  for (const TCommandSpec& spec : Commands()) AddCommandButton(bar, commands.Find(spec.Name));
+  column->addWidget(bar);
+  column->addStretch(1);
+}
+
+std::span<const TCommandSpec> TTracesPage::Commands() { return kTracesCommands; }
+
+TTracesPage::TTracesPage(TCommands& commands, QWidget* parent) : QWidget(parent) {
+  commands.Register(Commands());
+  commands.Find("actUninstall")->setVisible(false);
+  auto* row = new QHBoxLayout(this);
+  QGroupBox* box = AddGroup(row, QStringLiteral("Clean up internet traces and start windows services "));
+  auto* grid = new QGridLayout(box);
+  const char* cells[3][3] = {{"actClearIECache", "actCleanIEHistory", "actClearDocs"},
+                             {"actClearMedia", "actClearURL", "actDefrag2"},
+                             {"actUninstall", "actRecycleBin", "actHDCleanup"}};
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      QAction* action = commands.Find(cells[r][c]);
+      auto* button = new QToolButton;
+      button->setDefaultAction(action);
+      button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+      button->setIconSize(QSize(32, 32));
+      button->setAutoRaise(true);
+      if (std::string_view(cells[r][c]) == "actClearURL") {
+        KeepButtonTexts(button, action, QStringLiteral("Clean typed URLs"), {});
+      }
+      grid->addWidget(button, r, c);
+    }
+  }
+}
+
+}  // namespace nubrix

@@ -1,0 +1,41 @@
+// The three cleaner pages of the window. Each owns its controls and registers its own commands;
+// until their work lands they show their group boxes and their commands stay disabled.
+#pragma once
+
+#include <QWidget>
+
+#include <span>
+
+#include "app/CommandTable.h"
+
+namespace nubrix {
+
+class TCommands;
+
+// The temp-file cleaner: the list of temp-file types and the files found.
+class TTempFilesPage : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TTempFilesPage(TCommands& commands, QWidget* parent = nullptr);
+};
+
+// Shortcuts and empty folders below a location.
+class TShortcutPage : public QWidget {
+  Q_OBJECT
+
+ public:
+  static std::span<const TCommandSpec> Commands();
+  explicit TShortcutPage(TCommands& commands, QWidget* parent = nullptr);
+};
+
+// Browser traces, recent documents, media history, the trash and the system's tools.
+class TTracesPage : public QWidget {
+  Q_OBJECT
+
+ public:
+  static std::span<const TCommandSpec> Commands();
+  explicit TTracesPage(TCommands& commands, QWidget* parent = nullptr);
+};
+
+}  // namespace nubrix

@@ -1,0 +1,54 @@
+// Commands as table rows: one action each, looked up by name, a typo caught at once.
+#include "app/Commands.h"
+
+#include <QAction>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include "app/TForm1.h"
+#include "app/WindowFixture.h"
+#include "cleaners/pages/CleanerPages.h"
+
+namespace nubrix {
+namespace {
+
+constexpr TCommandSpec kTable[] = {
+    {"actOne", "&One", "Ctrl+1", "The first", "", 0, true, true, "", "1"},
+    {"actTwo", "T&wo", "", "", "", 0, false, false},
+};
+
+TEST(CommandsTest, EveryRowBecomesAnActionAndUnknownNamesThrow) {
+  QWidget owner;
+  TCommands commands(&owner);
+  commands.Register(kTable);
+  QAction* one = commands.Find("actOne");
+  EXPECT_EQ(one->text(), QStringLiteral("&One"));
+  EXPECT_EQ(one->toolTip(), QStringLiteral("The first"));
+  EXPECT_TRUE(one->statusTip().isEmpty()) << "a status tip would hide the status panels";
+  EXPECT_EQ(one->shortcut(), QKeySequence(QStringLiteral("Ctrl+1")));
+  EXPECT_TRUE(one->isCheckable());
+  EXPECT_TRUE(one->isEnabled());
+  EXPECT_FALSE(one->icon().isNull());
+  EXPECT_FALSE(commands.Find("actTwo")->isEnabled()) << "not built yet";
+  EXPECT_TRUE(owner.actions().contains(one)) << "its shortcut works without a menu";
+  EXPECT_EQ(commands.Spec("actTwo").Caption, "T&wo");
+  EXPECT_THROW(commands.Find("actOnee"), TUnknownCommand);
+  EXPECT_THROW(commands.Register(kTable), std::logic_error) << "a name registered twice";
+}
+
+TEST(CommandsTest, PagesRegisterTheirOwnCommands) {
+  test::TWindowFixture window;
+  std::unique_ptr<TForm1> form = window.Start();
+  for (const auto& table : {TShortcutPage::Commands(), TTracesPage::Commands()}) {
+    for (const TCommandSpec& spec : table) {
+      const QAction* action = form->Action(spec.Name);
+      EXPECT_FALSE(action->isEnabled()) << spec.Name << ": its page's work has not landed";
+    }
+  }
+  EXPECT_FALSE(form->Action("actUninstall")->isVisible());
+  EXPECT_THROW(form->Action("actListShortcut"), TUnknownCommand);
+}
+
+}  // namespace
+}  // namespace nubrix
