@@ -6,8 +6,6 @@
 
 #include <QCollator>
 #include <QFile>
-#include <QFutureWatcher>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <set>
@@ -69,6 +67,7 @@ TFolderTreeModel::TFolderTreeModel(QObject* parent)
   Top_->Children.push_back(std::move(root));
   Top_->Listed = true;
   connect(&Watcher_, &QFileSystemWatcher::directoryChanged, this, &TFolderTreeModel::Relist);
+  Lister_ = new TJobRunner(this);
 }
 
 TFolderTreeModel::~TFolderTreeModel() = default;
@@ -124,21 +123,19 @@ bool TFolderTreeModel::canFetchMore(const QModelIndex& parent) const {
   return !node->Listed && !node->Listing;
 }
 
-// Nodes outlive every listing (detached ones are kept), and the future's watcher dies with the
-// model, so a result finds its node or is dropped.
+// Nodes outlive every listing (detached ones are kept), and the runner dies with the model, so a
+// result finds its node or is dropped.
 template <class Done>
 void TFolderTreeModel::ListInBackground(TNode* node, Done done) {
   node->Listing = true;
   ++Pending_;
-  auto* watcher = new QFutureWatcher<std::vector<std::string>>(this);
-  connect(watcher, &QFutureWatcher<std::vector<std::string>>::finished, this, [this, watcher, node, done] {
-    node->Listing = false;
-    --Pending_;
-    if (!node->Detached) done(node, watcher->result());
-    watcher->deleteLater();
-    emit ListingDone();
-  });
-  watcher->setFuture(QtConcurrent::run([path = node->Path] { return ListSubfolderNames(path); }));
+  Lister_->Start([path = node->Path](TJob&) { return ListSubfolderNames(path); },
+                 [this, node, done](const std::vector<std::string>& names) {
+                   node->Listing = false;
+                   --Pending_;
+                   if (!node->Detached) done(node, names);
+                   emit ListingDone();
+                 });
 }
 
 void TFolderTreeModel::fetchMore(const QModelIndex& parent) {

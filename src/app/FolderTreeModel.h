@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "app/JobRunner.h"
+
 namespace nubrix {
 
 class TFolderTreeModel : public QAbstractItemModel {
@@ -60,6 +62,7 @@ class TFolderTreeModel : public QAbstractItemModel {
   template <class Done>
   void ListInBackground(TNode* node, Done done);
   int Pending_ = 0;
+  TJobRunner* Lister_ = nullptr;  // the listings of expanded folders, one after the other
   QFileSystemWatcher Watcher_;
   std::map<QString, TNode*> Watched_;
   // Folders taken out of the tree stay allocated, marked, until the model goes: a listing under

@@ -51,48 +51,38 @@ class TScanController::TSink : public IScanProgress {
 };
 
 TScanController::TScanController(QObject* parent)
-    : QObject(parent), Context_(std::make_unique<TScanContext>()), Sink_(std::make_unique<TSink>(this)) {
+    : QObject(parent),
+      Context_(std::make_unique<TScanContext>()),
+      Sink_(std::make_unique<TSink>(this)),
+      Runner_(new TJobRunner(this)) {
   qRegisterMetaType<TScanProgressView>();
 }
 
 TScanController::~TScanController() { CancelAndWait(); }
 
 void TScanController::Start(TSizeTree* tree, std::string path) {
-  if (Running_) return;
-  Join();
-  Running_ = true;
-  Escape_ = false;
+  if (Running()) return;
   Sink_->Reset();
   Context_ = std::make_unique<TScanContext>();
   Context_->Progress = Sink_.get();
-  Context_->Escape = &Escape_;
   Context_->Source = Source_;
-  Worker_ = std::thread([this, tree, path = std::move(path)] {
-    bool sized = false;
-    try {
-      sized = ScanIntoTree(*tree, path, *Context_);
-    } catch (...) {
-      // Out of memory in the middle of a scan: the tree is whatever was built; show nothing.
-      sized = false;
-    }
-    QMetaObject::invokeMethod(this, [this, sized] {
-      Join();
-      Running_ = false;
-      Deliver();
-      emit Finished(sized);
-    }, Qt::QueuedConnection);
-  });
+  Runner_->Start(
+      [this, tree, path = std::move(path)](TJob& job) {
+        Context_->Escape = &job.CancelFlag();
+        try {
+          return ScanIntoTree(*tree, path, *Context_);
+        } catch (...) {
+          // Out of memory in the middle of a scan: the tree is whatever was built; show nothing.
+          return false;
+        }
+      },
+      [this](bool sized) {
+        Deliver();
+        emit Finished(sized);
+      });
 }
 
-void TScanController::CancelAndWait() {
-  Escape_ = true;
-  Join();
-  Running_ = false;
-}
-
-void TScanController::Join() {
-  if (Worker_.joinable()) Worker_.join();
-}
+void TScanController::CancelAndWait() { Runner_->CancelAndWait(); }
 
 void TScanController::Deliver() { emit Progress(Sink_->Take()); }
 

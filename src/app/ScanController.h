@@ -1,6 +1,7 @@
-// Runs one scan on worker threads for the window and brings its progress to the window's thread,
-// coalesced: however fast the scan reports, at most one delivery waits in the event queue.
-// The tree is handed over for the scan and must not be touched until Finished.
+// Runs one scan for the window as a job of the job runner (the engine's own threads below it)
+// and brings its progress to the window's thread, coalesced: however fast the scan reports, at
+// most one delivery waits in the event queue. The tree is handed over for the scan and must not
+// be touched until Finished.
 #pragma once
 
 #include <QObject>
@@ -9,8 +10,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
 
+#include "app/JobRunner.h"
 #include "sizetree/ScanEngine.h"
 
 namespace nubrix {
@@ -30,11 +31,11 @@ class TScanController : public QObject {
   explicit TScanController(QObject* parent = nullptr);
   ~TScanController() override;
 
-  bool Running() const { return Running_; }
+  bool Running() const { return Runner_->Running(); }
   // Scans path into tree (a fresh, empty tree) on worker threads; emits Finished on this thread.
   void Start(TSizeTree* tree, std::string path);
   // As the Escape key: cancels the walk.
-  void Cancel() { Escape_.store(true); }
+  void Cancel() { Runner_->Cancel(); }
   // Cancels and waits for the workers, for closing the window during a scan.
   void CancelAndWait();
 
@@ -50,14 +51,11 @@ class TScanController : public QObject {
  private:
   class TSink;
   void Deliver();
-  void Join();
 
   std::unique_ptr<TScanContext> Context_;
   std::unique_ptr<TSink> Sink_;
-  std::atomic<bool> Escape_{false};
-  std::thread Worker_;
+  TJobRunner* Runner_;
   TDirSource* Source_ = nullptr;
-  bool Running_ = false;
 };
 
 }  // namespace nubrix

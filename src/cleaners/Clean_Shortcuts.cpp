@@ -57,18 +57,6 @@ bool InsideTrash(const std::string& path) {
   return false;
 }
 
-// The mount whose mount point is the longest prefix of path: decided from the table alone, so a
-// dead network mount cannot hold us up.
-std::optional<platform::TMountEntry> MountByPrefix(const std::string& path) {
-  std::optional<platform::TMountEntry> best;
-  for (const platform::TMountEntry& mount : platform::ReadMountInfo()) {
-    const std::string& point = mount.MountPoint;
-    const bool inside = point == "/" || path == point || path.starts_with(point + "/");
-    if (inside && (!best || point.size() >= best->MountPoint.size())) best = mount;
-  }
-  return best;
-}
-
 }  // namespace
 
 const char* ConditionText(int condition) {
@@ -92,13 +80,13 @@ bool IsNetworkPath(const std::string& path) {
   if (path.empty()) return false;
   if (path.starts_with("\\\\") || platform::IsNetworkUrl(path)) return true;
   if (path[0] != '/') return false;
-  const std::optional<platform::TMountEntry> mount = MountByPrefix(path);
+  const std::optional<platform::TMountEntry> mount = platform::MountHoldingPath(path);
   return mount && platform::IsNetworkFileSystem(mount->FsType);
 }
 
 bool IsCDRomPath(const std::string& path) {
   if (path.empty() || path[0] != '/') return false;
-  const std::optional<platform::TMountEntry> mount = MountByPrefix(path);
+  const std::optional<platform::TMountEntry> mount = platform::MountHoldingPath(path);
   return mount && platform::IsOpticalDisc(*mount);
 }
 

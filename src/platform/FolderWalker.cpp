@@ -76,20 +76,9 @@ int ListFolder(int fd, std::vector<TWalkEntry>& entries, const TWalkOptions& opt
   return error;
 }
 
-// The mount that holds path, by the table alone: nothing on the path is touched.
-std::optional<TMountEntry> MountByPrefix(const std::string& path) {
-  std::optional<TMountEntry> best;
-  for (TMountEntry& mount : ReadMountInfo()) {
-    const std::string& point = mount.MountPoint;
-    const bool inside = point == "/" || path == point || path.starts_with(point + "/");
-    if (inside && (!best || point.size() >= best->MountPoint.size())) best = std::move(mount);
-  }
-  return best;
-}
-
 bool RefusedStart(const std::string& path, const TWalkOptions& options) {
   if (options.AllowNetworkStart) return false;
-  const std::optional<TMountEntry> mount = MountByPrefix(path);
+  const std::optional<TMountEntry> mount = MountHoldingPath(path);
   return mount && (IsNetworkFileSystem(mount->FsType) || IsPseudoFileSystem(mount->FsType));
 }
 

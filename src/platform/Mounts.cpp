@@ -17,6 +17,18 @@ std::optional<TMountEntry> MountOfPath(const std::string& path) {
   return std::nullopt;
 }
 
+std::optional<TMountEntry> MountHoldingPath(const std::string& path) {
+  std::string wanted = path;
+  while (wanted.size() > 1 && wanted.back() == '/') wanted.pop_back();
+  std::optional<TMountEntry> best;
+  for (TMountEntry& mount : ReadMountInfo()) {
+    const std::string& point = mount.MountPoint;
+    const bool inside = point == "/" || wanted == point || wanted.starts_with(point + "/");
+    if (inside && (!best || point.size() >= best->MountPoint.size())) best = std::move(mount);
+  }
+  return best;
+}
+
 bool IsNetworkFileSystem(const std::string& fsType) {
   static const std::set<std::string> kNetwork = {
       "nfs",      "nfs4",   "cifs",       "smb3",          "smbfs",          "ncpfs",         "afs",

@@ -13,6 +13,11 @@ namespace nubrix::platform {
 // does not exist or the table cannot be read.
 std::optional<TMountEntry> MountOfPath(const std::string& path);
 
+// The mount whose mount point is the longest prefix of path, by the table alone: nothing on the
+// path is touched, so a dead network mount cannot hold the caller up. Links in path are not
+// resolved.
+std::optional<TMountEntry> MountHoldingPath(const std::string& path);
+
 // nfs, cifs, smb3, 9p, ceph, sshfs, rclone ... : file systems whose data live on another machine.
 bool IsNetworkFileSystem(const std::string& fsType);
 // proc, sysfs, cgroup, autofs, ... : kernel views and automounters, never walked or emptied.
