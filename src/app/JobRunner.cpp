@@ -60,7 +60,7 @@ void TJobRunner::StartNext() {
   });
 }
 
-void TJobRunner::Finish(std::uint64_t generation, std::function<void()> deliver, std::exception_ptr error) {
+void TJobRunner::Finish(std::uint64_t generation, const std::function<void()>& deliver, std::exception_ptr error) {
   if (generation != Generation_) return;  // abandoned by CancelAndWait
   Join();
   Current_.reset();
@@ -94,7 +94,7 @@ void TJobRunner::PostProgress(const TJobProgress& progress) {
       [this, generation] {
         TJobProgress latest;
         {
-          std::lock_guard lock(ProgressMutex_);
+          std::lock_guard held(ProgressMutex_);
           if (!ProgressPending_ || generation != Generation_) return;
           ProgressPending_ = false;
           latest = Latest_;

@@ -69,7 +69,7 @@ class TJobRunner : public QObject {
   using TRun = std::function<std::function<void()>(TJob&)>;
   void Enqueue(TRun run);
   void StartNext();
-  void Finish(std::uint64_t generation, std::function<void()> deliver, std::exception_ptr error);
+  void Finish(std::uint64_t generation, const std::function<void()>& deliver, std::exception_ptr error);
   void PostProgress(const TJobProgress& progress);
   void Join();
 

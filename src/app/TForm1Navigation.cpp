@@ -23,7 +23,7 @@ constexpr int kSpreadPage = 110;
 std::string TForm1::ChartTarget(int index) const {
   const charts::TChartSeries& series = Bars_->Model().Series;
   if (CurrentFolder_ == nullptr || index < 0 || index >= series.Count()) return {};
-  const std::string base = platform::WithSeparator(CurrentFolder_->Path());
+  std::string base = platform::WithSeparator(CurrentFolder_->Path());
   // The own-files and free-space points follow the children and stand for the folder shown;
   // known by their place, since a folder's name may begin with "<" too.
   if (index >= CurrentFolder_->ChildCount()) return base;

@@ -23,7 +23,7 @@ QRgb BrushColour(const QBrush& brush) {
       g += stop.second.greenF();
       b += stop.second.blueF();
     }
-    const double n = std::max<qsizetype>(1, stops.size());
+    const auto n = static_cast<double>(std::max<qsizetype>(1, stops.size()));
     return Opaque(QColor::fromRgbF(static_cast<float>(r / n), static_cast<float>(g / n), static_cast<float>(b / n)));
   }
   return Opaque(brush.color());
@@ -37,17 +37,17 @@ class TMetafileEngine : public QPaintEngine {
   bool end() override { return true; }
   Type type() const override { return User; }
 
-  void updateState(const QPaintEngineState& state) override {
-    const DirtyFlags flags = state.state();
-    if (flags & DirtyPen) Pen_ = state.pen();
-    if (flags & DirtyBrush) Brush_ = state.brush();
-    if (flags & DirtyFont) Font_ = state.font();
-    if (flags & DirtyTransform) Transform_ = state.transform();
+  void updateState(const QPaintEngineState& changed) override {
+    const DirtyFlags flags = changed.state();
+    if (flags & DirtyPen) Pen_ = changed.pen();
+    if (flags & DirtyBrush) Brush_ = changed.brush();
+    if (flags & DirtyFont) Font_ = changed.font();
+    if (flags & DirtyTransform) Transform_ = changed.transform();
     if (flags & (DirtyClipRegion | DirtyClipPath | DirtyClipEnabled)) {
-      Clipped_ = state.isClipEnabled() && state.clipOperation() != Qt::NoClip;
+      Clipped_ = changed.isClipEnabled() && changed.clipOperation() != Qt::NoClip;
       if (Clipped_) {
-        const QRectF area = (flags & DirtyClipPath) ? state.clipPath().boundingRect() : QRectF(state.clipRegion().boundingRect());
-        Clip_ = state.transform().mapRect(area);
+        const QRectF area = (flags & DirtyClipPath) ? changed.clipPath().boundingRect() : QRectF(changed.clipRegion().boundingRect());
+        Clip_ = changed.transform().mapRect(area);
       }
     }
   }

@@ -17,9 +17,15 @@ namespace {
 class TBytes {
  public:
   void U8(std::uint8_t v) { Data_.push_back(static_cast<char>(v)); }
-  void U16(std::uint16_t v) { U8(v & 0xFF), U8(v >> 8); }
+  void U16(std::uint16_t v) {
+    U8(static_cast<std::uint8_t>(v & 0xFF));
+    U8(static_cast<std::uint8_t>(v >> 8));
+  }
   void I16(int v) { U16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(v, -32768, 32767)))); }
-  void U32(std::uint32_t v) { U16(v & 0xFFFF), U16(v >> 16); }
+  void U32(std::uint32_t v) {
+    U16(static_cast<std::uint16_t>(v & 0xFFFF));
+    U16(static_cast<std::uint16_t>(v >> 16));
+  }
   void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
   void F32(float v) {
     std::uint32_t bits = 0;

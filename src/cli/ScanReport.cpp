@@ -31,6 +31,7 @@ void WriteSummary(std::ostream& out, TSizeFolder& root, std::int32_t folderCount
   WriteSizeLine(out, root.TotalSize(), root.Path());
   WriteSizeLine(out, root.OwnSize(), "(files directly in the folder)");
   std::vector<TSizeFolder*> children;
+  children.reserve(static_cast<std::size_t>(root.ChildCount()));
   for (int i = 0; i < root.ChildCount(); ++i) children.push_back(root.Child(i));
   std::stable_sort(children.begin(), children.end(), [](TSizeFolder* a, TSizeFolder* b) {
     return a->TotalSize() > b->TotalSize();

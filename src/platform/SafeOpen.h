@@ -23,7 +23,9 @@ struct TFileId {
   dev_t Device = 0;
   ino_t Inode = 0;
   bool operator==(const TFileId&) const = default;
-  auto operator<=>(const TFileId&) const = default;
+  bool operator<(const TFileId& other) const {
+    return Device != other.Device ? Device < other.Device : Inode < other.Inode;
+  }
 };
 inline TFileId IdOf(const struct stat& info) { return {info.st_dev, info.st_ino}; }
 

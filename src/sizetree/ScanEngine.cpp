@@ -18,7 +18,7 @@ namespace nubrix {
 
 namespace {
 
-constexpr std::size_t kListBufferBytes = 64 * 1024;
+constexpr std::size_t kListBufferBytes = std::size_t{64} * 1024;
 constexpr int kMaxThreads = 8;
 constexpr unsigned char kTypeRegular = 8;
 // How many entries of one folder pass between two looks at the Escape flag.
@@ -147,6 +147,7 @@ void TFolderWalk::Run() {
   Process(startTask, first);
   if (first.Stack.empty()) Threads_ = 1;
   std::vector<std::thread> helpers;
+  helpers.reserve(static_cast<std::size_t>(Threads_ - 1));
   std::vector<TWorker> helperWorkers(static_cast<std::size_t>(Threads_ - 1));
   for (auto& worker : helperWorkers) helpers.emplace_back([this, &worker] { Work(worker); });
   Work(first);

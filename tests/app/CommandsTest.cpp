@@ -15,7 +15,7 @@ namespace {
 
 constexpr TCommandSpec kTable[] = {
     {"actOne", "&One", "Ctrl+1", "The first", "", 0, true, true, "", "1"},
-    {"actTwo", "T&wo", "", "", "", 0, false, false},
+    {"actTwo", "T&wo", "", "", "", 0, false, false, "", ""},
 };
 
 TEST(CommandsTest, EveryRowBecomesAnActionAndUnknownNamesThrow) {

@@ -42,7 +42,9 @@ TEST_F(HelpTest, ContentsListEveryPageAndIndexAndNumbersLead) {
   ASSERT_TRUE(help.Ready());
   QHelpContentModel* contents = help.Engine()->contentModel();
   QSignalSpy created(contents, &QHelpContentModel::contentsCreated);
-  if (contents->rowCount() == 0) ASSERT_TRUE(created.wait(5000));
+  if (contents->rowCount() == 0) {
+    ASSERT_TRUE(created.wait(5000));
+  }
   ASSERT_EQ(contents->rowCount(), 1);
   EXPECT_EQ(contents->rowCount(contents->index(0, 0)), 8) << "one entry a page";
   EXPECT_EQ(help.Engine()->documentsForIdentifier("14").front().url.fileName(), QStringLiteral("bars.html"));

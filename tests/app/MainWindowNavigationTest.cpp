@@ -345,7 +345,7 @@ TEST_F(NavigationTest, RotationTurnsOneDegreePerTickAndTheTwoCommandsExcludeEach
   pie.RotationAngle = 0;
   form_->Action("actRotateRight")->trigger();
   EXPECT_TRUE(form_->RotatingRight());
-  QTest::qWaitFor([&] { return pie.RotationAngle != 0; }, 1000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return pie.RotationAngle != 0; }, 1000));
   EXPECT_GE(pie.RotationAngle, 300) << "from 0 going right: 359 and down";
   form_->Action("actRotateLeft")->trigger();
   EXPECT_TRUE(form_->RotatingLeft());

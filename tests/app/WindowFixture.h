@@ -21,7 +21,7 @@ class TWindowFixture {
     std::ofstream(SettingsFile()) << "[LastDir]\nStart with=" << startFolder << "\n";
     auto form = std::make_unique<TForm1>(&Dialogs, SettingsFile());
     form->show();
-    QTest::qWaitForWindowExposed(form.get());
+    if (!QTest::qWaitForWindowExposed(form.get())) ADD_FAILURE() << "the window never showed";
     return form;
   }
   std::string SettingsFile() const { return Settings / "AppData/Nubrix.ini"; }

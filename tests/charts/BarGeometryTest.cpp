@@ -93,7 +93,7 @@ TEST(BarGeometryTest, TenThousandBarsKeepLabelsAndMarksApart) {
   const TBarGeometry geometry = LayoutBars(model, kArea, TFakeMetrics());
   EXPECT_EQ(geometry.Bars.size(), 10000u);
   ASSERT_GE(geometry.Labels.size(), 2u);
-  EXPECT_LE(geometry.Labels.size() * TFakeMetrics::kLine, geometry.Plot.height() + TFakeMetrics::kLine);
+  EXPECT_LE(static_cast<double>(geometry.Labels.size()) * TFakeMetrics::kLine, geometry.Plot.height() + TFakeMetrics::kLine);
   // Listed from the top bar down; no two overlap, and the top bar keeps its label.
   EXPECT_EQ(geometry.Labels.front().Index, 9999);
   for (std::size_t i = 1; i < geometry.Labels.size(); ++i) {

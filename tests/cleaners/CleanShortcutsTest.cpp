@@ -95,7 +95,9 @@ TEST(ListShortcutsTest, BothKindsOwnFirstDotFoldersLeftOut) {
 TEST(EmptyFoldersTest, NestedChainListsTheInnermostAndDeletesAll) {
   test::TTempTree disk("A/B/C/\nfull/f=1\n.dot/empty/\n.config/someapp/\nfull/.hidden=0");
   TRows rows;
-  rows.Rows.push_back({"stale"});
+  TShortcutRow stale;
+  stale.Caption = "stale";
+  rows.Rows.push_back(stale);
   const TCleanShortcut cleaner;
   cleaner.ListEmptyFolders(disk.Root(), rows);
   std::vector<std::string> listed;

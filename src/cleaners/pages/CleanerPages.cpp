@@ -16,21 +16,21 @@ namespace nubrix {
 namespace {
 
 constexpr TCommandSpec kShortcutCommands[] = {
-    {"actListShortcuts", "List shortcuts", "", "", ""},
-    {"actListEmptyFolders", "List empty folders", "", "", ""},
-    {"actDelCheckedItems", "Delete checked items", "", "", ""},
-    {"actDelEmptyFolders", "Delete empty folders", "", "", ""},
+    {"actListShortcuts", "List shortcuts", "", "", "", 0, false, false, "", ""},
+    {"actListEmptyFolders", "List empty folders", "", "", "", 0, false, false, "", ""},
+    {"actDelCheckedItems", "Delete checked items", "", "", "", 0, false, false, "", ""},
+    {"actDelEmptyFolders", "Delete empty folders", "", "", "", 0, false, false, "", ""},
 };
 
 constexpr TCommandSpec kTracesCommands[] = {
-    {"actClearIECache", "Delete IE cache", "", "Delete internet explorer cache", ""},
-    {"actClearURL", "Clean last used URLs", "", "Clean up last used URLs of internet explorer", ""},
-    {"actClearDocs", "Clear document history", "", "", ""},
-    {"actClearMedia", "Clear media player history", "", "Clear media player history", ""},
-    {"actRecycleBin", "Empty recycle bin", "", "Empty recycle bin", ""},
-    {"actDefrag2", "Windows defrag", "", "", ""},
-    {"actHDCleanup", "Windows HD cleanup", "", "Start windows hard disk clean up", ""},
-    {"actUninstall", "Open uninstall service", "", "Open uninstall service", ""},
+    {"actClearIECache", "Delete IE cache", "", "Delete internet explorer cache", "", 0, false, false, "", ""},
+    {"actClearURL", "Clean last used URLs", "", "Clean up last used URLs of internet explorer", "", 0, false, false, "", ""},
+    {"actClearDocs", "Clear document history", "", "", "", 0, false, false, "", ""},
+    {"actClearMedia", "Clear media player history", "", "Clear media player history", "", 0, false, false, "", ""},
+    {"actRecycleBin", "Empty recycle bin", "", "Empty recycle bin", "", 0, false, false, "", ""},
+    {"actDefrag2", "Windows defrag", "", "", "", 0, false, false, "", ""},
+    {"actHDCleanup", "Windows HD cleanup", "", "Start windows hard disk clean up", "", 0, false, false, "", ""},
+    {"actUninstall", "Open uninstall service", "", "Open uninstall service", "", 0, false, false, "", ""},
 };
 
 QGroupBox* AddGroup(QHBoxLayout* row, const QString& caption) {
