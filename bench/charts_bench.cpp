@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-
 #include <string>
 
 #include "charts/ChartPainter.h"
@@ -49,7 +48,9 @@ void PaintOnce(benchmark::State& state, TChartKind kind, const TChartModel& mode
   }
 }
 
-void BM_Bars10000(benchmark::State& state) { PaintOnce(state, TChartKind::Bars, Model(10000, state.range(0) != 0)); }
+void BM_Bars10000(benchmark::State& state) {
+  PaintOnce(state, TChartKind::Bars, Model(10000, state.range(0) != 0));
+}
 BENCHMARK(BM_Bars10000)->Arg(0)->Arg(1)->ArgNames({"3d"})->Unit(benchmark::kMillisecond);
 
 void BM_Bars10000Spread(benchmark::State& state) {
@@ -63,7 +64,12 @@ BENCHMARK(BM_Bars10000Spread)->Unit(benchmark::kMillisecond);
 void BM_Pie(benchmark::State& state) {
   PaintOnce(state, TChartKind::Pie, Model(static_cast<int>(state.range(0)), state.range(1) != 0));
 }
-BENCHMARK(BM_Pie)->Args({200, 1})->Args({1000, 0})->Args({1000, 1})->ArgNames({"slices", "3d"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Pie)
+    ->Args({200, 1})
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->ArgNames({"slices", "3d"})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_RotatingPieFrame(benchmark::State& state) {
   // One tick of the turning pie: the angle changes, the layout is made anew and painted.

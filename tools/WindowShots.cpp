@@ -1,16 +1,15 @@
 // Drives the main window the way a person would (select a folder, press Scan) and saves
 // pictures of it before and after, so every change of the window can be looked at.
 //   nubrix-window-shots OUTDIR [FOLDER]
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QPixmap>
 #include <QStackedWidget>
 #include <QTimer>
-
 #include <cstdio>
 
 #include "app/TForm1.h"
@@ -71,11 +70,13 @@ int main(int argc, char** argv) {
   const auto& series = form.Bars()->Model().Series;
   int biggest = 0;
   for (int i = 0; i < series.Count(); ++i) {
-    if (series.Point(i).Label[0] != '<' && series.Point(i).Value > series.Point(biggest).Value) biggest = i;
+    if (series.Point(i).Label[0] != '<' && series.Point(i).Value > series.Point(biggest).Value)
+      biggest = i;
   }
   emit form.Bars()->PointClicked(biggest, Qt::LeftButton, QPoint());
   emit form.Bars()->PointHovered(0, QPoint());
-  form.Hints()->ShowHint(form.Bars(), form.Bars()->toolTip(), form.Bars()->mapToGlobal(QPoint(300, 200)));
+  form.Hints()->ShowHint(form.Bars(), form.Bars()->toolTip(),
+                         form.Bars()->mapToGlobal(QPoint(300, 200)));
   QApplication::processEvents();
   ok &= Shoot(form, dir + "/window-descended.png");
   const bool hintShot = form.Hints()->Window()->grab().save(dir + "/hint.png");

@@ -27,13 +27,16 @@ int TColourWalk::Next() {
   return Position_;
 }
 
-QString DisplayPath(const std::string& path) { return QString::fromStdString(platform::ShownPath(path)); }
+QString DisplayPath(const std::string& path) {
+  return QString::fromStdString(platform::ShownPath(path));
+}
 
 QString FolderChartTitle(const TSizeFolder& folder) {
   return QStringLiteral("Folder Sizes in: ") + DisplayPath(folder.Path());
 }
 
-void BuildFolderPoints(TSizeFolder& folder, const TFolderChartInput& input, charts::TChartSeries& series) {
+void BuildFolderPoints(TSizeFolder& folder, const TFolderChartInput& input,
+                       charts::TChartSeries& series) {
   series.Clear();
   if (input.SortMode == TSortMode::ByName) SortChildrenByName(&folder);
   if (input.SortMode == TSortMode::BySize) SortChildrenBySize(&folder);
@@ -51,7 +54,8 @@ void BuildFolderPoints(TSizeFolder& folder, const TFolderChartInput& input, char
   series.Add(static_cast<double>(folder.OwnSize()) / kUnitsPerMB, kOwnFilesLabel, kOwnFilesColour);
   const std::string path = folder.Path();
   if (input.ShowFreeSpace && input.IsMountRoot && input.IsMountRoot(path)) {
-    const std::optional<std::int64_t> bytes = input.FreeBytes ? input.FreeBytes(path) : std::nullopt;
+    const std::optional<std::int64_t> bytes =
+        input.FreeBytes ? input.FreeBytes(path) : std::nullopt;
     // Unknown free space still gets its point, with nothing in it.
     const std::int64_t megabytes = bytes ? *bytes / 1024 / 1024 : 0;
     series.Add(static_cast<double>(megabytes), kFreeSpaceLabel, kFreeSpaceColour);

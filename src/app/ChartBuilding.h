@@ -22,7 +22,8 @@ inline constexpr charts::TRgb kFreeSpaceColour = 0xFFFFFF;
 
 // Six shades from the palest to the darkest blue.
 using TChartPalette = std::array<charts::TRgb, 6>;
-inline constexpr TChartPalette kChartPalette{0xB4E2FF, 0x99CCFF, 0x0099FF, 0x0082E6, 0x0066CC, 0x003399};
+inline constexpr TChartPalette kChartPalette{0xB4E2FF, 0x99CCFF, 0x0099FF,
+                                             0x0082E6, 0x0066CC, 0x003399};
 
 // v with its fraction rounded to hundredths, halves to the even neighbour (1.2350 -> 1.24,
 // 1.2250 -> 1.22, -0.0050 -> 0).
@@ -49,7 +50,8 @@ struct TFolderChartInput {
 };
 
 // Sorts folder's children by the mode (in place) and fills series with the points.
-void BuildFolderPoints(TSizeFolder& folder, const TFolderChartInput& input, charts::TChartSeries& series);
+void BuildFolderPoints(TSizeFolder& folder, const TFolderChartInput& input,
+                       charts::TChartSeries& series);
 
 // "Folder Sizes in: " followed by the folder's path as shown.
 QString FolderChartTitle(const TSizeFolder& folder);

@@ -12,10 +12,13 @@
 namespace nubrix {
 
 const QString kBarsInitialHint = QStringLiteral("Left click on Pie to visualize that folder");
-const QString kPiesInitialHint =
-    QStringLiteral("Left click on Pie to visualize that folder\r\nRight click on Pie to open explorer in that folder");
-const QString kPointHintTail = QStringLiteral("\n\rLeft click to visualize folder\n\rRight click to open menu");
-const QString kIncompleteHint = QStringLiteral("\n\rSome folders in it could not be read: the size is too small");
+const QString kPiesInitialHint = QStringLiteral(
+    "Left click on Pie to visualize that folder\r\nRight click on Pie to open explorer in that "
+    "folder");
+const QString kPointHintTail =
+    QStringLiteral("\n\rLeft click to visualize folder\n\rRight click to open menu");
+const QString kIncompleteHint =
+    QStringLiteral("\n\rSome folders in it could not be read: the size is too small");
 
 TBarPage::TBarPage(const TCommands& commands, QWidget* parent)
     : QWidget(parent), Chart_(new charts::TChartView(charts::TChartKind::Bars)) {

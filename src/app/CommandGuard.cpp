@@ -1,7 +1,6 @@
 #include "app/CommandGuard.h"
 
 #include <QApplication>
-
 #include <exception>
 
 #include "app/UserDialogs.h"

@@ -9,19 +9,21 @@
 namespace nubrix {
 
 struct TCommandSpec {
-  std::string_view Name;     // "actRun"
-  std::string_view Caption;  // "&Scan"; an ampersand marks the access key
-  std::string_view Shortcut; // QKeySequence text, "" for none
-  std::string_view Hint;     // "" for none
-  std::string_view Menu;     // "&File", or "" when no menu offers it
-  int SeparatorsBefore = 0;  // separators in the menu above the item
+  std::string_view Name;      // "actRun"
+  std::string_view Caption;   // "&Scan"; an ampersand marks the access key
+  std::string_view Shortcut;  // QKeySequence text, "" for none
+  std::string_view Hint;      // "" for none
+  std::string_view Menu;      // "&File", or "" when no menu offers it
+  int SeparatorsBefore = 0;   // separators in the menu above the item
   bool Checkable = false;
-  bool Built = false;        // carried out now; the others stay disabled until their page lands
-  std::string_view Theme;    // the freedesktop icon name of its picture, "" for none
-  std::string_view Glyph;    // the drawn picture where the theme has none; "" for the caption's letter
+  bool Built = false;      // carried out now; the others stay disabled until their page lands
+  std::string_view Theme;  // the freedesktop icon name of its picture, "" for none
+  std::string_view
+      Glyph;  // the drawn picture where the theme has none; "" for the caption's letter
 };
 
-inline constexpr std::string_view kMenus[] = {"&File", "&View", "&Chart view", "F&unctions", "&Help"};
+inline constexpr std::string_view kMenus[] = {"&File", "&View", "&Chart view", "F&unctions",
+                                              "&Help"};
 
 std::span<const TCommandSpec> CommandTable();
 const TCommandSpec* FindCommand(std::string_view name);

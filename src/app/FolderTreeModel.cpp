@@ -6,7 +6,6 @@
 
 #include <QCollator>
 #include <QFile>
-
 #include <algorithm>
 #include <set>
 
@@ -26,9 +25,7 @@ struct TFolderTreeModel::TNode {
   std::vector<std::unique_ptr<TNode>> Children;
 };
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 std::vector<std::string> ListSubfolderNames(const std::string& path) {
   std::vector<std::string> names;
@@ -39,7 +36,7 @@ std::vector<std::string> ListSubfolderNames(const std::string& path) {
     if (entry->d_name[0] == '.') continue;
     bool folder = entry->d_type == DT_DIR;
     if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-      struct stat info{};
+      struct stat info {};
       folder = fstatat(fd, entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
     }
     if (folder) names.emplace_back(entry->d_name);
@@ -147,7 +144,8 @@ void TFolderTreeModel::fetchMore(const QModelIndex& parent) {
 }
 
 void TFolderTreeModel::Watch(TNode* node) {
-  const QString path = QFile::decodeName(QByteArray(node->Path.data(), static_cast<qsizetype>(node->Path.size())));
+  const QString path =
+      QFile::decodeName(QByteArray(node->Path.data(), static_cast<qsizetype>(node->Path.size())));
   // A name that does not survive the trip through text cannot be watched; it is listed as it was.
   if (QFile::encodeName(path).toStdString() != node->Path) return;
   if (Watcher_.addPath(path)) Watched_[path] = node;
@@ -156,7 +154,9 @@ void TFolderTreeModel::Watch(TNode* node) {
 void TFolderTreeModel::Relist(const QString& path) {
   const auto it = Watched_.find(path);
   if (it == Watched_.end() || it->second->Listing || !it->second->Listed) return;
-  ListInBackground(it->second, [this](TNode* node, const std::vector<std::string>& names) { Merge(node, names); });
+  ListInBackground(it->second, [this](TNode* node, const std::vector<std::string>& names) {
+    Merge(node, names);
+  });
 }
 
 // Both lists are in the same order, so one pass removes what went and inserts what came, and
@@ -169,7 +169,8 @@ void TFolderTreeModel::Merge(TNode* node, const std::vector<std::string>& names)
     beginRemoveRows(parent, row, row);
     Detach(std::move(node->Children[static_cast<std::size_t>(row)]));
     node->Children.erase(node->Children.begin() + row);
-    for (std::size_t i = static_cast<std::size_t>(row); i < node->Children.size(); ++i) node->Children[i]->Row = static_cast<int>(i);
+    for (std::size_t i = static_cast<std::size_t>(row); i < node->Children.size(); ++i)
+      node->Children[i]->Row = static_cast<int>(i);
     endRemoveRows();
   }
   std::size_t row = 0;
@@ -184,7 +185,8 @@ void TFolderTreeModel::Merge(TNode* node, const std::vector<std::string>& names)
     child->Path = platform::JoinPath(node->Path, name);
     child->Parent = node;
     node->Children.insert(node->Children.begin() + static_cast<long>(row), std::move(child));
-    for (std::size_t i = row; i < node->Children.size(); ++i) node->Children[i]->Row = static_cast<int>(i);
+    for (std::size_t i = row; i < node->Children.size(); ++i)
+      node->Children[i]->Row = static_cast<int>(i);
     endInsertRows();
     ++row;
   }
@@ -197,7 +199,8 @@ void TFolderTreeModel::Detach(std::unique_ptr<TNode> node) {
     TNode* gone = pending.back();
     pending.pop_back();
     gone->Detached = true;
-    const QString path = QFile::decodeName(QByteArray(gone->Path.data(), static_cast<qsizetype>(gone->Path.size())));
+    const QString path =
+        QFile::decodeName(QByteArray(gone->Path.data(), static_cast<qsizetype>(gone->Path.size())));
     if (Watched_.erase(path) != 0) Watcher_.removePath(path);
     for (auto& child : gone->Children) pending.push_back(child.get());
   }

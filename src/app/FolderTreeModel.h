@@ -1,13 +1,13 @@
 // The folder tree of the file system for the folder panel: folders only, rooted at "/", listed
 // when first expanded, on a worker thread so that a folder of a hundred thousand subfolders does
-// not stop the window. A listed folder is watched, and its items follow when folders come and go. Paths stay bytes, so folders whose names are not valid UTF-8 can be
-// selected and scanned; the shown name is only for people.
+// not stop the window. A listed folder is watched, and its items follow when folders come and go.
+// Paths stay bytes, so folders whose names are not valid UTF-8 can be selected and scanned; the
+// shown name is only for people.
 #pragma once
 
 #include <QAbstractItemModel>
 #include <QFileSystemWatcher>
 #include <QIcon>
-
 #include <map>
 #include <memory>
 #include <string>

@@ -18,7 +18,8 @@
 
 namespace nubrix {
 
-THelpBrowser::THelpBrowser(QHelpEngine* engine, QWidget* parent) : QTextBrowser(parent), Engine_(engine) {}
+THelpBrowser::THelpBrowser(QHelpEngine* engine, QWidget* parent)
+    : QTextBrowser(parent), Engine_(engine) {}
 
 QVariant THelpBrowser::loadResource(int type, const QUrl& name) {
   if (name.scheme() == QStringLiteral("qthelp")) return Engine_->fileData(name);
@@ -57,7 +58,8 @@ THelpWindow::THelpWindow(const QString& collection, QWidget* parent) : QWidget(p
   QHelpSearchEngine* searchEngine = Engine_->searchEngine();
   connect(searchEngine->queryWidget(), &QHelpSearchQueryWidget::search, this,
           [searchEngine] { searchEngine->search(searchEngine->queryWidget()->searchInput()); });
-  connect(searchEngine->resultWidget(), &QHelpSearchResultWidget::requestShowLink, this, &THelpWindow::Open);
+  connect(searchEngine->resultWidget(), &QHelpSearchResultWidget::requestShowLink, this,
+          &THelpWindow::Open);
   if (Ready_) searchEngine->reindexDocumentation();
 }
 
@@ -73,7 +75,8 @@ void THelpWindow::ShowContents() {
 
 void THelpWindow::ShowIndex() {
   Tabs_->setCurrentIndex(1);
-  if (Browser_->source().isEmpty()) Open(QUrl(QStringLiteral("qthelp://org.nubrix.lite/doc/index.html")));
+  if (Browser_->source().isEmpty())
+    Open(QUrl(QStringLiteral("qthelp://org.nubrix.lite/doc/index.html")));
   show();
   raise();
 }
@@ -105,7 +108,8 @@ QString HelpCollectionFile() {
     if (!file.exists()) continue;
     if (QFileInfo(file.absolutePath()).isWritable()) return place;
     // Installed read-only: the engine writes its search index beside the collection.
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/help");
+    const QString cache =
+        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/help");
     QDir().mkpath(cache);
     for (const QString& name : {QStringLiteral("nubrix.qhc"), QStringLiteral("nubrix.qch")}) {
       QFile::remove(cache + u'/' + name);

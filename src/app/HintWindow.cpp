@@ -8,7 +8,8 @@
 
 namespace nubrix {
 
-TMyHintWindow::TMyHintWindow(QWidget* parent) : QLabel(parent, Qt::ToolTip | Qt::FramelessWindowHint) {
+TMyHintWindow::TMyHintWindow(QWidget* parent)
+    : QLabel(parent, Qt::ToolTip | Qt::FramelessWindowHint) {
   setAutoFillBackground(true);
   setMargin(4);
   setTextFormat(Qt::PlainText);
@@ -58,7 +59,8 @@ void THintManager::ShowHint(QWidget* owner, const QString& text, const QPoint& g
   Owner_ = owner;
   // Hints break their lines with CR LF or LF CR pairs; one break each on the screen.
   QString shown = text;
-  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+      .replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
   Window_->setText(shown);
   Window_->adjustSize();
   QPoint position = globalPosition + QPoint(2, 18);

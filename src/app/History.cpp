@@ -26,7 +26,8 @@ bool THistoryList::SameFolder(const std::string& a, const std::string& b) {
                     g_utf8_validate(b.data(), static_cast<gssize>(b.size()), nullptr);
   if (text) return SameTextIgnoringCase(a, b);
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
          });
 }
 
@@ -40,8 +41,9 @@ void THistoryList::Trim(int size, std::mt19937& random) {
 void THistoryList::Add(const std::string& text, int size, std::mt19937& random) {
   if (text.empty()) return;
   if (size > 0) Trim(size, random);
-  const bool listed = std::any_of(Entries_.begin(), Entries_.end(),
-                                  [&](const std::string& entry) { return SameFolder(entry, text); });
+  const bool listed = std::any_of(Entries_.begin(), Entries_.end(), [&](const std::string& entry) {
+    return SameFolder(entry, text);
+  });
   if (!listed) Entries_.push_back(text);
 }
 

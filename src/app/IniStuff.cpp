@@ -28,7 +28,9 @@ std::string_view Trim(std::string_view text) {
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    const auto lower = [](char c) {
+      return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
     if (lower(a[i]) != lower(b[i])) return false;
   }
   return true;
@@ -50,9 +52,10 @@ bool IsComment(std::string_view line) {
 
 // The folder and the parents it lacks; true when it is a folder now.
 bool MakeFolders(const std::string& folder) {
-  struct stat info{};
+  struct stat info {};
   if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
-  for (std::size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+  for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
+       slash = folder.find('/', slash + 1)) {
     mkdir(folder.substr(0, slash).c_str(), 0755);
   }
   mkdir(folder.c_str(), 0755);
@@ -61,9 +64,11 @@ bool MakeFolders(const std::string& folder) {
 
 }  // namespace
 
-TIniWriteError::TIniWriteError(const std::string& fileName) : std::runtime_error("Unable to write to " + fileName) {}
+TIniWriteError::TIniWriteError(const std::string& fileName)
+    : std::runtime_error("Unable to write to " + fileName) {}
 
-TIniCreateError::TIniCreateError(const std::string& path) : std::runtime_error("Could not create " + path) {}
+TIniCreateError::TIniCreateError(const std::string& path)
+    : std::runtime_error("Could not create " + path) {}
 
 bool ParseIniInteger(std::string_view text, std::int32_t& value) {
   text = Trim(text);
@@ -170,15 +175,18 @@ bool TIniFile::ValueExists(std::string_view section, std::string_view key) const
   return FindKey(section, key, place);
 }
 
-std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const {
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view fallback) const {
   TPlace place{};
   if (!FindKey(section, key, place)) return std::string(fallback);
   std::string_view value = Trim(std::string_view(Lines_[place.Line].Text).substr(place.ValueStart));
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+    value = value.substr(1, value.size() - 2);
   return std::string(value.substr(0, kMaxIniString));
 }
 
-std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key, std::int32_t fallback) const {
+std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
+                                   std::int32_t fallback) const {
   std::int32_t value = 0;
   return ParseIniInteger(ReadString(section, key, ""), value) ? value : fallback;
 }
@@ -193,7 +201,9 @@ std::string TIniFile::NewLineEnding() const {
   return crlf * 2 > Lines_.size() ? "\r\n" : "\n";
 }
 
-bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+bool HasLineBreak(std::string_view text) {
+  return text.find_first_of("\r\n") != std::string_view::npos;
+}
 
 std::vector<std::string> TIniFile::KeyNames(std::string_view section) const {
   std::vector<std::string> names;
@@ -216,7 +226,8 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
   if (FindKey(section, key, place)) {
     // The key keeps the spelling the file gave it.
     std::string& line = Lines_[place.Line].Text;
-    line = std::string(Trim(std::string_view(line).substr(0, place.ValueStart - 1))) + "=" + std::string(value);
+    line = std::string(Trim(std::string_view(line).substr(0, place.ValueStart - 1))) + "=" +
+           std::string(value);
     return true;
   }
   const std::string entry = std::string(Trim(key)) + "=" + std::string(value);
@@ -265,16 +276,16 @@ bool EnsureIniFile(const std::string& fileName, const TIniTell& tell) {
   return true;
 }
 
-void IniWriteInteger(const std::string& fileName, std::string_view section, std::string_view key, std::int64_t value,
-                     const TIniTell& tell) {
+void IniWriteInteger(const std::string& fileName, std::string_view section, std::string_view key,
+                     std::int64_t value, const TIniTell& tell) {
   if (!platform::Exists(fileName)) EnsureIniFile(fileName, tell);
   TIniFile ini(fileName);
   ini.WriteInteger(section, key, value);
   ini.UpdateFile();
 }
 
-void IniWriteString(const std::string& fileName, std::string_view section, std::string_view key, std::string_view value,
-                    const TIniTell& tell) {
+void IniWriteString(const std::string& fileName, std::string_view section, std::string_view key,
+                    std::string_view value, const TIniTell& tell) {
   if (!platform::Exists(fileName)) EnsureIniFile(fileName, tell);
   TIniFile ini(fileName);
   ini.DeleteKey(section, key);

@@ -34,8 +34,10 @@ class TIniFile {
   explicit TIniFile(std::string fileName);
 
   const std::string& FileName() const { return FileName_; }
-  std::string ReadString(std::string_view section, std::string_view key, std::string_view fallback) const;
-  std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t fallback) const;
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view fallback) const;
+  std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                           std::int32_t fallback) const;
   bool ReadBool(std::string_view section, std::string_view key, bool fallback) const;
   bool ValueExists(std::string_view section, std::string_view key) const;
   // The names of the keys of a section, in file order (comments and blank lines left out).
@@ -45,7 +47,9 @@ class TIniFile {
   // the line and plant a key of its own.
   bool WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, std::int64_t value);
-  void WriteBool(std::string_view section, std::string_view key, bool value) { WriteInteger(section, key, value ? 1 : 0); }
+  void WriteBool(std::string_view section, std::string_view key, bool value) {
+    WriteInteger(section, key, value ? 1 : 0);
+  }
   void DeleteKey(std::string_view section, std::string_view key);
 
   // Writes the lines back: a temporary file beside it, flushed to the disk, renamed over it.
@@ -86,11 +90,11 @@ using TIniTell = std::function<void(const std::string& message)>;
 bool EnsureIniFile(const std::string& fileName, const TIniTell& tell = {});
 
 // One key at a time, each a complete read and atomic write of the file.
-void IniWriteInteger(const std::string& fileName, std::string_view section, std::string_view key, std::int64_t value,
-                     const TIniTell& tell = {});
+void IniWriteInteger(const std::string& fileName, std::string_view section, std::string_view key,
+                     std::int64_t value, const TIniTell& tell = {});
 // The key is deleted first, so it moves to the end of its section.
-void IniWriteString(const std::string& fileName, std::string_view section, std::string_view key, std::string_view value,
-                    const TIniTell& tell = {});
+void IniWriteString(const std::string& fileName, std::string_view section, std::string_view key,
+                    std::string_view value, const TIniTell& tell = {});
 
 // Whether text would break an INI line (a carriage return or a line feed).
 bool HasLineBreak(std::string_view text);

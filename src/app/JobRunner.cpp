@@ -1,7 +1,6 @@
 #include "app/JobRunner.h"
 
 #include <QMetaObject>
-
 #include <stdexcept>
 
 namespace nubrix {
@@ -55,12 +54,16 @@ void TJobRunner::StartNext() {
       error = std::current_exception();
     }
     QMetaObject::invokeMethod(
-        this, [this, generation, deliver = std::move(deliver), error] { Finish(generation, deliver, error); },
+        this,
+        [this, generation, deliver = std::move(deliver), error] {
+          Finish(generation, deliver, error);
+        },
         Qt::QueuedConnection);
   });
 }
 
-void TJobRunner::Finish(std::uint64_t generation, const std::function<void()>& deliver, std::exception_ptr error) {
+void TJobRunner::Finish(std::uint64_t generation, const std::function<void()>& deliver,
+                        std::exception_ptr error) {
   if (generation != Generation_) return;  // abandoned by CancelAndWait
   Join();
   Current_.reset();

@@ -6,7 +6,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -69,7 +68,8 @@ class TJobRunner : public QObject {
   using TRun = std::function<std::function<void()>(TJob&)>;
   void Enqueue(TRun run);
   void StartNext();
-  void Finish(std::uint64_t generation, const std::function<void()>& deliver, std::exception_ptr error);
+  void Finish(std::uint64_t generation, const std::function<void()>& deliver,
+              std::exception_ptr error);
   void PostProgress(const TJobProgress& progress);
   void Join();
 
@@ -86,11 +86,12 @@ class TJobRunner : public QObject {
 
 template <class Work, class Done>
 void TJobRunner::Start(Work work, Done done) {
-  Enqueue([work = std::move(work), done = std::move(done)](TJob& job) mutable -> std::function<void()> {
-    using TResult = std::decay_t<decltype(work(job))>;
-    auto result = std::make_shared<TResult>(work(job));
-    return [done, result] { done(std::move(*result)); };
-  });
+  Enqueue(
+      [work = std::move(work), done = std::move(done)](TJob& job) mutable -> std::function<void()> {
+        using TResult = std::decay_t<decltype(work(job))>;
+        auto result = std::make_shared<TResult>(work(job));
+        return [done, result] { done(std::move(*result)); };
+      });
 }
 
 }  // namespace nubrix

@@ -40,7 +40,8 @@ class TScanController::TSink : public IScanProgress {
   }
   void Post() {
     if (!Pending_.exchange(true)) {
-      QMetaObject::invokeMethod(Owner_, [owner = Owner_] { owner->Deliver(); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          Owner_, [owner = Owner_] { owner->Deliver(); }, Qt::QueuedConnection);
     }
   }
 

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QObject>
-
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -17,10 +16,10 @@
 namespace nubrix {
 
 struct TScanProgressView {
-  bool Sizing = false;              // the size pass has begun
-  std::int32_t FoldersFound = 0;    // last multiple of 50 the walk reported
-  std::int32_t GaugePercent = 0;    // the walk's percentage
-  std::int32_t Total = 0;           // folders announced for the size pass
+  bool Sizing = false;            // the size pass has begun
+  std::int32_t FoldersFound = 0;  // last multiple of 50 the walk reported
+  std::int32_t GaugePercent = 0;  // the walk's percentage
+  std::int32_t Total = 0;         // folders announced for the size pass
   std::int32_t FoldersSized = 0;
 };
 

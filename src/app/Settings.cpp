@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <iterator>
 #include <cstdlib>
+#include <iterator>
 
 namespace nubrix {
 
@@ -80,7 +80,8 @@ std::vector<std::string> LoadHistory(const TIniFile& ini) {
   int highest = -1;
   for (const std::string& name : ini.KeyNames(kHistory)) {
     std::int32_t index = 0;
-    if (ParseIniInteger(name, index) && std::to_string(index) == name) highest = std::max(highest, index);
+    if (ParseIniInteger(name, index) && std::to_string(index) == name)
+      highest = std::max(highest, index);
   }
   const int last = std::min(count - 1, highest);
   for (int i = 0; i <= last; ++i) {
@@ -103,9 +104,10 @@ void SaveHistory(TIniFile& ini, const std::vector<std::string>& entries) {
 }
 
 std::string ChooseAppDir(const std::string& executableFolder, const std::string& configHome) {
-  struct stat info{};
+  struct stat info {};
   const bool portable = !executableFolder.empty() &&
-                        stat((executableFolder + "AppData").c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+                        stat((executableFolder + "AppData").c_str(), &info) == 0 &&
+                        S_ISDIR(info.st_mode);
   return portable ? executableFolder : configHome + "/Nubrix/";
 }
 

@@ -27,8 +27,8 @@ struct TWindowSettings {
   bool HistoryCombo = false;
   std::uint8_t Sort = 0;
   std::string StartWith = "/";
-  bool EnableZoom = true;   // read, never written
-  int HistorySize = 20;     // read, never written
+  bool EnableZoom = true;  // read, never written
+  int HistorySize = 20;    // read, never written
   std::vector<std::string> History;
 };
 

@@ -2,7 +2,9 @@
 
 namespace nubrix {
 
-QString DirectoriesText(std::int32_t count) { return QString::number(count) + QStringLiteral(" Directories"); }
+QString DirectoriesText(std::int32_t count) {
+  return QString::number(count) + QStringLiteral(" Directories");
+}
 
 QString ElapsedText(std::chrono::milliseconds elapsed) {
   const long long total = std::max<long long>(0, elapsed.count());

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QComboBox>
+#include <QCursor>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -13,11 +13,11 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
-#include <QStyle>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -42,7 +42,9 @@ constexpr int kSplitterWidth = 7;
 }  // namespace
 
 TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
-    : QMainWindow(parent), Dialogs_(dialogs), Tree_(std::make_unique<TSizeTree>()),
+    : QMainWindow(parent),
+      Dialogs_(dialogs),
+      Tree_(std::make_unique<TSizeTree>()),
       SettingsFile_(std::move(settingsFile)) {
   if (Dialogs_ == nullptr) {
     OwnDialogs_ = std::make_unique<TMessageBoxDialogs>();
@@ -55,7 +57,8 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   qApp->installEventFilter(Hints_);
   Scanner_ = new TScanController(this);
   connect(Scanner_, &TScanController::Progress, this, &TForm1::OnScanProgress);
-  connect(Scanner_, &TScanController::Finished, this, [this](bool sized) { Guarded([&] { OnScanFinished(sized); }); });
+  connect(Scanner_, &TScanController::Finished, this,
+          [this](bool sized) { Guarded([&] { OnScanFinished(sized); }); });
   CreateActions();
   BuildLayout();
   BuildMenus();
@@ -140,7 +143,8 @@ QWidget* TForm1::BuildCoolBar() {
   ToolBar7_ = FlatToolBar(QStringLiteral("ToolBar7"), 32);
   for (const char* name : {"actRun", "actToggleDirTree"}) AddCommandButton(ToolBar7_, Action(name));
   ToolBar1_ = FlatToolBar(QStringLiteral("ToolBar1"), 32);
-  for (const char* name : {"actLabels", "actshowLegend", "actSortNow"}) AddCommandButton(ToolBar1_, Action(name));
+  for (const char* name : {"actLabels", "actshowLegend", "actSortNow"})
+    AddCommandButton(ToolBar1_, Action(name));
   AddCommandButton(ToolBar1_, Action("actSortName"), QStringLiteral("Set sort based on Name"));
   AddCommandButton(ToolBar1_, Action("actSortSize"), QStringLiteral("Set sort based on size"));
   for (const char* name : {"actFreeSpace", "actshowHints", "actCleanIEHistory", "act3D"}) {
@@ -165,18 +169,22 @@ QWidget* TForm1::BuildFolderPanel() {
   QVBoxLayout* column = TightColumn(Panel1_);
   column->addWidget(FlatToolBar(QStringLiteral("ToolBar3"), 16));
   DirModel_ = new TFolderTreeModel(this);
-  DirModel_->SetIcons(QIcon::fromTheme(QStringLiteral("folder"), style()->standardIcon(QStyle::SP_DirIcon)),
-                      QIcon::fromTheme(QStringLiteral("drive-harddisk"), style()->standardIcon(QStyle::SP_DriveHDIcon)));
+  DirModel_->SetIcons(
+      QIcon::fromTheme(QStringLiteral("folder"), style()->standardIcon(QStyle::SP_DirIcon)),
+      QIcon::fromTheme(QStringLiteral("drive-harddisk"),
+                       style()->standardIcon(QStyle::SP_DriveHDIcon)));
   DirTree_ = new QTreeView;
   DirTree_->setObjectName(QStringLiteral("DirTree"));
   DirTree_->setModel(DirModel_);
   DirTree_->setHeaderHidden(true);
   DirTree_->setUniformRowHeights(true);
   DirTree_->setContextMenuPolicy(Qt::PreventContextMenu);
-  DirTree_->setToolTip(QStringLiteral(
-      "Chose directory to start size scan.\r\nThe chosen directory will be shown\r\nas root path in the "
-      "SizeTree.\r\nA new scan only will be required\r\nfor a directory below the current\r\nroot path. All "
-      "other elements of the\r\nsize tree can be accessed directly."));
+  DirTree_->setToolTip(
+      QStringLiteral("Chose directory to start size scan.\r\nThe chosen directory will be "
+                     "shown\r\nas root path in the "
+                     "SizeTree.\r\nA new scan only will be required\r\nfor a directory below the "
+                     "current\r\nroot path. All "
+                     "other elements of the\r\nsize tree can be accessed directly."));
   DirTree_->expand(DirModel_->index(0, 0));
   connect(DirTree_, &QTreeView::clicked, this, [this] { Guarded([this] { DirTreeClick(); }); });
   connect(DirTree_, &QTreeView::pressed, this, [this](const QModelIndex& index) {
@@ -211,8 +219,8 @@ QWidget* TForm1::BuildPagePanel() {
   Bars_ = bars->Chart();
   Pies_ = pies->Chart();
   for (QWidget* page : std::initializer_list<QWidget*>{bars, pies, new TTempFilesPage(Commands_),
-                                                       new TShortcutPage(Commands_), new TTracesPage(Commands_),
-                                                       new QWidget}) {
+                                                       new TShortcutPage(Commands_),
+                                                       new TTracesPage(Commands_), new QWidget}) {
     FlatPageControl1_->addWidget(page);
   }
   ToolBar2_ = BuildPageButtons();
@@ -229,15 +237,19 @@ QWidget* TForm1::BuildPagePanel() {
   HistoryCombo_->setObjectName(QStringLiteral("HistoryCombo"));
   HistoryCombo_->setEditable(true);
   HistoryCombo_->setInsertPolicy(QComboBox::NoInsert);
-  HistoryCombo_->setToolTip(QStringLiteral(
-      "Display a list of recent analyzed folders. \r\nFolders scanned will be added!\r\nEdit list with right mouse pop up menu"));
+  HistoryCombo_->setToolTip(
+      QStringLiteral("Display a list of recent analyzed folders. \r\nFolders scanned will be "
+                     "added!\r\nEdit list with right mouse pop up menu"));
   HistoryCombo_->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(HistoryCombo_, &QComboBox::activated, this, [this](int index) { Guarded([&] { HistoryComboClick(index); }); });
+  connect(HistoryCombo_, &QComboBox::activated, this,
+          [this](int index) { Guarded([&] { HistoryComboClick(index); }); });
   connect(HistoryCombo_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     QMenu historyPop(this);
-    historyPop.addAction(QStringLiteral("Delete selected history item"), this, [this] { Guarded([this] { DeleteHistoryItemClick(); }); });
+    historyPop.addAction(QStringLiteral("Delete selected history item"), this,
+                         [this] { Guarded([this] { DeleteHistoryItemClick(); }); });
     historyPop.addSeparator();
-    historyPop.addAction(QStringLiteral("Clear all history items"), this, [this] { Guarded([this] { ClearAll1Click(); }); });
+    historyPop.addAction(QStringLiteral("Clear all history items"), this,
+                         [this] { Guarded([this] { ClearAll1Click(); }); });
     historyPop.exec(HistoryCombo_->mapToGlobal(at));
   });
   comboRow->addWidget(HistoryCombo_, 1);
@@ -252,9 +264,12 @@ QToolBar* TForm1::BuildPageButtons() {
   auto* group = new QButtonGroup(this);
   PageButtons_ = group;
   const std::pair<TPage, QString> buttons[] = {
-      {TPage::Bars, QStringLiteral("Bar chart")},        {TPage::Pies, QStringLiteral("Pie chart")},
-      {TPage::None, {}},                                 {TPage::TempFiles, QStringLiteral("Clean temp files")},
-      {TPage::Shortcuts, QStringLiteral("Clean shortcuts")}, {TPage::Traces, QStringLiteral("Clean IE Traces")}};
+      {TPage::Bars, QStringLiteral("Bar chart")},
+      {TPage::Pies, QStringLiteral("Pie chart")},
+      {TPage::None, {}},
+      {TPage::TempFiles, QStringLiteral("Clean temp files")},
+      {TPage::Shortcuts, QStringLiteral("Clean shortcuts")},
+      {TPage::Traces, QStringLiteral("Clean IE Traces")}};
   for (const auto& [page, caption] : buttons) {
     if (caption.isEmpty()) {
       bar->addSeparator();
@@ -361,7 +376,8 @@ void TForm1::actToggleDirTree() {
     SavedPanelWidth_ = width;
     SetFolderPanelWidth(kCollapsedWidth);
   } else {
-    SetFolderPanelWidth(SavedPanelWidth_ > 0 && SavedPanelWidth_ < this->width() ? SavedPanelWidth_ : kReopenedWidth);
+    SetFolderPanelWidth(SavedPanelWidth_ > 0 && SavedPanelWidth_ < this->width() ? SavedPanelWidth_
+                                                                                 : kReopenedWidth);
   }
 }
 
@@ -383,8 +399,9 @@ void TForm1::ShowHelpTopic(int helpContext) {
 }
 
 void TForm1::ShowPage(int page) {
-  ShowPage(page >= static_cast<int>(TPage::Bars) && page < static_cast<int>(TPage::None) ? static_cast<TPage>(page)
-                                                                                          : TPage::None);
+  ShowPage(page >= static_cast<int>(TPage::Bars) && page < static_cast<int>(TPage::None)
+               ? static_cast<TPage>(page)
+               : TPage::None);
 }
 
 void TForm1::ShowPage(TPage page) { FlatPageControl1_->setCurrentIndex(static_cast<int>(page)); }

@@ -7,16 +7,14 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QTimer>
-
 #include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
-
-#include <random>
 
 #include "app/ChartBuilding.h"
 #include "app/ChartPages.h"
@@ -24,8 +22,8 @@
 #include "app/Commands.h"
 #include "app/HintWindow.h"
 #include "app/History.h"
-#include "app/Settings.h"
 #include "app/ScanController.h"
+#include "app/Settings.h"
 #include "app/UserDialogs.h"
 #include "sizetree/SizeTreeU.h"
 
@@ -41,7 +39,6 @@ class QToolButton;
 class QTreeView;
 
 namespace nubrix {
-
 
 namespace charts {
 class TChartView;
@@ -69,9 +66,9 @@ class TForm1 : public QMainWindow {
   static constexpr int kCollapsedWidth = 1;
   static constexpr int kReopenedWidth = 150;
 
-
   // settingsFile: where the settings live; empty for SettingsFileName().
-  explicit TForm1(IUserDialogs* dialogs = nullptr, std::string settingsFile = {}, QWidget* parent = nullptr);
+  explicit TForm1(IUserDialogs* dialogs = nullptr, std::string settingsFile = {},
+                  QWidget* parent = nullptr);
   ~TForm1() override;
 
   // The action of a registered command; an unknown name throws TUnknownCommand.

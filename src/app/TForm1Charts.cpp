@@ -106,23 +106,25 @@ void TForm1::ApplyColourScheme() {
   Palette_ = kChartPalette;
   Colours_ = TColourScheme{};
   const TColourScheme& c = Colours_;
-  menuBar()->setStyleSheet(QStringLiteral(
-      "QMenuBar { background: #ffffff; }"
-      "QMenuBar::item:selected { background: %1; }"
-      "QMenu { background: %2; border: 1px solid %1; }"
-      "QMenu::item:selected { background: %1; color: black; }"
-      "QMenu::item:disabled { color: #6f8fae; }")
+  menuBar()->setStyleSheet(QStringLiteral("QMenuBar { background: #ffffff; }"
+                                          "QMenuBar::item:selected { background: %1; }"
+                                          "QMenu { background: %2; border: 1px solid %1; }"
+                                          "QMenu::item:selected { background: %1; color: black; }"
+                                          "QMenu::item:disabled { color: #6f8fae; }")
                                .arg(Css(c.ChartBackColour), Css(c.FormColour)));
   // Tool bars without edges, on the bands' colour.
   for (QToolBar* bar : findChildren<QToolBar*>()) {
-    bar->setStyleSheet(QStringLiteral("QToolBar { border: none; background: %1; }").arg(Css(c.FormColour)));
+    bar->setStyleSheet(
+        QStringLiteral("QToolBar { border: none; background: %1; }").arg(Css(c.FormColour)));
   }
   QPalette window = palette();
   window.setColor(QPalette::Window, c.FormColour);
   setPalette(window);
   CoolBar1_->setPalette(window);
-  statusBar()->setStyleSheet(QStringLiteral("QStatusBar { background: %1; }").arg(Css(c.FormColour)));
-  HistoryCombo_->setStyleSheet(QStringLiteral("QComboBox { background: %1; }").arg(Css(c.FormColour)));
+  statusBar()->setStyleSheet(
+      QStringLiteral("QStatusBar { background: %1; }").arg(Css(c.FormColour)));
+  HistoryCombo_->setStyleSheet(
+      QStringLiteral("QComboBox { background: %1; }").arg(Css(c.FormColour)));
   for (charts::TChartView* chart : {Bars_, Pies_}) {
     charts::TChartColors& colours = chart->Model().Colors;
     colours.Background = Rgb(c.ChartBackColour);

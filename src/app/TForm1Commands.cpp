@@ -27,7 +27,8 @@ void TForm1::CreateActions() {
 void TForm1::BuildMenus() {
   std::map<std::string_view, QMenu*> menus;
   for (std::string_view title : kMenus) {
-    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+    QMenu* menu =
+        menuBar()->addMenu(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
     menu->setSeparatorsCollapsible(false);
     menu->setToolTipsVisible(true);
     menus[title] = menu;
@@ -48,20 +49,27 @@ void TForm1::Guarded(const std::function<void()>& command) {
 
 void TForm1::ConnectCommands() {
   auto on = [this](const char* name, auto handler) {
-    connect(Action(name), &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+    connect(Action(name), &QAction::triggered, this,
+            [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
   };
   on("actRun", &TForm1::actRunExecute);
   on("actToggleDirTree", &TForm1::actToggleDirTree);
   on("actSortNow", &TForm1::actSortNowExecute);
   connect(Action("actExit"), &QAction::triggered, this, &QWidget::close);
-  connect(Action("actSortName"), &QAction::triggered, this, [this] { Guarded([this] { SetSortMode(TSortMode::ByName); }); });
-  connect(Action("actSortSize"), &QAction::triggered, this, [this] { Guarded([this] { SetSortMode(TSortMode::BySize); }); });
-  connect(Action("actNoSort"), &QAction::triggered, this, [this] { Guarded([this] { SetSortMode(TSortMode::None); }); });
+  connect(Action("actSortName"), &QAction::triggered, this,
+          [this] { Guarded([this] { SetSortMode(TSortMode::ByName); }); });
+  connect(Action("actSortSize"), &QAction::triggered, this,
+          [this] { Guarded([this] { SetSortMode(TSortMode::BySize); }); });
+  connect(Action("actNoSort"), &QAction::triggered, this,
+          [this] { Guarded([this] { SetSortMode(TSortMode::None); }); });
   // Toggles: the action has turned its check mark; the setter applies the new state.
   const std::pair<const char*, void (TForm1::*)(bool)> toggles[] = {
-      {"act3D", &TForm1::SetChart3D},           {"actLabels", &TForm1::SetChartLabels},
-      {"actshowLegend", &TForm1::SetChartLegend}, {"actshowHints", &TForm1::SetChartHints},
-      {"actExplode", &TForm1::SetExplodeBiggest}, {"actElypticPie", &TForm1::SetEllipticPie},
+      {"act3D", &TForm1::SetChart3D},
+      {"actLabels", &TForm1::SetChartLabels},
+      {"actshowLegend", &TForm1::SetChartLegend},
+      {"actshowHints", &TForm1::SetChartHints},
+      {"actExplode", &TForm1::SetExplodeBiggest},
+      {"actElypticPie", &TForm1::SetEllipticPie},
       {"actFolderHistory", &TForm1::ShowHistory}};
   for (const auto& [name, setter] : toggles) {
     QAction* action = Action(name);
@@ -70,31 +78,43 @@ void TForm1::ConnectCommands() {
     });
   }
   on("actPrint", &TForm1::actPrintExecute);
-  connect(Action("acthelp"), &QAction::triggered, this, [this] { Guarded([this] { ShowHelp(0); }); });
-  connect(Action("actHelpCnt"), &QAction::triggered, this, [this] { Guarded([this] { ShowHelp(0); }); });
-  connect(Action("actHelpIDX"), &QAction::triggered, this, [this] { Guarded([this] { ShowHelp(1); }); });
+  connect(Action("acthelp"), &QAction::triggered, this,
+          [this] { Guarded([this] { ShowHelp(0); }); });
+  connect(Action("actHelpCnt"), &QAction::triggered, this,
+          [this] { Guarded([this] { ShowHelp(0); }); });
+  connect(Action("actHelpIDX"), &QAction::triggered, this,
+          [this] { Guarded([this] { ShowHelp(1); }); });
   on("actSaveAsPicture", &TForm1::actSaveAsPictureExecute);
-  connect(Action("actBarClbd"), &QAction::triggered, this, [this] { Guarded([this] { CopyChart(*Bars_); }); });
-  connect(Action("actPieClbd"), &QAction::triggered, this, [this] { Guarded([this] { CopyChart(*Pies_); }); });
+  connect(Action("actBarClbd"), &QAction::triggered, this,
+          [this] { Guarded([this] { CopyChart(*Bars_); }); });
+  connect(Action("actPieClbd"), &QAction::triggered, this,
+          [this] { Guarded([this] { CopyChart(*Pies_); }); });
   on("actUpOneDir", &TForm1::GoToParentFolder);
   on("actBack", &TForm1::GoBack);
   on("actBarsSpread", &TForm1::actBarsSpreadExecute);
   on("actBarsNormal", &TForm1::actBarsNormalExecute);
-  connect(Action("actBarsUp"), &QAction::triggered, this, [this] { Guarded([this] { ShiftBars(+1); }); });
-  connect(Action("actBarsDown"), &QAction::triggered, this, [this] { Guarded([this] { ShiftBars(-1); }); });
-  connect(Bars_, &charts::TChartView::PointClicked, this, [this](int index, Qt::MouseButton button) {
-    Guarded([&] { BarsClickSeries(index, button); });
-  });
-  connect(Pies_, &charts::TChartView::PointClicked, this, [this](int index, Qt::MouseButton button) {
-    Guarded([&] { PiesClickSeries(index, button); });
-  });
-  connect(Bars_, &charts::TChartView::PointHovered, this, [this](int index) { ChartHover(Bars_, index); });
-  connect(Pies_, &charts::TChartView::PointHovered, this, [this](int index) { ChartHover(Pies_, index); });
+  connect(Action("actBarsUp"), &QAction::triggered, this,
+          [this] { Guarded([this] { ShiftBars(+1); }); });
+  connect(Action("actBarsDown"), &QAction::triggered, this,
+          [this] { Guarded([this] { ShiftBars(-1); }); });
+  connect(Bars_, &charts::TChartView::PointClicked, this,
+          [this](int index, Qt::MouseButton button) {
+            Guarded([&] { BarsClickSeries(index, button); });
+          });
+  connect(Pies_, &charts::TChartView::PointClicked, this,
+          [this](int index, Qt::MouseButton button) {
+            Guarded([&] { PiesClickSeries(index, button); });
+          });
+  connect(Bars_, &charts::TChartView::PointHovered, this,
+          [this](int index) { ChartHover(Bars_, index); });
+  connect(Pies_, &charts::TChartView::PointHovered, this,
+          [this](int index) { ChartHover(Pies_, index); });
   on("actRotateLeft", &TForm1::RotateLeftExecute);
   on("actRotateRight", &TForm1::RotateRightExecute);
   // Enabled states follow the window's state whenever the event loop goes idle, and at once
   // after every command and at the end of a scan.
-  connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, &TForm1::UpdateActions);
+  connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+          &TForm1::UpdateActions);
 }
 
 void TForm1::UpdateActions() {
@@ -105,10 +125,13 @@ void TForm1::UpdateActions() {
   for (const char* name : {"actPrint", "actSaveAsPicture", "actBarClbd", "actPieClbd"}) {
     Action(name)->setEnabled(CurrentFolder_ != nullptr);
   }
-  Action("actUpOneDir")->setEnabled(idle && CurrentFolder_ != nullptr && CurrentFolder_->Parent() != &Tree_->TopFolder());
+  Action("actUpOneDir")
+      ->setEnabled(idle && CurrentFolder_ != nullptr &&
+                   CurrentFolder_->Parent() != &Tree_->TopFolder());
   Action("actBack")->setEnabled(idle && !BackList_.empty());
   Action("actBarsSpread")->setEnabled(!paging);
-  for (const char* name : {"actBarsUp", "actBarsNormal", "actBarsDown"}) Action(name)->setEnabled(paging);
+  for (const char* name : {"actBarsUp", "actBarsNormal", "actBarsDown"})
+    Action(name)->setEnabled(paging);
   // Disabling the rotation leaves a turning pie turning.
   Action("actRotateLeft")->setEnabled(CurrentFolder_ != nullptr);
   Action("actRotateRight")->setEnabled(CurrentFolder_ != nullptr);

@@ -56,7 +56,8 @@ void TForm1::OpenChartPath(const std::string& path, Qt::MouseButton button) {
     if (!platform::OpenWithDesktop(path)) {
       // The URL carries the path's bytes percent-encoded, so names that are not UTF-8 open too.
       const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
-      QDesktopServices::openUrl(QUrl(QStringLiteral("file://") + QString::fromLatin1(bytes.toPercentEncoding("/"))));
+      QDesktopServices::openUrl(
+          QUrl(QStringLiteral("file://") + QString::fromLatin1(bytes.toPercentEncoding("/"))));
     }
     SetStatus(1, DisplayPath(path));
   }
@@ -88,11 +89,13 @@ bool TForm1::PointIsIncomplete(int index) const {
 void TForm1::ChartHover(charts::TChartView* chart, int index) {
   if (chart == Pies_) Hints_->HideHint();
   const charts::TChartSeries& series = Bars_->Model().Series;
-  const QString text = index >= 0 && index < series.Count()
-                           ? charts::MarkText(series.Point(index).Caption, series.Point(index).Value)
-                           : QString();
+  const QString text =
+      index >= 0 && index < series.Count()
+          ? charts::MarkText(series.Point(index).Caption, series.Point(index).Value)
+          : QString();
   SetStatus(0, text);
-  chart->setToolTip(text + (PointIsIncomplete(index) ? kIncompleteHint : QString()) + kPointHintTail);
+  chart->setToolTip(text + (PointIsIncomplete(index) ? kIncompleteHint : QString()) +
+                    kPointHintTail);
 }
 
 void TForm1::actBarsSpreadExecute() {

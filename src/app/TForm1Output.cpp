@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QStackedWidget>
-
 #include <stdexcept>
 
 #include "app/TForm1.h"
@@ -49,18 +48,23 @@ void TForm1::PrintChart(const charts::TChartView& chart, QPrinter& printer) {
 void TForm1::actSaveAsPictureExecute() {
   QString fileName;
   QString filter;
-  if (!Dialogs_->ChooseSaveFile(this, charts::PictureFilters(), QStringLiteral("bmp"), fileName, filter)) return;
+  if (!Dialogs_->ChooseSaveFile(this, charts::PictureFilters(), QStringLiteral("bmp"), fileName,
+                                filter))
+    return;
   charts::TChartView* chart = ChartOfPageShown();
   if (chart == nullptr) return;
   const charts::TPictureType type = charts::PictureTypeOfFilter(filter);
   QString error;
-  if (!charts::SaveChartPicture(chart->Kind(), chart->Model(), chart->size(), type, fileName, &error)) {
-    throw std::runtime_error(QStringLiteral("Could not write %1: %2").arg(fileName, error).toStdString());
+  if (!charts::SaveChartPicture(chart->Kind(), chart->Model(), chart->size(), type, fileName,
+                                &error)) {
+    throw std::runtime_error(
+        QStringLiteral("Could not write %1: %2").arg(fileName, error).toStdString());
   }
 }
 
 void TForm1::CopyChart(const charts::TChartView& chart) {
-  QGuiApplication::clipboard()->setMimeData(charts::ChartMimeData(chart.Kind(), chart.Model(), chart.size()).release());
+  QGuiApplication::clipboard()->setMimeData(
+      charts::ChartMimeData(chart.Kind(), chart.Model(), chart.size()).release());
 }
 
 }  // namespace nubrix

@@ -16,8 +16,8 @@
 namespace nubrix {
 
 using platform::IsFolder;
-using platform::WithSeparator;
 using platform::WithoutSeparator;
+using platform::WithSeparator;
 
 namespace {
 
@@ -99,8 +99,10 @@ void TForm1::OnScanFinished(bool sized) {
 void TForm1::ShowUnreadableCount(int count) {
   SetStatus(2, count > 0 ? QStringLiteral("%1 unreadable").arg(count) : QString());
   StatusPanels_[2]->setToolTip(
-      count > 0 ? QStringLiteral("%1 folder(s) could not be read:\r\nthe sizes above them are too small").arg(count)
-                : QString());
+      count > 0
+          ? QStringLiteral("%1 folder(s) could not be read:\r\nthe sizes above them are too small")
+                .arg(count)
+          : QString());
 }
 
 void TForm1::ShowGauge(int maximum) {

@@ -1,11 +1,11 @@
 // The settings file and the folder history of the main window.
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QComboBox>
 #include <QMenu>
 #include <QSplitter>
 #include <QStackedWidget>
-
-#include <sys/stat.h>
 
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
@@ -90,10 +90,13 @@ void TForm1::SaveSettings() {
   if (SettingsFile_.empty()) SettingsFile_ = SettingsFileName();
   SettingsSaved_ = true;  // once per run, even when the write fails: the user has been told
   if (!platform::Exists(SettingsFile_)) {
-    EnsureIniFile(SettingsFile_, [this](const std::string& message) { Dialogs_->ShowMessage(this, DisplayPath(message)); });
+    EnsureIniFile(SettingsFile_, [this](const std::string& message) {
+      Dialogs_->ShowMessage(this, DisplayPath(message));
+    });
   }
   TIniFile ini(SettingsFile_);
-  const bool normal = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+  const bool normal =
+      !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
   WriteSettings(ini, CollectSettings(), normal);
   ini.UpdateFile();
 }
@@ -103,7 +106,8 @@ void TForm1::RefreshHistoryCombo() {
   HistoryCombo_->blockSignals(true);
   HistoryCombo_->clear();
   for (const std::string& entry : History_.Entries()) {
-    HistoryCombo_->addItem(DisplayPath(entry), QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
+    HistoryCombo_->addItem(DisplayPath(entry),
+                           QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
   }
   HistoryCombo_->setEditText(text);
   HistoryCombo_->blockSignals(false);
@@ -126,7 +130,8 @@ void TForm1::HistoryComboClick(int index) {
 }
 
 void TForm1::ClearAll1Click() {
-  if (!Dialogs_->Ask(this, TQuestionKind::Warning, QStringLiteral("Do you really want to delete the entire histoy list?"),
+  if (!Dialogs_->Ask(this, TQuestionKind::Warning,
+                     QStringLiteral("Do you really want to delete the entire histoy list?"),
                      TAnswerButtons::YesCancel)) {
     return;
   }

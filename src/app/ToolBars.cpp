@@ -33,7 +33,8 @@ QVBoxLayout* TightColumn(QWidget* owner) {
 // Qt copies the action's text and tool tip onto its buttons whenever the action changes (a
 // check mark, an enabled state), and only then emits changed(): putting the button's own texts
 // back from that signal keeps them through every change.
-void KeepButtonTexts(QToolButton* button, QAction* action, const QString& caption, const QString& hint) {
+void KeepButtonTexts(QToolButton* button, QAction* action, const QString& caption,
+                     const QString& hint) {
   if (caption.isEmpty() && hint.isEmpty()) return;
   const auto apply = [button, caption, hint] {
     if (!caption.isEmpty()) button->setText(caption);
@@ -43,14 +44,17 @@ void KeepButtonTexts(QToolButton* button, QAction* action, const QString& captio
   QObject::connect(action, &QAction::changed, button, apply);
 }
 
-QToolButton* AddCommandButton(QToolBar* bar, QAction* action, const QString& hint, const QString& caption) {
+QToolButton* AddCommandButton(QToolBar* bar, QAction* action, const QString& hint,
+                              const QString& caption) {
   bar->addAction(action);
   auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
   if (button != nullptr) KeepButtonTexts(button, action, caption, hint);
   return button;
 }
 
-void SetHelpContext(QWidget* widget, int helpContext) { widget->setProperty(kHelpContextProperty, helpContext); }
+void SetHelpContext(QWidget* widget, int helpContext) {
+  widget->setProperty(kHelpContextProperty, helpContext);
+}
 
 int HelpContextAt(const QWidget* widget) {
   for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {

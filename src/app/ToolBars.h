@@ -19,9 +19,11 @@ QToolBar* FlatToolBar(const QString& name, int iconSize);
 QVBoxLayout* TightColumn(QWidget* owner);
 
 // The button for action on bar; hint and caption, when given, stay the button's own.
-QToolButton* AddCommandButton(QToolBar* bar, QAction* action, const QString& hint = {}, const QString& caption = {});
+QToolButton* AddCommandButton(QToolBar* bar, QAction* action, const QString& hint = {},
+                              const QString& caption = {});
 // Gives a button texts of its own that survive every change of its action.
-void KeepButtonTexts(QToolButton* button, QAction* action, const QString& caption, const QString& hint);
+void KeepButtonTexts(QToolButton* button, QAction* action, const QString& caption,
+                     const QString& hint);
 
 // The manual's topic for a widget and everything in it; 0 for none.
 void SetHelpContext(QWidget* widget, int helpContext);

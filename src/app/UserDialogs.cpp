@@ -28,11 +28,14 @@ void TSaveFileDialog::accept() {
   QFileDialog::accept();
 }
 
-bool IUserDialogs::AskUser(TQuestionKind kind, const std::string& question, TAnswerButtons buttons) {
+bool IUserDialogs::AskUser(TQuestionKind kind, const std::string& question,
+                           TAnswerButtons buttons) {
   return Ask(ParentWindow_, kind, QString::fromStdString(question), buttons);
 }
 
-void IUserDialogs::TellUser(const std::string& message) { ShowMessage(ParentWindow_, QString::fromStdString(message)); }
+void IUserDialogs::TellUser(const std::string& message) {
+  ShowMessage(ParentWindow_, QString::fromStdString(message));
+}
 
 void TMessageBoxDialogs::ShowError(QWidget* parent, const QString& message) {
   QMessageBox::critical(parent, kTitle, message);
@@ -42,11 +45,13 @@ void TMessageBoxDialogs::ShowMessage(QWidget* parent, const QString& message) {
   QMessageBox::information(parent, kTitle, message);
 }
 
-bool TMessageBoxDialogs::Ask(QWidget* parent, TQuestionKind kind, const QString& question, TAnswerButtons buttons) {
+bool TMessageBoxDialogs::Ask(QWidget* parent, TQuestionKind kind, const QString& question,
+                             TAnswerButtons buttons) {
   const QMessageBox::Icon icon = kind == TQuestionKind::Warning ? QMessageBox::Warning
                                  : kind == TQuestionKind::Error ? QMessageBox::Critical
                                                                 : QMessageBox::Question;
-  const QMessageBox::StandardButton no = buttons == TAnswerButtons::YesNo ? QMessageBox::No : QMessageBox::Cancel;
+  const QMessageBox::StandardButton no =
+      buttons == TAnswerButtons::YesNo ? QMessageBox::No : QMessageBox::Cancel;
   QMessageBox box(icon, kTitle, question, QMessageBox::Yes | no, parent);
   box.setDefaultButton(no);
   return box.exec() == QMessageBox::Yes;
@@ -65,17 +70,18 @@ bool TMessageBoxDialogs::ChoosePrinter(QWidget* parent, QPrinter& printer) {
   return dialog.exec() == QDialog::Accepted;
 }
 
-bool TMessageBoxDialogs::ChooseSaveFile(QWidget* parent, const QStringList& filters, const QString& defaultSuffix,
-                                        QString& fileName, QString& filter) {
+bool TMessageBoxDialogs::ChooseSaveFile(QWidget* parent, const QStringList& filters,
+                                        const QString& defaultSuffix, QString& fileName,
+                                        QString& filter) {
   if (!SaveDialog_) {
     SaveDialog_ = new TSaveFileDialog(parent);
     SaveDialog_->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog_->setNameFilters(filters);
     SaveDialog_->setDefaultSuffix(defaultSuffix);
     SaveDialog_->setFileMode(QFileDialog::AnyFile);
-
   }
-  if (SaveDialog_->exec() != QDialog::Accepted || SaveDialog_->selectedFiles().isEmpty()) return false;
+  if (SaveDialog_->exec() != QDialog::Accepted || SaveDialog_->selectedFiles().isEmpty())
+    return false;
   fileName = SaveDialog_->selectedFiles().front();
   filter = SaveDialog_->selectedNameFilter();
   return true;

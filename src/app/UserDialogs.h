@@ -7,7 +7,6 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-
 #include <memory>
 #include <string>
 
@@ -31,13 +30,14 @@ class IUserDialogs : public IAskUser {
   // A plain note.
   virtual void ShowMessage(QWidget* parent, const QString& message) = 0;
   // True only for the affirmative button (Yes).
-  virtual bool Ask(QWidget* parent, TQuestionKind kind, const QString& question, TAnswerButtons buttons) = 0;
+  virtual bool Ask(QWidget* parent, TQuestionKind kind, const QString& question,
+                   TAnswerButtons buttons) = 0;
   // The print dialog: false when cancelled; otherwise printer is set up as chosen.
   virtual bool ChoosePrinter(QWidget* parent, QPrinter& printer) = 0;
   // The save dialog, one for the window's life so that it remembers the last type and name:
   // false when cancelled; otherwise the file name and the filter chosen.
-  virtual bool ChooseSaveFile(QWidget* parent, const QStringList& filters, const QString& defaultSuffix,
-                              QString& fileName, QString& filter) = 0;
+  virtual bool ChooseSaveFile(QWidget* parent, const QStringList& filters,
+                              const QString& defaultSuffix, QString& fileName, QString& filter) = 0;
 
  private:
   QWidget* ParentWindow_ = nullptr;
@@ -57,10 +57,11 @@ class TMessageBoxDialogs : public IUserDialogs {
  public:
   void ShowError(QWidget* parent, const QString& message) override;
   void ShowMessage(QWidget* parent, const QString& message) override;
-  bool Ask(QWidget* parent, TQuestionKind kind, const QString& question, TAnswerButtons buttons) override;
+  bool Ask(QWidget* parent, TQuestionKind kind, const QString& question,
+           TAnswerButtons buttons) override;
   bool ChoosePrinter(QWidget* parent, QPrinter& printer) override;
-  bool ChooseSaveFile(QWidget* parent, const QStringList& filters, const QString& defaultSuffix, QString& fileName,
-                      QString& filter) override;
+  bool ChooseSaveFile(QWidget* parent, const QStringList& filters, const QString& defaultSuffix,
+                      QString& fileName, QString& filter) override;
   TMessageBoxDialogs();
   ~TMessageBoxDialogs() override;
 

@@ -32,7 +32,8 @@ TVisible VisiblePositions(const TAxisRange& category, int count) {
 
 int DecimalsOf(double step) {
   int decimals = 0;
-  while (decimals < 6 && std::fabs(step * std::pow(10.0, decimals) - std::round(step * std::pow(10.0, decimals))) > 1e-9) {
+  while (decimals < 6 && std::fabs(step * std::pow(10.0, decimals) -
+                                   std::round(step * std::pow(10.0, decimals))) > 1e-9) {
     ++decimals;
   }
   return decimals;
@@ -42,7 +43,8 @@ void LayoutTicks(TBarGeometry& geometry) {
   const double step = NiceStep(geometry.Value.Span(), geometry.Plot.width() / kPixelsPerTick);
   if (step <= 0) return;
   const int decimals = DecimalsOf(step);
-  for (double v = std::ceil(geometry.Value.Min / step) * step; v <= geometry.Value.Max + step * 1e-9; v += step) {
+  for (double v = std::ceil(geometry.Value.Min / step) * step;
+       v <= geometry.Value.Max + step * 1e-9; v += step) {
     const double shown = std::fabs(v) < step * 1e-9 ? 0.0 : v;
     geometry.Ticks.push_back({shown, geometry.MapValue(shown), FormatGrouped(shown, decimals)});
     if (geometry.Ticks.size() > 200) break;
@@ -55,30 +57,35 @@ void LayoutTicks(TBarGeometry& geometry) {
 std::vector<int> LabelledPositions(const TChartModel& model, const ITextMetrics& metrics,
                                    const TVisible& visible, double spacing) {
   double tallest = metrics.LineHeight(TTextRole::AxisLabel);
-  if (model.MarksVisible) tallest = std::max(tallest, metrics.LineHeight(TTextRole::Mark) + 2 * kMarkPadding);
-  const int step = std::max(1, static_cast<int>(std::ceil(tallest / std::max(spacing, 1e-9) - 1e-9)));
+  if (model.MarksVisible)
+    tallest = std::max(tallest, metrics.LineHeight(TTextRole::Mark) + 2 * kMarkPadding);
+  const int step =
+      std::max(1, static_cast<int>(std::ceil(tallest / std::max(spacing, 1e-9) - 1e-9)));
   std::vector<int> positions;
   for (int i = visible.Last; i >= visible.First; i -= step) positions.push_back(i);
   return positions;
 }
 
-void SelectLabels(const TChartModel& model, const ITextMetrics& metrics, const std::vector<int>& positions,
-                  double maxWidth, TBarGeometry& geometry, double& widest) {
+void SelectLabels(const TChartModel& model, const ITextMetrics& metrics,
+                  const std::vector<int>& positions, double maxWidth, TBarGeometry& geometry,
+                  double& widest) {
   const double line = metrics.LineHeight(TTextRole::AxisLabel);
   for (int i : positions) {
     TCategoryLabel label;
     label.Index = i;
     label.Lines = WrapWords(metrics, TTextRole::AxisLabel, model.Series.Point(i).Caption, maxWidth);
     double width = 0;
-    for (const QString& text : label.Lines) width = std::max(width, metrics.Width(TTextRole::AxisLabel, text));
-    label.Box = QRectF(0, 0, std::min(width, maxWidth), line * static_cast<double>(label.Lines.size()));
+    for (const QString& text : label.Lines)
+      width = std::max(width, metrics.Width(TTextRole::AxisLabel, text));
+    label.Box =
+        QRectF(0, 0, std::min(width, maxWidth), line * static_cast<double>(label.Lines.size()));
     widest = std::max(widest, label.Box.width());
     geometry.Labels.push_back(std::move(label));
   }
 }
 
-void SelectMarks(const TChartModel& model, const ITextMetrics& metrics, const std::vector<int>& positions,
-                 TBarGeometry& geometry, double& widest) {
+void SelectMarks(const TChartModel& model, const ITextMetrics& metrics,
+                 const std::vector<int>& positions, TBarGeometry& geometry, double& widest) {
   const double height = metrics.LineHeight(TTextRole::Mark) + 2 * kMarkPadding;
   for (int i : positions) {
     const TChartPoint& point = model.Series.Point(i);
@@ -104,7 +111,8 @@ void PlaceBars(const TChartModel& model, const TVisible& visible, TBarGeometry& 
     bar.Front = QRectF(QPointF(std::min(zeroX, x), y), QPointF(std::max(zeroX, x), y + thickness));
     if (d > 0) {
       const QRectF& f = bar.Front;
-      bar.Top << f.topLeft() << f.topRight() << f.topRight() + QPointF(d, -d) << f.topLeft() + QPointF(d, -d);
+      bar.Top << f.topLeft() << f.topRight() << f.topRight() + QPointF(d, -d)
+              << f.topLeft() + QPointF(d, -d);
       bar.Side << f.topRight() << f.topRight() + QPointF(d, -d) << f.bottomRight() + QPointF(d, -d)
                << f.bottomRight();
     }
@@ -136,7 +144,9 @@ double TBarGeometry::ValueAt(double x) const {
   return Value.Min + (x - Plot.left()) / Plot.width() * Value.Span();
 }
 
-double TBarGeometry::PositionAt(double y) const { return Category.Min + (Plot.bottom() - y) / Spacing; }
+double TBarGeometry::PositionAt(double y) const {
+  return Category.Min + (Plot.bottom() - y) / Spacing;
+}
 
 int TBarGeometry::HitTest(const QPointF& p) const {
   const QRectF reach = Plot.adjusted(0, -Depth, Depth, 0);
@@ -157,12 +167,16 @@ TBarGeometry LayoutBars(const TChartModel& model, const QRectF& area, const ITex
   geometry.Category = ShownCategoryRange(model.Series, model.Bars);
   geometry.Value = ShownValueRange(model.Series, model.Bars);
   if (geometry.Category.Span() <= 0) geometry.Category.Max = geometry.Category.Min + 1;
-  geometry.Depth = model.View3D ? std::clamp(std::round(std::min(panel.width(), panel.height()) * 0.06), 4.0, 24.0) : 0;
+  geometry.Depth =
+      model.View3D
+          ? std::clamp(std::round(std::min(panel.width(), panel.height()) * 0.06), 4.0, 24.0)
+          : 0;
 
   // Vertical first: which labels and marks fit depends only on the spacing of the bars.
   const double axisBand = metrics.LineHeight(TTextRole::AxisLabel) + kTickLength + 2;
   geometry.Plot = QRectF(QPointF(panel.left(), panel.top() + geometry.Depth),
-                         QPointF(panel.right(), std::max(panel.top() + geometry.Depth + 1, panel.bottom() - axisBand)));
+                         QPointF(panel.right(), std::max(panel.top() + geometry.Depth + 1,
+                                                         panel.bottom() - axisBand)));
   geometry.Spacing = geometry.Plot.height() / geometry.Category.Span();
   if (geometry.Depth > 0) {
     // No deeper than a bar is thick: the faces of one bar must not run over the next.
@@ -180,17 +194,20 @@ TBarGeometry LayoutBars(const TChartModel& model, const QRectF& area, const ITex
   SelectLabels(model, metrics, labelled, panel.width() * kMaxLabelShare, geometry, labelWidth);
   double markWidth = 0;
   if (model.MarksVisible) SelectMarks(model, metrics, labelled, geometry, markWidth);
-  const double rightReserve = model.MarksVisible && markWidth > 0 ? model.Bars.ConnectorLength + markWidth : 0;
+  const double rightReserve =
+      model.MarksVisible && markWidth > 0 ? model.Bars.ConnectorLength + markWidth : 0;
 
   // Then across: the labels at the left, room for the marks at the right.
   const double left = panel.left() + labelWidth + kLabelGap;
-  const double right = std::max(left + kMinPlotWidth, panel.right() - rightReserve - geometry.Depth);
+  const double right =
+      std::max(left + kMinPlotWidth, panel.right() - rightReserve - geometry.Depth);
   geometry.Plot.setLeft(left);
   geometry.Plot.setRight(right);
 
   for (auto& label : geometry.Labels) {
     const double y = geometry.MapPosition(label.Index) - label.Box.height() / 2;
-    label.Box = QRectF(left - kLabelGap - label.Box.width(), y, label.Box.width(), label.Box.height());
+    label.Box =
+        QRectF(left - kLabelGap - label.Box.width(), y, label.Box.width(), label.Box.height());
   }
   PlaceBars(model, visible, geometry);
   for (auto& mark : geometry.Marks) {

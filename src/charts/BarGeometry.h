@@ -5,7 +5,6 @@
 #include <QPolygonF>
 #include <QRectF>
 #include <QStringList>
-
 #include <vector>
 
 #include "charts/ChartModel.h"

@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-
 #include <cstdio>
 #include <string>
 
@@ -18,15 +17,21 @@ namespace {
 TChartModel SampleModel() {
   TChartModel model;
   const TRgb palette[] = {0xB4E2FF, 0x99CCFF, 0x0099FF, 0x0082E6, 0x0066CC, 0x003399};
-  const std::pair<const char*, double> folders[] = {
-      {"Documents", 5120.25}, {"Music", 2048.5}, {"Pictures from the last holiday", 3300.1},
-      {"Videos", 12000}, {"Downloads", 740.75}, {"Projects", 1500}, {"caf\xc3\xa9 notes", 12.5},
-      {"tmp", 0.02}};
+  const std::pair<const char*, double> folders[] = {{"Documents", 5120.25},
+                                                    {"Music", 2048.5},
+                                                    {"Pictures from the last holiday", 3300.1},
+                                                    {"Videos", 12000},
+                                                    {"Downloads", 740.75},
+                                                    {"Projects", 1500},
+                                                    {"caf\xc3\xa9 notes", 12.5},
+                                                    {"tmp", 0.02}};
   int position = -1;
   bool up = true;
   for (const auto& [name, size] : folders) {
-    if (position >= 5) up = false;
-    else if (position <= 0) up = true;
+    if (position >= 5)
+      up = false;
+    else if (position <= 0)
+      up = true;
     position += up ? 1 : -1;
     model.Series.Add(size, name, palette[position]);
   }
@@ -58,8 +63,10 @@ int main(int argc, char** argv) {
   TChartModel model = SampleModel();
   bool ok = true;
   // Every picture type of the pie and the bars, as the program saves them.
-  const std::pair<TPictureType, const char*> types[] = {{TPictureType::Bitmap, "bmp"}, {TPictureType::Metafile, "wmf"},
-                                                        {TPictureType::EnhancedMetafile, "emf"}, {TPictureType::Svg, "svg"}};
+  const std::pair<TPictureType, const char*> types[] = {{TPictureType::Bitmap, "bmp"},
+                                                        {TPictureType::Metafile, "wmf"},
+                                                        {TPictureType::EnhancedMetafile, "emf"},
+                                                        {TPictureType::Svg, "svg"}};
   for (const auto& [type, suffix] : types) {
     for (TChartKind kind : {TChartKind::Bars, TChartKind::Pie}) {
       const QString path = dir + (kind == TChartKind::Bars ? "/bars." : "/pie.") + suffix;

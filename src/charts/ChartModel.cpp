@@ -17,8 +17,9 @@ double TChartSeries::PieTotal() const {
 
 int TChartSeries::BiggestIndex() const {
   if (Points_.empty()) return -1;
-  const auto biggest = std::max_element(Points_.begin(), Points_.end(),
-                                        [](const auto& a, const auto& b) { return a.Value < b.Value; });
+  const auto biggest =
+      std::max_element(Points_.begin(), Points_.end(),
+                       [](const auto& a, const auto& b) { return a.Value < b.Value; });
   return static_cast<int>(biggest - Points_.begin());
 }
 

@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,9 +14,9 @@ namespace nubrix::charts {
 using TRgb = std::uint32_t;  // 0xRRGGBB
 
 struct TChartPoint {
-  double Value = 0;     // megabytes
-  std::string Label;    // raw bytes: the window maps a clicked label back to a folder
-  QString Caption;      // the label as shown (invalid UTF-8 replaced)
+  double Value = 0;   // megabytes
+  std::string Label;  // raw bytes: the window maps a clicked label back to a folder
+  QString Caption;    // the label as shown (invalid UTF-8 replaced)
   TRgb Color = 0;
 };
 

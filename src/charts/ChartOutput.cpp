@@ -28,7 +28,8 @@ QByteArray Encoded(const QImage& image, const char* format) {
   return bytes;
 }
 
-QByteArray Metafile(TChartKind kind, const TChartModel& model, const QSize& size, std::unique_ptr<IMetafileWriter> writer) {
+QByteArray Metafile(TChartKind kind, const TChartModel& model, const QSize& size,
+                    std::unique_ptr<IMetafileWriter> writer) {
   TMetafileDevice device(size, std::move(writer));
   {
     QPainter painter(&device);
@@ -66,7 +67,8 @@ TPictureType PictureTypeOfFilter(const QString& filter) {
   return index < 0 ? TPictureType::Bitmap : static_cast<TPictureType>(index);
 }
 
-QByteArray ChartPicture(TChartKind kind, const TChartModel& model, const QSize& size, TPictureType type) {
+QByteArray ChartPicture(TChartKind kind, const TChartModel& model, const QSize& size,
+                        TPictureType type) {
   switch (type) {
     case TPictureType::Bitmap:
       return Encoded(Raster(kind, model, size), "BMP");
@@ -82,16 +84,20 @@ QByteArray ChartPicture(TChartKind kind, const TChartModel& model, const QSize& 
   return {};
 }
 
-bool SaveChartPicture(TChartKind kind, const TChartModel& model, const QSize& size, TPictureType type,
-                      const QString& fileName, QString* error) {
+bool SaveChartPicture(TChartKind kind, const TChartModel& model, const QSize& size,
+                      TPictureType type, const QString& fileName, QString* error) {
   const QByteArray bytes = ChartPicture(kind, model, size, type);
   QSaveFile file(fileName);
-  const bool ok = !bytes.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-  if (!ok && error != nullptr) *error = file.errorString().isEmpty() ? QStringLiteral("the picture is empty") : file.errorString();
+  const bool ok = !bytes.isEmpty() && file.open(QIODevice::WriteOnly) &&
+                  file.write(bytes) == bytes.size() && file.commit();
+  if (!ok && error != nullptr)
+    *error =
+        file.errorString().isEmpty() ? QStringLiteral("the picture is empty") : file.errorString();
   return ok;
 }
 
-std::unique_ptr<QMimeData> ChartMimeData(TChartKind kind, const TChartModel& model, const QSize& size) {
+std::unique_ptr<QMimeData> ChartMimeData(TChartKind kind, const TChartModel& model,
+                                         const QSize& size) {
   auto data = std::make_unique<QMimeData>();
   const QImage image = Raster(kind, model, size);
   data->setImageData(image);

@@ -2,7 +2,6 @@
 
 #include <QLinearGradient>
 #include <QPainterPath>
-
 #include <algorithm>
 #include <cmath>
 
@@ -39,12 +38,13 @@ void PaintLegend(QPainter& painter, const TChartModel& model, const TFrameLayout
     painter.drawRect(row.Swatch);
     painter.setPen(Qt::black);
     painter.drawText(row.Text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     painter.fontMetrics().elidedText(row.Caption, Qt::ElideRight, static_cast<int>(row.Text.width())));
+                     painter.fontMetrics().elidedText(row.Caption, Qt::ElideRight,
+                                                      static_cast<int>(row.Text.width())));
   }
 }
 
-void PaintMarkBox(QPainter& painter, const TChartModel& model, const QPointF& from, const QPointF& to,
-                  const QRectF& box, const QString& text) {
+void PaintMarkBox(QPainter& painter, const TChartModel& model, const QPointF& from,
+                  const QPointF& to, const QRectF& box, const QString& text) {
   painter.setPen(ToColor(model.Colors.PointOutline));
   painter.drawLine(from, to);
   painter.setPen(ToColor(model.Colors.MarkFrame));
@@ -70,10 +70,12 @@ void PaintBarAxes(QPainter& painter, const TChartModel& model, const TBarGeometr
   const double line = painter.fontMetrics().height();
   for (const TValueTick& tick : g.Ticks) {
     painter.setPen(QPen(ToColor(model.Colors.AxisLabels), 1, Qt::DotLine));
-    painter.drawLine(QPointF(tick.X + g.Depth, plot.top() - g.Depth), QPointF(tick.X + g.Depth, plot.bottom() - g.Depth));
+    painter.drawLine(QPointF(tick.X + g.Depth, plot.top() - g.Depth),
+                     QPointF(tick.X + g.Depth, plot.bottom() - g.Depth));
     painter.setPen(ToColor(model.Colors.AxisLabels));
     painter.drawLine(QPointF(tick.X, plot.bottom()), QPointF(tick.X, plot.bottom() + kTickLength));
-    painter.drawText(QRectF(tick.X - 60, plot.bottom() + kTickLength, 120, line), Qt::AlignHCenter | Qt::AlignTop, tick.Text);
+    painter.drawText(QRectF(tick.X - 60, plot.bottom() + kTickLength, 120, line),
+                     Qt::AlignHCenter | Qt::AlignTop, tick.Text);
   }
   painter.setPen(ToColor(model.Colors.AxisLabels));
   painter.drawLine(plot.bottomLeft(), plot.bottomRight());
@@ -152,7 +154,8 @@ QPolygonF SlicePolygon(const TPieGeometry& g, const TPieSlice& slice) {
   QPolygonF polygon;
   polygon.reserve(steps + 2);
   if (slice.Sweep < 360) polygon << g.Center + slice.Offset;
-  for (int i = 0; i <= steps; ++i) polygon << g.EdgePoint(slice, slice.Start + slice.Sweep * i / steps);
+  for (int i = 0; i <= steps; ++i)
+    polygon << g.EdgePoint(slice, slice.Start + slice.Sweep * i / steps);
   return polygon;
 }
 
@@ -168,8 +171,10 @@ void PaintSmoothEdge(QPainter& painter, const TPieGeometry& g) {
     return;
   }
   auto sixteenths = [](double degrees) { return static_cast<int>(std::lround(degrees * 16)); };
-  painter.drawArc(box.translated(exploded->Offset), sixteenths(exploded->Start), sixteenths(exploded->Sweep));
-  painter.drawArc(box, sixteenths(exploded->Start + exploded->Sweep), sixteenths(360 - exploded->Sweep));
+  painter.drawArc(box.translated(exploded->Offset), sixteenths(exploded->Start),
+                  sixteenths(exploded->Sweep));
+  painter.drawArc(box, sixteenths(exploded->Start + exploded->Sweep),
+                  sixteenths(360 - exploded->Sweep));
 }
 
 }  // namespace
@@ -181,7 +186,8 @@ void PaintBars(QPainter& painter, const TChartModel& model, const TBarGeometry& 
   PaintBarAxes(painter, model, geometry);
   PaintBarShapes(painter, model, geometry);
   painter.setFont(FontFor(TTextRole::Mark));
-  for (const TBarMark& mark : geometry.Marks) PaintMarkBox(painter, model, mark.From, mark.To, mark.Box, mark.Text);
+  for (const TBarMark& mark : geometry.Marks)
+    PaintMarkBox(painter, model, mark.From, mark.To, mark.Box, mark.Text);
   PaintLegend(painter, model, geometry.Frame);
   painter.restore();
 }
@@ -211,7 +217,8 @@ void PaintPie(QPainter& painter, const TChartModel& model, const TPieGeometry& g
   painter.setRenderHint(QPainter::Antialiasing, true);
   if (!smoothSlices) PaintSmoothEdge(painter, geometry);
   painter.setFont(FontFor(TTextRole::Mark));
-  for (const TPieMark& mark : geometry.Marks) PaintMarkBox(painter, model, mark.Anchor, mark.Elbow, mark.Box, mark.Text);
+  for (const TPieMark& mark : geometry.Marks)
+    PaintMarkBox(painter, model, mark.Anchor, mark.Elbow, mark.Box, mark.Text);
   PaintLegend(painter, model, geometry.Frame);
   painter.restore();
 }

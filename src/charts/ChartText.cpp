@@ -2,7 +2,6 @@
 
 #include <QFontMetricsF>
 #include <QStringList>
-
 #include <array>
 
 namespace nubrix::charts {

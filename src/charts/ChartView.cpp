@@ -101,7 +101,8 @@ void TChartView::mousePressEvent(QMouseEvent* event) {
 void TChartView::mouseMoveEvent(QMouseEvent* event) {
   const QPoint position = event->position().toPoint();
   if (Pressed_ && Kind_ == TChartKind::Bars) {
-    if (!Dragging_ && (position - PressPosition_).manhattanLength() >= kDragThreshold) Dragging_ = true;
+    if (!Dragging_ && (position - PressPosition_).manhattanLength() >= kDragThreshold)
+      Dragging_ = true;
     if (Dragging_ && *Pressed_ == Qt::RightButton) PanBy(position - LastPosition_);
     LastPosition_ = position;
     if (Dragging_) update();

@@ -5,7 +5,6 @@
 
 #include <QImage>
 #include <QWidget>
-
 #include <optional>
 
 #include "charts/BarGeometry.h"

@@ -16,7 +16,8 @@ void LayoutLegend(const TChartModel& model, const ITextMetrics& metrics, TFrameL
   const TChartSeries& series = model.Series;
   const double rowHeight = std::max(metrics.LineHeight(TTextRole::Legend), kSwatch + 2);
   const double top = frame.Panel.top();
-  const int fitting = std::max(0, static_cast<int>((frame.Panel.height() - 2 * kLegendPadding) / rowHeight));
+  const int fitting =
+      std::max(0, static_cast<int>((frame.Panel.height() - 2 * kLegendPadding) / rowHeight));
   const int rows = std::min(series.Count(), fitting);
   const double total = series.PieTotal();
   double textWidth = 0;
@@ -28,28 +29,32 @@ void LayoutLegend(const TChartModel& model, const ITextMetrics& metrics, TFrameL
     textWidth = std::max(textWidth, metrics.Width(TTextRole::Legend, row.Caption));
     frame.LegendRows.push_back(std::move(row));
   }
-  const double width = std::min(kSwatch + 3 * kLegendPadding + textWidth,
-                                frame.Panel.width() * kMaxLegendShare);
+  const double width =
+      std::min(kSwatch + 3 * kLegendPadding + textWidth, frame.Panel.width() * kMaxLegendShare);
   const double height = rows * rowHeight + 2 * kLegendPadding;
   frame.Legend = QRectF(frame.Panel.right() - width, top, width, height);
   for (auto& row : frame.LegendRows) {
     const double y = top + kLegendPadding + row.Index * rowHeight;
-    row.Swatch = QRectF(frame.Legend.left() + kLegendPadding, y + (rowHeight - kSwatch) / 2, kSwatch, kSwatch);
+    row.Swatch = QRectF(frame.Legend.left() + kLegendPadding, y + (rowHeight - kSwatch) / 2,
+                        kSwatch, kSwatch);
     row.Text = QRectF(row.Swatch.right() + kLegendPadding, y,
-                      frame.Legend.right() - kLegendPadding - row.Swatch.right() - kLegendPadding, rowHeight);
+                      frame.Legend.right() - kLegendPadding - row.Swatch.right() - kLegendPadding,
+                      rowHeight);
   }
   frame.Panel.setRight(frame.Legend.left() - kFrameMargin);
 }
 
 }  // namespace
 
-TFrameLayout LayoutFrame(const TChartModel& model, const QRectF& area, const ITextMetrics& metrics) {
+TFrameLayout LayoutFrame(const TChartModel& model, const QRectF& area,
+                         const ITextMetrics& metrics) {
   TFrameLayout frame;
   frame.Area = area;
   QRectF panel = area.adjusted(kFrameMargin, kFrameMargin, -kFrameMargin, -kFrameMargin);
   const double titleLine = metrics.LineHeight(TTextRole::Title);
   for (int i = 0; i < model.Title.size(); ++i) {
-    frame.TitleLines.emplace_back(panel.left(), panel.top() + i * titleLine, panel.width(), titleLine);
+    frame.TitleLines.emplace_back(panel.left(), panel.top() + i * titleLine, panel.width(),
+                                  titleLine);
   }
   panel.setTop(panel.top() + titleLine * static_cast<double>(model.Title.size()) + kFrameMargin);
   if (!model.Footer.isEmpty()) {

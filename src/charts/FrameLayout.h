@@ -4,7 +4,6 @@
 
 #include <QRectF>
 #include <QString>
-
 #include <vector>
 
 #include "charts/ChartModel.h"

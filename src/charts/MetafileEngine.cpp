@@ -4,7 +4,6 @@
 #include <QGradient>
 #include <QPainterPath>
 #include <QTextItem>
-
 #include <cmath>
 
 namespace nubrix::charts {
@@ -24,7 +23,8 @@ QRgb BrushColour(const QBrush& brush) {
       b += stop.second.blueF();
     }
     const auto n = static_cast<double>(std::max<qsizetype>(1, stops.size()));
-    return Opaque(QColor::fromRgbF(static_cast<float>(r / n), static_cast<float>(g / n), static_cast<float>(b / n)));
+    return Opaque(QColor::fromRgbF(static_cast<float>(r / n), static_cast<float>(g / n),
+                                   static_cast<float>(b / n)));
   }
   return Opaque(brush.color());
 }
@@ -46,7 +46,8 @@ class TMetafileEngine : public QPaintEngine {
     if (flags & (DirtyClipRegion | DirtyClipPath | DirtyClipEnabled)) {
       Clipped_ = changed.isClipEnabled() && changed.clipOperation() != Qt::NoClip;
       if (Clipped_) {
-        const QRectF area = (flags & DirtyClipPath) ? changed.clipPath().boundingRect() : QRectF(changed.clipRegion().boundingRect());
+        const QRectF area = (flags & DirtyClipPath) ? changed.clipPath().boundingRect()
+                                                    : QRectF(changed.clipRegion().boundingRect());
         Clip_ = changed.transform().mapRect(area);
       }
     }
@@ -63,11 +64,13 @@ class TMetafileEngine : public QPaintEngine {
   }
 
   void drawRects(const QRectF* rects, int count) override {
-    for (int i = 0; i < count; ++i) EmitShape(Transform_.map(QPolygonF(rects[i])), PenSpec(), BrushSpec());
+    for (int i = 0; i < count; ++i)
+      EmitShape(Transform_.map(QPolygonF(rects[i])), PenSpec(), BrushSpec());
   }
 
   void drawLines(const QLineF* lines, int count) override {
-    for (int i = 0; i < count; ++i) EmitLine(QPolygonF{Transform_.map(lines[i].p1()), Transform_.map(lines[i].p2())});
+    for (int i = 0; i < count; ++i)
+      EmitLine(QPolygonF{Transform_.map(lines[i].p1()), Transform_.map(lines[i].p2())});
   }
 
   // Pies, ellipses and rounded shapes arrive as paths: filled as polygons, outlined as lines.
@@ -80,7 +83,8 @@ class TMetafileEngine : public QPaintEngine {
       return;
     }
     if (brush.Visible) {
-      for (const QPolygonF& fill : path.toFillPolygons(Transform_)) EmitShape(fill, TPenSpec{false}, brush);
+      for (const QPolygonF& fill : path.toFillPolygons(Transform_))
+        EmitShape(fill, TPenSpec{false}, brush);
     }
     if (pen.Visible) {
       for (const QPolygonF& outline : outlines) EmitLine(outline);
@@ -96,12 +100,15 @@ class TMetafileEngine : public QPaintEngine {
       QPainterPath glyphs;
       glyphs.addText(p, font, text);
       const TBrushSpec ink{true, Opaque(Pen_.color())};
-      for (const QPolygonF& fill : glyphs.toFillPolygons(Transform_)) EmitShape(fill, TPenSpec{false}, ink);
+      for (const QPolygonF& fill : glyphs.toFillPolygons(Transform_))
+        EmitShape(fill, TPenSpec{false}, ink);
       return;
     }
     TFontSpec spec;
     spec.Family = font.family();
-    spec.PixelHeight = font.pixelSize() > 0 ? font.pixelSize() : static_cast<int>(std::lround(font.pointSizeF() * 96 / 72));
+    spec.PixelHeight = font.pixelSize() > 0
+                           ? font.pixelSize()
+                           : static_cast<int>(std::lround(font.pointSizeF() * 96 / 72));
     spec.Bold = font.bold();
     spec.Italic = font.italic();
     const QFontMetricsF metrics(font);
@@ -124,7 +131,8 @@ class TMetafileEngine : public QPaintEngine {
     if (Pen_.style() == Qt::NoPen) return TPenSpec{false};
     const double scale = std::sqrt(std::fabs(Transform_.determinant()));
     const int style = Pen_.style() == Qt::DashLine ? 1 : Pen_.style() == Qt::DotLine ? 2 : 0;
-    return {true, style, std::max(1, static_cast<int>(std::lround(Pen_.widthF() * scale))), Opaque(Pen_.color())};
+    return {true, style, std::max(1, static_cast<int>(std::lround(Pen_.widthF() * scale))),
+            Opaque(Pen_.color())};
   }
   TBrushSpec BrushSpec() const {
     if (Brush_.style() == Qt::NoBrush) return TBrushSpec{false};
@@ -139,7 +147,9 @@ class TMetafileEngine : public QPaintEngine {
   void EmitLine(const QPolygonF& polygon) {
     const TPenSpec pen = PenSpec();
     if (!pen.Visible || polygon.size() < 2) return;
-    if (Clipped_ && !Clip_.adjusted(-1, -1, 1, 1).intersects(polygon.boundingRect().adjusted(0, 0, 0.01, 0.01))) return;
+    if (Clipped_ &&
+        !Clip_.adjusted(-1, -1, 1, 1).intersects(polygon.boundingRect().adjusted(0, 0, 0.01, 0.01)))
+      return;
     Writer_->Polyline(polygon.toPolygon(), pen);
   }
 
@@ -155,7 +165,9 @@ class TMetafileEngine : public QPaintEngine {
 }  // namespace
 
 TMetafileDevice::TMetafileDevice(const QSize& size, std::unique_ptr<IMetafileWriter> writer)
-    : Size_(size), Writer_(std::move(writer)), Engine_(std::make_unique<TMetafileEngine>(Writer_.get())) {}
+    : Size_(size),
+      Writer_(std::move(writer)),
+      Engine_(std::make_unique<TMetafileEngine>(Writer_.get())) {}
 
 TMetafileDevice::~TMetafileDevice() = default;
 

@@ -8,7 +8,6 @@
 #include <QPaintEngine>
 #include <QPolygon>
 #include <QString>
-
 #include <memory>
 #include <vector>
 

@@ -1,11 +1,10 @@
 #include "charts/MetafileWriters.h"
 
 #include <QRect>
-
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <functional>
-#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -21,7 +20,9 @@ class TBytes {
     U8(static_cast<std::uint8_t>(v & 0xFF));
     U8(static_cast<std::uint8_t>(v >> 8));
   }
-  void I16(int v) { U16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(v, -32768, 32767)))); }
+  void I16(int v) {
+    U16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(v, -32768, 32767))));
+  }
   void U32(std::uint32_t v) {
     U16(static_cast<std::uint16_t>(v & 0xFFFF));
     U16(static_cast<std::uint16_t>(v >> 16));
@@ -37,7 +38,8 @@ class TBytes {
   }
   std::size_t Size() const { return Data_.size(); }
   void PatchU32(std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) Data_[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+      Data_[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
   }
   void PatchU16(std::size_t at, std::uint16_t v) {
     Data_[at] = static_cast<char>(v & 0xFF);
@@ -51,7 +53,9 @@ class TBytes {
 };
 
 // 0x00BBGGRR
-std::uint32_t ColorRef(QRgb rgb) { return static_cast<std::uint32_t>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16)); }
+std::uint32_t ColorRef(QRgb rgb) {
+  return static_cast<std::uint32_t>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16));
+}
 
 // The lowest free object slot from `first` on; slots come back when objects are deleted.
 class TSlots {
@@ -123,10 +127,10 @@ class TEmfWriter : public IMetafileWriter {
     r.I32(at.x());
     r.I32(at.y());
     r.U32(static_cast<std::uint32_t>(chars.size()));
-    r.U32(76);  // offString
-    r.U32(0);   // options
+    r.U32(76);                                 // offString
+    r.U32(0);                                  // options
     r.I32(0), r.I32(0), r.I32(-1), r.I32(-1);  // no clipping rectangle
-    r.U32(76 + stringBytes);  // offDx
+    r.U32(76 + stringBytes);                   // offDx
     for (char16_t c : chars) r.U16(c);
     r.Pad(4);
     for (int a : advances) r.I32(a);
@@ -141,8 +145,10 @@ class TEmfWriter : public IMetafileWriter {
     TBytes header;
     header.U32(1);
     header.U32(108);
-    const QRect bounds = Bounds_.isValid() ? Bounds_ & QRect(QPoint(0, 0), size) : QRect(0, 0, 1, 1);
-    header.I32(bounds.left()), header.I32(bounds.top()), header.I32(bounds.right()), header.I32(bounds.bottom());
+    const QRect bounds =
+        Bounds_.isValid() ? Bounds_ & QRect(QPoint(0, 0), size) : QRect(0, 0, 1, 1);
+    header.I32(bounds.left()), header.I32(bounds.top()), header.I32(bounds.right()),
+        header.I32(bounds.bottom());
     // The frame in hundredths of a millimetre at 96 pixels per inch.
     header.I32(0), header.I32(0);
     header.I32(size.width() * 2540 / 96 - 1), header.I32(size.height() * 2540 / 96 - 1);
@@ -188,7 +194,8 @@ class TEmfWriter : public IMetafileWriter {
     for (const QPoint& p : points) r.I16(p.x()), r.I16(p.y());
     Add(r, box);
   }
-  void Replace(int& slot, std::uint32_t stockWhenNone, bool none, const std::function<void(int)>& create) {
+  void Replace(int& slot, std::uint32_t stockWhenNone, bool none,
+               const std::function<void(int)>& create) {
     const int old = slot;
     if (none) {
       Record(37, {0x80000000u | stockWhenNone});  // SELECTOBJECT a stock object
@@ -230,9 +237,10 @@ class TEmfWriter : public IMetafileWriter {
       r.I32(0), r.I32(0), r.I32(0);
       r.I32(font.Bold ? 700 : 400);
       r.U8(font.Italic ? 1 : 0), r.U8(0), r.U8(0), r.U8(1);  // DEFAULT_CHARSET
-      r.U8(0), r.U8(0), r.U8(4), r.U8(0);                   // ANTIALIASED_QUALITY
+      r.U8(0), r.U8(0), r.U8(4), r.U8(0);                    // ANTIALIASED_QUALITY
       const std::u16string face = font.Family.left(31).toStdU16String();
-      for (int i = 0; i < 32; ++i) r.U16(i < static_cast<int>(face.size()) ? face[static_cast<std::size_t>(i)] : 0);
+      for (int i = 0; i < 32; ++i)
+        r.U16(i < static_cast<int>(face.size()) ? face[static_cast<std::size_t>(i)] : 0);
       Add(r, QRect());
     });
   }
@@ -261,7 +269,8 @@ class TWmfWriter : public IMetafileWriter {
   bool CanWrite(const QString& text) const override {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
   }
-  void Text(const QPoint& at, const QString& text, const TFontSpec& font, QRgb colour, const std::vector<int>&) override {
+  void Text(const QPoint& at, const QString& text, const TFontSpec& font, QRgb colour,
+            const std::vector<int>&) override {
     SelectFont(font);
     Record(0x0209, [&](TBytes& r) { r.U32(ColorRef(colour)); });  // SETTEXTCOLOR
     const QByteArray bytes = text.toLatin1();
@@ -309,11 +318,11 @@ class TWmfWriter : public IMetafileWriter {
       p.U16(function);
       for (int w : words) p.I16(w);
     };
-    record(0x0103, {8});                                // SETMAPMODE MM_ANISOTROPIC
-    record(0x020B, {0, 0});                             // SETWINDOWORG y, x
-    record(0x020C, {size.height(), size.width()});      // SETWINDOWEXT y, x
-    record(0x0102, {1});                                // SETBKMODE TRANSPARENT
-    record(0x012E, {24});                               // SETTEXTALIGN TA_BASELINE
+    record(0x0103, {8});                            // SETMAPMODE MM_ANISOTROPIC
+    record(0x020B, {0, 0});                         // SETWINDOWORG y, x
+    record(0x020C, {size.height(), size.width()});  // SETWINDOWEXT y, x
+    record(0x0102, {1});                            // SETBKMODE TRANSPARENT
+    record(0x012E, {24});                           // SETTEXTALIGN TA_BASELINE
     return p;
   }
   void Record(std::uint16_t function, const std::function<void(TBytes&)>& body) {

@@ -35,7 +35,8 @@ std::pair<std::string, std::string> RoundedDigits(double value, int decimals) {
   if (roundUp) {
     std::string all = whole + fraction;
     int i = static_cast<int>(all.size()) - 1;
-    while (i >= 0 && all[static_cast<std::size_t>(i)] == '9') all[static_cast<std::size_t>(i--)] = '0';
+    while (i >= 0 && all[static_cast<std::size_t>(i)] == '9')
+      all[static_cast<std::size_t>(i--)] = '0';
     if (i < 0) {
       all.insert(all.begin(), '1');
     } else {

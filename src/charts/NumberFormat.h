@@ -18,7 +18,8 @@ QString FormatGrouped(double value, int decimals, const TNumberSeparators& separ
 QString FormatMarkValue(double megabytes, const TNumberSeparators& separators = {});
 
 // The mark of a point: its label, a blank, its value.
-QString MarkText(const QString& caption, double megabytes, const TNumberSeparators& separators = {});
+QString MarkText(const QString& caption, double megabytes,
+                 const TNumberSeparators& separators = {});
 
 // "##0.## %" of part in total; "0 %" when the total is not positive.
 QString FormatPercent(double part, double total, const TNumberSeparators& separators = {});

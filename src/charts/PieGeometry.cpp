@@ -53,7 +53,8 @@ std::vector<TMarkText> MeasureMarks(const TChartModel& model, const ITextMetrics
 }
 
 // The room the marks need around the pie: the widest mark and one line, plus the connector.
-QSizeF MarkRoom(const TChartModel& model, const ITextMetrics& metrics, const std::vector<TMarkText>& marks) {
+QSizeF MarkRoom(const TChartModel& model, const ITextMetrics& metrics,
+                const std::vector<TMarkText>& marks) {
   if (marks.empty()) return {0, 0};
   double widest = 0;
   for (const TMarkText& mark : marks) widest = std::max(widest, mark.Width);
@@ -61,8 +62,8 @@ QSizeF MarkRoom(const TChartModel& model, const ITextMetrics& metrics, const std
   return {widest + connector, metrics.LineHeight(TTextRole::Mark) + 2 * kMarkPadding + connector};
 }
 
-void PlaceMarks(const TChartModel& model, const ITextMetrics& metrics, std::vector<TMarkText>& texts,
-                TPieGeometry& geometry) {
+void PlaceMarks(const TChartModel& model, const ITextMetrics& metrics,
+                std::vector<TMarkText>& texts, TPieGeometry& geometry) {
   const double height = metrics.LineHeight(TTextRole::Mark) + 2 * kMarkPadding;
   const double connector = model.Pie.ConnectorLength;
   for (const TPieSlice& slice : geometry.Slices) {
@@ -70,7 +71,8 @@ void PlaceMarks(const TChartModel& model, const ITextMetrics& metrics, std::vect
     TPieMark mark;
     mark.Index = slice.Index;
     const double middle = Radians(slice.Middle());
-    const double below = std::sin(middle) < 0 ? geometry.Depth : 0;  // front marks hang below the rim
+    const double below =
+        std::sin(middle) < 0 ? geometry.Depth : 0;  // front marks hang below the rim
     mark.Anchor = geometry.EdgePoint(slice, slice.Middle()) + QPointF(0, below);
     mark.Elbow = mark.Anchor + QPointF(std::cos(middle) * connector, -std::sin(middle) * connector);
     const double left = std::cos(middle) >= 0 ? mark.Elbow.x() : mark.Elbow.x() - text.Width;
@@ -95,7 +97,8 @@ double TiltFactor(const TPieOptions& options) {
 
 QPointF TPieGeometry::EdgePoint(const TPieSlice& slice, double degrees, double factor) const {
   const double a = Radians(degrees);
-  return Center + slice.Offset + QPointF(std::cos(a) * RadiusX * factor, -std::sin(a) * RadiusY * factor);
+  return Center + slice.Offset +
+         QPointF(std::cos(a) * RadiusX * factor, -std::sin(a) * RadiusY * factor);
 }
 
 int TPieGeometry::HitTest(const QPointF& p) const {
@@ -126,13 +129,15 @@ TPieGeometry LayoutPie(const TChartModel& model, const QRectF& area, const IText
   const QRectF panel = geometry.Frame.Panel;
   std::vector<TMarkText> markTexts = MeasureMarks(model, metrics);
   // Long labels may reach past the edge rather than squeeze the pie to nothing.
-  const QSizeF room = MarkRoom(model, metrics, markTexts)
-                          .boundedTo(QSizeF(panel.width() * kMaxMarkRoomShare, panel.height() * kMaxMarkRoomShare));
+  const QSizeF room =
+      MarkRoom(model, metrics, markTexts)
+          .boundedTo(QSizeF(panel.width() * kMaxMarkRoomShare, panel.height() * kMaxMarkRoomShare));
   const double explode = std::max(0, model.Pie.ExplodeBiggest) / 100.0;
   const double zoom = std::max(1, model.Pie.Zoom) / 100.0;
   // Half the room left for the pie, less what an exploded slice moves out.
   const double halfWidth = std::max(kMinRadius, (panel.width() / 2 - room.width()) / (1 + explode));
-  const double halfHeight = std::max(kMinRadius, (panel.height() / 2 - room.height()) / (1 + explode));
+  const double halfHeight =
+      std::max(kMinRadius, (panel.height() / 2 - room.height()) / (1 + explode));
   const double tilt = model.View3D ? TiltFactor(model.Pie) : 1.0;
   const double rim = model.View3D ? kRimShare : 0.0;
   // A 3D pie of radius r is r * tilt high above the centre and r * tilt + rim * r below it.

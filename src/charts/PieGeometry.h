@@ -6,7 +6,6 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
-
 #include <vector>
 
 #include "charts/ChartModel.h"

@@ -23,8 +23,10 @@ namespace {
 
 bool EndsWithNoCase(const std::string& name, const std::string& suffix) {
   if (name.size() < suffix.size()) return false;
-  return std::equal(suffix.rbegin(), suffix.rend(), name.rbegin(),
-                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b)); });
+  return std::equal(suffix.rbegin(), suffix.rend(), name.rbegin(), [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
+  });
 }
 
 bool IsShortcutName(const std::string& name) {
@@ -35,7 +37,7 @@ bool IsShortcutName(const std::string& name) {
 std::set<platform::TFileId> TrashFolderIds() {
   std::set<platform::TFileId> ids;
   for (const std::string& trash : platform::UserTrashFolders()) {
-    struct stat info{};
+    struct stat info {};
     if (lstat(trash.c_str(), &info) == 0) ids.insert(platform::IdOf(info));
   }
   return ids;
@@ -94,8 +96,9 @@ TCondition TCleanShortcut::CheckTarget(const std::string& target) const {
   if (IsCDRomPath(target)) return kConditionCdRom;
   if (target.empty()) return kConditionUndefined;
   if (IsNetworkPath(target)) return kConditionNetwork;
-  struct stat info{};
-  return lstat(platform::WithoutSeparator(target).c_str(), &info) == 0 ? kConditionOk : kConditionBroken;
+  struct stat info {};
+  return lstat(platform::WithoutSeparator(target).c_str(), &info) == 0 ? kConditionOk
+                                                                       : kConditionBroken;
 }
 
 TCondition TCleanShortcut::Judge(const platform::TShortcutTarget& target) const {
@@ -124,24 +127,27 @@ std::string TCleanShortcut::ReadShortcutTarget(const std::string& file) const {
 
 void TCleanShortcut::ListShortcuts(const std::string& folder, IShortcutRows& rows) const {
   if (folder.empty()) return;
-  platform::WalkFolderTree(platform::WithoutSeparator(folder), {}, [&](const platform::TWalkFolder& current) {
-    for (const platform::TWalkEntry& entry : current.Entries) {
-      const bool fileOrLink = entry.Kind == platform::TEntryKind::File || entry.Kind == platform::TEntryKind::Link;
-      if (!fileOrLink || !IsShortcutName(entry.Name)) continue;
-      const std::string path = platform::JoinPath(current.Path, entry.Name);
-      // Only a regular file is read: a link is not followed, a pipe is never waited on.
-      const std::optional<std::string> bytes =
-          platform::ReadRegularFileAt(current.Fd, entry.Name.c_str(), platform::kMaxShortcutBytes);
-      platform::TShortcutTarget target;
-      if (bytes) {
-        target = EndsWithNoCase(entry.Name, ".desktop") ? platform::ReadDesktopEntryText(*bytes, path)
-                                                        : platform::ReadLnkBytes(*bytes, path);
-      }
-      const TCondition condition = Judge(target);
-      rows.Add({entry.Name, target.Path, ConditionText(condition), path,
-                condition == kConditionBroken || condition == kConditionCdRom, condition});
-    }
-  });
+  platform::WalkFolderTree(
+      platform::WithoutSeparator(folder), {}, [&](const platform::TWalkFolder& current) {
+        for (const platform::TWalkEntry& entry : current.Entries) {
+          const bool fileOrLink =
+              entry.Kind == platform::TEntryKind::File || entry.Kind == platform::TEntryKind::Link;
+          if (!fileOrLink || !IsShortcutName(entry.Name)) continue;
+          const std::string path = platform::JoinPath(current.Path, entry.Name);
+          // Only a regular file is read: a link is not followed, a pipe is never waited on.
+          const std::optional<std::string> bytes = platform::ReadRegularFileAt(
+              current.Fd, entry.Name.c_str(), platform::kMaxShortcutBytes);
+          platform::TShortcutTarget target;
+          if (bytes) {
+            target = EndsWithNoCase(entry.Name, ".desktop")
+                         ? platform::ReadDesktopEntryText(*bytes, path)
+                         : platform::ReadLnkBytes(*bytes, path);
+          }
+          const TCondition condition = Judge(target);
+          rows.Add({entry.Name, target.Path, ConditionText(condition), path,
+                    condition == kConditionBroken || condition == kConditionCdRom, condition});
+        }
+      });
 }
 
 void CollectFolders(const std::string& folder, std::vector<std::string>& list) {
@@ -150,19 +156,25 @@ void CollectFolders(const std::string& folder, std::vector<std::string>& list) {
   const std::set<platform::TFileId> trash = TrashFolderIds();
   // Dot folders are application state and are not entered: nothing inside one is listed.
   const auto enter = [&](const platform::TWalkFolder& parent, const platform::TWalkEntry& sub) {
-    struct stat info{};
-    return fstatat(parent.Fd, sub.Name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && !trash.count(platform::IdOf(info));
+    struct stat info {};
+    return fstatat(parent.Fd, sub.Name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+           !trash.count(platform::IdOf(info));
   };
-  platform::WalkFolderTree(start, {}, [&](const platform::TWalkFolder& current) {
-    if (current.Depth == 0) return;
-    struct stat info{};
-    // A folder its owner may not write is entered but not listed.
-    if (fstat(current.Fd, &info) == 0 && (info.st_mode & S_IWUSR) != 0) list.push_back(current.Path);
-  }, enter);
+  platform::WalkFolderTree(
+      start, {},
+      [&](const platform::TWalkFolder& current) {
+        if (current.Depth == 0) return;
+        struct stat info {};
+        // A folder its owner may not write is entered but not listed.
+        if (fstat(current.Fd, &info) == 0 && (info.st_mode & S_IWUSR) != 0)
+          list.push_back(current.Path);
+      },
+      enter);
 }
 
 bool IsEmptyFolder(const std::string& folder) {
-  const int fd = open(platform::WithoutSeparator(folder).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+  const int fd = open(platform::WithoutSeparator(folder).c_str(),
+                      O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
   DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
   if (dir == nullptr) {
     if (fd >= 0) close(fd);
@@ -186,7 +198,9 @@ void TCleanShortcut::ListEmptyFolders(const std::string& folder, IShortcutRows& 
   std::vector<std::string> folders;
   CollectFolders(folder, folders);
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
-    if (IsEmptyFolder(*it)) rows.Add({platform::NameOf(*it), *it, ConditionText(kConditionEmpty), *it, true, kConditionEmpty});
+    if (IsEmptyFolder(*it))
+      rows.Add(
+          {platform::NameOf(*it), *it, ConditionText(kConditionEmpty), *it, true, kConditionEmpty});
   }
 }
 
@@ -212,10 +226,14 @@ TRemovalResult TCleanShortcut::DeleteEmptyFolders(const std::string& folder, IAs
   return result;
 }
 
-platform::TTrashResult RecycleSilently(const std::string& path) { return platform::MoveToTrash(path); }
+platform::TTrashResult RecycleSilently(const std::string& path) {
+  return platform::MoveToTrash(path);
+}
 
 platform::TTrashResult RecycleWithShellDialogs(const std::string& path, IAskUser& ask) {
-  if (!ask.AskUser(TQuestionKind::Confirmation, "Move " + path + " to the trash?", TAnswerButtons::YesNo)) return {};
+  if (!ask.AskUser(TQuestionKind::Confirmation, "Move " + path + " to the trash?",
+                   TAnswerButtons::YesNo))
+    return {};
   return RecycleSilently(path);
 }
 

@@ -28,7 +28,8 @@ struct TShortcutRow {
   std::string Condition;     // "OK", "Broken", ... or "Empty"
   std::string ShortcutPath;  // what the page deletes
   bool Checked = false;
-  TCondition State = kConditionUndefined;  // the condition beside its text, for sorting and pictures
+  TCondition State =
+      kConditionUndefined;  // the condition beside its text, for sorting and pictures
 };
 
 // What a removal to the trash did: what went, and what stayed with the reason.
@@ -65,7 +66,8 @@ class TCleanShortcut {
   TRemovalResult DeleteEmptyFolders(const std::string& folder, IAskUser& ask) const;
 
   static constexpr const char* kDeleteEmptyQuestion =
-      "This will scan through the selected path including subpath\r\nfor empty directories and delete them to recycle "
+      "This will scan through the selected path including subpath\r\nfor empty directories and "
+      "delete them to recycle "
       "bin\r\nDo you want to proceed?";
 
  private:

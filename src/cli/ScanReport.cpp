@@ -33,9 +33,8 @@ void WriteSummary(std::ostream& out, TSizeFolder& root, std::int32_t folderCount
   std::vector<TSizeFolder*> children;
   children.reserve(static_cast<std::size_t>(root.ChildCount()));
   for (int i = 0; i < root.ChildCount(); ++i) children.push_back(root.Child(i));
-  std::stable_sort(children.begin(), children.end(), [](TSizeFolder* a, TSizeFolder* b) {
-    return a->TotalSize() > b->TotalSize();
-  });
+  std::stable_sort(children.begin(), children.end(),
+                   [](TSizeFolder* a, TSizeFolder* b) { return a->TotalSize() > b->TotalSize(); });
   const std::size_t shown =
       top < 0 ? children.size() : std::min(children.size(), static_cast<std::size_t>(top));
   for (std::size_t i = 0; i < shown; ++i) {
@@ -49,7 +48,8 @@ void WriteSummary(std::ostream& out, TSizeFolder& root, std::int32_t folderCount
 void WriteUnreadableNote(std::ostream& out, std::int32_t unreadable) {
   if (unreadable <= 0) return;
   out << "nubrix-scan: " << unreadable << (unreadable == 1 ? " folder" : " folders")
-      << " could not be read; the sizes above " << (unreadable == 1 ? "it" : "them") << " are too small\n";
+      << " could not be read; the sizes above " << (unreadable == 1 ? "it" : "them")
+      << " are too small\n";
 }
 
 }  // namespace nubrix

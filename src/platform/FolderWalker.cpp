@@ -41,7 +41,7 @@ TEntryKind KindOf(int dirFd, const dirent& entry) {
     default:
       return TEntryKind::Other;
   }
-  struct stat info{};
+  struct stat info {};
   if (fstatat(dirFd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) return TEntryKind::Other;
   if (S_ISDIR(info.st_mode)) return TEntryKind::Folder;
   if (S_ISREG(info.st_mode)) return TEntryKind::File;
@@ -134,7 +134,8 @@ class TWalk {
       if (Enter_ && !Enter_(TWalkFolder{top.Fd, top.Path, top.Depth, top.Entries}, entry)) continue;
       const std::string path = JoinPath(top.Path, entry.Name);
       const int fd = OpenSubfolderAt(top.Fd, entry.Name.c_str());
-      if (fd == -EXDEV || fd == -ELOOP || fd == -ENOTDIR || fd == -ENOENT) continue;  // a mount, a link, gone
+      if (fd == -EXDEV || fd == -ELOOP || fd == -ENOTDIR || fd == -ENOENT)
+        continue;  // a mount, a link, gone
       if (fd < 0) {
         Result_.Errors.push_back({path, -fd});
         continue;
@@ -155,8 +156,8 @@ class TWalk {
 
 }  // namespace
 
-TWalkResult WalkFolderTree(const std::string& start, const TWalkOptions& options, const TFolderVisit& visit,
-                           const TEnterRule& enter) {
+TWalkResult WalkFolderTree(const std::string& start, const TWalkOptions& options,
+                           const TFolderVisit& visit, const TEnterRule& enter) {
   return TWalk(options, visit, enter).Run(start);
 }
 

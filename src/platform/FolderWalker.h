@@ -11,7 +11,12 @@
 
 namespace nubrix::platform {
 
-enum class TEntryKind : unsigned char { File, Folder, Link, Other };  // Other: pipes, devices, sockets
+enum class TEntryKind : unsigned char {
+  File,
+  Folder,
+  Link,
+  Other
+};  // Other: pipes, devices, sockets
 
 struct TWalkEntry {
   std::string Name;
@@ -22,8 +27,8 @@ struct TWalkEntry {
 // *at() calls on the entries.
 struct TWalkFolder {
   int Fd = -1;
-  const std::string& Path;  // without a trailing separator, "/" for the root
-  int Depth = 0;            // 0 for the start folder
+  const std::string& Path;                 // without a trailing separator, "/" for the root
+  int Depth = 0;                           // 0 for the start folder
   const std::vector<TWalkEntry>& Entries;  // every entry but "." and "..", in listing order
 };
 
@@ -34,8 +39,8 @@ struct TWalkError {
 
 struct TWalkResult {
   bool Cancelled = false;
-  int Folders = 0;                  // folders listed
-  std::vector<TWalkError> Errors;   // folders that could not be opened or listed
+  int Folders = 0;                 // folders listed
+  std::vector<TWalkError> Errors;  // folders that could not be opened or listed
 };
 
 struct TWalkOptions {
@@ -52,7 +57,7 @@ using TEnterRule = std::function<bool(const TWalkFolder& parent, const TWalkEntr
 
 // Visits start and the folders below it depth first, each folder before its subfolders, the
 // subfolders in listing order.
-TWalkResult WalkFolderTree(const std::string& start, const TWalkOptions& options, const TFolderVisit& visit,
-                           const TEnterRule& enter = {});
+TWalkResult WalkFolderTree(const std::string& start, const TWalkOptions& options,
+                           const TFolderVisit& visit, const TEnterRule& enter = {});
 
 }  // namespace nubrix::platform

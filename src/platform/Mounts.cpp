@@ -8,8 +8,9 @@
 namespace nubrix::platform {
 
 std::optional<TMountEntry> MountOfPath(const std::string& path) {
-  struct statx info{};
-  if (statx(AT_FDCWD, path.c_str(), AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, STATX_MNT_ID, &info) != 0) return std::nullopt;
+  struct statx info {};
+  if (statx(AT_FDCWD, path.c_str(), AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, STATX_MNT_ID, &info) != 0)
+    return std::nullopt;
   if ((info.stx_mask & STATX_MNT_ID) == 0) return std::nullopt;
   for (TMountEntry& mount : ReadMountInfo()) {
     if (static_cast<std::uint64_t>(mount.Id) == info.stx_mnt_id) return mount;
@@ -30,19 +31,37 @@ std::optional<TMountEntry> MountHoldingPath(const std::string& path) {
 }
 
 bool IsNetworkFileSystem(const std::string& fsType) {
-  static const std::set<std::string> kNetwork = {
-      "nfs",      "nfs4",   "cifs",       "smb3",          "smbfs",          "ncpfs",         "afs",
-      "9p",       "ceph",   "glusterfs",  "lustre",        "gpfs",           "beegfs",        "orangefs",
-      "coda",     "davfs",  "fuse.sshfs", "fuse.rclone",   "fuse.s3fs",      "fuse.gcsfuse",  "fuse.curlftpfs",
-      "fuse.gvfsd-fuse", "fuse.kio-fuse"};
+  static const std::set<std::string> kNetwork = {"nfs",
+                                                 "nfs4",
+                                                 "cifs",
+                                                 "smb3",
+                                                 "smbfs",
+                                                 "ncpfs",
+                                                 "afs",
+                                                 "9p",
+                                                 "ceph",
+                                                 "glusterfs",
+                                                 "lustre",
+                                                 "gpfs",
+                                                 "beegfs",
+                                                 "orangefs",
+                                                 "coda",
+                                                 "davfs",
+                                                 "fuse.sshfs",
+                                                 "fuse.rclone",
+                                                 "fuse.s3fs",
+                                                 "fuse.gcsfuse",
+                                                 "fuse.curlftpfs",
+                                                 "fuse.gvfsd-fuse",
+                                                 "fuse.kio-fuse"};
   return kNetwork.count(fsType) != 0;
 }
 
 bool IsPseudoFileSystem(const std::string& fsType) {
   static const std::set<std::string> kPseudo = {
-      "proc",     "sysfs",      "devtmpfs", "devpts",    "cgroup",   "cgroup2",     "autofs",
-      "mqueue",   "debugfs",    "tracefs",  "securityfs", "pstore",  "bpf",         "configfs",
-      "fusectl",  "hugetlbfs",  "binfmt_misc", "efivarfs", "rpc_pipefs", "nsfs"};
+      "proc",    "sysfs",     "devtmpfs",    "devpts",     "cgroup",     "cgroup2", "autofs",
+      "mqueue",  "debugfs",   "tracefs",     "securityfs", "pstore",     "bpf",     "configfs",
+      "fusectl", "hugetlbfs", "binfmt_misc", "efivarfs",   "rpc_pipefs", "nsfs"};
   return kPseudo.count(fsType) != 0;
 }
 
@@ -51,8 +70,8 @@ bool IsOpticalDisc(const TMountEntry& mount) {
 }
 
 bool IsNetworkUrl(const std::string& text) {
-  for (const char* scheme : {"smb://", "sftp://", "ssh://", "nfs://", "ftp://", "ftps://", "dav://", "davs://",
-                             "webdav://", "afp://"}) {
+  for (const char* scheme : {"smb://", "sftp://", "ssh://", "nfs://", "ftp://", "ftps://", "dav://",
+                             "davs://", "webdav://", "afp://"}) {
     if (text.starts_with(scheme)) return true;
   }
   return false;

@@ -89,12 +89,12 @@ std::string NameOf(const std::string& path) {
 }
 
 bool Exists(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return !path.empty() && lstat(path.c_str(), &info) == 0;
 }
 
 bool IsFolder(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -107,13 +107,13 @@ bool IsMountRoot(const std::string& path) {
 }
 
 bool IsMountRootFd(int dirFd) {
-  struct statx self{};
+  struct statx self {};
   if (statx(dirFd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_TYPE, &self) == 0 &&
       (self.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
     return (self.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
   }
-  struct stat here{};
-  struct stat up{};
+  struct stat here {};
+  struct stat up {};
   if (fstat(dirFd, &here) != 0 || fstatat(dirFd, "..", &up, 0) != 0) return false;
   return here.st_dev != up.st_dev || here.st_ino == up.st_ino;
 }
@@ -134,8 +134,9 @@ std::string ShownPath(std::string_view path) {
   return shown;
 }
 
-int ReplaceFileAtomically(const std::string& fileName, std::string_view contents, unsigned newMode) {
-  struct stat old{};
+int ReplaceFileAtomically(const std::string& fileName, std::string_view contents,
+                          unsigned newMode) {
+  struct stat old {};
   const bool existed = stat(fileName.c_str(), &old) == 0;
   // A file nobody may write is read-only, whoever we are.
   if (existed && (old.st_mode & 0222) == 0) return EACCES;

@@ -38,6 +38,7 @@ std::string ShownPath(std::string_view path);
 // Writes contents to fileName through a temporary file beside it, flushed to the disk and renamed
 // over it, so a crash or a full disk leaves the old file whole. An existing file keeps its mode
 // (new ones get newMode); a file nobody may write is refused. 0, or the errno of the failure.
-int ReplaceFileAtomically(const std::string& fileName, std::string_view contents, unsigned newMode = 0644);
+int ReplaceFileAtomically(const std::string& fileName, std::string_view contents,
+                          unsigned newMode = 0644);
 
 }  // namespace nubrix::platform

@@ -35,8 +35,8 @@ int OpenWithoutCrossing(int dirFd, const char* name) {
 int OpenComparingDevice(int dirFd, const char* name) {
   const int fd = openat(dirFd, name, kDirFlags);
   if (fd < 0) return -errno;
-  struct stat parent{};
-  struct stat child{};
+  struct stat parent {};
+  struct stat child {};
   if (fstat(dirFd, &parent) != 0 || fstat(fd, &child) != 0) {
     const int error = errno;
     close(fd);
@@ -64,9 +64,10 @@ std::optional<std::string> ReadRegularFileAt(int dirFd, const char* name, std::s
   // O_NONBLOCK: opening a named pipe must not wait for a writer.
   const int fd = openat(dirFd, name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return std::nullopt;
-  struct stat info{};
+  struct stat info {};
   std::optional<std::string> bytes;
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::size_t>(info.st_size) <= maxBytes) {
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+      static_cast<std::size_t>(info.st_size) <= maxBytes) {
     std::string data(static_cast<std::size_t>(info.st_size), '\0');
     std::size_t done = 0;
     bool failed = false;

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <gio/gio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,8 +10,6 @@
 #include <climits>
 #include <cstdlib>
 #include <vector>
-
-#include <gio/gio.h>
 
 #include "platform/Mounts.h"
 #include "platform/Paths.h"
@@ -49,7 +48,8 @@ TShortcutTarget Program(const std::string& name) {
 }
 
 TShortcutTarget FlatpakApp(const std::string& id) {
-  for (const std::string& root : {std::string("/var/lib/flatpak/app/"), Home() + "/.local/share/flatpak/app/"}) {
+  for (const std::string& root :
+       {std::string("/var/lib/flatpak/app/"), Home() + "/.local/share/flatpak/app/"}) {
     if (Exists(root + id)) return {root + id, TTargetKind::Path};
   }
   return {"/var/lib/flatpak/app/" + id, TTargetKind::Missing};
@@ -65,7 +65,9 @@ TShortcutTarget FromExec(GKeyFile* file, const std::string& exec) {
   std::size_t first = 0;
   if (first < args.size() && NameOf(args[first]) == "env") {
     ++first;
-    while (first < args.size() && (args[first].find('=') != std::string::npos || args[first].starts_with("-"))) ++first;
+    while (first < args.size() &&
+           (args[first].find('=') != std::string::npos || args[first].starts_with("-")))
+      ++first;
   }
   if (first >= args.size()) return {exec, TTargetKind::Unknown};
   const std::string flatpakId = KeyString(file, "X-Flatpak");
@@ -86,20 +88,25 @@ TShortcutTarget FromExec(GKeyFile* file, const std::string& exec) {
 class TReader {
  public:
   explicit TReader(std::string_view bytes) : Bytes_(bytes) {}
-  bool Has(std::size_t at, std::size_t count) const { return at <= Bytes_.size() && count <= Bytes_.size() - at; }
+  bool Has(std::size_t at, std::size_t count) const {
+    return at <= Bytes_.size() && count <= Bytes_.size() - at;
+  }
   std::uint32_t U32(std::size_t at) const {
     if (!Has(at, 4)) return 0;
     return static_cast<std::uint8_t>(Bytes_[at]) | static_cast<std::uint8_t>(Bytes_[at + 1]) << 8 |
-           static_cast<std::uint8_t>(Bytes_[at + 2]) << 16 | static_cast<std::uint32_t>(static_cast<std::uint8_t>(Bytes_[at + 3])) << 24;
+           static_cast<std::uint8_t>(Bytes_[at + 2]) << 16 |
+           static_cast<std::uint32_t>(static_cast<std::uint8_t>(Bytes_[at + 3])) << 24;
   }
   std::uint16_t U16(std::size_t at) const {
     if (!Has(at, 2)) return 0;
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(Bytes_[at]) | static_cast<std::uint8_t>(Bytes_[at + 1]) << 8);
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(Bytes_[at]) |
+                                      static_cast<std::uint8_t>(Bytes_[at + 1]) << 8);
   }
   // A NUL-terminated code-page string (taken as Latin-1), as UTF-8; stops at the end of data.
   std::string Ansi(std::size_t at, std::size_t limit = SIZE_MAX) const {
     std::string out;
-    for (std::size_t i = at; i < Bytes_.size() && i - at < limit && Bytes_[i] != '\0'; ++i) AppendLatin1(out, Bytes_[i]);
+    for (std::size_t i = at; i < Bytes_.size() && i - at < limit && Bytes_[i] != '\0'; ++i)
+      AppendLatin1(out, Bytes_[i]);
     return out;
   }
   // A NUL-terminated UTF-16LE string, as UTF-8.
@@ -136,9 +143,10 @@ class TReader {
   }
   static std::string Utf8(const std::u16string& text) {
     glong written = 0;
-    gchar* utf8 = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(text.data()), static_cast<glong>(text.size()),
-                                  nullptr, &written, nullptr);
-    std::string out = utf8 != nullptr ? std::string(utf8, static_cast<std::size_t>(written)) : std::string();
+    gchar* utf8 = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(text.data()),
+                                  static_cast<glong>(text.size()), nullptr, &written, nullptr);
+    std::string out =
+        utf8 != nullptr ? std::string(utf8, static_cast<std::size_t>(written)) : std::string();
     g_free(utf8);
     return out;
   }
@@ -171,7 +179,8 @@ void ReadLinkInfo(const TReader& r, std::size_t at, TLnkInfo& info) {
     const std::size_t network = offset(20);
     const std::uint32_t netNameOffset = r.U32(network + 8);
     std::string name = r.Ansi(netNameOffset == 0 ? limit : network + netNameOffset);
-    if (netNameOffset > 0x14 && r.U32(network + 20) != 0) name = r.Unicode(network + r.U32(network + 20));
+    if (netNameOffset > 0x14 && r.U32(network + 20) != 0)
+      name = r.Unicode(network + r.U32(network + 20));
     if (!name.empty()) info.NetworkPath = suffix.empty() ? name : name + "\\" + suffix;
   }
 }
@@ -204,7 +213,8 @@ void ReadExtraData(const TReader& r, std::size_t at, TLnkInfo& info) {
 }
 
 std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
 }
 
@@ -228,8 +238,10 @@ std::string MatchName(const std::string& folder, const std::string& name) {
 std::string ExpandWindowsVariables(const std::string& text) {
   const char* user = std::getenv("USER");
   const std::pair<std::string, std::string> variables[] = {
-      {"%systemroot%", "C:\\windows"},          {"%windir%", "C:\\windows"},
-      {"%programfiles%", "C:\\Program Files"},  {"%programfiles(x86)%", "C:\\Program Files (x86)"},
+      {"%systemroot%", "C:\\windows"},
+      {"%windir%", "C:\\windows"},
+      {"%programfiles%", "C:\\Program Files"},
+      {"%programfiles(x86)%", "C:\\Program Files (x86)"},
       {"%userprofile%", std::string("C:\\users\\") + (user ? user : "")},
       {"%appdata%", std::string("C:\\users\\") + (user ? user : "") + "\\AppData\\Roaming"},
       {"%localappdata%", std::string("C:\\users\\") + (user ? user : "") + "\\AppData\\Local"}};
@@ -272,7 +284,8 @@ TShortcutTarget ReadDesktopEntryText(std::string_view text, const std::string& p
       }
     } else if (type == "Link") {
       const std::string url = KeyString(file, "URL");
-      gchar* local = url.starts_with("file:") ? g_filename_from_uri(url.c_str(), nullptr, nullptr) : nullptr;
+      gchar* local =
+          url.starts_with("file:") ? g_filename_from_uri(url.c_str(), nullptr, nullptr) : nullptr;
       if (local != nullptr) {
         target = {local, TTargetKind::Path};
         g_free(local);
@@ -287,8 +300,9 @@ TShortcutTarget ReadDesktopEntryText(std::string_view text, const std::string& p
 
 std::optional<TLnkInfo> ParseLnk(std::string_view bytes) {
   const TReader r(bytes);
-  if (r.U32(0) != 0x4C || !r.Has(4, 16) || !std::equal(std::begin(kLinkClsid), std::end(kLinkClsid), bytes.begin() + 4,
-                                                       [](unsigned char a, char b) { return a == static_cast<unsigned char>(b); })) {
+  if (r.U32(0) != 0x4C || !r.Has(4, 16) ||
+      !std::equal(std::begin(kLinkClsid), std::end(kLinkClsid), bytes.begin() + 4,
+                  [](unsigned char a, char b) { return a == static_cast<unsigned char>(b); })) {
     return std::nullopt;
   }
   TLnkInfo info;
@@ -308,8 +322,11 @@ std::optional<TLnkInfo> ParseLnk(std::string_view bytes) {
 }
 
 std::string MapWindowsPath(const std::string& windowsPath, const std::string& prefix) {
-  if (windowsPath.size() < 2 || windowsPath[1] != ':' || !std::isalpha(static_cast<unsigned char>(windowsPath[0]))) return {};
-  const std::string device = prefix + "/dosdevices/" + std::string(1, static_cast<char>(std::tolower(windowsPath[0]))) + ":";
+  if (windowsPath.size() < 2 || windowsPath[1] != ':' ||
+      !std::isalpha(static_cast<unsigned char>(windowsPath[0])))
+    return {};
+  const std::string device = prefix + "/dosdevices/" +
+                             std::string(1, static_cast<char>(std::tolower(windowsPath[0]))) + ":";
   char buffer[PATH_MAX];
   const ssize_t length = readlink(device.c_str(), buffer, sizeof buffer - 1);
   if (length <= 0) return {};
@@ -348,18 +365,22 @@ TShortcutTarget ReadLnk(const std::string& file) {
 TShortcutTarget ReadLnkBytes(std::string_view bytes, const std::string& file) {
   const std::optional<TLnkInfo> info = ParseLnk(bytes);
   if (!info || info->Advertised) return {};
-  if (!info->NetworkPath.empty() && info->LocalPath.empty()) return {info->NetworkPath, TTargetKind::Network};
+  if (!info->NetworkPath.empty() && info->LocalPath.empty())
+    return {info->NetworkPath, TTargetKind::Network};
   if (info->DriveType == 4) return {info->LocalPath, TTargetKind::Network};
   if (info->DriveType == 5) return {info->LocalPath, TTargetKind::CdRom};
-  if (info->DriveType == 2) return {info->LocalPath, TTargetKind::Unknown};  // removable: cannot judge
+  if (info->DriveType == 2)
+    return {info->LocalPath, TTargetKind::Unknown};  // removable: cannot judge
   std::string windows = info->LocalPath;
-  if (windows.empty() && !info->Environment.empty()) windows = ExpandWindowsVariables(info->Environment);
+  if (windows.empty() && !info->Environment.empty())
+    windows = ExpandWindowsVariables(info->Environment);
   if (!windows.empty()) {
     // Drive letters mean something only inside the Wine prefix that holds the shortcut; on a
     // Windows partition they name drives of another system, which cannot be judged from here.
     const std::string prefix = WinePrefixFor(file);
     const std::string mapped = prefix.empty() ? std::string() : MapWindowsPath(windows, prefix);
-    return mapped.empty() ? TShortcutTarget{windows, TTargetKind::Unknown} : TShortcutTarget{mapped, TTargetKind::Path};
+    return mapped.empty() ? TShortcutTarget{windows, TTargetKind::Unknown}
+                          : TShortcutTarget{mapped, TTargetKind::Path};
   }
   if (!info->RelativePath.empty()) {
     std::string relative = info->RelativePath;

@@ -49,7 +49,8 @@ std::string MapWindowsPath(const std::string& windowsPath, const std::string& pr
 std::string WinePrefixFor(const std::string& lnkFile);
 
 TShortcutTarget ReadLnk(const std::string& file);
-// The same for the file's bytes (file is where they were read, for relative targets and the prefix).
+// The same for the file's bytes (file is where they were read, for relative targets and the
+// prefix).
 TShortcutTarget ReadLnkBytes(std::string_view bytes, const std::string& file);
 
 // Shortcut files are small; a larger file is not one.

@@ -30,7 +30,8 @@ std::string UserStartMenu() { return DataHome() + "/applications"; }
 
 std::vector<std::string> CommonStartMenus() {
   const char* dirs = std::getenv("XDG_DATA_DIRS");
-  const std::string list = dirs != nullptr && dirs[0] != '\0' ? dirs : "/usr/local/share:/usr/share";
+  const std::string list =
+      dirs != nullptr && dirs[0] != '\0' ? dirs : "/usr/local/share:/usr/share";
   std::vector<std::string> menus;
   std::size_t pos = 0;
   while (pos <= list.size()) {
@@ -50,7 +51,8 @@ std::optional<std::string> DesktopFolder() {
   while (std::getline(dirs, line)) {
     if (!line.starts_with("XDG_DESKTOP_DIR=")) continue;
     std::string value = line.substr(16);
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+      value = value.substr(1, value.size() - 2);
     if (value.starts_with("$HOME")) value = Home() + value.substr(5);
     desktop = value;
   }

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <gio/gio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,8 +10,6 @@
 #include <cstdlib>
 #include <set>
 #include <string_view>
-
-#include <gio/gio.h>
 
 #include "platform/Mounts.h"
 #include "platform/Paths.h"
@@ -25,20 +24,22 @@ constexpr int kDirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NO
 constexpr int kMaxRestarts = 64;
 
 bool SkippedFileSystem(const std::string& type) {
-  return IsPseudoFileSystem(type) || IsNetworkFileSystem(type) || type.starts_with("fuse.") || type == "fuse";
+  return IsPseudoFileSystem(type) || IsNetworkFileSystem(type) || type.starts_with("fuse.") ||
+         type == "fuse";
 }
 
 // A folder of uid that nobody else may write.
 bool OwnPrivateFolder(int fd, uid_t uid) {
-  struct stat info{};
-  return fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == uid && (info.st_mode & 022) == 0;
+  struct stat info {};
+  return fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == uid &&
+         (info.st_mode & 022) == 0;
 }
 
 // name below an open folder, as a folder of uid on the same mount; -errno.
 int OpenOwnSubfolder(int dirFd, const char* name, uid_t uid) {
   const int fd = OpenSubfolderAt(dirFd, name);
   if (fd < 0) return fd;
-  struct stat info{};
+  struct stat info {};
   if (fstat(fd, &info) != 0 || info.st_uid != uid) {
     close(fd);
     return -EPERM;
@@ -71,11 +72,12 @@ std::string EndsWithout(std::string_view name, std::string_view suffix) {
 // into the folder it was moved to.
 class TRemoval {
  public:
-  TRemoval(int topFd, std::vector<std::string>& failures, std::string shownPath, const TRemoveHooks* hooks)
+  TRemoval(int topFd, std::vector<std::string>& failures, std::string shownPath,
+           const TRemoveHooks* hooks)
       : TopFd_(topFd), Failures_(failures), ShownTop_(std::move(shownPath)), Hooks_(hooks) {}
 
   int Run() {
-    struct stat top{};
+    struct stat top {};
     if (fstat(TopFd_, &top) != 0) return 0;
     Ids_.push_back(IdOf(top));
     Current_ = dup(TopFd_);
@@ -108,8 +110,9 @@ class TRemoval {
   // Whether the current folder still lies in the folder the walk came down from.
   bool InPlace() const {
     if (Names_.empty()) return true;
-    struct stat up{};
-    return fstatat(Current_, "..", &up, AT_SYMLINK_NOFOLLOW) == 0 && IdOf(up) == Ids_[Ids_.size() - 2];
+    struct stat up {};
+    return fstatat(Current_, "..", &up, AT_SYMLINK_NOFOLLOW) == 0 &&
+           IdOf(up) == Ids_[Ids_.size() - 2];
   }
 
   // Back to the top after a folder was moved away; false when the walk gives up.
@@ -150,7 +153,7 @@ class TRemoval {
 
   // True when name is a folder to descend into.
   bool RemoveOrChoose(const char* name, std::string& descend) {
-    struct stat info{};
+    struct stat info {};
     if (fstatat(Current_, name, &info, AT_SYMLINK_NOFOLLOW) != 0) return false;  // gone already
     if (!S_ISDIR(info.st_mode)) {
       if (unlinkat(Current_, name, 0) == 0) {
@@ -173,7 +176,7 @@ class TRemoval {
   }
 
   void Descend(const std::string& name) {
-    struct stat seen{};
+    struct stat seen {};
     if (fstatat(Current_, name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0) return;
     int fd = OpenAt(Current_, name.c_str());
     if (fd == -EACCES) {
@@ -182,10 +185,12 @@ class TRemoval {
       fd = OpenAt(Current_, name.c_str());
     }
     if (fd < 0) return;  // tried: the next round reports it
-    struct stat opened{};
-    struct stat here{};
-    const bool same = fstat(fd, &opened) == 0 && IdOf(opened) == IdOf(seen) && S_ISDIR(opened.st_mode);
-    const bool otherMount = fstat(Current_, &here) != 0 || opened.st_dev != here.st_dev || IsMountRootFd(fd);
+    struct stat opened {};
+    struct stat here {};
+    const bool same =
+        fstat(fd, &opened) == 0 && IdOf(opened) == IdOf(seen) && S_ISDIR(opened.st_mode);
+    const bool otherMount =
+        fstat(Current_, &here) != 0 || opened.st_dev != here.st_dev || IsMountRootFd(fd);
     if (!same || otherMount) {
       if (otherMount) Failures_.push_back(Shown(name) + " (a mount point, not entered)");
       close(fd);
@@ -203,7 +208,7 @@ class TRemoval {
   void ClimbUp() {
     if (Hooks_ != nullptr && Hooks_->LeavingFolder) Hooks_->LeavingFolder(Shown());
     const int up = OpenAt(Current_, "..");
-    struct stat info{};
+    struct stat info {};
     if (up < 0 || fstat(up, &info) != 0 || IdOf(info) != Ids_[Ids_.size() - 2]) {
       if (up >= 0) close(up);
       Restart();
@@ -228,7 +233,8 @@ class TRemoval {
 };
 
 // Removes the info files whose item is no longer in files/ (filesFd < 0: none is).
-void EmptyInfo(int infoFd, int filesFd, std::vector<std::string>& failures, const std::string& shown) {
+void EmptyInfo(int infoFd, int filesFd, std::vector<std::string>& failures,
+               const std::string& shown) {
   const int listing = dup(infoFd);
   DIR* dir = listing >= 0 ? fdopendir(listing) : nullptr;
   if (dir == nullptr) {
@@ -238,9 +244,10 @@ void EmptyInfo(int infoFd, int filesFd, std::vector<std::string>& failures, cons
   while (const dirent* entry = readdir(dir)) {
     const std::string item = EndsWithout(entry->d_name, ".trashinfo");
     if (item.empty()) continue;
-    struct stat info{};
+    struct stat info {};
     if (filesFd >= 0 && fstatat(filesFd, item.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) continue;
-    if (fstatat(infoFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(info.st_mode)) continue;
+    if (fstatat(infoFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(info.st_mode))
+      continue;
     if (unlinkat(infoFd, entry->d_name, 0) != 0) failures.push_back(shown + "/" + entry->d_name);
   }
   closedir(dir);
@@ -291,8 +298,8 @@ std::string DataHome() {
   return std::string(home != nullptr ? home : "") + "/.local/share";
 }
 
-std::vector<TTrashFolder> TrashFolderCandidates(const std::string& dataHome, const std::vector<TMountEntry>& mounts,
-                                                uid_t) {
+std::vector<TTrashFolder> TrashFolderCandidates(const std::string& dataHome,
+                                                const std::vector<TMountEntry>& mounts, uid_t) {
   std::vector<TTrashFolder> folders{{dataHome, TTrashKind::Home}};
   for (const TMountEntry& mount : mounts) {
     if (SkippedFileSystem(mount.FsType)) continue;
@@ -313,7 +320,7 @@ int OpenTrashFolder(const TTrashFolder& folder, uid_t uid) {
       break;
     case TTrashKind::Shared: {
       const int shared = OpenSubfolderAt(top, ".Trash");
-      struct stat info{};
+      struct stat info {};
       const bool sticky = shared >= 0 && fstat(shared, &info) == 0 && (info.st_mode & S_ISVTX) != 0;
       fd = sticky ? OpenSubfolderAt(shared, id.c_str()) : (shared < 0 ? shared : -EPERM);
       if (shared >= 0) close(shared);
@@ -333,8 +340,9 @@ std::vector<std::string> UserTrashFolders() {
   const uid_t uid = getuid();
   for (const TTrashFolder& folder : TrashFolderCandidates(DataHome(), ReadMountInfo(), uid)) {
     const int fd = OpenTrashFolder(folder, uid);
-    struct stat info{};
-    if (fd >= 0 && fstat(fd, &info) == 0 && seen.insert(IdOf(info)).second) paths.push_back(folder.Path(uid));
+    struct stat info {};
+    if (fd >= 0 && fstat(fd, &info) == 0 && seen.insert(IdOf(info)).second)
+      paths.push_back(folder.Path(uid));
     if (fd >= 0) close(fd);
   }
   return paths;
@@ -345,13 +353,14 @@ int RemoveContents(int dirFd, std::vector<std::string>& failures, const std::str
   return TRemoval(dirFd, failures, shownPath, hooks).Run();
 }
 
-TEmptyResult EmptyTrash(const std::vector<TTrashFolder>& folders, uid_t uid, const TRemoveHooks* hooks) {
+TEmptyResult EmptyTrash(const std::vector<TTrashFolder>& folders, uid_t uid,
+                        const TRemoveHooks* hooks) {
   TEmptyResult result;
   std::set<TFileId> seen;
   for (const TTrashFolder& folder : folders) {
     const int fd = OpenTrashFolder(folder, uid);
     if (fd < 0) continue;
-    struct stat info{};
+    struct stat info {};
     if (fstat(fd, &info) == 0 && seen.insert(IdOf(info)).second) {
       result.TrashFolders.push_back(folder.Path(uid));
       EmptyTrashFolder(fd, folder.Path(uid), uid, result, hooks);
@@ -372,9 +381,11 @@ TTrashResult MoveToTrash(const std::string& path) {
   GError* error = nullptr;
   result.Ok = g_file_trash(file, nullptr, &error) != FALSE;
   if (!result.Ok) {
-    const bool unsupported = error != nullptr && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED);
+    const bool unsupported =
+        error != nullptr && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED);
     result.Error = unsupported ? "No trash can take " + path + "; it was left where it is."
-                               : "Could not move " + path + " to the trash: " + (error ? error->message : "unknown error");
+                               : "Could not move " + path +
+                                     " to the trash: " + (error ? error->message : "unknown error");
   }
   if (error != nullptr) g_error_free(error);
   g_object_unref(file);

@@ -38,8 +38,8 @@ std::string DataHome();
 
 // Where trash folders of uid may lie: the home trash, then two places on every mount that is
 // neither a pseudo, a network nor a FUSE file system. Nothing on the disk is looked at.
-std::vector<TTrashFolder> TrashFolderCandidates(const std::string& dataHome, const std::vector<TMountEntry>& mounts,
-                                                uid_t uid);
+std::vector<TTrashFolder> TrashFolderCandidates(const std::string& dataHome,
+                                                const std::vector<TMountEntry>& mounts, uid_t uid);
 
 // Opens a trash folder one step at a time through descriptors, never following a link, and
 // checks each step on the open descriptor: the trash folder itself is a folder owned by uid that
@@ -65,7 +65,8 @@ struct TRemoveHooks {
 // Empties the given trash folders of uid: files/, then the info/ entries whose item is gone, then
 // expunged/ and directorysizes. Links are removed, never followed; mount points inside a trash
 // folder are never entered.
-TEmptyResult EmptyTrash(const std::vector<TTrashFolder>& folders, uid_t uid, const TRemoveHooks* hooks = nullptr);
+TEmptyResult EmptyTrash(const std::vector<TTrashFolder>& folders, uid_t uid,
+                        const TRemoveHooks* hooks = nullptr);
 
 // EmptyTrash of every trash folder of this user, from the mount table as it is now.
 TEmptyResult EmptyAllTrash();

@@ -17,7 +17,9 @@ int TDirSource::OpenRoot(const std::string& path) {
   return fd >= 0 ? fd : -errno;
 }
 
-int TDirSource::OpenSubfolder(int dirFd, const char* name) { return platform::OpenSubfolderAt(dirFd, name); }
+int TDirSource::OpenSubfolder(int dirFd, const char* name) {
+  return platform::OpenSubfolderAt(dirFd, name);
+}
 
 long TDirSource::ReadEntries(int dirFd, char* buffer, std::size_t size) {
   for (;;) {
@@ -28,7 +30,7 @@ long TDirSource::ReadEntries(int dirFd, char* buffer, std::size_t size) {
 }
 
 int TDirSource::StatEntry(int dirFd, const char* name, TEntryStat& out) {
-  struct statx info{};
+  struct statx info {};
   // DONT_SYNC: a network file system answers from its cache instead of asking the server.
   constexpr int kFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC;
   if (statx(dirFd, name, kFlags, STATX_TYPE | STATX_SIZE, &info) != 0) return -errno;

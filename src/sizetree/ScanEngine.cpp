@@ -262,34 +262,36 @@ TFolderWalk::TListing TFolderWalk::List(int fd, const TTask& task, TWorker& work
   TListing out;
   TSizeFolder* folder = task.Folder;
   int sinceEscapeCheck = 0;
-  out.Error = ForEachEntry(
-      Source_, fd, worker.Buffer, [&](const char* name, std::size_t length, unsigned char type) {
-        if (++sinceEscapeCheck == kEscapePollEntries) {
-          sinceEscapeCheck = 0;
-          if (EscapePressed(Context_)) Context_.State.ScanCancelled.store(true);
-          if (Stopped()) return false;
-        }
-        const bool dotName = name[0] == '.';
-        if (dotName && !isStart) return true;
-        TEntryStat stat;
-        bool statted = false;
-        if (!ResolveType(Source_, fd, name, type, stat, statted)) return true;
-        if (type == kTypeDirectory) {
-          if (isStart && !(mountRoot && IsDotOrDotDot(name))) ++out.DirectoryEntries;
-          if (dotName) return true;
-          const std::string_view folderName(name, length);
-          if (task.Mounts != nullptr) {
-            const TMountPoints::Node* below = task.Mounts->Find(folderName);
-            if (below != nullptr && below->IsMountPoint) return true;
-          }
-          return AddSubfolder(folder, folderName);
-        }
-        if (dotName) return true;
-        // An entry that vanished since the listing is skipped.
-        if (!statted && Source_.StatEntry(fd, name, stat) != 0) return true;
-        out.FilesBytes += stat.Size;
-        return true;
-      });
+  out.Error = ForEachEntry(Source_, fd, worker.Buffer,
+                           [&](const char* name, std::size_t length, unsigned char type) {
+                             if (++sinceEscapeCheck == kEscapePollEntries) {
+                               sinceEscapeCheck = 0;
+                               if (EscapePressed(Context_))
+                                 Context_.State.ScanCancelled.store(true);
+                               if (Stopped()) return false;
+                             }
+                             const bool dotName = name[0] == '.';
+                             if (dotName && !isStart) return true;
+                             TEntryStat stat;
+                             bool statted = false;
+                             if (!ResolveType(Source_, fd, name, type, stat, statted)) return true;
+                             if (type == kTypeDirectory) {
+                               if (isStart && !(mountRoot && IsDotOrDotDot(name)))
+                                 ++out.DirectoryEntries;
+                               if (dotName) return true;
+                               const std::string_view folderName(name, length);
+                               if (task.Mounts != nullptr) {
+                                 const TMountPoints::Node* below = task.Mounts->Find(folderName);
+                                 if (below != nullptr && below->IsMountPoint) return true;
+                               }
+                               return AddSubfolder(folder, folderName);
+                             }
+                             if (dotName) return true;
+                             // An entry that vanished since the listing is skipped.
+                             if (!statted && Source_.StatEntry(fd, name, stat) != 0) return true;
+                             out.FilesBytes += stat.Size;
+                             return true;
+                           });
   return out;
 }
 
@@ -312,9 +314,8 @@ void TFolderWalk::EnterTopLevel() {
   const std::int32_t total = Context_.State.TopLevelTotal.load();
   // The total comes from the same listing, so it is at least the number of first-level
   // folders; guard anyway against a folder that appeared between two readings.
-  const std::int32_t percent = total > 0 ? static_cast<std::int32_t>(
-                                               static_cast<std::int64_t>(done) * 100 / total)
-                                         : 100;
+  const std::int32_t percent =
+      total > 0 ? static_cast<std::int32_t>(static_cast<std::int64_t>(done) * 100 / total) : 100;
   if (Context_.Progress != nullptr) Context_.Progress->GaugePosition(percent);
 }
 
@@ -350,11 +351,13 @@ bool TSizeTree::CalculateSizes(TScanContext& context) {
   std::vector<std::int32_t> chain;  // indices of the folders from the root to the last one seen
   VisitPreOrder(*root, [&](TSizeFolder& folder, const std::string& path) {
     // A folder the walk did not list (a tree built by hand) is listed now.
-    const std::uint64_t own = folder.Listed_ ? folder.ListedBytes_ : FolderFilesBytes(path, context.Source);
+    const std::uint64_t own =
+        folder.Listed_ ? folder.ListedBytes_ : FolderFilesBytes(path, context.Source);
     folder.AddOwnSize(BytesToSizeMB(own));
     folder.UnreadableBelow_ = folder.ReadError_ != 0;
     UnreadableCount_ += folder.ReadError_ != 0;
-    while (!chain.empty() && preOrder[static_cast<std::size_t>(chain.back())] != folder.Parent_) chain.pop_back();
+    while (!chain.empty() && preOrder[static_cast<std::size_t>(chain.back())] != folder.Parent_)
+      chain.pop_back();
     parentIndex.push_back(chain.empty() ? -1 : chain.back());
     chain.push_back(static_cast<std::int32_t>(preOrder.size()));
     preOrder.push_back(&folder);
@@ -410,7 +413,8 @@ std::int32_t CountSubfolders(const std::string& path, TDirSource* sourceOrNull) 
   TDirSource& source = SourceOf(sourceOrNull);
   const int fd = source.OpenRoot(path);
   if (fd < 0) return 0;
-  const bool mountRoot = source.IsMountRoot(fd) || TMountPoints::BelowFolder(path).RootIsMountPoint();
+  const bool mountRoot =
+      source.IsMountRoot(fd) || TMountPoints::BelowFolder(path).RootIsMountPoint();
   std::vector<char> buffer(kListBufferBytes);
   std::int32_t directories = 0;
   ForEachEntry(source, fd, buffer, [&](const char* name, std::size_t, unsigned char type) {

@@ -112,8 +112,8 @@ TSizeFolder* GetParent(const TSizeFolder* folder) {
 int CompareByName(const TSizeFolder* a, const TSizeFolder* b) {
   // Siblings share their parent's path, so their names decide alone.
   const bool siblings = a->Parent() == b->Parent() && !a->HasOwnPath() && !b->HasOwnPath();
-  const int order = siblings ? a->PathSegment().compare(b->PathSegment())
-                             : a->Path().compare(b->Path());
+  const int order =
+      siblings ? a->PathSegment().compare(b->PathSegment()) : a->Path().compare(b->Path());
   return order < 0 ? 1 : (order > 0 ? -1 : 0);
 }
 

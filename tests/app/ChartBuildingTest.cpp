@@ -1,16 +1,15 @@
-#include "app/ChartBuilding.h"
-
 #include <gtest/gtest.h>
 
+#include "app/ChartBuilding.h"
 #include "app/StatusTexts.h"
 
 namespace nubrix {
 namespace {
 
 TEST(RoundToHundredthsTest, HalvesGoToTheEvenHundredth) {
-  const std::pair<SizeMB, SizeMB> cases[] = {{12350, 12400}, {12250, 12200}, {50, 0},     {150, 200},
-                                             {12345, 12300}, {12351, 12400}, {-2350, -2400},
-                                             {-50, 0},       {0, 0},         {123456789, 123456800}};
+  const std::pair<SizeMB, SizeMB> cases[] = {
+      {12350, 12400}, {12250, 12200}, {50, 0},  {150, 200}, {12345, 12300},
+      {12351, 12400}, {-2350, -2400}, {-50, 0}, {0, 0},     {123456789, 123456800}};
   for (auto [in, out] : cases) EXPECT_EQ(RoundToHundredths(in), out) << in;
 }
 
@@ -41,8 +40,8 @@ class FolderPointsTest : public testing::Test {
 };
 
 TEST_F(FolderPointsTest, ChildPointsThenTheOwnFiles) {
-  Add("Sub", 50);     // 0.005 MB shows as 0
-  Add("Two", 150);    // 0.015 MB shows as 0.02
+  Add("Sub", 50);   // 0.005 MB shows as 0
+  Add("Two", 150);  // 0.015 MB shows as 0.02
   root_->AddOwnSize(1234);
   TFolderChartInput input;
   input.SortMode = TSortMode::None;
@@ -89,7 +88,9 @@ TEST_F(FolderPointsTest, FreeSpaceOnlyAtAMountRootAndOnlyWhenAsked) {
   Add("x", 1);
   TFolderChartInput input;
   input.IsMountRoot = [](const std::string& path) { return path == "/data/"; };
-  input.FreeBytes = [](const std::string&) { return std::optional<std::int64_t>(5LL * 1024 * 1024 + 1023); };
+  input.FreeBytes = [](const std::string&) {
+    return std::optional<std::int64_t>(5LL * 1024 * 1024 + 1023);
+  };
   BuildFolderPoints(*root_, input, series_);
   EXPECT_EQ(series_.Count(), 2) << "not asked";
   input.ShowFreeSpace = true;
@@ -110,7 +111,8 @@ TEST(StatusTextsTest, ElapsedTimeAndFolderCount) {
   EXPECT_EQ(ElapsedText(milliseconds(7083)), QStringLiteral("  00:07:83 ms"));
   EXPECT_EQ(ElapsedText(milliseconds(65500)), QStringLiteral("  01:05:500 ms"));
   EXPECT_EQ(ElapsedText(milliseconds(3)), QStringLiteral("  00:00:03 ms"));
-  EXPECT_EQ(ElapsedText(milliseconds(3600000 + 61001)), QStringLiteral("  01:01:01 ms")) << "no hours";
+  EXPECT_EQ(ElapsedText(milliseconds(3600000 + 61001)), QStringLiteral("  01:01:01 ms"))
+      << "no hours";
   EXPECT_EQ(DirectoriesText(1234), QStringLiteral("1234 Directories"));
 }
 

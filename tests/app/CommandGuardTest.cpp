@@ -1,20 +1,19 @@
 // The default error display and the busy cursor, as every command runs inside them.
-#include "app/CommandGuard.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCursor>
-
-#include <gtest/gtest.h>
-
 #include <stdexcept>
 
+#include "app/CommandGuard.h"
 #include "app/ScriptedDialogs.h"
 
 namespace nubrix {
 namespace {
 
 Qt::CursorShape Shown() {
-  return QApplication::overrideCursor() != nullptr ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor;
+  return QApplication::overrideCursor() != nullptr ? QApplication::overrideCursor()->shape()
+                                                   : Qt::ArrowCursor;
 }
 
 TEST(CommandGuardTest, WhatACommandDoesNotCatchIsShownAndTheProgramGoesOn) {
@@ -23,7 +22,8 @@ TEST(CommandGuardTest, WhatACommandDoesNotCatchIsShownAndTheProgramGoesOn) {
   RunGuarded(dialogs, nullptr, [&] { ran = true; });
   EXPECT_TRUE(ran);
   EXPECT_TRUE(dialogs.Errors.isEmpty());
-  RunGuarded(dialogs, nullptr, [] { throw std::runtime_error("Unable to write to /x/caf\xc3\xa9.ini"); });
+  RunGuarded(dialogs, nullptr,
+             [] { throw std::runtime_error("Unable to write to /x/caf\xc3\xa9.ini"); });
   RunGuarded(dialogs, nullptr, [] { throw 42; });
   EXPECT_EQ(dialogs.Errors, (QStringList{QStringLiteral("Unable to write to /x/caf\u00e9.ini"),
                                          QStringLiteral("An unexpected error occurred.")}));

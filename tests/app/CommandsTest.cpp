@@ -1,11 +1,10 @@
 // Commands as table rows: one action each, looked up by name, a typo caught at once.
-#include "app/Commands.h"
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QWidget>
 
-#include <gtest/gtest.h>
-
+#include "app/Commands.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "cleaners/pages/CleanerPages.h"

@@ -1,11 +1,11 @@
-#include "app/FolderTreeModel.h"
-
-#include <QCoreApplication>
-#include <QSignalSpy>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QSignalSpy>
+
+#include "app/FolderTreeModel.h"
 #include "support/TempTree.h"
 
 namespace nubrix {
@@ -54,7 +54,8 @@ TEST(FolderTreeModelTest, FollowsFoldersThatComeAndGo) {
   rmdir((disk / "f").c_str());
   auto names = [&] {
     std::vector<std::string> shown;
-    for (int row = 0; row < model.rowCount(top); ++row) shown.push_back(model.PathOf(model.index(row, 0, top)));
+    for (int row = 0; row < model.rowCount(top); ++row)
+      shown.push_back(model.PathOf(model.index(row, 0, top)));
     return shown;
   };
   const std::vector<std::string> expected{disk / "a", disk / "b", disk / "d", disk / "e"};
@@ -62,7 +63,8 @@ TEST(FolderTreeModelTest, FollowsFoldersThatComeAndGo) {
   EXPECT_EQ(names(), expected);
   const QModelIndex stillD = model.IndexOf(disk / "d");
   EXPECT_EQ(model.rowCount(stillD), 1) << "a folder that stays keeps its items";
-  for (int row = 0; row < model.rowCount(top); ++row) EXPECT_EQ(model.index(row, 0, top).row(), row);
+  for (int row = 0; row < model.rowCount(top); ++row)
+    EXPECT_EQ(model.index(row, 0, top).row(), row);
 }
 
 }  // namespace

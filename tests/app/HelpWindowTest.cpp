@@ -1,6 +1,6 @@
 // The manual: the collection built with the program, its contents, index, search and the
 // help-context numbers of the charts.
-#include "app/HelpWindow.h"
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
@@ -13,15 +13,13 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
-
-#include <gtest/gtest.h>
-
 #include <fstream>
 
+#include "app/HelpWindow.h"
 #include "app/ScriptedDialogs.h"
-#include "app/WindowFixture.h"
 #include "app/TForm1.h"
 #include "app/ToolBars.h"
+#include "app/WindowFixture.h"
 #include "charts/ChartView.h"
 #include "support/TempTree.h"
 
@@ -47,20 +45,25 @@ TEST_F(HelpTest, ContentsListEveryPageAndIndexAndNumbersLead) {
   }
   ASSERT_EQ(contents->rowCount(), 1);
   EXPECT_EQ(contents->rowCount(contents->index(0, 0)), 8) << "one entry a page";
-  EXPECT_EQ(help.Engine()->documentsForIdentifier("14").front().url.fileName(), QStringLiteral("bars.html"));
-  EXPECT_EQ(help.Engine()->documentsForIdentifier("15").front().url.fileName(), QStringLiteral("pie.html"));
-  EXPECT_FALSE(help.Engine()->documentsForKeyword(QStringLiteral("Escape, cancel a scan")).isEmpty());
+  EXPECT_EQ(help.Engine()->documentsForIdentifier("14").front().url.fileName(),
+            QStringLiteral("bars.html"));
+  EXPECT_EQ(help.Engine()->documentsForIdentifier("15").front().url.fileName(),
+            QStringLiteral("pie.html"));
+  EXPECT_FALSE(
+      help.Engine()->documentsForKeyword(QStringLiteral("Escape, cancel a scan")).isEmpty());
 
   help.ShowContents();
   EXPECT_EQ(help.Tabs()->currentIndex(), 0);
-  EXPECT_TRUE(help.Browser()->toPlainText().contains(QStringLiteral("shows where the space on a disk goes")));
+  EXPECT_TRUE(help.Browser()->toPlainText().contains(
+      QStringLiteral("shows where the space on a disk goes")));
   help.ShowIndex();
   EXPECT_EQ(help.Tabs()->currentIndex(), 1);
   help.ShowTopic(15);
   EXPECT_EQ(help.Browser()->source().fileName(), QStringLiteral("pie.html"));
   EXPECT_TRUE(help.Browser()->toPlainText().contains(QStringLiteral("Rotate right")));
   help.ShowTopic(999);
-  EXPECT_EQ(help.Browser()->source().fileName(), QStringLiteral("index.html")) << "an unknown number: the contents";
+  EXPECT_EQ(help.Browser()->source().fileName(), QStringLiteral("index.html"))
+      << "an unknown number: the contents";
 }
 
 TEST_F(HelpTest, SearchFindsTheWords) {
@@ -98,4 +101,3 @@ TEST_F(HelpTest, HelpCommandsOfTheWindow) {
 
 }  // namespace
 }  // namespace nubrix
-

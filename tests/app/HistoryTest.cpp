@@ -1,7 +1,6 @@
-#include "app/History.h"
-
 #include <gtest/gtest.h>
 
+#include "app/History.h"
 #include "app/Settings.h"
 #include "support/TempTree.h"
 
@@ -22,7 +21,8 @@ TEST(HistoryTest, SettlesAtTheLimitPlusTwoAndNeverDropsTheNewest) {
     history.Add("/new/", 20, random);
     ASSERT_EQ(history.Entries().size(), 22u) << seed;
     EXPECT_EQ(history.Entries().back(), "/new/");
-    EXPECT_NE(std::find(history.Entries().begin(), history.Entries().end(), "/f21/"), history.Entries().end())
+    EXPECT_NE(std::find(history.Entries().begin(), history.Entries().end(), "/f21/"),
+              history.Entries().end())
         << "the newest entry before it stays";
   }
   std::mt19937 random(7);
@@ -47,7 +47,10 @@ TEST(HistoryTest, DuplicatesIgnoreCaseAndKeepTheirPlace) {
   EXPECT_EQ(history.Entries().size(), 4u) << "bytes that are not UTF-8 still tell folders apart";
   history.Add("/\xc3\x84rger/", 20, random);  // /Ärger/
   history.Add("/\xc3\xa4RGER/", 20, random);  // /äRGER/: the same folder by Unicode's case rules
-  history.Add("/stra\xc3\x9f" "e/", 20, random);  // /straße/
+  history.Add(
+      "/stra\xc3\x9f"
+      "e/",
+      20, random);  // /straße/
   history.Add("/STRASSE/", 20, random);
   EXPECT_EQ(history.Entries().size(), 6u);
 }

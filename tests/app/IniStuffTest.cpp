@@ -1,6 +1,4 @@
 // The INI rules on real files, odd input included.
-#include "app/IniStuff.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>
@@ -12,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/IniStuff.h"
 #include "support/TempTree.h"
 
 namespace nubrix {
@@ -36,7 +35,8 @@ class IniStuffTest : public testing::Test {
 TEST_F(IniStuffTest, NamesWithoutCaseFirstDuplicateWinsDefaultsForTheRest) {
   TIniFile ini(Write("[Switches]\nSort=1\nsort=2\n[switches]\nToggle3D=0\n[Other]\nx=5\n"));
   EXPECT_EQ(ini.ReadInteger("SWITCHES", "SORT", 9), 1);
-  EXPECT_EQ(ini.ReadInteger("Switches", "Toggle3D", 7), 7) << "a second section of that name is not read";
+  EXPECT_EQ(ini.ReadInteger("Switches", "Toggle3D", 7), 7)
+      << "a second section of that name is not read";
   EXPECT_EQ(ini.ReadInteger("Missing", "x", 3), 3);
   EXPECT_EQ(ini.ReadInteger("Other", "y", 4), 4);
   EXPECT_EQ(ini.ReadString("Other", "x", "d"), "5");
@@ -46,8 +46,9 @@ TEST_F(IniStuffTest, NamesWithoutCaseFirstDuplicateWinsDefaultsForTheRest) {
 
 TEST_F(IniStuffTest, ValuesAreTrimmedUnquotedOnceAndCutAt2047) {
   const std::string longValue(5000, 'v');
-  TIniFile ini(Write("[s]\n  key  =  spaced value \t\nq=\"quoted\"\nqq=\"\"inner\"\"\nhalf=\"open\nlong=" + longValue +
-                     "\nempty=\n"));
+  TIniFile ini(
+      Write("[s]\n  key  =  spaced value \t\nq=\"quoted\"\nqq=\"\"inner\"\"\nhalf=\"open\nlong=" +
+            longValue + "\nempty=\n"));
   EXPECT_EQ(ini.ReadString("s", "key", ""), "spaced value");
   EXPECT_EQ(ini.ReadString("s", "q", ""), "quoted");
   EXPECT_EQ(ini.ReadString("s", "qq", ""), "\"inner\"");
@@ -58,48 +59,58 @@ TEST_F(IniStuffTest, ValuesAreTrimmedUnquotedOnceAndCutAt2047) {
 
 TEST_F(IniStuffTest, IntegersDecimalHexadecimalOrTheDefault) {
   const std::pair<const char*, std::int32_t> cases[] = {
-      {"257", 257},  {"0x1F", 31},  {"0XfF", 255}, {"-12", -12},     {"+7", 7},       {"0xFFFFFFFF", -1},
-      {"yes", -99},  {"12abc", -99}, {"", -99},    {"0x", -99},      {"2147483648", -99}, {"-2147483648", INT32_MIN},
+      {"257", 257}, {"0x1F", 31},       {"0XfF", 255},       {"-12", -12},
+      {"+7", 7},    {"0xFFFFFFFF", -1}, {"yes", -99},        {"12abc", -99},
+      {"", -99},    {"0x", -99},        {"2147483648", -99}, {"-2147483648", INT32_MIN},
       {" 42 ", 42}};
   std::string text = "[n]\n";
-  for (std::size_t i = 0; i < std::size(cases); ++i) text += "k" + std::to_string(i) + "=" + cases[i].first + "\n";
+  for (std::size_t i = 0; i < std::size(cases); ++i)
+    text += "k" + std::to_string(i) + "=" + cases[i].first + "\n";
   TIniFile ini(Write(text));
   for (std::size_t i = 0; i < std::size(cases); ++i) {
-    EXPECT_EQ(ini.ReadInteger("n", "k" + std::to_string(i), -99), cases[i].second) << cases[i].first;
+    EXPECT_EQ(ini.ReadInteger("n", "k" + std::to_string(i), -99), cases[i].second)
+        << cases[i].first;
   }
   EXPECT_TRUE(ini.ReadBool("n", "k0", false));
   EXPECT_FALSE(TIniFile(Write("[b]\nv=0\n")).ReadBool("b", "v", true));
   EXPECT_TRUE(TIniFile(Write("[b]\nv=2\n")).ReadBool("b", "v", false)) << "any value but 0 is true";
-  EXPECT_FALSE(TIniFile(Write("[b]\nv=yes\n")).ReadBool("b", "v", false)) << "a non-number is the default";
+  EXPECT_FALSE(TIniFile(Write("[b]\nv=yes\n")).ReadBool("b", "v", false))
+      << "a non-number is the default";
 }
 
 TEST_F(IniStuffTest, WritingKeepsEveryOtherLineAndAppendsAtTheSectionEnd) {
   const std::string original =
-      "; my comment\r\n[Bounds]\r\nleft=1\r\nno equals sign here\r\n\r\n[Switches]\r\nSort=0\r\n\r\n; tail\r\n";
+      "; my comment\r\n[Bounds]\r\nleft=1\r\nno equals sign "
+      "here\r\n\r\n[Switches]\r\nSort=0\r\n\r\n; tail\r\n";
   TIniFile ini(Write(original));
   ini.WriteInteger("bounds", "LEFT", 5);
   ini.WriteInteger("Bounds", "width", 900);
   ini.WriteString("New", "k", "v");
   ini.UpdateFile();
   EXPECT_EQ(Read(),
-            "; my comment\r\n[Bounds]\r\nleft=5\r\nno equals sign here\r\nwidth=900\r\n\r\n[Switches]\r\nSort=0\r\n"
+            "; my comment\r\n[Bounds]\r\nleft=5\r\nno equals sign "
+            "here\r\nwidth=900\r\n\r\n[Switches]\r\nSort=0\r\n"
             "\r\n; tail\r\n[New]\r\nk=v\r\n");
   TIniFile again(file_);
   again.DeleteKey("Switches", "sort");
   again.UpdateFile();
   EXPECT_EQ(Read().find("Sort=0"), std::string::npos);
-  EXPECT_NE(Read().find("[Switches]\r\n\r\n; tail"), std::string::npos) << "only the key's line goes";
+  EXPECT_NE(Read().find("[Switches]\r\n\r\n; tail"), std::string::npos)
+      << "only the key's line goes";
 }
 
 TEST_F(IniStuffTest, ByteOrderMarkLineEndsAndJunkSurvive) {
   std::string junk("\x00\x01\xff\xfe garbage \x80\n", 15);
-  TIniFile ini(Write("\xEF\xBB\xBF[Page]\nTabSheet=3\n" + junk + "[LastDir]\nStart with=/home/\xff\xfe\nlast=1"));
-  EXPECT_EQ(ini.ReadInteger("Page", "TabSheet", 0), 3) << "the mark does not hide the first section";
+  TIniFile ini(Write("\xEF\xBB\xBF[Page]\nTabSheet=3\n" + junk +
+                     "[LastDir]\nStart with=/home/\xff\xfe\nlast=1"));
+  EXPECT_EQ(ini.ReadInteger("Page", "TabSheet", 0), 3)
+      << "the mark does not hide the first section";
   EXPECT_EQ(ini.ReadString("LastDir", "Start with", ""), "/home/\xff\xfe");
   EXPECT_EQ(ini.ReadInteger("LastDir", "last", 0), 1) << "a last line without a line end";
   ini.WriteInteger("LastDir", "added", 2);
   ini.UpdateFile();
-  EXPECT_EQ(Read(), "\xEF\xBB\xBF[Page]\nTabSheet=3\n" + junk + "[LastDir]\nStart with=/home/\xff\xfe\nlast=1\nadded=2\n");
+  EXPECT_EQ(Read(), "\xEF\xBB\xBF[Page]\nTabSheet=3\n" + junk +
+                        "[LastDir]\nStart with=/home/\xff\xfe\nlast=1\nadded=2\n");
 }
 
 TEST_F(IniStuffTest, IniWriteStringMovesTheKeyToTheEndOfItsSection) {
@@ -158,7 +169,8 @@ TEST_F(IniStuffTest, EnsureCreatesMissingParentsAndTellsWhatItCouldNotCreate) {
   EXPECT_TRUE(std::ifstream(deep).good());
   std::vector<std::string> told;
   const std::string blocked = dir_ / "no/such/config/Nubrix/AppData/x.ini/inside.ini";
-  EXPECT_THROW(EnsureIniFile(blocked, [&](const std::string& m) { told.push_back(m); }), TIniCreateError)
+  EXPECT_THROW(EnsureIniFile(blocked, [&](const std::string& m) { told.push_back(m); }),
+               TIniCreateError)
       << "a file stands where the folder would go";
   if (!test::CanMount()) GTEST_SKIP() << "a read-only mount needs privileges";
   const std::string folder = dir_ / "ro";

@@ -1,18 +1,17 @@
 // The job runner: results by value on the window's thread in the order started, cancelling,
 // abandoning at close, coalesced progress, errors.
-#include "app/JobRunner.h"
+#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
-
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <memory>
 #include <stdexcept>
 #include <vector>
+
+#include "app/JobRunner.h"
 
 namespace nubrix {
 namespace {
@@ -33,7 +32,8 @@ TEST(JobRunnerTest, ResultsComeBackByValueOnTheRunnersThreadInTheOrderStarted) {
         },
         [&](std::unique_ptr<int> value) {
           results.push_back(*value);
-          onMainThread.push_back(QThread::currentThread() == QCoreApplication::instance()->thread());
+          onMainThread.push_back(QThread::currentThread() ==
+                                 QCoreApplication::instance()->thread());
         });
   }
   EXPECT_TRUE(runner.Running());

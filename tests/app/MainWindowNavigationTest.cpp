@@ -1,4 +1,8 @@
 // Moving through a scanned tree from the charts, paging, hints and the display options.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -11,18 +15,13 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
-
-#include <gtest/gtest.h>
-#include <sys/mount.h>
-#include <sys/stat.h>
-
 #include <fstream>
 #include <map>
 
-#include "app/ScriptedDialogs.h"
 #include "app/ScanSources.h"
-#include "app/WindowFixture.h"
+#include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
+#include "app/WindowFixture.h"
 #include "charts/BarPaging.h"
 #include "charts/ChartView.h"
 #include "support/TempTree.h"
@@ -51,7 +50,9 @@ class NavigationTest : public testing::Test {
   void ClickBar(const std::string& label, Qt::MouseButton button = Qt::LeftButton) {
     emit form_->Bars()->PointClicked(IndexOf(label), button, QPoint());
   }
-  std::string Shown() const { return form_->CurrentFolder() ? form_->CurrentFolder()->Path() : "(none)"; }
+  std::string Shown() const {
+    return form_->CurrentFolder() ? form_->CurrentFolder()->Path() : "(none)";
+  }
   bool Enabled(const char* action) const { return form_->Action(action)->isEnabled(); }
 
   test::TWindowFixture window_;
@@ -104,8 +105,9 @@ TEST_F(NavigationTest, OwnFilesPointLeftShowsTheFolderAgainRightAsksForTheFileMa
   dialogs_.Answers = {false};
   form_->BarsClickSeries(IndexOf("<All files in folder>"), Qt::RightButton);
   ASSERT_EQ(dialogs_.Questions.size(), 1);
-  EXPECT_EQ(dialogs_.Questions.front().toStdString(),
-            "Do you want to open " + disk / "A/" + " in Windows Explorer. Do you \r\nwant to proceed?");
+  EXPECT_EQ(
+      dialogs_.Questions.front().toStdString(),
+      "Do you want to open " + disk / "A/" + " in Windows Explorer. Do you \r\nwant to proceed?");
   EXPECT_EQ(Shown(), disk / "A") << "No changes nothing";
   form_->BarsClickSeries(0, Qt::MiddleButton);
   EXPECT_EQ(Shown(), disk / "A");
@@ -180,7 +182,8 @@ TEST_F(NavigationTest, HintsNameThePointUnderTheMouse) {
   test::TTempTree disk("A/f=1048576");
   EXPECT_EQ(form_->Bars()->toolTip(), kBarsInitialHint);
   EXPECT_EQ(form_->Pies()->toolTip(),
-            QStringLiteral("Left click on Pie to visualize that folder\r\nRight click on Pie to open explorer in that folder"));
+            QStringLiteral("Left click on Pie to visualize that folder\r\nRight click on Pie to "
+                           "open explorer in that folder"));
   Scan(disk.Root());
   emit form_->Bars()->PointHovered(IndexOf("A"), QPoint());
   EXPECT_EQ(form_->StatusText(0), QStringLiteral("A 1 MB"));
@@ -188,13 +191,15 @@ TEST_F(NavigationTest, HintsNameThePointUnderTheMouse) {
             QStringLiteral("A 1 MB\n\rLeft click to visualize folder\n\rRight click to open menu"));
   emit form_->Pies()->PointHovered(-1, QPoint());
   EXPECT_EQ(form_->StatusText(0), QString());
-  EXPECT_EQ(form_->Pies()->toolTip(), QStringLiteral("\n\rLeft click to visualize folder\n\rRight click to open menu"));
+  EXPECT_EQ(form_->Pies()->toolTip(),
+            QStringLiteral("\n\rLeft click to visualize folder\n\rRight click to open menu"));
 }
 
 TEST_F(NavigationTest, HintsOffSilenceTheToolButtonsToo) {
   QToolButton* button = nullptr;
   for (QToolBar* bar : form_->findChildren<QToolBar*>()) {
-    if (bar->objectName() == "ToolBar7") button = qobject_cast<QToolButton*>(bar->widgetForAction(form_->Action("actRun")));
+    if (bar->objectName() == "ToolBar7")
+      button = qobject_cast<QToolButton*>(bar->widgetForAction(form_->Action("actRun")));
   }
   ASSERT_NE(button, nullptr);
   auto hover = [&] {
@@ -203,7 +208,8 @@ TEST_F(NavigationTest, HintsOffSilenceTheToolButtonsToo) {
     return form_->Hints()->Window()->isVisible();
   };
   EXPECT_TRUE(hover());
-  EXPECT_EQ(form_->Hints()->Window()->text(), QStringLiteral("Calclulate Size of selected directory incl. all sub dirs "));
+  EXPECT_EQ(form_->Hints()->Window()->text(),
+            QStringLiteral("Calclulate Size of selected directory incl. all sub dirs "));
   form_->Action("actshowHints")->trigger();
   EXPECT_FALSE(form_->Action("actshowHints")->isChecked());
   EXPECT_FALSE(hover());
@@ -219,10 +225,13 @@ QString HintShownOver(TForm1& form, QWidget* widget, const QPoint& at) {
 
 TEST_F(NavigationTest, HintsShowOverTheFolderTreeTheHistoryBoxAndTheMenus) {
   const QString tree = HintShownOver(*form_, form_->DirTree()->viewport(), QPoint(5, 5));
-  EXPECT_TRUE(tree.startsWith(QStringLiteral("Chose directory to start size scan.\nThe chosen directory"))) << tree.toStdString();
+  EXPECT_TRUE(
+      tree.startsWith(QStringLiteral("Chose directory to start size scan.\nThe chosen directory")))
+      << tree.toStdString();
   form_->ShowHistory(true);
   QWidget* edit = form_->HistoryCombo()->lineEdit();
-  EXPECT_TRUE(HintShownOver(*form_, edit, QPoint(5, 5)).startsWith(QStringLiteral("Display a list of recent analyzed folders.")));
+  EXPECT_TRUE(HintShownOver(*form_, edit, QPoint(5, 5))
+                  .startsWith(QStringLiteral("Display a list of recent analyzed folders.")));
   QMenu* view = nullptr;
   for (QMenu* menu : form_->menuBar()->findChildren<QMenu*>()) {
     if (menu->title() == QStringLiteral("&View")) view = menu;
@@ -253,8 +262,10 @@ TEST_F(NavigationTest, ButtonsKeepTheirOwnCaptionsAndHintsThroughEveryChange) {
   };
   auto check = [&](const char* when) {
     SCOPED_TRACE(when);
-    EXPECT_EQ(button("ToolBar1", "actSortName")->toolTip(), QStringLiteral("Set sort based on Name"));
-    EXPECT_EQ(button("ToolBar1", "actSortSize")->toolTip(), QStringLiteral("Set sort based on size"));
+    EXPECT_EQ(button("ToolBar1", "actSortName")->toolTip(),
+              QStringLiteral("Set sort based on Name"));
+    EXPECT_EQ(button("ToolBar1", "actSortSize")->toolTip(),
+              QStringLiteral("Set sort based on size"));
     EXPECT_EQ(button("ToolBar5", "actUpOneDir")->text(), QStringLiteral("Up"));
     EXPECT_EQ(button("ToolBar5", "actBack")->toolTip(), QStringLiteral("foreward"));
     EXPECT_EQ(button("ToolBar5", "actRotateLeft")->toolTip(), QStringLiteral("Rotate left"));
@@ -275,7 +286,8 @@ TEST_F(NavigationTest, ButtonsKeepTheirOwnCaptionsAndHintsThroughEveryChange) {
 
 TEST_F(NavigationTest, SortMarksFollowTheSortCommands) {
   auto marks = [&] {
-    return std::pair{form_->Action("actSortName")->isChecked(), form_->Action("actSortSize")->isChecked()};
+    return std::pair{form_->Action("actSortName")->isChecked(),
+                     form_->Action("actSortSize")->isChecked()};
   };
   EXPECT_EQ(marks(), std::pair(true, false));
   form_->Action("actSortName")->trigger();
@@ -327,8 +339,10 @@ TEST_F(NavigationTest, FoldersThatCouldNotBeReadAreCountedAndNamedInTheHints) {
   form_->Scanner()->SetSource(nullptr);
   EXPECT_EQ(form_->StatusText(2), QStringLiteral("1 unreadable"));
   emit form_->Bars()->PointHovered(IndexOf("a"), QPoint());
-  EXPECT_TRUE(form_->Bars()->toolTip().contains(kIncompleteHint)) << form_->Bars()->toolTip().toStdString();
-  EXPECT_EQ(form_->StatusText(0), QStringLiteral("a 0 MB")) << "the status bar keeps the plain mark text";
+  EXPECT_TRUE(form_->Bars()->toolTip().contains(kIncompleteHint))
+      << form_->Bars()->toolTip().toStdString();
+  EXPECT_EQ(form_->StatusText(0), QStringLiteral("a 0 MB"))
+      << "the status bar keeps the plain mark text";
   emit form_->Bars()->PointHovered(IndexOf("b"), QPoint());
   EXPECT_FALSE(form_->Bars()->toolTip().contains(kIncompleteHint));
   ClickBar("a");
@@ -395,7 +409,8 @@ TEST_F(FreeSpaceTest, FreeSpacePointAtAMountRootAfterUp) {
   form_->Action("actUpOneDir")->trigger();
   EXPECT_EQ(series.Point(series.Count() - 1).Label, kFreeSpaceLabel);
   form_->Action("actFreeSpace")->trigger();
-  EXPECT_EQ(series.Point(series.Count() - 1).Label, kFreeSpaceLabel) << "unchecking shows at the next building";
+  EXPECT_EQ(series.Point(series.Count() - 1).Label, kFreeSpaceLabel)
+      << "unchecking shows at the next building";
   form_->Action("actSortNow")->trigger();
   EXPECT_NE(series.Point(series.Count() - 1).Label, kFreeSpaceLabel);
   form_.reset();
@@ -404,4 +419,3 @@ TEST_F(FreeSpaceTest, FreeSpacePointAtAMountRootAfterUp) {
 
 }  // namespace
 }  // namespace nubrix
-

@@ -1,4 +1,6 @@
 // Printing, pictures and the clipboard from the window, and the picture formats themselves.
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -11,14 +13,11 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
 #include <fstream>
 
 #include "app/ScriptedDialogs.h"
-#include "app/WindowFixture.h"
 #include "app/TForm1.h"
+#include "app/WindowFixture.h"
 #include "charts/ChartOutput.h"
 #include "charts/ChartView.h"
 #include "support/TempTree.h"
@@ -28,10 +27,12 @@ namespace {
 
 std::uint32_t U32(const QByteArray& b, qsizetype at) {
   return static_cast<std::uint8_t>(b[at]) | static_cast<std::uint8_t>(b[at + 1]) << 8 |
-         static_cast<std::uint8_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(static_cast<std::uint8_t>(b[at + 3])) << 24;
+         static_cast<std::uint8_t>(b[at + 2]) << 16 |
+         static_cast<std::uint32_t>(static_cast<std::uint8_t>(b[at + 3])) << 24;
 }
 std::uint16_t U16(const QByteArray& b, qsizetype at) {
-  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) | static_cast<std::uint8_t>(b[at + 1]) << 8);
+  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) |
+                                    static_cast<std::uint8_t>(b[at + 1]) << 8);
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -59,7 +60,8 @@ charts::TChartModel SampleModel() {
 }
 
 TEST(PictureFormatTest, BitmapIsATwentyFourBitWindowsBitmap) {
-  const QByteArray bmp = charts::ChartPicture(charts::TChartKind::Pie, SampleModel(), QSize(320, 200), charts::TPictureType::Bitmap);
+  const QByteArray bmp = charts::ChartPicture(charts::TChartKind::Pie, SampleModel(),
+                                              QSize(320, 200), charts::TPictureType::Bitmap);
   ASSERT_GT(bmp.size(), 54);
   EXPECT_EQ(bmp.left(2), QByteArray("BM"));
   EXPECT_EQ(U32(bmp, 2), static_cast<std::uint32_t>(bmp.size()));
@@ -71,8 +73,9 @@ TEST(PictureFormatTest, BitmapIsATwentyFourBitWindowsBitmap) {
 
 TEST(PictureFormatTest, EnhancedMetafileRecordsAreWholeAndReadable) {
   test::TTempTree dir;
-  const QByteArray emf = charts::ChartPicture(charts::TChartKind::Bars, SampleModel(), QSize(640, 480),
-                                              charts::TPictureType::EnhancedMetafile);
+  const QByteArray emf =
+      charts::ChartPicture(charts::TChartKind::Bars, SampleModel(), QSize(640, 480),
+                           charts::TPictureType::EnhancedMetafile);
   ASSERT_GT(emf.size(), 108);
   EXPECT_EQ(U32(emf, 0), 1u) << "EMR_HEADER first";
   EXPECT_EQ(U32(emf, 40), 0x464D4520u);
@@ -109,8 +112,10 @@ TEST(PictureFormatTest, EnhancedMetafileRecordsAreWholeAndReadable) {
 TEST(PictureFormatTest, WindowsMetafileHasAValidPlaceableHeaderAndConverts) {
   test::TTempTree dir;
   charts::TChartModel model = SampleModel();
-  model.Series.Add(1, "\xce\xb1\xce\xb2\xce\xb3", 0x99CCFF);  // Greek: not 8-bit text, drawn as outlines
-  const QByteArray wmf = charts::ChartPicture(charts::TChartKind::Pie, model, QSize(640, 480), charts::TPictureType::Metafile);
+  model.Series.Add(1, "\xce\xb1\xce\xb2\xce\xb3",
+                   0x99CCFF);  // Greek: not 8-bit text, drawn as outlines
+  const QByteArray wmf = charts::ChartPicture(charts::TChartKind::Pie, model, QSize(640, 480),
+                                              charts::TPictureType::Metafile);
   ASSERT_GT(wmf.size(), 40);
   EXPECT_EQ(U32(wmf, 0), 0x9AC6CDD7u);
   std::uint16_t checksum = 0;
@@ -179,16 +184,21 @@ TEST_F(OutputWindowTest, PrintsTheChartOfThePageShownAndNothingElse) {
 TEST_F(OutputWindowTest, SavesEveryPictureTypeUnderTheNameChosen) {
   form_->ShowPage(1);
   const std::pair<const char*, const char*> types[] = {
-      {"Bitmap file (*.bmp)", "BM"}, {"Metafile (*.wmf)", "\xd7\xcd\xc6\x9a"}, {"Enhanced metafile (*.emf)", "\x01\x00\x00\x00"},
-      {"PNG picture (*.png)", "\x89PNG"}, {"SVG picture (*.svg)", "<?xml"}};
+      {"Bitmap file (*.bmp)", "BM"},
+      {"Metafile (*.wmf)", "\xd7\xcd\xc6\x9a"},
+      {"Enhanced metafile (*.emf)", "\x01\x00\x00\x00"},
+      {"PNG picture (*.png)", "\x89PNG"},
+      {"SVG picture (*.svg)", "<?xml"}};
   for (const auto& [filter, magic] : types) {
-    const QString name = QString::fromStdString(settings_ / "picture-") + QString::fromLatin1(filter).left(3);
+    const QString name =
+        QString::fromStdString(settings_ / "picture-") + QString::fromLatin1(filter).left(3);
     dialogs_.SaveName = name;
     dialogs_.SaveFilter = QString::fromLatin1(filter);
     form_->Action("actSaveAsPicture")->trigger();
     EXPECT_TRUE(ReadAll(name).startsWith(QByteArray(magic))) << filter;
   }
-  EXPECT_EQ(dialogs_.SaveFilters.mid(0, 3), (QStringList{"Bitmap file (*.bmp)", "Metafile (*.wmf)", "Enhanced metafile (*.emf)"}));
+  EXPECT_EQ(dialogs_.SaveFilters.mid(0, 3),
+            (QStringList{"Bitmap file (*.bmp)", "Metafile (*.wmf)", "Enhanced metafile (*.emf)"}));
   EXPECT_EQ(dialogs_.SaveSuffix, QStringLiteral("bmp"));
   // Cancelled, and on a page without a chart: nothing written.
   dialogs_.SaveName.clear();
@@ -209,7 +219,8 @@ TEST(SaveDialogTest, ANameWithoutExtensionTakesTheTypeChosen) {
   test::TTempTree dir;
   TMessageBoxDialogs dialogs;
   QWidget parent;
-  for (const QString& filter : {QStringLiteral("PNG picture (*.png)"), QStringLiteral("Metafile (*.wmf)")}) {
+  for (const QString& filter :
+       {QStringLiteral("PNG picture (*.png)"), QStringLiteral("Metafile (*.wmf)")}) {
     QTimer::singleShot(0, [&] {
       auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
       ASSERT_NE(dialog, nullptr);
@@ -220,9 +231,11 @@ TEST(SaveDialogTest, ANameWithoutExtensionTakesTheTypeChosen) {
     });
     QString name;
     QString chosen;
-    ASSERT_TRUE(dialogs.ChooseSaveFile(&parent, charts::PictureFilters(), QStringLiteral("bmp"), name, chosen));
+    ASSERT_TRUE(dialogs.ChooseSaveFile(&parent, charts::PictureFilters(), QStringLiteral("bmp"),
+                                       name, chosen));
     EXPECT_EQ(chosen, filter);
-    EXPECT_EQ(name, QString::fromStdString(dir / "chart.") + filter.mid(filter.indexOf(u'.') + 1).chopped(1));
+    EXPECT_EQ(name, QString::fromStdString(dir / "chart.") +
+                        filter.mid(filter.indexOf(u'.') + 1).chopped(1));
   }
 }
 
@@ -242,4 +255,3 @@ TEST_F(OutputWindowTest, ClipboardGetsTheChartInEveryFormat) {
 
 }  // namespace
 }  // namespace nubrix
-

@@ -1,18 +1,17 @@
 // The settings file and the folder history through the window: first run, round trip, odd
 // values, failed writes, the history box.
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QSplitter>
-#include <QStackedWidget>
-#include <QSignalSpy>
-#include <QTest>
-
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTest>
 #include <fstream>
 #include <sstream>
 
@@ -52,7 +51,7 @@ class SettingsWindowTest : public testing::Test {
 TEST_F(SettingsWindowTest, FirstRunCreatesTheFileAndStartsWithTheDefaults) {
   auto form = Start();
   EXPECT_TRUE(dialogs_.Messages.isEmpty());
-  struct stat info{};
+  struct stat info {};
   EXPECT_EQ(stat(file_.c_str(), &info), 0) << "created empty at start";
   EXPECT_EQ(form->width(), 900);
   EXPECT_EQ(form->height(), 600);
@@ -70,7 +69,8 @@ TEST_F(SettingsWindowTest, FirstRunCreatesTheFileAndStartsWithTheDefaults) {
   EXPECT_EQ(form->HistorySize(), 20);
   form.reset();
   const std::string text = FileText();
-  for (const char* section : {"[Bounds]", "[Switches]", "[PieForm]", "[Page]", "[LastDir]", "[HistoryCombo]"}) {
+  for (const char* section :
+       {"[Bounds]", "[Switches]", "[PieForm]", "[Page]", "[LastDir]", "[HistoryCombo]"}) {
     EXPECT_NE(text.find(section), std::string::npos) << section;
   }
   EXPECT_EQ(text.find("[Settings]"), std::string::npos);
@@ -134,8 +134,10 @@ TEST_F(SettingsWindowTest, ClosingTheWindowSavesOnce) {
 }
 
 TEST_F(SettingsWindowTest, OddStoredValues) {
-  WriteFile("[Switches]\nSort=257\nToggle3D=2\nShowLegend=yes\n[Page]\nTabSheet=7\n[LastDir]\nStart with=/gone/away/\n"
-            "[Settings]\nEnableZoom=0\n");
+  WriteFile(
+      "[Switches]\nSort=257\nToggle3D=2\nShowLegend=yes\n[Page]\nTabSheet=7\n[LastDir]\nStart "
+      "with=/gone/away/\n"
+      "[Settings]\nEnableZoom=0\n");
   {
     auto form = Start();
     EXPECT_EQ(form->SortMode(), TSortMode::BySize);
@@ -146,7 +148,8 @@ TEST_F(SettingsWindowTest, OddStoredValues) {
     EXPECT_FALSE(form->Bars()->Model().Bars.ZoomEnabled);
   }
   EXPECT_NE(FileText().find("TabSheet=-1"), std::string::npos);
-  EXPECT_NE(FileText().find("EnableZoom=0"), std::string::npos) << "keys not written stay as they were";
+  EXPECT_NE(FileText().find("EnableZoom=0"), std::string::npos)
+      << "keys not written stay as they were";
 }
 
 TEST_F(SettingsWindowTest, MaximizedCloseKeepsTheEarlierBounds) {
@@ -201,7 +204,8 @@ TEST_F(SettingsWindowTest, ASettingsFileThatCannotBeCreatedAtTheCloseIsReported)
   if (root) {
     if (!test::CanMount()) GTEST_SKIP() << "a read-only folder needs a mount when running as root";
     ASSERT_EQ(mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr), 0);
-    ASSERT_EQ(mount(nullptr, folder.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    ASSERT_EQ(mount(nullptr, folder.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr),
+              0);
   } else {
     chmod(folder.c_str(), 0555);
   }
@@ -213,7 +217,8 @@ TEST_F(SettingsWindowTest, ASettingsFileThatCannotBeCreatedAtTheCloseIsReported)
 
 TEST_F(SettingsWindowTest, HistoryBoxClearsOnlyOnYesAndChoosingSelects) {
   test::TTempTree folders("one/\ntwo/");
-  WriteFile("[HistoryCombo]\ncount=3\n0=" + folders / "one/" + "\n1=" + folders / "two/" + "\n2=/gone/\n[Switches]\nHistoryCombo=1\n");
+  WriteFile("[HistoryCombo]\ncount=3\n0=" + folders / "one/" + "\n1=" + folders / "two/" +
+            "\n2=/gone/\n[Switches]\nHistoryCombo=1\n");
   auto form = Start();
   ASSERT_EQ(form->HistoryCombo()->count(), 3);
   form->HistoryComboClick(1);
@@ -223,7 +228,8 @@ TEST_F(SettingsWindowTest, HistoryBoxClearsOnlyOnYesAndChoosingSelects) {
   dialogs_.Answers = {false};
   form->ClearAll1Click();
   EXPECT_EQ(form->HistoryCombo()->count(), 3) << "Cancel";
-  EXPECT_EQ(dialogs_.Questions.back(), QStringLiteral("Do you really want to delete the entire histoy list?"));
+  EXPECT_EQ(dialogs_.Questions.back(),
+            QStringLiteral("Do you really want to delete the entire histoy list?"));
   form->HistoryCombo()->setCurrentIndex(0);
   dialogs_.Answers = {true};
   form->DeleteHistoryItemClick();
@@ -243,7 +249,8 @@ TEST_F(SettingsWindowTest, ScanPutsTheFolderIntoTheHistoryFirst) {
   auto form = Start();
   QSignalSpy finished(form.get(), &TForm1::ScanFinished);
   form->Action("actRun")->trigger();
-  EXPECT_EQ(form->History().Entries(), std::vector<std::string>{folder.ScanPath()}) << "before the scan ends";
+  EXPECT_EQ(form->History().Entries(), std::vector<std::string>{folder.ScanPath()})
+      << "before the scan ends";
   ASSERT_TRUE(finished.wait(10000));
   form->Action("actRun")->trigger();
   ASSERT_TRUE(finished.wait(10000));
@@ -252,4 +259,3 @@ TEST_F(SettingsWindowTest, ScanPutsTheFolderIntoTheHistoryFirst) {
 
 }  // namespace
 }  // namespace nubrix
-

@@ -1,6 +1,6 @@
 // The main window under the offscreen platform: its commands, a scan through "Scan", the
 // layout rules, the hint window and the colours.
-#include "app/TForm1.h"
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
@@ -14,14 +14,12 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTreeView>
-
-#include <gtest/gtest.h>
-
 #include <fstream>
 
 #include "app/ChartBuilding.h"
-#include "app/ScriptedDialogs.h"
 #include "app/ScanSources.h"
+#include "app/ScriptedDialogs.h"
+#include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "charts/ChartView.h"
 #include "support/TempTree.h"
@@ -69,43 +67,55 @@ struct TMenuLine {
 
 TEST_F(MainWindowTest, MenusHoldTheCommandsInOrder) {
   const std::vector<std::pair<QString, std::vector<TMenuLine>>> expected = {
-      {"&File", {{"&Scan", "F9", "Calclulate Size of selected directory incl. all sub dirs "},
-                 {"&BrowseDir", "", "Opens browse dir dialog"},
-                 {"&UpOneDir", "F8", "Up to Parent Directory"},
-                 {"-", "", ""}, {"-", "", ""},
-                 {"&Print visible chart", "Ctrl+P", "Plain print of the active and visible sheet. For more print options go to Export/Print"},
-                 {"-", "", ""},
-                 {"E&xit", "Ctrl+Q", ""}}},
-      {"&View", {{"&Show hints", "", "Show hints on/off"},
-                 {"&Folder History off / on", "", "Toggle folder history on- off."},
-                 {"-", "", ""},
-                 {"S&how DirTree", "Ctrl+T", "Toggles Explorer panel"}}},
-      {"&Chart view", {{"&3D View", "", "Toggle between 2D and 3D mode"},
-                       {"&Explode Biggest", "", "Shows biggest pie cut out"},
-                       {"&Show labels", "", "Toggle Labels"},
-                       {"S&how Legend", "", "Show Legend"},
-                       {"Sh&ow elyptic pie", "", "Show elyptic pie"},
-                       {"&Rotate left", "Ctrl+L", "Rotate pie chart"},
-                       {"Ro&tate right", "Ctrl+R", ""},
-                       {"Sho&w free space", "", "Include free space"},
-                       {"-", "", ""},
-                       {"Sort \"&Names\"", "", "Sort listview and barchart"},
-                       {"Sort \"S&ize\"", "", ""},
-                       {"&Don't sort", "", ""},
-                       {"Sort now", "", "Sort now"}}},
-      {"F&unctions", {{"-", "", ""},
-                      {"&Save as picture", "", "Save Picture to File"},
-                      {"&Copy bars to clipboard", "", ""},
-                      {"C&opy pies to clipboard", "", ""}}},
-      {"&Help", {{"&About", "", ""}, {"-", "", ""}, {"&Help", "", ""}, {"H&elp contents", "", ""},
-                 {"He&lp Index", "", ""}, {"-", "", ""}}},
+      {"&File",
+       {{"&Scan", "F9", "Calclulate Size of selected directory incl. all sub dirs "},
+        {"&BrowseDir", "", "Opens browse dir dialog"},
+        {"&UpOneDir", "F8", "Up to Parent Directory"},
+        {"-", "", ""},
+        {"-", "", ""},
+        {"&Print visible chart", "Ctrl+P",
+         "Plain print of the active and visible sheet. For more print options go to Export/Print"},
+        {"-", "", ""},
+        {"E&xit", "Ctrl+Q", ""}}},
+      {"&View",
+       {{"&Show hints", "", "Show hints on/off"},
+        {"&Folder History off / on", "", "Toggle folder history on- off."},
+        {"-", "", ""},
+        {"S&how DirTree", "Ctrl+T", "Toggles Explorer panel"}}},
+      {"&Chart view",
+       {{"&3D View", "", "Toggle between 2D and 3D mode"},
+        {"&Explode Biggest", "", "Shows biggest pie cut out"},
+        {"&Show labels", "", "Toggle Labels"},
+        {"S&how Legend", "", "Show Legend"},
+        {"Sh&ow elyptic pie", "", "Show elyptic pie"},
+        {"&Rotate left", "Ctrl+L", "Rotate pie chart"},
+        {"Ro&tate right", "Ctrl+R", ""},
+        {"Sho&w free space", "", "Include free space"},
+        {"-", "", ""},
+        {"Sort \"&Names\"", "", "Sort listview and barchart"},
+        {"Sort \"S&ize\"", "", ""},
+        {"&Don't sort", "", ""},
+        {"Sort now", "", "Sort now"}}},
+      {"F&unctions",
+       {{"-", "", ""},
+        {"&Save as picture", "", "Save Picture to File"},
+        {"&Copy bars to clipboard", "", ""},
+        {"C&opy pies to clipboard", "", ""}}},
+      {"&Help",
+       {{"&About", "", ""},
+        {"-", "", ""},
+        {"&Help", "", ""},
+        {"H&elp contents", "", ""},
+        {"He&lp Index", "", ""},
+        {"-", "", ""}}},
   };
   const QList<QAction*> menus = form_->menuBar()->actions();
   ASSERT_EQ(menus.size(), static_cast<qsizetype>(expected.size()));
   for (std::size_t m = 0; m < expected.size(); ++m) {
     EXPECT_EQ(menus[m]->text(), expected[m].first);
     const QList<QAction*> items = menus[m]->menu()->actions();
-    ASSERT_EQ(items.size(), static_cast<qsizetype>(expected[m].second.size())) << expected[m].first.toStdString();
+    ASSERT_EQ(items.size(), static_cast<qsizetype>(expected[m].second.size()))
+        << expected[m].first.toStdString();
     for (qsizetype i = 0; i < items.size(); ++i) {
       const TMenuLine& line = expected[m].second[static_cast<std::size_t>(i)];
       if (std::string_view(line.Text) == "-") {
@@ -114,7 +124,9 @@ TEST_F(MainWindowTest, MenusHoldTheCommandsInOrder) {
       }
       EXPECT_EQ(items[i]->text().toStdString(), line.Text);
       EXPECT_EQ(items[i]->shortcut().toString().toStdString(), line.Shortcut) << line.Text;
-      EXPECT_EQ(items[i]->toolTip().toStdString(), std::string(line.Hint).empty() ? items[i]->text().remove('&').toStdString() : line.Hint)
+      EXPECT_EQ(items[i]->toolTip().toStdString(), std::string(line.Hint).empty()
+                                                       ? items[i]->text().remove('&').toStdString()
+                                                       : line.Hint)
           << line.Text;
     }
   }
@@ -132,7 +144,8 @@ TEST_F(MainWindowTest, ScanShowsProgressThenTheChildrenOfTheFolder) {
   ASSERT_FALSE(statuses_.isEmpty());
   EXPECT_EQ(statuses_.front(), QStringLiteral("Counting folders"));
   EXPECT_TRUE(statuses_.contains(QStringLiteral("120 Directories")));
-  EXPECT_TRUE(statuses_.last().startsWith(QStringLiteral("  00:0"))) << statuses_.last().toStdString();
+  EXPECT_TRUE(statuses_.last().startsWith(QStringLiteral("  00:0")))
+      << statuses_.last().toStdString();
   EXPECT_TRUE(statuses_.last().endsWith(QStringLiteral(" ms")));
 
   ASSERT_NE(form_->CurrentFolder(), nullptr);
@@ -194,7 +207,8 @@ TEST_F(MainWindowTest, EscapeDuringTheWalkLeavesNoFolderAndAnEmptyBarChart) {
 TEST_F(MainWindowTest, StatusTipsNeverHideTheStatusPanels) {
   QStatusTipEvent tip(QStringLiteral("a status tip of a menu item"));
   QApplication::sendEvent(form_->DirTree(), &tip);
-  for (int panel = 0; panel < 3; ++panel) EXPECT_TRUE(form_->StatusPanel(panel)->isVisible()) << panel;
+  for (int panel = 0; panel < 3; ++panel)
+    EXPECT_TRUE(form_->StatusPanel(panel)->isVisible()) << panel;
   EXPECT_TRUE(form_->statusBar()->currentMessage().isEmpty());
   EXPECT_TRUE(form_->Action("actRun")->statusTip().isEmpty());
 }
@@ -217,9 +231,11 @@ TEST_F(MainWindowTest, SelectingAFolderShowsItEverywhere) {
   EXPECT_EQ(form_->SelectedPath(), odd + "/");
   EXPECT_EQ(form_->HistoryCombo()->currentText(), DisplayPath(odd + "/"));
   const QModelIndex selected = form_->DirTree()->currentIndex();
-  EXPECT_EQ(selected.data(Qt::UserRole + 1).toByteArray().toStdString(), odd) << "the tree holds the bytes";
+  EXPECT_EQ(selected.data(Qt::UserRole + 1).toByteArray().toStdString(), odd)
+      << "the tree holds the bytes";
   EXPECT_FALSE(form_->ShowSelectedPath("<All Drives>"));
-  EXPECT_EQ(form_->SelectedPath(), odd + "/") << "the pseudo entry does not change the selected path";
+  EXPECT_EQ(form_->SelectedPath(), odd + "/")
+      << "the pseudo entry does not change the selected path";
   EXPECT_EQ(form_->HistoryCombo()->currentText(), QStringLiteral("<All Drives>"));
 }
 
@@ -262,7 +278,8 @@ TEST_F(MainWindowTest, FolderPanelToggleRemembersItsWidth) {
 
 TEST_F(MainWindowTest, HintWindowHasTheHintColourAndTheFrame) {
   THintManager* hints = form_->Hints();
-  hints->ShowHint(form_.get(), QStringLiteral("Some hint\nwith two lines"), form_->mapToGlobal(QPoint(50, 50)));
+  hints->ShowHint(form_.get(), QStringLiteral("Some hint\nwith two lines"),
+                  form_->mapToGlobal(QPoint(50, 50)));
   TMyHintWindow* window = hints->Window();
   ASSERT_TRUE(window->isVisible());
   const QImage image = window->grab().toImage();
@@ -290,7 +307,8 @@ TEST_F(MainWindowTest, TheWindowStaysResponsiveDuringABigScan) {
   test::TTempTree disk;
   std::string spec;
   for (int i = 0; i < 60; ++i) {
-    for (int j = 0; j < 400; ++j) spec += "t" + std::to_string(i) + "/f" + std::to_string(j) + "/x=1\n";
+    for (int j = 0; j < 400; ++j)
+      spec += "t" + std::to_string(i) + "/f" + std::to_string(j) + "/x=1\n";
   }
   disk.Add(spec);  // 24,060 folders, 24,000 files
   QElapsedTimer clock;
@@ -315,7 +333,8 @@ TEST_F(MainWindowTest, ClosingDuringAScanStopsItCleanly) {
   test::TTempTree disk;
   std::string spec;
   for (int i = 0; i < 40; ++i) {
-    for (int j = 0; j < 400; ++j) spec += "t" + std::to_string(i) + "/f" + std::to_string(j) + "/\n";
+    for (int j = 0; j < 400; ++j)
+      spec += "t" + std::to_string(i) + "/f" + std::to_string(j) + "/\n";
   }
   disk.Add(spec);
   form_->ShowSelectedPath(disk.Root());
@@ -329,4 +348,3 @@ TEST_F(MainWindowTest, ClosingDuringAScanStopsItCleanly) {
 
 }  // namespace
 }  // namespace nubrix
-

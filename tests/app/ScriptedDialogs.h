@@ -3,7 +3,6 @@
 
 #include <QPrinter>
 #include <QStringList>
-
 #include <deque>
 
 #include "app/UserDialogs.h"
@@ -31,7 +30,8 @@ class TScriptedDialogs : public IUserDialogs {
     return true;
   }
   // The save dialog: answers SaveName with SaveFilter, or is cancelled when the name is empty.
-  bool ChooseSaveFile(QWidget*, const QStringList& filters, const QString& suffix, QString& name, QString& filter) override {
+  bool ChooseSaveFile(QWidget*, const QStringList& filters, const QString& suffix, QString& name,
+                      QString& filter) override {
     SaveFilters = filters;
     SaveSuffix = suffix;
     ++SaveDialogs;

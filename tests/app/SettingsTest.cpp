@@ -1,11 +1,9 @@
-#include "app/Settings.h"
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <fstream>
 
+#include "app/Settings.h"
 #include "support/TempTree.h"
 
 namespace nubrix {
@@ -29,7 +27,8 @@ TEST(SettingsTest, DefaultsOfAFirstRun) {
 TEST(SettingsTest, OddValuesReadAsTheRulesSay) {
   test::TTempTree dir;
   const std::string file = dir / "odd.ini";
-  std::ofstream(file) << "[Switches]\nSort=257\nToggle3D=2\nShowLegend=yes\n[Page]\nTabSheet=7\n[Settings]\nHistorySize=0x10\n";
+  std::ofstream(file) << "[Switches]\nSort=257\nToggle3D=2\nShowLegend=yes\n[Page]\nTabSheet=7\n["
+                         "Settings]\nHistorySize=0x10\n";
   const TWindowSettings s = ReadSettings(TIniFile(file));
   EXPECT_EQ(s.Sort, 1) << "the low eight bits";
   EXPECT_TRUE(s.Toggle3D);
@@ -45,10 +44,12 @@ TEST(SettingsTest, WrittenSectionsAndWhatIsNeverWritten) {
   s.History = {"/a/"};
   WriteSettings(ini, s, true);
   const std::string text = ini.Text();
-  for (const char* section : {"[Bounds]", "[Switches]", "[PieForm]", "[Page]", "[LastDir]", "[HistoryCombo]"}) {
+  for (const char* section :
+       {"[Bounds]", "[Switches]", "[PieForm]", "[Page]", "[LastDir]", "[HistoryCombo]"}) {
     EXPECT_NE(text.find(section), std::string::npos) << section;
   }
-  EXPECT_EQ(text.find("[Settings]"), std::string::npos) << "EnableZoom and HistorySize are never written";
+  EXPECT_EQ(text.find("[Settings]"), std::string::npos)
+      << "EnableZoom and HistorySize are never written";
   EXPECT_LT(text.find("ShowDirTree"), text.find("Sort="));
   TIniFile maximized(dir / "m.ini");
   WriteSettings(maximized, s, false);
@@ -60,7 +61,8 @@ TEST(SettingsTest, TheSettingsLiveInTheConfigFolderUnlessTheProgramIsPortable) {
   chmod((disk / "readonly").c_str(), 0555);
   const std::string config = disk / "config";
   EXPECT_EQ(ChooseAppDir(disk / "bin/", config), config + "/Nubrix/");
-  EXPECT_EQ(ChooseAppDir(disk / "portable/", config), disk / "portable/") << "AppData beside the program";
+  EXPECT_EQ(ChooseAppDir(disk / "portable/", config), disk / "portable/")
+      << "AppData beside the program";
   EXPECT_EQ(ChooseAppDir(disk / "readonly/", config), config + "/Nubrix/");
   EXPECT_EQ(ChooseAppDir("", config), config + "/Nubrix/") << "the program's folder is unknown";
   std::ofstream(disk / "bin/AppData") << "a file, not a folder";
@@ -71,11 +73,13 @@ TEST(SettingsTest, TheSettingsLiveInTheConfigFolderUnlessTheProgramIsPortable) {
 TEST(SettingsTest, AHugeHistoryCountReadsOnlyWhatIsThere) {
   test::TTempTree dir;
   const std::string file = dir / "h.ini";
-  std::ofstream(file) << "[HistoryCombo]\ncount=2147483647\n0=/a/\n1=\n2=/c/\n7=/h/\nx=/no/\n[Other]\n9=/other/\n";
+  std::ofstream(file)
+      << "[HistoryCombo]\ncount=2147483647\n0=/a/\n1=\n2=/c/\n7=/h/\nx=/no/\n[Other]\n9=/other/\n";
   // Before the bound this read for minutes; now it ends at the last numbered key.
   EXPECT_EQ(LoadHistory(TIniFile(file)), (std::vector<std::string>{"/a/", "/c/", "/h/"}));
   std::ofstream(file) << "[HistoryCombo]\ncount=2\n0=/a/\n1=/b/\n2=/beyond/\n";
-  EXPECT_EQ(LoadHistory(TIniFile(file)), (std::vector<std::string>{"/a/", "/b/"})) << "count still limits";
+  EXPECT_EQ(LoadHistory(TIniFile(file)), (std::vector<std::string>{"/a/", "/b/"}))
+      << "count still limits";
 }
 
 // A folder name may hold a line break; written as it is, it would split its line and plant a key.

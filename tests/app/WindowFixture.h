@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QTest>
-
 #include <fstream>
 #include <memory>
 #include <string>

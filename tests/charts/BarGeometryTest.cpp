@@ -1,7 +1,6 @@
-#include "charts/BarGeometry.h"
-
 #include <gtest/gtest.h>
 
+#include "charts/BarGeometry.h"
 #include "charts/BarPaging.h"
 #include "charts/FakeMetrics.h"
 
@@ -53,13 +52,16 @@ TEST(BarGeometryTest, FirstPointAtTheBottomAndHitsFindEachBar) {
     const TBarGeometry geometry = LayoutBars(model, kArea, TFakeMetrics());
     ASSERT_EQ(geometry.Bars.size(), 5u);
     for (int i = 0; i + 1 < 5; ++i) {
-      EXPECT_GT(BarCentre(geometry, i).y(), BarCentre(geometry, i + 1).y()) << "bar " << i << " is below";
+      EXPECT_GT(BarCentre(geometry, i).y(), BarCentre(geometry, i + 1).y())
+          << "bar " << i << " is below";
     }
     for (int i = 0; i < 5; ++i) EXPECT_EQ(geometry.HitTest(BarCentre(geometry, i)), i);
     // Between two bars, beyond the longest bar, and outside the plot nothing is hit.
     const QPointF gap = (BarCentre(geometry, 1) + BarCentre(geometry, 2)) / 2;
     EXPECT_EQ(geometry.HitTest(QPointF(geometry.Plot.left() + 2, gap.y())), -1);
-    EXPECT_EQ(geometry.HitTest(QPointF(geometry.MapValue(5) + geometry.Depth + 3, BarCentre(geometry, 4).y())), -1);
+    EXPECT_EQ(geometry.HitTest(
+                  QPointF(geometry.MapValue(5) + geometry.Depth + 3, BarCentre(geometry, 4).y())),
+              -1);
     EXPECT_EQ(geometry.HitTest(QPointF(1, 1)), -1);
     // Bars grow from zero to their values.
     const QRectF& longest = geometry.Bars[4].Front;
@@ -83,7 +85,8 @@ TEST(BarGeometryTest, TopAndSideFacesOfA3DBarBelongToIt) {
 TEST(BarGeometryTest, ValueAndPositionMappingsInvert) {
   const TBarGeometry geometry = LayoutBars(ModelWith(10), kArea, TFakeMetrics());
   for (double v : {0.0, 2.5, 10.0}) EXPECT_NEAR(geometry.ValueAt(geometry.MapValue(v)), v, 1e-9);
-  for (double p : {-0.5, 3.0, 9.5}) EXPECT_NEAR(geometry.PositionAt(geometry.MapPosition(p)), p, 1e-9);
+  for (double p : {-0.5, 3.0, 9.5})
+    EXPECT_NEAR(geometry.PositionAt(geometry.MapPosition(p)), p, 1e-9);
   EXPECT_NEAR(geometry.MapPosition(-0.5), geometry.Plot.bottom(), 1e-9);
   EXPECT_NEAR(geometry.MapPosition(9.5), geometry.Plot.top(), 1e-9);
 }
@@ -93,7 +96,8 @@ TEST(BarGeometryTest, TenThousandBarsKeepLabelsAndMarksApart) {
   const TBarGeometry geometry = LayoutBars(model, kArea, TFakeMetrics());
   EXPECT_EQ(geometry.Bars.size(), 10000u);
   ASSERT_GE(geometry.Labels.size(), 2u);
-  EXPECT_LE(static_cast<double>(geometry.Labels.size()) * TFakeMetrics::kLine, geometry.Plot.height() + TFakeMetrics::kLine);
+  EXPECT_LE(static_cast<double>(geometry.Labels.size()) * TFakeMetrics::kLine,
+            geometry.Plot.height() + TFakeMetrics::kLine);
   // Listed from the top bar down; no two overlap, and the top bar keeps its label.
   EXPECT_EQ(geometry.Labels.front().Index, 9999);
   for (std::size_t i = 1; i < geometry.Labels.size(); ++i) {
@@ -102,7 +106,8 @@ TEST(BarGeometryTest, TenThousandBarsKeepLabelsAndMarksApart) {
   ASSERT_EQ(geometry.Marks.size(), geometry.Labels.size());
   for (std::size_t i = 1; i < geometry.Marks.size(); ++i) {
     EXPECT_EQ(geometry.Marks[i].Index, geometry.Labels[i].Index) << "a mark beside its label";
-    EXPECT_FALSE(geometry.Marks[i - 1].Box.intersects(geometry.Marks[i].Box.adjusted(0, 0.01, 0, -0.01)));
+    EXPECT_FALSE(
+        geometry.Marks[i - 1].Box.intersects(geometry.Marks[i].Box.adjusted(0, 0.01, 0, -0.01)));
   }
   EXPECT_EQ(geometry.HitTest(BarCentre(geometry, 9999)), 9999);
 }
@@ -113,7 +118,8 @@ TEST(BarGeometryTest, LongLabelsWrapAndMarksSitAtTheBarEnds) {
   model.Series.Add(8, "short", 0x0099FF);
   const TBarGeometry geometry = LayoutBars(model, kArea, TFakeMetrics());
   ASSERT_EQ(geometry.Labels.size(), 2u);
-  const TCategoryLabel& wrapped = geometry.Labels[0].Index == 0 ? geometry.Labels[0] : geometry.Labels[1];
+  const TCategoryLabel& wrapped =
+      geometry.Labels[0].Index == 0 ? geometry.Labels[0] : geometry.Labels[1];
   EXPECT_GT(wrapped.Lines.size(), 1u);
   EXPECT_LE(wrapped.Box.right(), geometry.Plot.left());
   ASSERT_EQ(geometry.Marks.size(), 2u);

@@ -1,12 +1,11 @@
 // The widget: mouse input becomes clicks, hovering, zoom and panning.
-#include "charts/ChartView.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
+#include "charts/ChartView.h"
 #include "charts/FakeMetrics.h"
 
 namespace nubrix::charts {
@@ -84,10 +83,12 @@ TEST_F(ChartViewTest, ZoomCanBeSwitchedOffAndRightDragPans) {
   QTest::mousePress(&view_, Qt::RightButton, {}, from);
   QTest::mouseMove(&view_, from + QPoint(0, 10));
   QTest::mouseMove(&view_, from + QPoint(0, static_cast<int>(spacing) + 10));
-  QTest::mouseRelease(&view_, Qt::RightButton, {}, from + QPoint(0, static_cast<int>(spacing) + 10));
+  QTest::mouseRelease(&view_, Qt::RightButton, {},
+                      from + QPoint(0, static_cast<int>(spacing) + 10));
   EXPECT_FALSE(view_.Model().Bars.CategoryAutomatic);
   // The content follows the mouse down by spacing + 10 pixels: the range moves up as much.
-  EXPECT_NEAR(view_.Model().Bars.Category.Min, -0.5 + (static_cast<int>(spacing) + 10) / spacing, 1e-9);
+  EXPECT_NEAR(view_.Model().Bars.Category.Min, -0.5 + (static_cast<int>(spacing) + 10) / spacing,
+              1e-9);
   view_.UndoZoom();
   EXPECT_TRUE(view_.Model().Bars.CategoryAutomatic);
 }
@@ -99,7 +100,9 @@ TEST(ChartViewPieTest, SliceClicksAndTheImageOfTheWidgetSize) {
   pie.Changed();
   QSignalSpy clicks(&pie, &TChartView::PointClicked);
   const TPieGeometry& geometry = pie.PieLayout();
-  QTest::mouseClick(&pie, Qt::LeftButton, {}, geometry.EdgePoint(geometry.Slices[1], geometry.Slices[1].Middle(), 0.5).toPoint());
+  QTest::mouseClick(
+      &pie, Qt::LeftButton, {},
+      geometry.EdgePoint(geometry.Slices[1], geometry.Slices[1].Middle(), 0.5).toPoint());
   ASSERT_EQ(clicks.count(), 1);
   EXPECT_EQ(clicks[0][0].toInt(), 1);
   EXPECT_EQ(pie.ToImage().size(), QSize(400, 300));
@@ -107,4 +110,3 @@ TEST(ChartViewPieTest, SliceClicksAndTheImageOfTheWidgetSize) {
 
 }  // namespace
 }  // namespace nubrix::charts
-

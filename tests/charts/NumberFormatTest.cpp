@@ -1,6 +1,6 @@
-#include "charts/NumberFormat.h"
-
 #include <gtest/gtest.h>
+
+#include "charts/NumberFormat.h"
 
 namespace nubrix::charts {
 namespace {

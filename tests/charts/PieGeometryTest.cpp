@@ -1,11 +1,10 @@
-#include "charts/PieGeometry.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 
 #include "charts/FakeMetrics.h"
+#include "charts/PieGeometry.h"
 
 namespace nubrix::charts {
 namespace {
@@ -56,7 +55,8 @@ TEST(PieGeometryTest, ExplodedBiggestSliceMovesOutByTheShare) {
   EXPECT_EQ(geometry.Slices[0].Offset, QPointF());
   // Beyond the unexploded edge on its middle angle lies the exploded slice.
   const double a = biggest.Middle() * std::numbers::pi / 180;
-  const QPointF beyond = geometry.Center + QPointF(std::cos(a), -std::sin(a)) * geometry.RadiusX * 1.05;
+  const QPointF beyond =
+      geometry.Center + QPointF(std::cos(a), -std::sin(a)) * geometry.RadiusX * 1.05;
   EXPECT_EQ(geometry.HitTest(beyond), 1);
   // Right at the centre is now the gap the slice left.
   EXPECT_EQ(geometry.HitTest(geometry.Center + biggest.Offset * 0.2), -1);
@@ -85,7 +85,8 @@ TEST(PieGeometryTest, ThreeDimensionalPieIsTiltedWithARimInFront) {
   EXPECT_EQ(geometry.HitTest(frontEdge + QPointF(0, geometry.Depth / 2)), 1) << "the rim";
   EXPECT_EQ(geometry.HitTest(frontEdge + QPointF(0, geometry.Depth + 2)), -1) << "below the rim";
   const QPointF backEdge = geometry.Center - QPointF(0, geometry.RadiusY);
-  EXPECT_EQ(geometry.HitTest(backEdge - QPointF(0, geometry.Depth / 2)), -1) << "no rim at the back";
+  EXPECT_EQ(geometry.HitTest(backEdge - QPointF(0, geometry.Depth / 2)), -1)
+      << "no rim at the back";
 }
 
 TEST(PieGeometryTest, EverySliceIsItsOwnAndEmptyValuesDrawNothing) {
@@ -111,7 +112,8 @@ TEST(PieGeometryTest, MarksSitOutsideOnTheirSliceSide) {
   EXPECT_LT(geometry.Marks[0].Box.right(), geometry.Center.x() - geometry.RadiusX);
   EXPECT_GT(geometry.Marks[1].Box.left(), geometry.Center.x() + geometry.RadiusX);
   EXPECT_NEAR(std::hypot(geometry.Marks[1].Elbow.x() - geometry.Marks[1].Anchor.x(),
-                         geometry.Marks[1].Elbow.y() - geometry.Marks[1].Anchor.y()), 8, 1e-9);
+                         geometry.Marks[1].Elbow.y() - geometry.Marks[1].Anchor.y()),
+              8, 1e-9);
   EXPECT_EQ(geometry.Marks[0].Text, QStringLiteral("p0 1 MB"));
 }
 

@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-
 #include <cmath>
 
 #include "charts/ChartPainter.h"
@@ -22,7 +21,8 @@ QImage Render(TChartKind kind, const TChartModel& model) {
 }
 
 TRgb At(const QImage& image, const QPointF& p) {
-  return image.pixel(static_cast<int>(std::lround(p.x())), static_cast<int>(std::lround(p.y()))) & 0xFFFFFF;
+  return image.pixel(static_cast<int>(std::lround(p.x())), static_cast<int>(std::lround(p.y()))) &
+         0xFFFFFF;
 }
 
 TChartModel Coloured() {
@@ -41,7 +41,8 @@ TEST(RenderTest, BackgroundAndSliceColoursAtTheirAngles) {
   EXPECT_EQ(At(image, {3, 3}), 0x3E9ADEu);
   const TPieGeometry geometry = LayoutPie(model, QRectF(0, 0, 800, 600), TFontMetrics());
   for (const TPieSlice& slice : geometry.Slices) {
-    EXPECT_EQ(At(image, geometry.EdgePoint(slice, slice.Middle(), 0.6)), model.Series.Point(slice.Index).Color)
+    EXPECT_EQ(At(image, geometry.EdgePoint(slice, slice.Middle(), 0.6)),
+              model.Series.Point(slice.Index).Color)
         << "slice " << slice.Index;
   }
 }
@@ -53,10 +54,12 @@ TEST(RenderTest, ExplodedSliceLeavesAGapAtTheCentre) {
   const QImage image = Render(TChartKind::Pie, model);
   const TPieGeometry geometry = LayoutPie(model, QRectF(0, 0, 800, 600), TFontMetrics());
   const TPieSlice& red = geometry.Slices[0];
-  EXPECT_EQ(At(image, geometry.Center + red.Offset * 0.5), 0x3E9ADEu) << "the background shows through";
+  EXPECT_EQ(At(image, geometry.Center + red.Offset * 0.5), 0x3E9ADEu)
+      << "the background shows through";
   EXPECT_EQ(At(image, geometry.EdgePoint(red, red.Middle(), 0.5)), 0xFF0000u);
   const double a = red.Middle() * 3.14159265358979323846 / 180;
-  const QPointF pastOldEdge = geometry.Center + QPointF(std::cos(a), -std::sin(a)) * geometry.RadiusX * 1.05;
+  const QPointF pastOldEdge =
+      geometry.Center + QPointF(std::cos(a), -std::sin(a)) * geometry.RadiusX * 1.05;
   EXPECT_EQ(At(image, pastOldEdge), 0xFF0000u) << "the slice reaches past where its edge was";
 }
 
@@ -67,7 +70,8 @@ TEST(RenderTest, MarkBoxesAreFilledAndFramedAndBarsCarryTheirColour) {
   ASSERT_EQ(geometry.Marks.size(), 3u);
   const QRectF box = geometry.Marks.back().Box;
   EXPECT_EQ(At(image, QPointF(box.left() + 1, box.top() + 1)), 0xFFDB9Du);
-  EXPECT_EQ(At(image, QPointF(box.left(), box.center().y() + 3)), 0xFF9933u) << "the frame, below the connector";
+  EXPECT_EQ(At(image, QPointF(box.left(), box.center().y() + 3)), 0xFF9933u)
+      << "the frame, below the connector";
   const QRectF bar = geometry.Bars[0].Front;
   const TRgb middle = At(image, bar.center() + QPointF(0, 2));
   EXPECT_GT((middle >> 16) & 0xFF, 0xC0u) << "the red bar is red";

@@ -1,6 +1,4 @@
 // Shortcut rows, empty folders and their removal on real folders; the trash is the test's own.
-#include "cleaners/Clean_Shortcuts.h"
-
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -10,6 +8,7 @@
 #include <fstream>
 #include <map>
 
+#include "cleaners/Clean_Shortcuts.h"
 #include "support/LnkBuilder.h"
 #include "support/TempTree.h"
 
@@ -40,7 +39,7 @@ class TAnswer : public IAskUser {
 };
 
 bool Exists(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return lstat(path.c_str(), &info) == 0;
 }
 
@@ -64,7 +63,8 @@ TEST(CheckTargetTest, ConditionsInTheirOrder) {
 TEST(ListShortcutsTest, BothKindsOwnFirstDotFoldersLeftOut) {
   test::TTempTree disk("sub/\n.cache/\nplain.txt=1\nfolder/");
   std::ofstream(disk / "good.desktop") << "[Desktop Entry]\nType=Application\nExec=sh\n";
-  std::ofstream(disk / "sub/broken.desktop") << "[Desktop Entry]\nType=Application\nExec=no-such-program-here\n";
+  std::ofstream(disk / "sub/broken.desktop")
+      << "[Desktop Entry]\nType=Application\nExec=no-such-program-here\n";
   std::ofstream(disk / ".cache/hidden.desktop") << "[Desktop Entry]\nType=Application\nExec=sh\n";
   test::TLnkSpec share;
   share.NetName = "\\\\server\\share";
@@ -87,7 +87,8 @@ TEST(ListShortcutsTest, BothKindsOwnFirstDotFoldersLeftOut) {
   EXPECT_EQ(byName["share.LNK"].Condition, "Network Link");
   EXPECT_EQ(byName["share.LNK"].Target, "\\\\server\\share");
   EXPECT_EQ(byName["junk.lnk"].Condition, "undefined");
-  EXPECT_EQ(rows.Rows.back().Caption, "broken.desktop") << "a folder's own shortcuts before its subfolders'";
+  EXPECT_EQ(rows.Rows.back().Caption, "broken.desktop")
+      << "a folder's own shortcuts before its subfolders'";
   EXPECT_EQ(byName.count("hidden.desktop"), 0u);
   EXPECT_EQ(TCleanShortcut().ReadShortcutTarget(disk / "share.LNK"), "\\\\server\\share");
 }
@@ -103,9 +104,11 @@ TEST(EmptyFoldersTest, NestedChainListsTheInnermostAndDeletesAll) {
   std::vector<std::string> listed;
   for (const TShortcutRow& row : rows.Rows) listed.push_back(row.ShortcutPath);
   std::sort(listed.begin(), listed.end());
-  // Nothing inside a dot folder (application state) is listed; a dot file makes its folder not empty.
+  // Nothing inside a dot folder (application state) is listed; a dot file makes its folder not
+  // empty.
   EXPECT_EQ(listed, (std::vector<std::string>{disk / "A/B/C"}));
-  const auto c = std::find_if(rows.Rows.begin(), rows.Rows.end(), [](const TShortcutRow& row) { return row.Caption == "C"; });
+  const auto c = std::find_if(rows.Rows.begin(), rows.Rows.end(),
+                              [](const TShortcutRow& row) { return row.Caption == "C"; });
   ASSERT_NE(c, rows.Rows.end());
   EXPECT_EQ(c->Condition, "Empty");
   EXPECT_EQ(c->Target, disk / "A/B/C");
@@ -144,7 +147,8 @@ TEST(EmptyFoldersTest, LinksMountPointsAndReadOnlyFolders) {
   test::TTempTree disk("ro/inner/\nplain/\nmnt/");
   symlink((other / "elsewhere").c_str(), (disk / "link").c_str());
   chmod((disk / "ro").c_str(), 0555);
-  bool mounted = test::CanMount() && mount("nubrix-empty", (disk / "mnt").c_str(), "tmpfs", 0, "size=64k") == 0;
+  bool mounted = test::CanMount() &&
+                 mount("nubrix-empty", (disk / "mnt").c_str(), "tmpfs", 0, "size=64k") == 0;
   std::vector<std::string> folders;
   CollectFolders(disk.Root(), folders);
   std::sort(folders.begin(), folders.end());
@@ -195,20 +199,25 @@ TEST(EmptyFoldersTest, FoldersNoTrashCanTakeStayAndSayWhy) {
   EXPECT_TRUE(result.Removed.empty());
   ASSERT_EQ(result.Failed.size(), 1u);
   EXPECT_EQ(result.Failed.front().Path, disk / "t/old");
-  EXPECT_NE(result.Failed.front().Reason.find(disk / "t/old"), std::string::npos) << result.Failed.front().Reason;
+  EXPECT_NE(result.Failed.front().Reason.find(disk / "t/old"), std::string::npos)
+      << result.Failed.front().Reason;
 }
 
 TEST(ListShortcutsTest, PipesLinksAndOtherMountsAreNotRead) {
   test::TTempTree other("elsewhere.desktop=0");
-  std::ofstream(other / "elsewhere.desktop") << "[Desktop Entry]\nType=Application\nExec=no-such-program-here\n";
+  std::ofstream(other / "elsewhere.desktop")
+      << "[Desktop Entry]\nType=Application\nExec=no-such-program-here\n";
   test::TTempTree disk("x.desktop|\nmnt/");
   symlink((other / "elsewhere.desktop").c_str(), (disk / "link.desktop").c_str());
-  const bool mounted = test::CanMount() && mount((other.Root()).c_str(), (disk / "mnt").c_str(), nullptr, MS_BIND, nullptr) == 0;
+  const bool mounted = test::CanMount() && mount((other.Root()).c_str(), (disk / "mnt").c_str(),
+                                                 nullptr, MS_BIND, nullptr) == 0;
   TRows rows;
-  TCleanShortcut().ListShortcuts(disk.Root(), rows);  // a pipe would make a blocking reader wait forever
+  TCleanShortcut().ListShortcuts(disk.Root(),
+                                 rows);  // a pipe would make a blocking reader wait forever
   ASSERT_EQ(rows.Rows.size(), 1u) << "the pipe is no shortcut file; nothing below the mount point";
   EXPECT_EQ(rows.Rows.front().Caption, "link.desktop");
-  EXPECT_EQ(rows.Rows.front().Condition, "undefined") << "a link is not followed, so never judged broken";
+  EXPECT_EQ(rows.Rows.front().Condition, "undefined")
+      << "a link is not followed, so never judged broken";
   EXPECT_FALSE(rows.Rows.front().Checked);
   if (mounted) umount2((disk / "mnt").c_str(), MNT_DETACH);
 }
@@ -227,7 +236,8 @@ TEST(RecycleTest, AskingFirstAndNeverDeletingInstead) {
   EXPECT_TRUE(RecycleSilently(disk / "b").Ok);
   const platform::TTrashResult gone = RecycleSilently(disk / "b");
   EXPECT_FALSE(gone.Ok) << "gone already";
-  EXPECT_NE(gone.Error.find(disk / "b"), std::string::npos) << "the reason names the item: " << gone.Error;
+  EXPECT_NE(gone.Error.find(disk / "b"), std::string::npos)
+      << "the reason names the item: " << gone.Error;
 }
 
 }  // namespace

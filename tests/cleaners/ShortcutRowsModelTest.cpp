@@ -1,12 +1,12 @@
 // The shortcut rows as a model: checked by the model's own tester, check boxes, byte paths beside
 // the shown text, sorting in the model, rows taken out after a deletion.
-#include "cleaners/models/ShortcutRowsModel.h"
+#include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
 #include <QCoreApplication>
 #include <QPersistentModelIndex>
 
-#include <gtest/gtest.h>
+#include "cleaners/models/ShortcutRowsModel.h"
 
 namespace nubrix {
 namespace {
@@ -30,10 +30,12 @@ class ShortcutRowsModelTest : public testing::Test {
 TEST_F(ShortcutRowsModelTest, ColumnsCheckBoxesAndBytePaths) {
   ASSERT_EQ(model_.rowCount(), 3);
   ASSERT_EQ(model_.columnCount(), 4);
-  EXPECT_EQ(model_.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Target Application / Folder path"));
+  EXPECT_EQ(model_.headerData(1, Qt::Horizontal).toString(),
+            QStringLiteral("Target Application / Folder path"));
   const QModelIndex odd = model_.index(1, TShortcutRowsModel::kCaptionColumn);
   EXPECT_EQ(odd.data().toString(), QStringLiteral("\uFFFD.lnk")) << "shown text";
-  EXPECT_EQ(odd.data(TShortcutRowsModel::kPathRole).toByteArray(), QByteArray("/apps/\xff.lnk")) << "the bytes";
+  EXPECT_EQ(odd.data(TShortcutRowsModel::kPathRole).toByteArray(), QByteArray("/apps/\xff.lnk"))
+      << "the bytes";
   EXPECT_EQ(model_.index(0, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
   EXPECT_TRUE(model_.flags(model_.index(0, 0)) & Qt::ItemIsUserCheckable);
   EXPECT_FALSE(model_.flags(model_.index(0, 2)) & Qt::ItemIsUserCheckable);
@@ -46,10 +48,12 @@ TEST_F(ShortcutRowsModelTest, ColumnsCheckBoxesAndBytePaths) {
 TEST_F(ShortcutRowsModelTest, SortingKeepsPersistentIndexesOnTheirRows) {
   const QPersistentModelIndex broken(model_.index(0, 0));
   model_.sort(TShortcutRowsModel::kCaptionColumn, Qt::AscendingOrder);
-  EXPECT_EQ(Captions(), (std::vector<std::string>{"a.desktop", "b.desktop", "\xff.lnk"})) << "by bytes";
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"a.desktop", "b.desktop", "\xff.lnk"}))
+      << "by bytes";
   EXPECT_EQ(broken.row(), 1);
   model_.sort(TShortcutRowsModel::kConditionColumn, Qt::DescendingOrder);
-  EXPECT_EQ(Captions(), (std::vector<std::string>{"\xff.lnk", "b.desktop", "a.desktop"})) << "by condition value";
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"\xff.lnk", "b.desktop", "a.desktop"}))
+      << "by condition value";
   EXPECT_EQ(broken.data().toString(), QStringLiteral("b.desktop"));
 }
 

@@ -1,8 +1,8 @@
-#include "cli/ScanReport.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
+
+#include "cli/ScanReport.h"
 
 namespace nubrix {
 namespace {
@@ -26,7 +26,8 @@ class ScanReportTest : public testing::Test {
 TEST_F(ScanReportTest, ListingIsTabSeparatedRawBytesInTreeOrder) {
   std::ostringstream out;
   WriteListing(out, *root_);
-  EXPECT_EQ(out.str(), "5\t0\t/data/\n10\t0\t/data/small\n3000\t0\t/data/\xff-big\n200\t0\t/data/mid\n");
+  EXPECT_EQ(out.str(),
+            "5\t0\t/data/\n10\t0\t/data/small\n3000\t0\t/data/\xff-big\n200\t0\t/data/mid\n");
 }
 
 TEST_F(ScanReportTest, SummaryListsChildrenLargestFirstUpToTop) {
@@ -45,9 +46,10 @@ TEST_F(ScanReportTest, SummaryListsChildrenLargestFirstUpToTop) {
 }
 
 TEST_F(ScanReportTest, UnreadableFoldersAreCountedOnlyWhenThereAreAny) {
-  for (const auto& [count, text] : {std::pair{0, ""},
-                                    {1, "nubrix-scan: 1 folder could not be read; the sizes above it are too small\n"},
-                                    {12, "nubrix-scan: 12 folders could not be read; the sizes above them are too small\n"}}) {
+  for (const auto& [count, text] :
+       {std::pair{0, ""},
+        {1, "nubrix-scan: 1 folder could not be read; the sizes above it are too small\n"},
+        {12, "nubrix-scan: 12 folders could not be read; the sizes above them are too small\n"}}) {
     std::ostringstream out;
     WriteUnreadableNote(out, count);
     EXPECT_EQ(out.str(), text);

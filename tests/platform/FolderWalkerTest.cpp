@@ -1,20 +1,18 @@
 // The safe walk of the cleaners on real folders: order, what it never enters, cancelling, and
 // the folders it could not read kept as data.
-#include "platform/FolderWalker.h"
-
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fcntl.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <map>
 
+#include "platform/FolderWalker.h"
 #include "support/TempTree.h"
 
 namespace nubrix::platform {
@@ -25,7 +23,8 @@ struct TVisit {
   int Depth;
 };
 
-std::vector<TVisit> Walk(const std::string& start, const TWalkOptions& options = {}, TWalkResult* result = nullptr) {
+std::vector<TVisit> Walk(const std::string& start, const TWalkOptions& options = {},
+                         TWalkResult* result = nullptr) {
   std::vector<TVisit> visits;
   TWalkResult got = WalkFolderTree(start, options, [&](const TWalkFolder& folder) {
     visits.push_back({folder.Path, folder.Depth});
@@ -53,8 +52,9 @@ TEST(FolderWalkerTest, ParentsFirstInListingOrderNeverThroughLinksOrDotFolders) 
   EXPECT_EQ(paths, (std::vector<std::string>{"", "/a", "/a/b", "/a/b/c", "/z", "/\xff\xfe"}));
   for (std::size_t i = 1; i < visits.size(); ++i) {
     const std::string& path = visits[i].Path;
-    const auto parent = std::find_if(visits.begin(), visits.begin() + static_cast<long>(i),
-                                     [&](const TVisit& v) { return v.Path == path.substr(0, path.rfind('/')); });
+    const auto parent =
+        std::find_if(visits.begin(), visits.begin() + static_cast<long>(i),
+                     [&](const TVisit& v) { return v.Path == path.substr(0, path.rfind('/')); });
     EXPECT_NE(parent, visits.begin() + static_cast<long>(i)) << path << " before its parent";
     EXPECT_EQ(visits[i].Depth, parent->Depth + 1);
   }

@@ -1,7 +1,6 @@
-#include "platform/MountInfo.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/MountInfo.h"
 #include "sizetree/MountPoints.h"
 
 namespace nubrix {

@@ -1,10 +1,9 @@
-#include "platform/Mounts.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <fstream>
 
+#include "platform/Mounts.h"
 #include "platform/Paths.h"
 #include "platform/SpecialFolders.h"
 #include "support/TempTree.h"
@@ -44,15 +43,18 @@ TEST(SpecialFoldersTest, FromTheXdgVariables) {
   setenv("XDG_DATA_DIRS", "/opt/share:/usr/share/:relative", 1);
   setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
   EXPECT_EQ(UserStartMenu(), home / "data/applications");
-  EXPECT_EQ(CommonStartMenus(), (std::vector<std::string>{"/opt/share/applications", "/usr/share/applications"}));
+  EXPECT_EQ(CommonStartMenus(),
+            (std::vector<std::string>{"/opt/share/applications", "/usr/share/applications"}));
   EXPECT_EQ(RecentDocumentsFolder(), home / "data/RecentDocuments");
   EXPECT_EQ(DesktopFolder(), home / "Desktop");
   std::ofstream(home / ".config/user-dirs.dirs") << "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n";
   EXPECT_EQ(DesktopFolder(), home / "Schreibtisch");
   std::ofstream(home / ".config/user-dirs.dirs") << "XDG_DESKTOP_DIR=\"$HOME/\"\n";
-  EXPECT_FALSE(DesktopFolder().has_value()) << "the desktop switched off is the home folder: never walked";
+  EXPECT_FALSE(DesktopFolder().has_value())
+      << "the desktop switched off is the home folder: never walked";
   unsetenv("XDG_DATA_DIRS");
-  EXPECT_EQ(CommonStartMenus(), (std::vector<std::string>{"/usr/local/share/applications", "/usr/share/applications"}));
+  EXPECT_EQ(CommonStartMenus(),
+            (std::vector<std::string>{"/usr/local/share/applications", "/usr/share/applications"}));
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 // The path toolbox: separators, names, shown text, mount roots and the atomic file replacement.
-#include "platform/Paths.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <fstream>
 #include <sstream>
 
+#include "platform/Paths.h"
 #include "support/TempTree.h"
 
 namespace nubrix::platform {
@@ -30,14 +29,13 @@ TEST_P(PathsTest, SeparatorsFoldersAndNames) {
   EXPECT_EQ(NameOf(p.Path), p.Name);
 }
 
-INSTANTIATE_TEST_SUITE_P(Edges, PathsTest,
-                         testing::Values(TPathCase{"/", "/", "/", "/", "/"},
-                                         TPathCase{"//", "/", "/", "/", "/"},
-                                         TPathCase{"/a", "/a/", "/a", "/", "a"},
-                                         TPathCase{"/a/b//", "/a/b/", "/a/b", "/a", "b"},
-                                         TPathCase{"rel", "rel/", "rel", ".", "rel"},
-                                         TPathCase{"", "", "", ".", ""},
-                                         TPathCase{"/x/\xff\xfe", "/x/\xff\xfe/", "/x/\xff\xfe", "/x", "\xff\xfe"}));
+INSTANTIATE_TEST_SUITE_P(
+    Edges, PathsTest,
+    testing::Values(TPathCase{"/", "/", "/", "/", "/"}, TPathCase{"//", "/", "/", "/", "/"},
+                    TPathCase{"/a", "/a/", "/a", "/", "a"},
+                    TPathCase{"/a/b//", "/a/b/", "/a/b", "/a", "b"},
+                    TPathCase{"rel", "rel/", "rel", ".", "rel"}, TPathCase{"", "", "", ".", ""},
+                    TPathCase{"/x/\xff\xfe", "/x/\xff\xfe/", "/x/\xff\xfe", "/x", "\xff\xfe"}));
 
 TEST(PathsTest, JoiningNeverDoublesASeparator) {
   EXPECT_EQ(JoinPath("/", "a"), "/a");
@@ -47,13 +45,15 @@ TEST(PathsTest, JoiningNeverDoublesASeparator) {
 }
 
 TEST(PathsTest, ShownTextIsValidUtf8WithReplacementsForStrayBytes) {
-  EXPECT_EQ(ShownPath("/caf\xc3\xa9/\xe2\x82\xac/\xf0\x9f\x98\x80"), "/caf\xc3\xa9/\xe2\x82\xac/\xf0\x9f\x98\x80");
+  EXPECT_EQ(ShownPath("/caf\xc3\xa9/\xe2\x82\xac/\xf0\x9f\x98\x80"),
+            "/caf\xc3\xa9/\xe2\x82\xac/\xf0\x9f\x98\x80");
   const std::string replacement = "\xEF\xBF\xBD";
   EXPECT_EQ(ShownPath("/\xff"), "/" + replacement);
   EXPECT_EQ(ShownPath("/\xc3"), "/" + replacement) << "cut short at the end";
   EXPECT_EQ(ShownPath("\xc0\xaf"), replacement + replacement) << "an overlong slash";
   EXPECT_EQ(ShownPath("\xed\xa0\x80"), replacement + replacement + replacement) << "a surrogate";
-  EXPECT_EQ(ShownPath("\xf4\x90\x80\x80"), replacement + replacement + replacement + replacement) << "past U+10FFFF";
+  EXPECT_EQ(ShownPath("\xf4\x90\x80\x80"), replacement + replacement + replacement + replacement)
+      << "past U+10FFFF";
   EXPECT_EQ(ShownPath("\xe2\x82x"), replacement + replacement + "x");
 }
 
@@ -73,7 +73,7 @@ TEST(PathsTest, ReplacingAFileKeepsItsModeAndRefusesReadOnlyOnes) {
   test::TTempTree disk;
   const std::string file = disk / "f";
   EXPECT_EQ(ReplaceFileAtomically(file, "one", 0600), 0);
-  struct stat info{};
+  struct stat info {};
   ASSERT_EQ(stat(file.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   chmod(file.c_str(), 0640);

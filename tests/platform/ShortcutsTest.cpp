@@ -1,6 +1,4 @@
 // Reading desktop entries and .lnk files, good, broken and garbled.
-#include "platform/Shortcuts.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +6,7 @@
 #include <fstream>
 #include <random>
 
+#include "platform/Shortcuts.h"
 #include "support/LnkBuilder.h"
 #include "support/TempTree.h"
 
@@ -29,29 +28,41 @@ class DesktopEntryTest : public testing::Test {
 };
 
 TEST_F(DesktopEntryTest, ProgramsFromTryExecOrExec) {
-  const TShortcutTarget tryExec = Read("[Desktop Entry]\nType=Application\nName=x\nTryExec=sh\nExec=nowhere-at-all\n");
+  const TShortcutTarget tryExec =
+      Read("[Desktop Entry]\nType=Application\nName=x\nTryExec=sh\nExec=nowhere-at-all\n");
   EXPECT_EQ(tryExec.Kind, TTargetKind::Path);
   EXPECT_TRUE(tryExec.Path.ends_with("/sh")) << tryExec.Path;
-  EXPECT_EQ(Read("[Desktop Entry]\nType=Application\nTryExec=no-such-program-here\nExec=sh\n").Kind, TTargetKind::Missing);
-  const TShortcutTarget env = Read("[Desktop Entry]\nType=Application\nExec=env FOO=bar LANG=C sh -c \"echo %f\"\n");
+  EXPECT_EQ(Read("[Desktop Entry]\nType=Application\nTryExec=no-such-program-here\nExec=sh\n").Kind,
+            TTargetKind::Missing);
+  const TShortcutTarget env =
+      Read("[Desktop Entry]\nType=Application\nExec=env FOO=bar LANG=C sh -c \"echo %f\"\n");
   EXPECT_EQ(env.Kind, TTargetKind::Path);
   EXPECT_TRUE(env.Path.ends_with("/sh")) << "the program after env " << env.Path;
-  const TShortcutTarget missing = Read("[Desktop Entry]\nType=Application\nExec=env A=1 no-such-program-here --x\n");
+  const TShortcutTarget missing =
+      Read("[Desktop Entry]\nType=Application\nExec=env A=1 no-such-program-here --x\n");
   EXPECT_EQ(missing.Kind, TTargetKind::Missing);
   EXPECT_EQ(missing.Path, "no-such-program-here");
   EXPECT_EQ(Read("[Desktop Entry]\nType=Application\nExec=/bin/sh\n").Path, "/bin/sh");
-  EXPECT_EQ(Read("[Desktop Entry]\nType=Application\nExec=\"unterminated\n").Kind, TTargetKind::Unknown);
-  EXPECT_EQ(Read("[Desktop Entry]\nType=Application\nExec=flatpak run --branch=stable org.example.NoSuchApp\n").Path,
+  EXPECT_EQ(Read("[Desktop Entry]\nType=Application\nExec=\"unterminated\n").Kind,
+            TTargetKind::Unknown);
+  EXPECT_EQ(Read("[Desktop Entry]\nType=Application\nExec=flatpak run --branch=stable "
+                 "org.example.NoSuchApp\n")
+                .Path,
             "/var/lib/flatpak/app/org.example.NoSuchApp");
 }
 
 TEST_F(DesktopEntryTest, HiddenLinksAndJunk) {
-  EXPECT_EQ(Read("[Desktop Entry]\nType=Application\nHidden=true\nExec=no-such-program-here\n").Kind, TTargetKind::Deliberate);
-  const TShortcutTarget file = Read("[Desktop Entry]\nType=Link\nURL=file://" + dir_.Root() + "/a%20b\n");
+  EXPECT_EQ(
+      Read("[Desktop Entry]\nType=Application\nHidden=true\nExec=no-such-program-here\n").Kind,
+      TTargetKind::Deliberate);
+  const TShortcutTarget file =
+      Read("[Desktop Entry]\nType=Link\nURL=file://" + dir_.Root() + "/a%20b\n");
   EXPECT_EQ(file.Kind, TTargetKind::Path);
   EXPECT_EQ(file.Path, dir_ / "a b") << "the URL's escapes undone";
-  EXPECT_EQ(Read("[Desktop Entry]\nType=Link\nURL=smb://server/share/x\n").Kind, TTargetKind::Network);
-  EXPECT_EQ(Read("[Desktop Entry]\nType=Link\nURL=https://example.org/\n").Kind, TTargetKind::Unknown);
+  EXPECT_EQ(Read("[Desktop Entry]\nType=Link\nURL=smb://server/share/x\n").Kind,
+            TTargetKind::Network);
+  EXPECT_EQ(Read("[Desktop Entry]\nType=Link\nURL=https://example.org/\n").Kind,
+            TTargetKind::Unknown);
   EXPECT_EQ(Read("[Desktop Entry]\nType=Directory\n").Kind, TTargetKind::Unknown);
   EXPECT_TRUE(Read(std::string("\x00\x01\xff garbage [[[\n=\n", 17)).Path.empty());
   EXPECT_TRUE(ReadDesktopEntry(dir_ / "missing.desktop").Path.empty());
@@ -61,7 +72,8 @@ class LnkTest : public testing::Test {
  protected:
   void SetUp() override {
     // A Wine prefix whose C: is drive_c, holding "Program Files/App/app.exe".
-    prefix_.Add("system.reg=0\ndrive_c/Program Files/App/app.exe=10\ndrive_c/caf\xc3\xa9/x.exe=1\nlinks/");
+    prefix_.Add(
+        "system.reg=0\ndrive_c/Program Files/App/app.exe=10\ndrive_c/caf\xc3\xa9/x.exe=1\nlinks/");
     mkdir((prefix_ / "dosdevices").c_str(), 0755);
     symlink("../drive_c", (prefix_ / "dosdevices/c:").c_str());
   }
@@ -143,11 +155,13 @@ TEST_F(LnkTest, EveryTruncationAndRandomBytesReadSafely) {
   spec.UnicodeLinkInfo = true;
   const std::string whole = BuildLnk(spec);
   ASSERT_TRUE(ParseLnk(whole).has_value());
-  for (std::size_t cut = 0; cut <= whole.size(); ++cut) ParseLnk(std::string_view(whole).substr(0, cut));
+  for (std::size_t cut = 0; cut <= whole.size(); ++cut)
+    ParseLnk(std::string_view(whole).substr(0, cut));
   std::mt19937 random(42);
   for (int round = 0; round < 2000; ++round) {
     std::string bytes = whole;
-    for (int flips = 0; flips < 8; ++flips) bytes[random() % bytes.size()] = static_cast<char>(random());
+    for (int flips = 0; flips < 8; ++flips)
+      bytes[random() % bytes.size()] = static_cast<char>(random());
     ParseLnk(bytes);
   }
   EXPECT_FALSE(ParseLnk("not a shortcut at all").has_value());

@@ -1,8 +1,6 @@
 // The trash on real folders: XDG_DATA_HOME points into the test's own folder before GLib starts.
-#include "platform/Trash.h"
-
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +10,7 @@
 #include <regex>
 #include <sstream>
 
+#include "platform/Trash.h"
 #include "support/TempTree.h"
 
 namespace nubrix::platform {
@@ -28,11 +27,13 @@ std::string Slurp(const std::string& path) {
 }
 
 bool Exists(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return lstat(path.c_str(), &info) == 0;
 }
 
-std::string InfoOf(const std::string& name) { return Slurp(gDataHome + "/Trash/info/" + name + ".trashinfo"); }
+std::string InfoOf(const std::string& name) {
+  return Slurp(gDataHome + "/Trash/info/" + name + ".trashinfo");
+}
 
 TEST(TrashTest, FilesFoldersLinksAndOddNamesGoWithATrashInfo) {
   test::TTempTree disk("file.txt=10\nfolder/inner=5\ntarget=3\n\xff\xfe odd=1");
@@ -45,13 +46,15 @@ TEST(TrashTest, FilesFoldersLinksAndOddNamesGoWithATrashInfo) {
     EXPECT_TRUE(Exists(gDataHome + "/Trash/files/" + name)) << name;
   }
   EXPECT_TRUE(Exists(disk / "target")) << "a link goes, its target stays";
-  struct stat info{};
+  struct stat info {};
   ASSERT_EQ(lstat((gDataHome + "/Trash/files/link").c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
   const std::string odd = InfoOf("\xff\xfe odd");
   EXPECT_NE(odd.find("[Trash Info]"), std::string::npos);
   EXPECT_NE(odd.find("Path=" + disk.Root() + "/%FF%FE%20odd"), std::string::npos) << odd;
-  EXPECT_TRUE(std::regex_search(odd, std::regex("DeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d"))) << odd;
+  EXPECT_TRUE(
+      std::regex_search(odd, std::regex("DeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d")))
+      << odd;
 }
 
 TEST(TrashTest, WhereNoTrashCanTakeItNothingHappens) {
@@ -96,13 +99,14 @@ TEST(TrashTest, EmptyingRemovesNothingOutsideTheTrash) {
   if (test::CanMount()) {
     mkdir((trash + "/files/mounted").c_str(), 0755);
     std::ofstream(trash + "/info/mounted.trashinfo") << "[Trash Info]\n";
-    bound = mount((outside / "precious").c_str(), (trash + "/files/mounted").c_str(), nullptr, MS_BIND, nullptr) == 0;
+    bound = mount((outside / "precious").c_str(), (trash + "/files/mounted").c_str(), nullptr,
+                  MS_BIND, nullptr) == 0;
   }
   const TEmptyResult result = EmptyHomeTrash();
   ASSERT_EQ(result.TrashFolders, std::vector<std::string>{trash});
   EXPECT_TRUE(Exists(outside / "precious/keep")) << "a link's target is never touched";
   EXPECT_TRUE(Exists(outside / "precious/sub/also"));
-  struct stat locked{};
+  struct stat locked {};
   ASSERT_EQ(stat((outside / "locked").c_str(), &locked), 0);
   EXPECT_EQ(locked.st_mode & 0777, 0555u) << "a link's target keeps its mode";
   chmod((outside / "locked").c_str(), 0755);
@@ -112,7 +116,8 @@ TEST(TrashTest, EmptyingRemovesNothingOutsideTheTrash) {
   EXPECT_FALSE(Exists(trash + "/expunged/old"));
   EXPECT_FALSE(Exists(trash + "/directorysizes"));
   if (bound) {
-    EXPECT_TRUE(Exists(trash + "/files/mounted/keep")) << "a mount point inside the trash is not entered";
+    EXPECT_TRUE(Exists(trash + "/files/mounted/keep"))
+        << "a mount point inside the trash is not entered";
     EXPECT_TRUE(Exists(trash + "/info/mounted.trashinfo")) << "an item that stayed keeps its info";
     EXPECT_FALSE(result.Failures.empty());
     umount2((trash + "/files/mounted").c_str(), MNT_DETACH);
@@ -125,7 +130,8 @@ TEST(TrashTest, EmptyingRemovesNothingOutsideTheTrash) {
 // it, nor climb from it into the folder it now lies in.
 TEST(TrashTest, AFolderMovedOutDuringTheEmptyingLeadsNowhere) {
   for (const bool whenEntered : {true, false}) {
-    SCOPED_TRACE(whenEntered ? "moved as the walk enters it" : "moved as the walk leaves its subfolder");
+    SCOPED_TRACE(whenEntered ? "moved as the walk enters it"
+                             : "moved as the walk leaves its subfolder");
     test::TTempTree documents("precious=5\nnotes/n=1");
     const std::string trash = MakeTrash(gDataHome + "/Trash");
     mkdir((trash + "/files/A").c_str(), 0755);
@@ -155,7 +161,8 @@ TEST(TrashTest, InfoOfAnItemThatCouldNotGoStays) {
   mkdir((trash + "/files/stuck").c_str(), 0755);
   std::ofstream(trash + "/files/stuck/a") << "x";
   std::ofstream(trash + "/files/gone") << "x";
-  for (const char* item : {"stuck", "gone"}) std::ofstream(trash + "/info/" + item + ".trashinfo") << "[Trash Info]\n";
+  for (const char* item : {"stuck", "gone"})
+    std::ofstream(trash + "/info/" + item + ".trashinfo") << "[Trash Info]\n";
   TRemoveHooks hooks;
   // Something new lands in the folder just emptied, so it cannot be removed.
   hooks.LeavingFolder = [&](const std::string& shown) {
@@ -173,7 +180,8 @@ TEST(TrashTest, InfoOfAnItemThatCouldNotGoStays) {
 // The trash folders of mounts come from the mount table handed in, so no test reaches a trash
 // outside its own folder.
 TEST(TrashTest, TrashFoldersOfMountsAreCheckedOnTheirDescriptors) {
-  test::TTempTree disk("usb/\nnfs/\nproc/\nshared-ok/.Trash/\nshared-loose/.Trash/\nlinked/\nelsewhere/\nloose/");
+  test::TTempTree disk(
+      "usb/\nnfs/\nproc/\nshared-ok/.Trash/\nshared-loose/.Trash/\nlinked/\nelsewhere/\nloose/");
   const uid_t uid = getuid();
   const std::string id = std::to_string(uid);
   auto entry = [&](const char* name, const char* type) {
@@ -182,10 +190,10 @@ TEST(TrashTest, TrashFoldersOfMountsAreCheckedOnTheirDescriptors) {
     mount.FsType = type;
     return mount;
   };
-  const std::vector<TMountEntry> mounts = {entry("usb", "vfat"),        entry("nfs", "nfs4"),
-                                           entry("proc", "proc"),       entry("shared-ok", "ext4"),
-                                           entry("shared-loose", "ext4"), entry("linked", "ext4"),
-                                           entry("loose", "ext4")};
+  const std::vector<TMountEntry> mounts = {
+      entry("usb", "vfat"),       entry("nfs", "nfs4"),          entry("proc", "proc"),
+      entry("shared-ok", "ext4"), entry("shared-loose", "ext4"), entry("linked", "ext4"),
+      entry("loose", "ext4")};
   const std::vector<TTrashFolder> candidates = TrashFolderCandidates(gDataHome, mounts, uid);
   ASSERT_EQ(candidates.size(), 1u + 2u * 5u) << "network and pseudo file systems are skipped";
   EXPECT_EQ(candidates.front().Path(uid), gDataHome + "/Trash");
@@ -199,18 +207,21 @@ TEST(TrashTest, TrashFoldersOfMountsAreCheckedOnTheirDescriptors) {
   symlink((disk / "elsewhere/t").c_str(), (disk / ("linked/.Trash-" + id)).c_str());
   MakeTrash(disk / ("loose/.Trash-" + id));
   chmod((disk / ("loose/.Trash-" + id)).c_str(), 0777);
-  for (const std::string& trash : {disk / ("usb/.Trash-" + id), disk / ("nfs/.Trash-" + id),
-                                   disk / ("shared-ok/.Trash/" + id), disk / ("shared-loose/.Trash/" + id),
-                                   disk / "elsewhere/t", disk / ("loose/.Trash-" + id)}) {
+  for (const std::string& trash :
+       {disk / ("usb/.Trash-" + id), disk / ("nfs/.Trash-" + id), disk / ("shared-ok/.Trash/" + id),
+        disk / ("shared-loose/.Trash/" + id), disk / "elsewhere/t",
+        disk / ("loose/.Trash-" + id)}) {
     std::ofstream(trash + "/files/item") << "x";
   }
   std::vector<TTrashFolder> mountsOnly(candidates.begin() + 1, candidates.end());
   const TEmptyResult result = EmptyTrash(mountsOnly, uid);
-  EXPECT_EQ(result.TrashFolders, (std::vector<std::string>{disk / ("usb/.Trash-" + id), disk / ("shared-ok/.Trash/" + id)}));
+  EXPECT_EQ(result.TrashFolders, (std::vector<std::string>{disk / ("usb/.Trash-" + id),
+                                                           disk / ("shared-ok/.Trash/" + id)}));
   EXPECT_FALSE(Exists(disk / ("usb/.Trash-" + id + "/files/item")));
   EXPECT_FALSE(Exists(disk / ("shared-ok/.Trash/" + id + "/files/item")));
   EXPECT_TRUE(Exists(disk / ("nfs/.Trash-" + id + "/files/item"))) << "a network file system";
-  EXPECT_TRUE(Exists(disk / ("shared-loose/.Trash/" + id + "/files/item"))) << ".Trash without the sticky bit";
+  EXPECT_TRUE(Exists(disk / ("shared-loose/.Trash/" + id + "/files/item")))
+      << ".Trash without the sticky bit";
   EXPECT_TRUE(Exists(disk / "elsewhere/t/files/item")) << ".Trash-$uid that is a link";
   EXPECT_TRUE(Exists(disk / ("loose/.Trash-" + id + "/files/item"))) << "others may write it";
   EXPECT_LT(OpenTrashFolder({disk / "linked", TTrashKind::Private}, uid), 0) << "a link";

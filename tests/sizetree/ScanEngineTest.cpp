@@ -1,6 +1,4 @@
 // The scan on real folders, compared with a plain sequential scan written out in long hand.
-#include "sizetree/ScanEngine.h"
-
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -12,6 +10,7 @@
 #include <string>
 
 #include "cli/ScanReport.h"
+#include "sizetree/ScanEngine.h"
 #include "support/RecordingProgress.h"
 #include "support/ReferenceScan.h"
 #include "support/TempTree.h"
@@ -75,8 +74,8 @@ TEST(ScanEngineTest, SizesOfTheMixedTree) {
   EXPECT_EQ(root->OwnSize(), 1);  // top-file: 53 bytes, counted once
   TSizeFolder* media = tree.FindFolder(disk / "media");
   ASSERT_NE(media, root);
-  EXPECT_EQ(media->OwnSize(), 51200000);   // 5 GiB, sparse: the apparent size
-  EXPECT_EQ(media->SubfolderSize(), 0);    // the 1-byte leaf rounds to nothing
+  EXPECT_EQ(media->OwnSize(), 51200000);  // 5 GiB, sparse: the apparent size
+  EXPECT_EQ(media->SubfolderSize(), 0);   // the 1-byte leaf rounds to nothing
   EXPECT_EQ(tree.FindFolder(disk / "docs/.git"), root) << "dot folders are never entered";
   EXPECT_EQ(tree.FindFolder(disk / ".dot-folder"), root);
   EXPECT_EQ(tree.FindFolder(disk / "links")->ChildCount(), 0) << "links are never followed";
@@ -86,8 +85,9 @@ TEST(ScanEngineTest, SizesOfTheMixedTree) {
 
 // Every total is summed in bytes and converted once: no file is too small to count.
 TEST(ScanEngineTest, ThreeGigabyteFileAndExactTotals) {
-  std::string spec = "big=3000000000\nties/a=32768\nties/b=32768\nup/a=98304\nup/b=98304\n.htaccess=5000\n"
-                     "half/x/a=32768\nhalf/y/a=32768\n";
+  std::string spec =
+      "big=3000000000\nties/a=32768\nties/b=32768\nup/a=98304\nup/b=98304\n.htaccess=5000\n"
+      "half/x/a=32768\nhalf/y/a=32768\n";
   for (int i = 0; i < 100; ++i) spec += "small/f" + std::to_string(i) + "=50\n";
   TTempTree disk(spec);
   TSizeTree tree;
@@ -96,11 +96,13 @@ TEST(ScanEngineTest, ThreeGigabyteFileAndExactTotals) {
   EXPECT_EQ(FormatSizeMB(tree.ScanRoot()->OwnSize()), "2861.0229");
   EXPECT_EQ(tree.FindFolder(disk / "ties")->OwnSize(), 625) << "exactly 0.0625 MB";
   EXPECT_EQ(tree.FindFolder(disk / "up")->OwnSize(), 1875);
-  EXPECT_EQ(tree.FindFolder(disk / "small")->OwnSize(), 48) << "5,000 bytes in files of 50 bytes each";
+  EXPECT_EQ(tree.FindFolder(disk / "small")->OwnSize(), 48)
+      << "5,000 bytes in files of 50 bytes each";
   // Each half is 312.5 units, shown as 312; the 65,536 bytes below "half" are 625 units.
   EXPECT_EQ(tree.FindFolder(disk / "half/x")->OwnSize(), 312);
   EXPECT_EQ(tree.FindFolder(disk / "half")->SubfolderSize(), 625);
-  EXPECT_EQ(tree.ScanRoot()->SubfolderSize(), BytesToSizeMB(2 * 32768 + 2 * 98304 + 2 * 32768 + 5000));
+  EXPECT_EQ(tree.ScanRoot()->SubfolderSize(),
+            BytesToSizeMB(2 * 32768 + 2 * 98304 + 2 * 32768 + 5000));
   EXPECT_EQ(FolderFilesSize(disk / "ties"), 625);
   EXPECT_EQ(FolderFilesBytes(disk / "small"), 5000u);
   EXPECT_EQ(FolderFilesSize(disk / "nothing-here"), 0);

@@ -28,9 +28,9 @@ using test::TTempTree;
 // The system source with failures injected by entry name.
 class TFaultySource : public TDirSource {
  public:
-  std::set<std::string> DenyOpen;    // these folders cannot be opened (EACCES)
-  std::set<std::string> Vanished;    // these entries are gone by the time they are stat'ed
-  bool HideTypes = false;            // listings report DT_UNKNOWN, as some file systems do
+  std::set<std::string> DenyOpen;  // these folders cannot be opened (EACCES)
+  std::set<std::string> Vanished;  // these entries are gone by the time they are stat'ed
+  bool HideTypes = false;          // listings report DT_UNKNOWN, as some file systems do
   std::atomic<int> StatCalls{0};
   std::function<void(int)> OnStat;
 
@@ -98,7 +98,8 @@ TEST(ScanFaultsTest, UnreadableFolderAddsNothingAndTheScanGoesOn) {
   EXPECT_EQ(locked->ReadError(), EACCES);
   EXPECT_EQ(tree.FindFolder(disk / "a")->OwnSize(), 10000 + 20000 + 30000);
   EXPECT_NE(tree.FindFolder(disk / "b/c/d"), tree.ScanRoot());
-  // The error is counted and marks every folder above it, so the window can say the sizes are short.
+  // The error is counted and marks every folder above it, so the window can say the sizes are
+  // short.
   EXPECT_EQ(tree.UnreadableCount(), 1);
   EXPECT_TRUE(locked->UnreadableBelow());
   EXPECT_TRUE(tree.FindFolder(disk / "a")->UnreadableBelow());
@@ -164,7 +165,8 @@ TEST(ScanFaultsTest, CancelAtAnyMomentLeavesAConsistentUnsizedTree) {
   std::string spec;
   for (int i = 0; i < 30; ++i) {
     spec += "d" + std::to_string(i) + "/f=4096\n";
-    for (int j = 0; j < 5; ++j) spec += "d" + std::to_string(i) + "/s" + std::to_string(j) + "/g=10\n";
+    for (int j = 0; j < 5; ++j)
+      spec += "d" + std::to_string(i) + "/s" + std::to_string(j) + "/g=10\n";
   }
   disk.Add(spec);
   for (int threads : {1, 2}) {
@@ -183,7 +185,8 @@ TEST(ScanFaultsTest, CancelAtAnyMomentLeavesAConsistentUnsizedTree) {
       EXPECT_FALSE(context.State.ScanCancelled.load()) << "the size pass clears the flag";
       int folders = 0;
       EXPECT_TRUE(AllSizesZero(tree, folders));
-      EXPECT_EQ(folders - 1, context.State.FolderCount.load()) << "every folder found is in the tree";
+      EXPECT_EQ(folders - 1, context.State.FolderCount.load())
+          << "every folder found is in the tree";
       EXPECT_LT(folders - 1, 180);
     }
   }

@@ -1,9 +1,9 @@
-#include "sizetree/SizeMB.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
+
+#include "sizetree/SizeMB.h"
 
 namespace nubrix {
 namespace {
@@ -29,7 +29,9 @@ INSTANTIATE_TEST_SUITE_P(
                     // Above 2^54 a plain bytes * 10000 would overflow 64 bits.
                     Conversion{1ULL << 60, (SizeMB{1} << 40) * 10000},
                     Conversion{std::numeric_limits<std::uint64_t>::max(), 175921860444160000}),
-    [](const testing::TestParamInfo<Conversion>& param) { return std::to_string(param.param.Bytes) + "_bytes"; });
+    [](const testing::TestParamInfo<Conversion>& param) {
+      return std::to_string(param.param.Bytes) + "_bytes";
+    });
 
 TEST(AddBytesRoundedTest, RoundsTheRunningSumSoTiesDependOnIt) {
   SizeMB sum = AddBytesRounded(0, 32768);

@@ -1,9 +1,9 @@
-#include "sizetree/SizeTreeU.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "sizetree/SizeTreeU.h"
 
 namespace nubrix {
 namespace {
@@ -103,8 +103,7 @@ TEST_F(SizeTreeTest, SortByNameIsDescendingByteOrder) {
   TSizeFolder* mixed = Add(Root(), "mixed");
   for (const char* name : {"ab", "a", "\xc3\xa9t\xc3\xa9", "z", "\xff"}) Add(mixed, name);
   SortChildrenByName(mixed);
-  EXPECT_EQ(Names(mixed),
-            (std::vector<std::string>{"\xff", "\xc3\xa9t\xc3\xa9", "z", "ab", "a"}));
+  EXPECT_EQ(Names(mixed), (std::vector<std::string>{"\xff", "\xc3\xa9t\xc3\xa9", "z", "ab", "a"}));
 }
 
 TEST_F(SizeTreeTest, CompareByNameAndBySizeSigns) {

@@ -15,7 +15,8 @@ void U32(std::string& out, std::uint32_t v) {
   U16(out, v >> 16);
 }
 void PatchU32(std::string& out, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 4; ++i)
+    out[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 // UTF-8 to UTF-16LE for the code points the tests use (below U+10000).
 std::string Utf16(const std::string& text, bool terminate) {
@@ -24,7 +25,8 @@ std::string Utf16(const std::string& text, bool terminate) {
     unsigned c = static_cast<unsigned char>(text[i]);
     unsigned code = c;
     if (c >= 0xE0) {
-      code = ((c & 0x0F) << 12) | ((static_cast<unsigned char>(text[i + 1]) & 0x3F) << 6) | (static_cast<unsigned char>(text[i + 2]) & 0x3F);
+      code = ((c & 0x0F) << 12) | ((static_cast<unsigned char>(text[i + 1]) & 0x3F) << 6) |
+             (static_cast<unsigned char>(text[i + 2]) & 0x3F);
       i += 3;
     } else if (c >= 0xC0) {
       code = ((c & 0x1F) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3F);
@@ -96,7 +98,8 @@ std::string BuildLnk(const TLnkSpec& spec) {
   if (!spec.Environment.empty()) flags |= 0x200;
   std::string out;
   U32(out, 0x4C);
-  const unsigned char clsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+  const unsigned char clsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                   0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
   out.append(reinterpret_cast<const char*>(clsid), 16);
   U32(out, flags);
   out.resize(0x4C, '\0');
@@ -104,7 +107,8 @@ std::string BuildLnk(const TLnkSpec& spec) {
   U32(out, 0);
   if (hasInfo) out += LinkInfo(spec);
   if (!spec.RelativePath.empty()) {
-    const std::string text = spec.UnicodeStrings ? Utf16(spec.RelativePath, false) : spec.RelativePath;
+    const std::string text =
+        spec.UnicodeStrings ? Utf16(spec.RelativePath, false) : spec.RelativePath;
     U16(out, static_cast<std::uint32_t>(spec.UnicodeStrings ? text.size() / 2 : text.size()));
     out += text;
   }

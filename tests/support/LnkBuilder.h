@@ -8,11 +8,11 @@
 namespace nubrix::test {
 
 struct TLnkSpec {
-  std::string LocalBase;      // "C:\\Program Files\\App\\app.exe"
+  std::string LocalBase;  // "C:\\Program Files\\App\\app.exe"
   std::string Suffix;
-  std::string NetName;        // "\\\\server\\share"
-  std::string RelativePath;   // "..\\x\\y.exe"
-  std::string Environment;    // "%ProgramFiles%\\App\\app.exe"
+  std::string NetName;       // "\\\\server\\share"
+  std::string RelativePath;  // "..\\x\\y.exe"
+  std::string Environment;   // "%ProgramFiles%\\App\\app.exe"
   std::uint32_t DriveType = 3;
   bool UnicodeLinkInfo = false;  // LinkInfo header of 0x24 with Unicode paths
   bool UnicodeStrings = true;

@@ -1,7 +1,7 @@
 // The main of the tests that need a QApplication: the offscreen platform, then GoogleTest.
-#include <QApplication>
-
 #include <gtest/gtest.h>
+
+#include <QApplication>
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -36,7 +36,7 @@ std::int64_t Units(std::uint64_t bytes) {
 }
 
 bool IsMountPoint(const std::string& path, dev_t parentDevice) {
-  struct statx info{};
+  struct statx info {};
   if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE, &info) != 0) return true;
   if ((info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
       (info.stx_attributes & STATX_ATTR_MOUNT_ROOT)) {
@@ -46,14 +46,14 @@ bool IsMountPoint(const std::string& path, dev_t parentDevice) {
 }
 
 void Walk(Folder& folder) {
-  struct stat self{};
+  struct stat self {};
   if (lstat(folder.Path.c_str(), &self) != 0) return;
   DIR* dir = opendir(folder.Path.c_str());
   if (dir == nullptr) return;
   while (dirent* entry = readdir(dir)) {
     if (entry->d_name[0] == '.') continue;
     const std::string child = WithSlash(folder.Path) + entry->d_name;
-    struct stat info{};
+    struct stat info {};
     if (lstat(child.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) continue;
     if (IsMountPoint(child, self.st_dev)) continue;
     folder.Children.push_back(std::make_unique<Folder>());
@@ -69,7 +69,7 @@ std::uint64_t FilesBytes(const std::string& path) {
   if (dir == nullptr) return 0;
   while (dirent* entry = readdir(dir)) {
     if (entry->d_name[0] == '.') continue;
-    struct stat info{};
+    struct stat info {};
     if (lstat((WithSlash(path) + entry->d_name).c_str(), &info) != 0) continue;
     if (!S_ISDIR(info.st_mode)) sum += static_cast<std::uint64_t>(info.st_size);
   }
@@ -86,7 +86,8 @@ void Size(Folder& folder, std::vector<Folder*>& ancestors) {
 }
 
 void Print(const Folder& folder, std::string& out) {
-  out += std::to_string(Units(folder.OwnBytes)) + "\t" + std::to_string(Units(folder.SubBytes)) + "\t" + folder.Path + "\n";
+  out += std::to_string(Units(folder.OwnBytes)) + "\t" + std::to_string(Units(folder.SubBytes)) +
+         "\t" + folder.Path + "\n";
   for (const auto& child : folder.Children) Print(*child, out);
 }
 

@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <stdexcept>
 #include <set>
+#include <stdexcept>
 #include <vector>
 
 namespace nubrix::test {
@@ -46,7 +46,8 @@ void AddOne(const std::string& root, std::string_view escaped) {
   if (arrow != std::string_view::npos) {
     const std::string link = root + "/" + std::string(line.substr(0, arrow));
     MakeParents(link);
-    if (symlink(std::string(line.substr(arrow + 2)).c_str(), link.c_str()) != 0) Fail("symlink " + link);
+    if (symlink(std::string(line.substr(arrow + 2)).c_str(), link.c_str()) != 0)
+      Fail("symlink " + link);
   } else if (line.back() == '/') {
     const std::string dir = root + "/" + std::string(line);
     MakeParents(dir);
@@ -69,9 +70,10 @@ void AddOne(const std::string& root, std::string_view escaped) {
 }
 
 bool IsMountRoot(int dirFd, const char* name) {
-  struct statx info{};
+  struct statx info {};
   return statx(dirFd, name, AT_SYMLINK_NOFOLLOW, STATX_TYPE, &info) == 0 &&
-         (info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (info.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+         (info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
+         (info.stx_attributes & STATX_ATTR_MOUNT_ROOT);
 }
 
 // Removes what lies below an open folder, never through a link or into a mount point (a mount
@@ -94,15 +96,18 @@ void RemoveBelow(int dirFd) {
       if (unlinkat(current, name.c_str(), 0) == 0) continue;
       if (unlinkat(current, name.c_str(), AT_REMOVEDIR) == 0) continue;
       if (IsMountRoot(current, name.c_str())) continue;
-      struct stat info{};
-      if (fstatat(current, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(info.st_mode)) continue;
-      if (!emptied.insert({info.st_dev, info.st_ino}).second) continue;  // emptied once, still there
+      struct stat info {};
+      if (fstatat(current, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(info.st_mode))
+        continue;
+      if (!emptied.insert({info.st_dev, info.st_ino}).second)
+        continue;  // emptied once, still there
       descend = name;
       break;
     }
     closedir(dir);
-    const int next = descend.empty() ? (names.empty() ? -1 : openat(current, "..", O_RDONLY | O_DIRECTORY))
-                                     : openat(current, descend.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+    const int next = descend.empty()
+                         ? (names.empty() ? -1 : openat(current, "..", O_RDONLY | O_DIRECTORY))
+                         : openat(current, descend.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
     close(current);
     current = next;
     if (!descend.empty()) {
@@ -118,7 +123,8 @@ void RemoveBelow(int dirFd) {
 
 TTempTree::TTempTree() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base ? base : "/tmp") + "/nubrix-test-XXXXXX";
+  std::string pattern =
+      std::string(base != nullptr && *base ? base : "/tmp") + "/nubrix-test-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) Fail("mkdtemp");
   Root_ = pattern;
 }
@@ -148,7 +154,8 @@ void RemoveTree(const std::string& path) {
 
 bool CanMount() {
   TTempTree probe("a/\nb/");
-  const bool ok = mount((probe / "a").c_str(), (probe / "b").c_str(), nullptr, MS_BIND, nullptr) == 0;
+  const bool ok =
+      mount((probe / "a").c_str(), (probe / "b").c_str(), nullptr, MS_BIND, nullptr) == 0;
   if (ok) umount2((probe / "b").c_str(), MNT_DETACH);
   return ok;
 }

@@ -23,7 +23,9 @@ class TTempTree {
   // The folder with a trailing separator, as a scan receives it.
   std::string ScanPath() const { return Root_ + "/"; }
   void Add(std::string_view spec);
-  std::string operator/(std::string_view relative) const { return Root_ + "/" + std::string(relative); }
+  std::string operator/(std::string_view relative) const {
+    return Root_ + "/" + std::string(relative);
+  }
 
  private:
   std::string Root_;

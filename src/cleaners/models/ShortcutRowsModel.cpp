@@ -9,7 +9,9 @@ namespace nubrix {
 
 namespace {
 
-QString Shown(const std::string& bytes) { return QString::fromStdString(platform::ShownPath(bytes)); }
+QString Shown(const std::string& bytes) {
+  return QString::fromStdString(platform::ShownPath(bytes));
+}
 
 const std::string& Text(const TShortcutRow& row, int column) {
   switch (column) {
@@ -30,7 +32,9 @@ int TShortcutRowsModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(Rows_.size());
 }
 
-int TShortcutRowsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
+int TShortcutRowsModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
 
 QVariant TShortcutRowsModel::data(const QModelIndex& index, int role) const {
   if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return {};
@@ -55,7 +59,8 @@ bool TShortcutRowsModel::setData(const QModelIndex& index, const QVariant& value
       index.column() != kCaptionColumn) {
     return false;
   }
-  Rows_[static_cast<std::size_t>(index.row())].Checked = value.value<Qt::CheckState>() == Qt::Checked;
+  Rows_[static_cast<std::size_t>(index.row())].Checked =
+      value.value<Qt::CheckState>() == Qt::Checked;
   emit dataChanged(index, index, {Qt::CheckStateRole});
   return true;
 }
@@ -67,7 +72,8 @@ Qt::ItemFlags TShortcutRowsModel::flags(const QModelIndex& index) const {
 }
 
 QVariant TShortcutRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumnCount) {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+      section >= kColumnCount) {
     return QAbstractTableModel::headerData(section, orientation, role);
   }
   static const QString kHeaders[kColumnCount] = {
@@ -100,7 +106,8 @@ void TShortcutRowsModel::sort(int column, Qt::SortOrder order) {
   }
   Rows_ = std::move(sorted);
   QModelIndexList after;
-  for (const QModelIndex& index : before) after << this->index(newRowOf[static_cast<std::size_t>(index.row())], index.column());
+  for (const QModelIndex& index : before)
+    after << this->index(newRowOf[static_cast<std::size_t>(index.row())], index.column());
   changePersistentIndexList(before, after);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

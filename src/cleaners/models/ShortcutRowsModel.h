@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QAbstractTableModel>
-
 #include <vector>
 
 #include "cleaners/Clean_Shortcuts.h"
@@ -28,7 +27,8 @@ class TShortcutRowsModel : public QAbstractTableModel, public IShortcutRows {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
-  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role = Qt::DisplayRole) const override;
   // Texts by their bytes; the condition column by its value, so "Broken" rows gather.
   void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 

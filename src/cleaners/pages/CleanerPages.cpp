@@ -23,14 +23,19 @@ constexpr TCommandSpec kShortcutCommands[] = {
 };
 
 constexpr TCommandSpec kTracesCommands[] = {
-    {"actClearIECache", "Delete IE cache", "", "Delete internet explorer cache", "", 0, false, false, "", ""},
-    {"actClearURL", "Clean last used URLs", "", "Clean up last used URLs of internet explorer", "", 0, false, false, "", ""},
+    {"actClearIECache", "Delete IE cache", "", "Delete internet explorer cache", "", 0, false,
+     false, "", ""},
+    {"actClearURL", "Clean last used URLs", "", "Clean up last used URLs of internet explorer", "",
+     0, false, false, "", ""},
     {"actClearDocs", "Clear document history", "", "", "", 0, false, false, "", ""},
-    {"actClearMedia", "Clear media player history", "", "Clear media player history", "", 0, false, false, "", ""},
+    {"actClearMedia", "Clear media player history", "", "Clear media player history", "", 0, false,
+     false, "", ""},
     {"actRecycleBin", "Empty recycle bin", "", "Empty recycle bin", "", 0, false, false, "", ""},
     {"actDefrag2", "Windows defrag", "", "", "", 0, false, false, "", ""},
-    {"actHDCleanup", "Windows HD cleanup", "", "Start windows hard disk clean up", "", 0, false, false, "", ""},
-    {"actUninstall", "Open uninstall service", "", "Open uninstall service", "", 0, false, false, "", ""},
+    {"actHDCleanup", "Windows HD cleanup", "", "Start windows hard disk clean up", "", 0, false,
+     false, "", ""},
+    {"actUninstall", "Open uninstall service", "", "Open uninstall service", "", 0, false, false,
+     "", ""},
 };
 
 QGroupBox* AddGroup(QHBoxLayout* row, const QString& caption) {
@@ -67,7 +72,8 @@ TTracesPage::TTracesPage(TCommands& commands, QWidget* parent) : QWidget(parent)
   commands.Register(Commands());
   commands.Find("actUninstall")->setVisible(false);
   auto* row = new QHBoxLayout(this);
-  QGroupBox* box = AddGroup(row, QStringLiteral("Clean up internet traces and start windows services "));
+  QGroupBox* box =
+      AddGroup(row, QStringLiteral("Clean up internet traces and start windows services "));
   auto* grid = new QGridLayout(box);
   const char* cells[3][3] = {{"actClearIECache", "actCleanIEHistory", "actClearDocs"},
                              {"actClearMedia", "actClearURL", "actDefrag2"},

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QWidget>
-
 #include <span>
 
 #include "app/CommandTable.h"
