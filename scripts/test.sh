@@ -1,15 +1,29 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the normal build, the sanitizer build, then the fuzz
-# targets of the shortcut readers for a fixed time each (FUZZ_SECONDS, default 60).
+# Sets up, builds and runs every test: the format check, the normal build (warnings are errors)
+# with its tests and clang-tidy over src/, the sanitizer build, then the fuzz targets of the
+# shortcut readers for a fixed time each (FUZZ_SECONDS, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 jobs=$(nproc)
+
+echo "== format"
+find src tests bench tools fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run -Werror
+
 for preset in default asan; do
   echo "== build and test: $preset"
   cmake --preset "$preset" -DNUBRIX_BUILD_TESTS=ON >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
+  if [ "$preset" = default ]; then
+    echo "== lint: clang-tidy over src/"
+    run-clang-tidy -quiet -j "$jobs" -p build/default "$(pwd)/src/.*\.cpp" >build/default/clang-tidy.log 2>&1 || {
+      grep -E "warning:|error:" build/default/clang-tidy.log | head -n 40
+      echo "clang-tidy: FAILED"
+      exit 1
+    }
+    echo "clang-tidy: clean"
+  fi
 done
 
 echo "== fuzz: the .lnk and .desktop readers, ${FUZZ_SECONDS:-60} s each"
