@@ -185,6 +185,8 @@ class TForm1 : public QMainWindow {
   void CreateActions();
   void BuildMenus();
   void ConnectCommands();
+  void ConnectToggles();
+  void ConnectCharts();
   void UpdateActions();
   // Runs a command; what it does not catch is shown by the default error display.
   void Guarded(const std::function<void()>& command);

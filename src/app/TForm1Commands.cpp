@@ -47,22 +47,45 @@ void TForm1::Guarded(const std::function<void()>& command) {
   UpdateActions();
 }
 
+// Each command's handler runs inside the default error display (Guarded).
 void TForm1::ConnectCommands() {
-  auto on = [this](const char* name, auto handler) {
+  const std::pair<const char*, std::function<void()>> handlers[] = {
+      {"actRun", [this] { actRunExecute(); }},
+      {"actToggleDirTree", [this] { actToggleDirTree(); }},
+      {"actSortNow", [this] { actSortNowExecute(); }},
+      {"actSortName", [this] { SetSortMode(TSortMode::ByName); }},
+      {"actSortSize", [this] { SetSortMode(TSortMode::BySize); }},
+      {"actNoSort", [this] { SetSortMode(TSortMode::None); }},
+      {"actPrint", [this] { actPrintExecute(); }},
+      {"acthelp", [this] { ShowHelp(0); }},
+      {"actHelpCnt", [this] { ShowHelp(0); }},
+      {"actHelpIDX", [this] { ShowHelp(1); }},
+      {"actSaveAsPicture", [this] { actSaveAsPictureExecute(); }},
+      {"actBarClbd", [this] { CopyChart(*Bars_); }},
+      {"actPieClbd", [this] { CopyChart(*Pies_); }},
+      {"actUpOneDir", [this] { GoToParentFolder(); }},
+      {"actBack", [this] { GoBack(); }},
+      {"actBarsSpread", [this] { actBarsSpreadExecute(); }},
+      {"actBarsNormal", [this] { actBarsNormalExecute(); }},
+      {"actBarsUp", [this] { ShiftBars(+1); }},
+      {"actBarsDown", [this] { ShiftBars(-1); }},
+      {"actRotateLeft", [this] { RotateLeftExecute(); }},
+      {"actRotateRight", [this] { RotateRightExecute(); }}};
+  for (const auto& [name, handler] : handlers) {
     connect(Action(name), &QAction::triggered, this,
-            [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
-  };
-  on("actRun", &TForm1::actRunExecute);
-  on("actToggleDirTree", &TForm1::actToggleDirTree);
-  on("actSortNow", &TForm1::actSortNowExecute);
+            [this, handler = handler] { Guarded(handler); });
+  }
   connect(Action("actExit"), &QAction::triggered, this, &QWidget::close);
-  connect(Action("actSortName"), &QAction::triggered, this,
-          [this] { Guarded([this] { SetSortMode(TSortMode::ByName); }); });
-  connect(Action("actSortSize"), &QAction::triggered, this,
-          [this] { Guarded([this] { SetSortMode(TSortMode::BySize); }); });
-  connect(Action("actNoSort"), &QAction::triggered, this,
-          [this] { Guarded([this] { SetSortMode(TSortMode::None); }); });
-  // Toggles: the action has turned its check mark; the setter applies the new state.
+  ConnectToggles();
+  ConnectCharts();
+  // Enabled states follow the window's state whenever the event loop goes idle, and at once
+  // after every command and at the end of a scan.
+  connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+          &TForm1::UpdateActions);
+}
+
+// The action has turned its check mark; the setter applies the new state.
+void TForm1::ConnectToggles() {
   const std::pair<const char*, void (TForm1::*)(bool)> toggles[] = {
       {"act3D", &TForm1::SetChart3D},
       {"actLabels", &TForm1::SetChartLabels},
@@ -77,26 +100,9 @@ void TForm1::ConnectCommands() {
       Guarded([&] { (this->*setter)(action->isChecked()); });
     });
   }
-  on("actPrint", &TForm1::actPrintExecute);
-  connect(Action("acthelp"), &QAction::triggered, this,
-          [this] { Guarded([this] { ShowHelp(0); }); });
-  connect(Action("actHelpCnt"), &QAction::triggered, this,
-          [this] { Guarded([this] { ShowHelp(0); }); });
-  connect(Action("actHelpIDX"), &QAction::triggered, this,
-          [this] { Guarded([this] { ShowHelp(1); }); });
-  on("actSaveAsPicture", &TForm1::actSaveAsPictureExecute);
-  connect(Action("actBarClbd"), &QAction::triggered, this,
-          [this] { Guarded([this] { CopyChart(*Bars_); }); });
-  connect(Action("actPieClbd"), &QAction::triggered, this,
-          [this] { Guarded([this] { CopyChart(*Pies_); }); });
-  on("actUpOneDir", &TForm1::GoToParentFolder);
-  on("actBack", &TForm1::GoBack);
-  on("actBarsSpread", &TForm1::actBarsSpreadExecute);
-  on("actBarsNormal", &TForm1::actBarsNormalExecute);
-  connect(Action("actBarsUp"), &QAction::triggered, this,
-          [this] { Guarded([this] { ShiftBars(+1); }); });
-  connect(Action("actBarsDown"), &QAction::triggered, this,
-          [this] { Guarded([this] { ShiftBars(-1); }); });
+}
+
+void TForm1::ConnectCharts() {
   connect(Bars_, &charts::TChartView::PointClicked, this,
           [this](int index, Qt::MouseButton button) {
             Guarded([&] { BarsClickSeries(index, button); });
@@ -109,12 +115,6 @@ void TForm1::ConnectCommands() {
           [this](int index) { ChartHover(Bars_, index); });
   connect(Pies_, &charts::TChartView::PointHovered, this,
           [this](int index) { ChartHover(Pies_, index); });
-  on("actRotateLeft", &TForm1::RotateLeftExecute);
-  on("actRotateRight", &TForm1::RotateRightExecute);
-  // Enabled states follow the window's state whenever the event loop goes idle, and at once
-  // after every command and at the end of a scan.
-  connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
-          &TForm1::UpdateActions);
 }
 
 void TForm1::UpdateActions() {
