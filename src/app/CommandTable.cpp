@@ -9,9 +9,12 @@ namespace {
 constexpr TCommandSpec kCommands[] = {
     {"actRun", "&Scan", "F9", "Calclulate Size of selected directory incl. all sub dirs ", "&File",
      0, false, true, "media-playback-start", "\u25B6"},
-    {"actBrowseDir", "&BrowseDir", "", "Opens browse dir dialog", "&File", 0, false, false, "", ""},
+    {"actBrowseDir", "&BrowseDir", "", "Opens browse dir dialog", "&File", 0, false, true,
+     "folder-open", "\u2026"},
     {"actUpOneDir", "&UpOneDir", "F8", "Up to Parent Directory", "&File", 0, false, true, "go-up",
      "\u2191"},
+    {"actDeleteFile", "Delete Dir", "", "Del to Rec. Bin", "&File", 0, false, true, "user-trash",
+     "\u2717"},
     {"actPrint", "&Print visible chart", "Ctrl+P",
      "Plain print of the active and visible sheet. For more print options go to Export/Print",
      "&File", 2, false, true, "document-print", "P"},
@@ -60,7 +63,6 @@ constexpr TCommandSpec kCommands[] = {
     {"actBarsDown", "", "", "Bars one page down", "", 0, false, true, "", "\u25BC"},
     {"actCleanIEHistory", "Clean IE History", "", "Cleans history of internet explorer", "", 0,
      false, false, "edit-clear-history", "H"},
-    {"actDeleteFile", "Delete Dir", "", "Del to Rec. Bin", "", 0, false, false, "", ""},
 };
 
 }  // namespace

@@ -29,6 +29,7 @@
 #include "app/ToolBars.h"
 #include "charts/ChartView.h"
 #include "cleaners/pages/CleanerPages.h"
+#include "cleaners/pages/ShortcutPage.h"
 #include "version/Version.h"
 
 namespace nubrix {
@@ -79,6 +80,7 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   escape->setContext(Qt::ApplicationShortcut);
   connect(escape, &QShortcut::activated, this, [this] {
     if (Scanner_->Running()) Scanner_->Cancel();
+    ShortcutPage_->CancelJob();
   });
   Timer3_.setInterval(2000);
   Timer3_.setTimerType(Qt::PreciseTimer);
@@ -178,7 +180,9 @@ QWidget* TForm1::BuildFolderPanel() {
   DirTree_->setModel(DirModel_);
   DirTree_->setHeaderHidden(true);
   DirTree_->setUniformRowHeights(true);
-  DirTree_->setContextMenuPolicy(Qt::PreventContextMenu);
+  DirTree_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(DirTree_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { ShowFolderMenu(at); });
   DirTree_->setToolTip(
       QStringLiteral("Chose directory to start size scan.\r\nThe chosen directory will be "
                      "shown\r\nas root path in the "
@@ -218,9 +222,10 @@ QWidget* TForm1::BuildPagePanel() {
   auto* pies = new TPiePage(Commands_);
   Bars_ = bars->Chart();
   Pies_ = pies->Chart();
-  for (QWidget* page : std::initializer_list<QWidget*>{bars, pies, new TTempFilesPage(Commands_),
-                                                       new TShortcutPage(Commands_),
-                                                       new TTracesPage(Commands_), new QWidget}) {
+  for (QWidget* page :
+       std::initializer_list<QWidget*>{bars, pies, new TTempFilesPage(Commands_),
+                                       (ShortcutPage_ = new TShortcutPage(Commands_, *this)),
+                                       new TTracesPage(Commands_), new QWidget}) {
     FlatPageControl1_->addWidget(page);
   }
   ToolBar2_ = BuildPageButtons();

@@ -22,6 +22,7 @@
 #include "app/Commands.h"
 #include "app/HintWindow.h"
 #include "app/History.h"
+#include "app/PageHost.h"
 #include "app/ScanController.h"
 #include "app/Settings.h"
 #include "app/UserDialogs.h"
@@ -45,6 +46,7 @@ class TChartView;
 }
 class TFolderTreeModel;
 class THelpWindow;
+class TShortcutPage;
 
 // The design colours of the window.
 struct TColourScheme {
@@ -58,7 +60,7 @@ struct TColourScheme {
 // number out of range.
 enum class TPage : int { Bars = 0, Pies = 1, TempFiles = 2, Shortcuts = 3, Traces = 4, None = 5 };
 
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public IPageHost {
   Q_OBJECT
 
  public:
@@ -97,6 +99,21 @@ class TForm1 : public QMainWindow {
   void ApplyColourScheme();
 
   void actToggleDirTree();
+
+  // Folders of the tree (TForm1Folders.cpp): the folder picker, the folder menu, deleting.
+  void actBrowseDirExecute();
+  void MnuDeleteFolderClick(const std::string& folder);
+  void actDeleteFileExecute();
+  // The folder menu of the folder tree for the folder at a point of the tree's viewport.
+  void ShowFolderMenu(const QPoint& at);
+  TShortcutPage* ShortcutPage() const { return ShortcutPage_; }
+
+  // What the pages may ask of the window.
+  IUserDialogs& Dialogs() override { return *Dialogs_; }
+  std::string SelectedFolder() const override { return SelectedPath_; }
+  void ShowStatus(const QString& text) override { SetStatus(1, text); }
+  void ShowHistoryText(const QString& text) override;
+  void RunCommand(const std::function<void()>& handler) override { Guarded(handler); }
 
   // Help.
   void ShowHelp(int tab);  // 0 contents, 1 index
@@ -270,6 +287,7 @@ class TForm1 : public QMainWindow {
   QToolBar* ToolBar2_ = nullptr;
   QStackedWidget* FlatPageControl1_ = nullptr;
   QComboBox* HistoryCombo_ = nullptr;
+  TShortcutPage* ShortcutPage_ = nullptr;
   charts::TChartView* Bars_ = nullptr;
   charts::TChartView* Pies_ = nullptr;
   QLabel* StatusPanels_[3] = {};

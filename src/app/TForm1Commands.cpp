@@ -11,6 +11,7 @@
 #include "app/Commands.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
+#include "cleaners/pages/ShortcutPage.h"
 
 namespace nubrix {
 
@@ -70,7 +71,9 @@ void TForm1::ConnectCommands() {
       {"actBarsUp", [this] { ShiftBars(+1); }},
       {"actBarsDown", [this] { ShiftBars(-1); }},
       {"actRotateLeft", [this] { RotateLeftExecute(); }},
-      {"actRotateRight", [this] { RotateRightExecute(); }}};
+      {"actRotateRight", [this] { RotateRightExecute(); }},
+      {"actBrowseDir", [this] { actBrowseDirExecute(); }},
+      {"actDeleteFile", [this] { actDeleteFileExecute(); }}};
   for (const auto& [name, handler] : handlers) {
     connect(Action(name), &QAction::triggered, this,
             [this, handler = handler] { Guarded(handler); });
@@ -135,6 +138,7 @@ void TForm1::UpdateActions() {
   // Disabling the rotation leaves a turning pie turning.
   Action("actRotateLeft")->setEnabled(CurrentFolder_ != nullptr);
   Action("actRotateRight")->setEnabled(CurrentFolder_ != nullptr);
+  ShortcutPage_->UpdateActions();
 }
 
 }  // namespace nubrix

@@ -1,9 +1,12 @@
 #include "app/UserDialogs.h"
 
+#include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
 
 namespace nubrix {
 
@@ -85,6 +88,20 @@ bool TMessageBoxDialogs::ChooseSaveFile(QWidget* parent, const QStringList& filt
   fileName = SaveDialog_->selectedFiles().front();
   filter = SaveDialog_->selectedNameFilter();
   return true;
+}
+
+// Folders only, opening at preselect, centred on the work area of the screen it appears on.
+std::string TMessageBoxDialogs::ChooseFolder(QWidget* parent, const QString& title,
+                                             const std::string& preselect) {
+  QFileDialog dialog(parent, title);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  dialog.setDirectory(QFile::decodeName(QByteArray::fromStdString(preselect)));
+  dialog.adjustSize();
+  const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+  if (screen != nullptr) dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
 }
 
 }  // namespace nubrix

@@ -38,6 +38,10 @@ class IUserDialogs : public IAskUser {
   // false when cancelled; otherwise the file name and the filter chosen.
   virtual bool ChooseSaveFile(QWidget* parent, const QStringList& filters,
                               const QString& defaultSuffix, QString& fileName, QString& filter) = 0;
+  // The desktop's folder dialog with title, opening at preselect: the folder chosen as bytes, or
+  // empty when cancelled.
+  virtual std::string ChooseFolder(QWidget* parent, const QString& title,
+                                   const std::string& preselect) = 0;
 
  private:
   QWidget* ParentWindow_ = nullptr;
@@ -62,6 +66,8 @@ class TMessageBoxDialogs : public IUserDialogs {
   bool ChoosePrinter(QWidget* parent, QPrinter& printer) override;
   bool ChooseSaveFile(QWidget* parent, const QStringList& filters, const QString& defaultSuffix,
                       QString& fileName, QString& filter) override;
+  std::string ChooseFolder(QWidget* parent, const QString& title,
+                           const std::string& preselect) override;
   TMessageBoxDialogs();
   ~TMessageBoxDialogs() override;
 

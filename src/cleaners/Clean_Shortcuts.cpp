@@ -125,10 +125,13 @@ std::string TCleanShortcut::ReadShortcutTarget(const std::string& file) const {
   return platform::ReadLnk(file).Path;
 }
 
-void TCleanShortcut::ListShortcuts(const std::string& folder, IShortcutRows& rows) const {
+void TCleanShortcut::ListShortcuts(const std::string& folder, IShortcutRows& rows,
+                                   const std::atomic<bool>* cancel) const {
   if (folder.empty()) return;
+  platform::TWalkOptions options;
+  options.Cancel = cancel;
   platform::WalkFolderTree(
-      platform::WithoutSeparator(folder), {}, [&](const platform::TWalkFolder& current) {
+      platform::WithoutSeparator(folder), options, [&](const platform::TWalkFolder& current) {
         for (const platform::TWalkEntry& entry : current.Entries) {
           const bool fileOrLink =
               entry.Kind == platform::TEntryKind::File || entry.Kind == platform::TEntryKind::Link;
@@ -150,7 +153,8 @@ void TCleanShortcut::ListShortcuts(const std::string& folder, IShortcutRows& row
       });
 }
 
-void CollectFolders(const std::string& folder, std::vector<std::string>& list) {
+void CollectFolders(const std::string& folder, std::vector<std::string>& list,
+                    const std::atomic<bool>* cancel) {
   const std::string start = platform::WithoutSeparator(folder);
   if (InsideTrash(start)) return;
   const std::set<platform::TFileId> trash = TrashFolderIds();
@@ -160,8 +164,10 @@ void CollectFolders(const std::string& folder, std::vector<std::string>& list) {
     return fstatat(parent.Fd, sub.Name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
            !trash.count(platform::IdOf(info));
   };
+  platform::TWalkOptions options;
+  options.Cancel = cancel;
   platform::WalkFolderTree(
-      start, {},
+      start, options,
       [&](const platform::TWalkFolder& current) {
         if (current.Depth == 0) return;
         struct stat info {};
@@ -192,11 +198,12 @@ bool IsEmptyFolder(const std::string& folder) {
   return empty;
 }
 
-void TCleanShortcut::ListEmptyFolders(const std::string& folder, IShortcutRows& rows) const {
+void TCleanShortcut::ListEmptyFolders(const std::string& folder, IShortcutRows& rows,
+                                      const std::atomic<bool>* cancel) const {
   rows.Clear();
   if (folder.empty()) return;
   std::vector<std::string> folders;
-  CollectFolders(folder, folders);
+  CollectFolders(folder, folders, cancel);
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
     if (IsEmptyFolder(*it))
       rows.Add(
@@ -211,10 +218,18 @@ TRemovalResult TCleanShortcut::DeleteEmptyFolders(const std::string& folder, IAs
     result.Declined = true;
     return result;
   }
+  return RemoveEmptyFolders(folder);
+}
+
+TRemovalResult TCleanShortcut::RemoveEmptyFolders(const std::string& folder,
+                                                  const std::atomic<bool>* cancel) const {
+  TRemovalResult result;
+  if (folder.empty()) return result;
   std::vector<std::string> folders;
-  CollectFolders(folder, folders);
+  CollectFolders(folder, folders, cancel);
   const std::string startName = platform::NameOf(folder);
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) break;
     if (!IsEmptyFolder(*it) || platform::NameOf(*it) == startName) continue;
     const platform::TTrashResult moved = RecycleSilently(*it);
     if (moved.Ok) {

@@ -3,6 +3,7 @@
 // row sink and the question to its widgets.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -53,17 +54,23 @@ class IShortcutRows {
 class TCleanShortcut {
  public:
   // One row per shortcut file (*.lnk, *.desktop) in folder and below, a folder's own first; only
-  // regular files are read, and the walk stays on the folder's mount.
-  void ListShortcuts(const std::string& folder, IShortcutRows& rows) const;
+  // regular files are read, and the walk stays on the folder's mount. cancel (may be null) stops
+  // the walk between entries.
+  void ListShortcuts(const std::string& folder, IShortcutRows& rows,
+                     const std::atomic<bool>* cancel = nullptr) const;
   // The target stored in a shortcut file; empty when there is none or the file cannot be read.
   std::string ReadShortcutTarget(const std::string& file) const;
   // The condition of a target path: CD-ROM, undefined (empty), network, OK (it is there), broken.
   TCondition CheckTarget(const std::string& target) const;
   // Clears rows, then one checked row per empty folder below folder, deepest and last found first.
-  void ListEmptyFolders(const std::string& folder, IShortcutRows& rows) const;
-  // After a Yes: every empty folder below folder to the trash, deepest first; a folder named like
-  // folder itself stays. Each folder on its own: one that cannot go does not stop the others.
+  void ListEmptyFolders(const std::string& folder, IShortcutRows& rows,
+                        const std::atomic<bool>* cancel = nullptr) const;
+  // After a Yes: RemoveEmptyFolders.
   TRemovalResult DeleteEmptyFolders(const std::string& folder, IAskUser& ask) const;
+  // Every empty folder below folder to the trash, deepest first; a folder named like folder
+  // itself stays. Each folder on its own: one that cannot go does not stop the others.
+  TRemovalResult RemoveEmptyFolders(const std::string& folder,
+                                    const std::atomic<bool>* cancel = nullptr) const;
 
   static constexpr const char* kDeleteEmptyQuestion =
       "This will scan through the selected path including subpath\r\nfor empty directories and "
@@ -82,7 +89,8 @@ bool IsCDRomPath(const std::string& path);
 // (application state) and the user's trash folders are neither listed nor entered, and nothing
 // is listed when folder lies in a trash folder; folders their owner may not write are entered
 // but not listed. The folder itself is not in the list.
-void CollectFolders(const std::string& folder, std::vector<std::string>& list);
+void CollectFolders(const std::string& folder, std::vector<std::string>& list,
+                    const std::atomic<bool>* cancel = nullptr);
 // No entry at all (dot files count); false for a folder that cannot be listed.
 bool IsEmptyFolder(const std::string& folder);
 // To the trash without asking; when it did not go, it is left where it was and the result says why.

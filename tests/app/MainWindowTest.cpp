@@ -71,6 +71,7 @@ TEST_F(MainWindowTest, MenusHoldTheCommandsInOrder) {
        {{"&Scan", "F9", "Calclulate Size of selected directory incl. all sub dirs "},
         {"&BrowseDir", "", "Opens browse dir dialog"},
         {"&UpOneDir", "F8", "Up to Parent Directory"},
+        {"Delete Dir", "", "Del to Rec. Bin"},
         {"-", "", ""},
         {"-", "", ""},
         {"&Print visible chart", "Ctrl+P",

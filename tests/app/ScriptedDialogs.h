@@ -4,6 +4,8 @@
 #include <QPrinter>
 #include <QStringList>
 #include <deque>
+#include <string>
+#include <vector>
 
 #include "app/UserDialogs.h"
 
@@ -41,6 +43,20 @@ class TScriptedDialogs : public IUserDialogs {
     return true;
   }
 
+  // The folder dialog: answers the next of FolderAnswers ("" is Cancel), and keeps what it was
+  // asked.
+  std::string ChooseFolder(QWidget*, const QString& title, const std::string& preselect) override {
+    FolderTitles << title;
+    FolderPreselections.push_back(preselect);
+    if (FolderAnswers.empty()) return {};
+    std::string answer = FolderAnswers.front();
+    FolderAnswers.pop_front();
+    return answer;
+  }
+
+  QStringList FolderTitles;
+  std::vector<std::string> FolderPreselections;
+  std::deque<std::string> FolderAnswers;
   QString PrintFile;
   QString SaveName;
   QString SaveFilter;

@@ -15,13 +15,6 @@ namespace nubrix {
 
 namespace {
 
-constexpr TCommandSpec kShortcutCommands[] = {
-    {"actListShortcuts", "List shortcuts", "", "", "", 0, false, false, "", ""},
-    {"actListEmptyFolders", "List empty folders", "", "", "", 0, false, false, "", ""},
-    {"actDelCheckedItems", "Delete checked items", "", "", "", 0, false, false, "", ""},
-    {"actDelEmptyFolders", "Delete empty folders", "", "", "", 0, false, false, "", ""},
-};
-
 constexpr TCommandSpec kTracesCommands[] = {
     {"actClearIECache", "Delete IE cache", "", "Delete internet explorer cache", "", 0, false,
      false, "", ""},
@@ -50,20 +43,6 @@ TTempFilesPage::TTempFilesPage(TCommands&, QWidget* parent) : QWidget(parent) {
   auto* row = new QHBoxLayout(this);
   AddGroup(row, QStringLiteral("Temp file types"));
   AddGroup(row, QStringLiteral("List of temporary files"));
-}
-
-std::span<const TCommandSpec> TShortcutPage::Commands() { return kShortcutCommands; }
-
-TShortcutPage::TShortcutPage(TCommands& commands, QWidget* parent) : QWidget(parent) {
-  commands.Register(Commands());
-  auto* row = new QHBoxLayout(this);
-  QGroupBox* box = AddGroup(row, QStringLiteral("List shortcuts or empty folders   "));
-  auto* column = new QVBoxLayout(box);
-  QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar6"), 16);
-  bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  for (const TCommandSpec& spec : Commands()) AddCommandButton(bar, commands.Find(spec.Name));
-  column->addWidget(bar);
-  column->addStretch(1);
 }
 
 std::span<const TCommandSpec> TTracesPage::Commands() { return kTracesCommands; }

@@ -1,5 +1,5 @@
-// The three cleaner pages of the window. Each owns its controls and registers its own commands;
-// until their work lands they show their group boxes and their commands stay disabled.
+// The cleaner pages whose work has not landed yet. Each owns its controls and registers its own
+// commands; until their work lands they show their group boxes and their commands stay disabled.
 #pragma once
 
 #include <QWidget>
@@ -17,15 +17,6 @@ class TTempFilesPage : public QWidget {
 
  public:
   explicit TTempFilesPage(TCommands& commands, QWidget* parent = nullptr);
-};
-
-// Shortcuts and empty folders below a location.
-class TShortcutPage : public QWidget {
-  Q_OBJECT
-
- public:
-  static std::span<const TCommandSpec> Commands();
-  explicit TShortcutPage(TCommands& commands, QWidget* parent = nullptr);
 };
 
 // Browser traces, recent documents, media history, the trash and the system's tools.

@@ -1,0 +1,26 @@
+// What a page of the window may ask of the window around it, so that pages know no TForm1.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string>
+
+namespace nubrix {
+
+class IUserDialogs;
+
+class IPageHost {
+ public:
+  virtual ~IPageHost() = default;
+  virtual IUserDialogs& Dialogs() = 0;
+  // The folder the next scan starts from, with its separator; empty when none is selected.
+  virtual std::string SelectedFolder() const = 0;
+  // The middle panel of the status bar.
+  virtual void ShowStatus(const QString& text) = 0;
+  // The text of the folder-history box.
+  virtual void ShowHistoryText(const QString& text) = 0;
+  // Runs a handler inside the default error display, then refreshes the enabled states.
+  virtual void RunCommand(const std::function<void()>& handler) = 0;
+};
+
+}  // namespace nubrix
