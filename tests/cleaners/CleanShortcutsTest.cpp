@@ -203,6 +203,25 @@ TEST(EmptyFoldersTest, FoldersNoTrashCanTakeStayAndSayWhy) {
       << result.Failed.front().Reason;
 }
 
+TEST(ListShortcutsTest, ACancelledWalkStopsWhereItIs) {
+  test::TTempTree disk("a/\nb/\nc/");
+  for (const char* folder : {"a", "b", "c"}) {
+    std::ofstream(disk / (std::string(folder) + "/x.desktop"))
+        << "[Desktop Entry]\nType=Application\nExec=sh\n";
+  }
+  std::atomic<bool> cancel{true};
+  TRows rows;
+  TCleanShortcut().ListShortcuts(disk.Root(), rows, &cancel);
+  EXPECT_TRUE(rows.Rows.empty()) << "Escape before the walk: nothing listed";
+  std::vector<std::string> folders;
+  CollectFolders(disk.Root(), folders, &cancel);
+  EXPECT_TRUE(folders.empty());
+  EXPECT_TRUE(TCleanShortcut().RemoveEmptyFolders(disk.Root(), &cancel).Removed.empty());
+  cancel = false;
+  TCleanShortcut().ListShortcuts(disk.Root(), rows, &cancel);
+  EXPECT_EQ(rows.Rows.size(), 3u);
+}
+
 TEST(ListShortcutsTest, PipesLinksAndOtherMountsAreNotRead) {
   test::TTempTree other("elsewhere.desktop=0");
   std::ofstream(other / "elsewhere.desktop")

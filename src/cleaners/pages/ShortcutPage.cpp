@@ -85,8 +85,12 @@ TShortcutPage::TShortcutPage(TCommands& commands, IPageHost& host, QWidget* pare
       Host_.RunCommand([this, handler] { (this->*handler)(); });
     });
   }
-  connect(Jobs_, &TJobRunner::Failed, this,
-          [this](const QString& message) { Host_.Dialogs().ShowError(this, message); });
+  // The commands come back once the last job has handed over its result.
+  connect(Jobs_, &TJobRunner::Idle, this, &TShortcutPage::UpdateActions);
+  connect(Jobs_, &TJobRunner::Failed, this, [this](const QString& message) {
+    Busy_.reset();
+    Host_.Dialogs().ShowError(this, message);
+  });
 }
 
 void TShortcutPage::BuildToolBar(QWidget* box) {

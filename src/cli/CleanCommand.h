@@ -1,0 +1,17 @@
+// nubrix-clean: the cleaners from the command line, through the same operations the window calls.
+//   nubrix-clean shortcuts FOLDER                  condition TAB target TAB shortcut path
+//   nubrix-clean empty-folders [--trash] FOLDER    one empty folder a line; --trash moves every
+//                                                  empty folder below FOLDER to the trash
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace nubrix {
+
+// The exit status: 0 done, 1 something could not go to the trash (named on err), 2 a wrong call
+// or a folder that cannot be read (named on err, nothing on out).
+int RunClean(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+}  // namespace nubrix
