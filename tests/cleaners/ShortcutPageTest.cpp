@@ -238,6 +238,7 @@ int main(int argc, char** argv) {
   setenv("XDG_DATA_DIRS", (nubrix::gHome + "/usr/share").c_str(), 1);
   mkdir((nubrix::gHome + "/.local").c_str(), 0755);
   mkdir((nubrix::gHome + "/.local/share").c_str(), 0755);
+  qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   testing::InitGoogleTest(&argc, argv);
   const int result = RUN_ALL_TESTS();
