@@ -14,6 +14,7 @@
 
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
+#include "cleaners/pages/ShortcutPage.h"
 
 namespace {
 
@@ -81,5 +82,14 @@ int main(int argc, char** argv) {
   ok &= Shoot(form, dir + "/window-descended.png");
   const bool hintShot = form.Hints()->Window()->grab().save(dir + "/hint.png");
   std::printf("%s %s/hint.png\n", hintShot ? "wrote" : "could not write", qPrintable(dir));
+  // The shortcut page after listing the launchers of the user's start menu.
+  form.ShowPage(nubrix::TPage::Shortcuts);
+  form.Hints()->HideHint();
+  form.Action("actListShortcuts")->trigger();
+  QElapsedTimer listing;
+  listing.start();
+  while (form.ShortcutPage()->Busy() && listing.elapsed() < 60000)
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+  ok &= Shoot(form, dir + "/window-shortcuts.png");
   return ok ? 0 : 1;
 }

@@ -26,10 +26,10 @@ namespace nubrix {
 namespace {
 
 constexpr TCommandSpec kShortcutCommands[] = {
-    {"actListShortcuts", "List shortcuts", "", "", "", 0, false, true, "edit-find", "L"},
-    {"actListEmptyFolders", "List empty folders", "", "", "", 0, false, true, "folder", "E"},
-    {"actDelCheckedItems", "Delete checked items", "", "", "", 0, false, true, "edit-delete", "D"},
-    {"actDelEmptyFolders", "Delete empty folders", "", "", "", 0, false, true, "user-trash", "X"},
+    {"actListShortcuts", "List shortcuts", "", "", "", 0, false, true, "edit-find", "\u2197"},
+    {"actListEmptyFolders", "List empty folders", "", "", "", 0, false, true, "folder", "\u25A1"},
+    {"actDelCheckedItems", "Delete checked items", "", "", "", 0, false, true, "edit-delete", "\u2713"},
+    {"actDelEmptyFolders", "Delete empty folders", "", "", "", 0, false, true, "user-trash", "\u2205"},
 };
 
 const QString kBrowseTitle =
@@ -94,9 +94,10 @@ TShortcutPage::TShortcutPage(TCommands& commands, IPageHost& host, QWidget* pare
 }
 
 void TShortcutPage::BuildToolBar(QWidget* box) {
-  QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar6"), 16);
+  QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar6"), 22);
   bar->setParent(box);
-  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  // The buttons show the commands' pictures; their hints say what they do.
+  bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
   bar->addSeparator();
   StartMenuCombo_ = new TLocationBox;
   StartMenuCombo_->setObjectName(QStringLiteral("StartMenuCombo"));
