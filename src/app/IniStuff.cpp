@@ -221,7 +221,10 @@ std::vector<std::string> TIniFile::KeyNames(std::string_view section) const {
 }
 
 bool TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return false;
+  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||
+      key.find('=') != std::string_view::npos) {
+    return false;
+  }
   TPlace place{};
   if (FindKey(section, key, place)) {
     // The key keeps the spelling the file gave it.
@@ -246,6 +249,22 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int64_t value) {
   WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::EraseSection(std::string_view section) {
+  const std::size_t header = FindSection(section);
+  if (header == std::string::npos) return;
+  std::size_t end = header + 1;
+  std::string_view name;
+  while (end < Lines_.size() && !SectionName(Lines_[end].Text, name)) ++end;
+  Lines_.erase(Lines_.begin() + static_cast<long>(header), Lines_.begin() + static_cast<long>(end));
+}
+
+void TIniFile::AddSection(std::string_view section) {
+  if (FindSection(section) != std::string::npos) return;
+  const std::string ending = NewLineEnding();
+  if (!Lines_.empty() && Lines_.back().Ending.empty()) Lines_.back().Ending = ending;
+  Lines_.push_back({"[" + std::string(section) + "]", ending});
 }
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view key) {

@@ -43,14 +43,19 @@ class TIniFile {
   // The names of the keys of a section, in file order (comments and blank lines left out).
   std::vector<std::string> KeyNames(std::string_view section) const;
 
-  // False, and nothing written, when a name or the value holds a line break: it would split
-  // the line and plant a key of its own.
+  // False, and nothing written, when a name or the value holds a line break, or the key an
+  // equals sign: either would split the line and plant a key of its own.
   bool WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, std::int64_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value) {
     WriteInteger(section, key, value ? 1 : 0);
   }
   void DeleteKey(std::string_view section, std::string_view key);
+  // Removes the section's header and every line up to the next section (the first of duplicate
+  // sections of that name).
+  void EraseSection(std::string_view section);
+  // Appends an empty section when there is none of that name.
+  void AddSection(std::string_view section);
 
   // Writes the lines back: a temporary file beside it, flushed to the disk, renamed over it.
   // Throws TIniWriteError and leaves the old file as it was when that fails.

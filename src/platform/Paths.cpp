@@ -26,8 +26,9 @@ bool WriteAll(int fd, std::string_view text) {
   return true;
 }
 
-// The length of the valid UTF-8 sequence at text[at], or 0.
-std::size_t ValidSequence(std::string_view text, std::size_t at) {
+}  // namespace
+
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   const unsigned char lead = byte(at);
   if (lead < 0x80) return 1;
@@ -54,8 +55,6 @@ std::size_t ValidSequence(std::string_view text, std::size_t at) {
   }
   return length;
 }
-
-}  // namespace
 
 std::string JoinPath(const std::string& folder, std::string_view name) {
   std::string path = folder;
@@ -122,7 +121,7 @@ std::string ShownPath(std::string_view path) {
   std::string shown;
   shown.reserve(path.size());
   for (std::size_t at = 0; at < path.size();) {
-    const std::size_t length = ValidSequence(path, at);
+    const std::size_t length = Utf8SequenceLength(path, at);
     if (length == 0) {
       shown += "\xEF\xBF\xBD";
       ++at;

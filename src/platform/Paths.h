@@ -31,6 +31,9 @@ bool IsMountRoot(const std::string& path);
 // attribute are asked whether its parent lies on another device or it is its own parent.
 bool IsMountRootFd(int dirFd);
 
+// The length of the valid UTF-8 sequence that begins at text[at]; 0 when none does there.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at);
+
 // A byte path as valid UTF-8 for people: each byte that is not part of a valid sequence becomes
 // U+FFFD. Never use the result to find the file again.
 std::string ShownPath(std::string_view path);
