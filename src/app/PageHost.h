@@ -8,6 +8,7 @@
 namespace nubrix {
 
 class IUserDialogs;
+class TSizeFolder;
 
 class IPageHost {
  public:
@@ -21,6 +22,16 @@ class IPageHost {
   virtual void ShowHistoryText(const QString& text) = 0;
   // Runs a handler inside the default error display, then refreshes the enabled states.
   virtual void RunCommand(const std::function<void()>& handler) = 0;
+
+  // The size tree of the last scan: its root and the folder the charts show; null before a scan.
+  virtual const TSizeFolder* ScanRoot() const = 0;
+  virtual const TSizeFolder* ShownFolder() const = 0;
+  // The folders the last scan added, the gauge's full length for a search from the root.
+  virtual int ScannedFolderCount() const = 0;
+  virtual void ShowGauge(int maximum) = 0;
+  virtual void SetGaugePosition(int position) = 0;
+  // Two seconds later the gauge goes and the selected path comes back into the status bar.
+  virtual void StartStatusReset() = 0;
 };
 
 }  // namespace nubrix

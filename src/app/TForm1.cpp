@@ -30,6 +30,7 @@
 #include "charts/ChartView.h"
 #include "cleaners/pages/CleanerPages.h"
 #include "cleaners/pages/ShortcutPage.h"
+#include "cleaners/pages/TempFilesPage.h"
 #include "version/Version.h"
 
 namespace nubrix {
@@ -81,6 +82,7 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   connect(escape, &QShortcut::activated, this, [this] {
     if (Scanner_->Running()) Scanner_->Cancel();
     ShortcutPage_->CancelJob();
+    TempFilesPage_->CancelJob();
   });
   Timer3_.setInterval(2000);
   Timer3_.setTimerType(Qt::PreciseTimer);
@@ -223,12 +225,13 @@ QWidget* TForm1::BuildPagePanel() {
   Bars_ = bars->Chart();
   Pies_ = pies->Chart();
   for (QWidget* page :
-       std::initializer_list<QWidget*>{bars, pies, new TTempFilesPage(Commands_),
+       std::initializer_list<QWidget*>{bars, pies, (TempFilesPage_ = new TTempFilesPage(*this)),
                                        (ShortcutPage_ = new TShortcutPage(Commands_, *this)),
                                        new TTracesPage(Commands_), new QWidget}) {
     FlatPageControl1_->addWidget(page);
   }
   ToolBar2_ = BuildPageButtons();
+  connect(TempFilesPage_, &TTempFilesPage::BusyChanged, this, &TForm1::UpdateActions);
   column->addWidget(ToolBar2_);
   column->addWidget(FlatPageControl1_, 1);
   auto* comboPanel = new QWidget;

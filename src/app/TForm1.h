@@ -47,6 +47,7 @@ class TChartView;
 class TFolderTreeModel;
 class THelpWindow;
 class TShortcutPage;
+class TTempFilesPage;
 
 // The design colours of the window.
 struct TColourScheme {
@@ -81,7 +82,6 @@ class TForm1 : public QMainWindow, public IPageHost {
   bool ShowSelectedPath(const std::string& path);
   void SyncDirTree(const std::string& path);
   void DirTreeClick();
-  void ShowGauge(int maximum);
   bool Scanning() const { return Scanner_->Running(); }
   TScanController* Scanner() const { return Scanner_; }
 
@@ -114,6 +114,13 @@ class TForm1 : public QMainWindow, public IPageHost {
   void ShowStatus(const QString& text) override { SetStatus(1, text); }
   void ShowHistoryText(const QString& text) override;
   void RunCommand(const std::function<void()>& handler) override { Guarded(handler); }
+  const TSizeFolder* ScanRoot() const override { return Tree_->ScanRoot(); }
+  const TSizeFolder* ShownFolder() const override { return CurrentFolder_; }
+  int ScannedFolderCount() const override;
+  void ShowGauge(int maximum) override;
+  void SetGaugePosition(int position) override;
+  void StartStatusReset() override { Timer3_.start(); }
+  TTempFilesPage* TempFilesPage() const { return TempFilesPage_; }
 
   // Help.
   void ShowHelp(int tab);  // 0 contents, 1 index
@@ -288,6 +295,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   QStackedWidget* FlatPageControl1_ = nullptr;
   QComboBox* HistoryCombo_ = nullptr;
   TShortcutPage* ShortcutPage_ = nullptr;
+  TTempFilesPage* TempFilesPage_ = nullptr;
   charts::TChartView* Bars_ = nullptr;
   charts::TChartView* Pies_ = nullptr;
   QLabel* StatusPanels_[3] = {};

@@ -12,6 +12,7 @@
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
 #include "cleaners/pages/ShortcutPage.h"
+#include "cleaners/pages/TempFilesPage.h"
 
 namespace nubrix {
 
@@ -121,7 +122,8 @@ void TForm1::ConnectCharts() {
 }
 
 void TForm1::UpdateActions() {
-  const bool idle = !Scanner_->Running();
+  // A temp-file search reads what the last scan found: no new scan replaces it meanwhile.
+  const bool idle = !Scanner_->Running() && !TempFilesPage_->Busy();
   Action("actRun")->setEnabled(idle);
   Action("actSortNow")->setEnabled(idle && CurrentFolder_ != nullptr);
   const bool paging = Bars_->Model().Bars.PointsPerPage > 0;

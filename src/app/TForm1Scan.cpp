@@ -105,6 +105,12 @@ void TForm1::ShowUnreadableCount(int count) {
           : QString());
 }
 
+int TForm1::ScannedFolderCount() const { return Scanner_->Context().State.FolderCount.load(); }
+
+void TForm1::SetGaugePosition(int position) {
+  Gauge_->setValue(std::clamp(position, Gauge_->minimum(), Gauge_->maximum()));
+}
+
 void TForm1::ShowGauge(int maximum) {
   Timer3_.stop();
   Gauge_->setRange(0, maximum);

@@ -9,6 +9,9 @@
 
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
+#include "cleaners/TempFiles.h"
+#include "cleaners/models/TempFilesModels.h"
+#include "cleaners/pages/TempFilesPage.h"
 #include "platform/Paths.h"
 
 namespace nubrix {
@@ -31,6 +34,7 @@ void TForm1::LoadSettings() {
     if (!created) Dialogs_->ShowMessage(this, QStringLiteral("Error creating ini file"));
   }
   ApplySettings(ReadSettings(TIniFile(SettingsFile_)));
+  TempFilesPage_->Types().Assign(LoadTmpList(TIniFile(TemplateFileName(SettingsFile_))));
   SettingsLoaded_ = true;
 }
 
@@ -99,6 +103,10 @@ void TForm1::SaveSettings() {
       !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
   WriteSettings(ini, CollectSettings(), normal);
   ini.UpdateFile();
+  // The type list after the settings: when they could not be written, it is not written either.
+  TIniFile types(TemplateFileName(SettingsFile_));
+  SaveTmpList(types, TempFilesPage_->Types().Types());
+  types.UpdateFile();
 }
 
 void TForm1::RefreshHistoryCombo() {

@@ -53,11 +53,13 @@ bool TMessageBoxDialogs::Ask(QWidget* parent, TQuestionKind kind, const QString&
   const QMessageBox::Icon icon = kind == TQuestionKind::Warning ? QMessageBox::Warning
                                  : kind == TQuestionKind::Error ? QMessageBox::Critical
                                                                 : QMessageBox::Question;
+  const QMessageBox::StandardButton yes =
+      buttons == TAnswerButtons::OkCancel ? QMessageBox::Ok : QMessageBox::Yes;
   const QMessageBox::StandardButton no =
       buttons == TAnswerButtons::YesNo ? QMessageBox::No : QMessageBox::Cancel;
-  QMessageBox box(icon, kTitle, question, QMessageBox::Yes | no, parent);
+  QMessageBox box(icon, kTitle, question, yes | no, parent);
   box.setDefaultButton(no);
-  return box.exec() == QMessageBox::Yes;
+  return box.exec() == yes;
 }
 
 }  // namespace nubrix

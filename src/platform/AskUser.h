@@ -7,7 +7,7 @@
 namespace nubrix {
 
 enum class TQuestionKind { Confirmation, Warning, Error };
-enum class TAnswerButtons { YesNo, YesCancel };
+enum class TAnswerButtons { YesNo, YesCancel, OkCancel };
 
 class IAskUser {
  public:

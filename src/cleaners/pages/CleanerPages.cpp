@@ -39,12 +39,6 @@ QGroupBox* AddGroup(QHBoxLayout* row, const QString& caption) {
 
 }  // namespace
 
-TTempFilesPage::TTempFilesPage(TCommands&, QWidget* parent) : QWidget(parent) {
-  auto* row = new QHBoxLayout(this);
-  AddGroup(row, QStringLiteral("Temp file types"));
-  AddGroup(row, QStringLiteral("List of temporary files"));
-}
-
 std::span<const TCommandSpec> TTracesPage::Commands() { return kTracesCommands; }
 
 TTracesPage::TTracesPage(TCommands& commands, QWidget* parent) : QWidget(parent) {

@@ -11,14 +11,6 @@ namespace nubrix {
 
 class TCommands;
 
-// The temp-file cleaner: the list of temp-file types and the files found.
-class TTempFilesPage : public QWidget {
-  Q_OBJECT
-
- public:
-  explicit TTempFilesPage(TCommands& commands, QWidget* parent = nullptr);
-};
-
 // Browser traces, recent documents, media history, the trash and the system's tools.
 class TTracesPage : public QWidget {
   Q_OBJECT

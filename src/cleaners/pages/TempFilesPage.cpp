@@ -1,0 +1,304 @@
+#include "cleaners/pages/TempFilesPage.h"
+
+#include <QAction>
+#include <QColor>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLocale>
+#include <QMenu>
+#include <QStyle>
+#include <QToolBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "app/ChartBuilding.h"
+#include "app/Icons.h"
+#include "app/JobRunner.h"
+#include "app/PageHost.h"
+#include "app/ToolBars.h"
+#include "app/UserDialogs.h"
+#include "cleaners/Clean_Shortcuts.h"
+#include "cleaners/models/TempFilesModels.h"
+#include "cleaners/pages/Add_ElementU.h"
+#include "platform/ShellOpen.h"
+#include "sizetree/SizeTreeU.h"
+
+namespace nubrix {
+
+namespace {
+
+struct TButton {
+  const char* Theme;
+  const char* Glyph;
+  const char* Hint;
+  void (TTempFilesPage::*Handler)();
+};
+
+constexpr TButton kTypeButtons[] = {
+    {"checkbox", "\u2611", "check all items", &TTempFilesPage::ToolButton18Click},
+    {"", "\u2610", "uncheck all items", &TTempFilesPage::ToolButton19Click},
+    {"list-add", "+", "Add a junk file type", &TTempFilesPage::ToolButton27Click},
+    {"list-remove", "\u2212", "Delete the selected junk file type",
+     &TTempFilesPage::ToolButton28Click},
+};
+
+constexpr TButton kFileButtons[] = {
+    {"go-top", "\u21E7", "List temp files in\r\nroot folder of size\r\ntree",
+     &TTempFilesPage::ToolButton36Click},
+    {"go-down", "\u21E9",
+     "List temp files in\r\nactual folder.\r\nGauge will not run\r\nto 100% then!",
+     &TTempFilesPage::ToolButton39Click},
+    {nullptr, nullptr, nullptr, nullptr},
+    {"user-trash", "\u2717", "Delete checked\r\ntemp files in list",
+     &TTempFilesPage::ToolButton15Click},
+    {nullptr, nullptr, nullptr, nullptr},
+    {"checkbox", "\u2611", "check all items", &TTempFilesPage::ToolButton20Click},
+    {"", "\u2610", "uncheck all items", &TTempFilesPage::ToolButton25Click},
+};
+
+struct TDeleted {
+  std::vector<int> Rows;  // the rows whose files went
+  int Stayed = 0;
+  std::string FirstReason;
+};
+
+}  // namespace
+
+TTempFilesPage::TTempFilesPage(IPageHost& host, QWidget* parent)
+    : QWidget(parent),
+      Host_(host),
+      TypesModel_(new TTmpTypesModel(this)),
+      FilesModel_(new TTempFilesModel(this)),
+      Jobs_(new TJobRunner(this)) {
+  auto* row = new QHBoxLayout(this);
+  row->addWidget(BuildTypeGroup(), 0);
+  row->addWidget(BuildFileGroup(), 1);
+  connect(Jobs_, &TJobRunner::Progress, this, [this](const TJobProgress& progress) {
+    Host_.SetGaugePosition(static_cast<int>(progress.Done));
+  });
+  connect(Jobs_, &TJobRunner::Idle, this, [this] { emit BusyChanged(false); });
+  connect(Jobs_, &TJobRunner::Failed, this, [this](const QString& message) {
+    Finish();
+    Host_.Dialogs().ShowError(this, message);
+  });
+}
+
+template <std::size_t N>
+static QToolBar* ButtonBar(const TButton (&buttons)[N], const QString& name, TTempFilesPage* page,
+                           IPageHost& host) {
+  QToolBar* bar = FlatToolBar(name, 22);
+  bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  for (const TButton& button : buttons) {
+    if (button.Handler == nullptr) {
+      bar->addSeparator();
+      continue;
+    }
+    QAction* action = bar->addAction(
+        CommandIcon(QString::fromUtf8(button.Theme), QString::fromUtf8(button.Glyph)),
+        QString::fromUtf8(button.Hint).remove(QStringLiteral("\r\n")));
+    action->setToolTip(QString::fromUtf8(button.Hint));
+    QObject::connect(action, &QAction::triggered, page, [page, &host, handler = button.Handler] {
+      host.RunCommand([page, handler] { (page->*handler)(); });
+    });
+  }
+  return bar;
+}
+
+QWidget* TTempFilesPage::BuildTypeGroup() {
+  auto* box = new QGroupBox(QStringLiteral("Temp file types"));
+  auto* column = new QVBoxLayout(box);
+  column->addWidget(ButtonBar(kTypeButtons, QStringLiteral("ToolBar10"), this, Host_));
+  TmpList_ = new QTreeView;
+  TmpList_->setObjectName(QStringLiteral("tmpList"));
+  TmpList_->setModel(TypesModel_);
+  TmpList_->setRootIsDecorated(false);
+  TmpList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  TmpList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  TmpList_->header()->setSectionsClickable(false);
+  TmpList_->setColumnWidth(0, 60);
+  TmpList_->setColumnWidth(1, 200);
+  TmpList_->setMinimumWidth(280);
+  TmpList_->setToolTip(
+      QStringLiteral("Masks of junk files (ext) and what they are (description).\r\nThe checked "
+                     "ones are searched for.\r\n"
+                     "Make a full backup of your system before you remove anything."));
+  SetHelpContext(TmpList_, kHelpContext);
+  column->addWidget(TmpList_, 1);
+  return box;
+}
+
+QWidget* TTempFilesPage::BuildFileGroup() {
+  auto* box = new QGroupBox(QStringLiteral("List of temporary files"));
+  auto* column = new QVBoxLayout(box);
+  column->addWidget(ButtonBar(kFileButtons, QStringLiteral("ToolBar11"), this, Host_));
+  VstTemp_ = new QTreeView;
+  VstTemp_->setObjectName(QStringLiteral("vsttemp"));
+  VstTemp_->setModel(FilesModel_);
+  VstTemp_->setRootIsDecorated(false);
+  VstTemp_->setUniformRowHeights(true);
+  VstTemp_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  VstTemp_->header()->setSectionsMovable(true);
+  VstTemp_->header()->setSectionsClickable(true);
+  VstTemp_->header()->setFixedHeight(16 + 4);
+  VstTemp_->setStyleSheet(QStringLiteral("QTreeView::item { height: 20px; }"));
+  const int widths[] = {150, 300, 100};
+  for (int c = 0; c < 3; ++c) VstTemp_->setColumnWidth(c, widths[c]);
+  FilesModel_->SetLooks(style()->standardIcon(QStyle::SP_FileIcon),
+                        style()->standardIcon(QStyle::SP_DirClosedIcon), QColor(247, 247, 247),
+                        QLocale().decimalPoint().at(0).toLatin1());
+  connect(VstTemp_->header(), &QHeaderView::sectionClicked, this, [this](int section) {
+    Host_.RunCommand([this, section] { VSTTempHeaderClick(section); });
+  });
+  VstTemp_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(VstTemp_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    const QModelIndex index = VstTemp_->indexAt(at);
+    if (!index.isValid()) return;
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Open in Explorer"), this, [this, row = index.row()] {
+      Host_.RunCommand([this, row] { OpenInExplorer(row); });
+    });
+    menu.exec(VstTemp_->viewport()->mapToGlobal(at));
+  });
+  column->addWidget(VstTemp_, 1);
+  return box;
+}
+
+bool TTempFilesPage::Busy() const { return Jobs_->Running(); }
+
+void TTempFilesPage::CancelJob() { Jobs_->Cancel(); }
+
+void TTempFilesPage::Finish() {
+  Busy_.reset();
+  Host_.StartStatusReset();
+}
+
+void TTempFilesPage::ToolButton18Click() { TypesModel_->SetAllChecked(true); }
+
+void TTempFilesPage::ToolButton19Click() { TypesModel_->SetAllChecked(false); }
+
+void TTempFilesPage::ToolButton27Click() {
+  TAdd_Element dialog(this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  // Nothing is checked: an empty mask or one listed already are taken as they are.
+  TypesModel_->Append(
+      {dialog.GetExtension().toStdString(), dialog.GetDescription().toStdString(), false});
+}
+
+void TTempFilesPage::ToolButton28Click() {
+  const QModelIndexList rows = TmpList_->selectionModel()->selectedRows();
+  if (rows.size() != 1) {
+    Host_.Dialogs().ShowMessage(this, QStringLiteral("No item selected"));
+    return;
+  }
+  const int row = rows.front().row();
+  const QString question = QStringLiteral("Do you really want to delete \n\r") +
+                           TypesModel_->index(row, 0).data().toString() +
+                           QStringLiteral(" extension?");
+  if (Host_.Dialogs().Ask(this, TQuestionKind::Confirmation, question, TAnswerButtons::YesCancel)) {
+    TypesModel_->Remove(row);
+  }
+}
+
+void TTempFilesPage::ToolButton36Click() { ListTempFiles(true); }
+
+void TTempFilesPage::ToolButton39Click() { ListTempFiles(false); }
+
+void TTempFilesPage::ToolButton15Click() { DeleteCheckedTempFiles(); }
+
+void TTempFilesPage::ToolButton20Click() { FilesModel_->SetAllChecked(true); }
+
+void TTempFilesPage::ToolButton25Click() { FilesModel_->SetAllChecked(false); }
+
+// One sort direction for the whole header: every click flips it, the first gives descending.
+void TTempFilesPage::VSTTempHeaderClick(int column) {
+  if (Busy()) return;
+  SortOrder_ = SortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+  FilesModel_->sort(column, SortOrder_);
+}
+
+void TTempFilesPage::ListTempFiles(bool fromRoot) {
+  if (Busy()) return;
+  if (Host_.ShownFolder() == nullptr) {
+    Host_.Dialogs().ShowMessage(this, QStringLiteral("You must scan a folder or drive first!"));
+    return;
+  }
+  const TSizeFolder* start = fromRoot ? Host_.ScanRoot() : Host_.ShownFolder();
+  Host_.ShowStatus(QStringLiteral("Look for Tempfiles in: ") + DisplayPath(start->Path()));
+  const std::vector<std::string> masks = TypesModel_->CheckedMasks();
+  Host_.ShowGauge(Host_.ScannedFolderCount());
+  FilesModel_->Clear();
+  // The folders are taken from the tree here, so the job never touches the tree.
+  const std::vector<std::string> folders = TempSearchFolders(*start);
+  Busy_.emplace();
+  emit BusyChanged(true);
+  Jobs_->Start(
+      [folders, masks](TJob& job) {
+        const auto total = static_cast<std::int64_t>(folders.size());
+        return SearchTempFiles(folders, masks, &job.CancelFlag(),
+                               [&](int done) { job.Report(done, total); });
+      },
+      [this](TTempSearch search) {
+        FilesModel_->Append(std::move(search.Rows));
+        Finish();
+      });
+}
+
+void TTempFilesPage::DeleteCheckedTempFiles() {
+  if (Busy()) return;
+  if (FilesModel_->rowCount() == 0) {
+    Host_.Dialogs().ShowMessage(this, QStringLiteral("No items listed!"));
+    return;
+  }
+  if (!Host_.Dialogs().Ask(
+          this, TQuestionKind::Confirmation,
+          QStringLiteral(
+              "Do you really want to delete the checked temp files?\n\r(Temp Files in use "
+              "will not be deleted!)"),
+          TAnswerButtons::OkCancel)) {
+    return;
+  }
+  std::vector<std::pair<int, std::string>> checked;
+  for (std::size_t i = 0; i < FilesModel_->Rows().size(); ++i) {
+    if (FilesModel_->Rows()[i].Checked)
+      checked.emplace_back(static_cast<int>(i), FilesModel_->Rows()[i].Path());
+  }
+  Busy_.emplace();
+  emit BusyChanged(true);
+  Jobs_->Start(
+      [checked](TJob& job) {
+        TDeleted deleted;
+        for (const auto& [row, path] : checked) {
+          if (job.Cancelled()) break;
+          const platform::TTrashResult moved = RecycleSilently(path);
+          if (moved.Ok) {
+            deleted.Rows.push_back(row);
+          } else if (++deleted.Stayed == 1) {
+            deleted.FirstReason = moved.Error;
+          }
+        }
+        return deleted;
+      },
+      [this](const TDeleted& deleted) {
+        Busy_.reset();
+        FilesModel_->RemoveRows(deleted.Rows);
+        QString text = QStringLiteral("%1 file(s) moved to the trash").arg(deleted.Rows.size());
+        if (deleted.Stayed > 0) {
+          text += QStringLiteral(", %1 stayed: ").arg(deleted.Stayed) +
+                  DisplayPath(deleted.FirstReason);
+        }
+        Host_.ShowStatus(text);
+      });
+}
+
+void TTempFilesPage::OpenInExplorer(int row) {
+  if (row < 0 || row >= FilesModel_->rowCount()) return;
+  const std::string folder = FilesModel_->Rows()[static_cast<std::size_t>(row)].Folder;
+  std::string error;
+  if (!platform::OpenWithDesktop(folder, &error)) {
+    Host_.Dialogs().ShowMessage(this, QStringLiteral("Could not open ") + DisplayPath(folder) +
+                                          QStringLiteral(": ") + DisplayPath(error));
+  }
+}
+
+}  // namespace nubrix
