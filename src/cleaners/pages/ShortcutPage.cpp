@@ -206,7 +206,7 @@ void TShortcutPage::StartListing(bool emptyFolders) {
         listed.Cancelled = job.Cancelled();
         return listed;
       },
-      [this, location, emptyFolders](TListed listed) {
+      [this, location, emptyFolders](const TListed& listed) {
         for (const TShortcutRow& row : listed.Rows) Rows_->Add(row);
         ShowListed(emptyFolders, location, listed.Cancelled);
       });
