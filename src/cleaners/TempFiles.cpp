@@ -169,7 +169,7 @@ TTempSearch SearchTempFiles(const std::vector<std::string>& folders,
 std::string TempSizeText(std::uint64_t bytes, char decimalPoint) {
   // Kilobytes held to four decimals (bytes * 10000 / 1024), then to two.
   const TWide kilo = ToHundredths(DivideRoundingHalfEven(TWide{bytes} * 10000, 1024));
-  if (kilo < 1024 * 10000)
+  if (kilo < TWide{1024} * 10000)
     return GeneralFormat(static_cast<std::uint64_t>(kilo), decimalPoint) + " kb";
   const TWide mega = ToHundredths(DivideRoundingHalfEven(kilo, 1024));
   return GeneralFormat(static_cast<std::uint64_t>(mega), decimalPoint) + " Mb";
