@@ -5,16 +5,23 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <set>
 
+#include "app/IniStuff.h"
+#include "app/Settings.h"
 #include "cleaners/Clean_Shortcuts.h"
+#include "cleaners/TempFiles.h"
 #include "platform/Paths.h"
+#include "sizetree/ScanEngine.h"
 
 namespace nubrix {
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: nubrix-clean shortcuts FOLDER\n"
+    "usage: nubrix-clean temp-files [--mask M]... [--template FILE] [--trash] FOLDER\n"
+    "       nubrix-clean shortcuts FOLDER\n"
     "       nubrix-clean empty-folders [--trash] FOLDER\n";
 
 // Collects the rows, in the order the page shows them.
@@ -58,9 +65,74 @@ int EmptyFolders(const std::string& folder, bool trash, std::ostream& out, std::
   return result.Failed.empty() ? 0 : 1;
 }
 
+struct TTempCall {
+  std::vector<std::string> Masks;
+  std::string Template;
+  bool Trash = false;
+  std::string Folder;
+};
+
+std::optional<TTempCall> ParseTempCall(const std::vector<std::string>& arguments) {
+  TTempCall call;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& word = arguments[i];
+    const bool last = i + 1 == arguments.size();
+    if (word == "--trash") {
+      call.Trash = true;
+    } else if ((word == "--mask" || word == "--template") && !last) {
+      (word == "--mask" ? call.Masks.emplace_back() : call.Template) = arguments[++i];
+    } else if (last && !word.starts_with("-")) {
+      call.Folder = platform::WithoutSeparator(word);
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (call.Folder.empty()) return std::nullopt;
+  return call;
+}
+
+// The page's search: the folder scanned as the window scans it, then searched from its root.
+int TempFiles(const TTempCall& call, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> masks = call.Masks;
+  if (masks.empty()) {
+    const std::string file =
+        call.Template.empty() ? TemplateFileName(SettingsFileName()) : call.Template;
+    for (const TTmpType& type : LoadTmpList(TIniFile(file))) masks.push_back(type.Mask);
+  }
+  TSizeTree tree;
+  TScanContext context;
+  ScanIntoTree(tree, platform::WithSeparator(call.Folder), context);
+  const TTempSearch search = SearchTempFiles(TempSearchFolders(*tree.ScanRoot()), masks);
+  std::set<std::string> moved;
+  int stayed = 0;
+  for (const TTempTreeData& row : search.Rows) {
+    const std::string path = row.Path();
+    out << row.Size << '\t' << path << '\n';
+    // A file found by two masks goes once.
+    if (!call.Trash || moved.count(path) != 0) continue;
+    const platform::TTrashResult result = RecycleSilently(path);
+    if (result.Ok) {
+      moved.insert(path);
+    } else {
+      ++stayed;
+      err << "nubrix-clean: " << result.Error << '\n';
+    }
+  }
+  return stayed == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int RunClean(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  if (!arguments.empty() && arguments[0] == "temp-files") {
+    const std::optional<TTempCall> call = ParseTempCall(arguments);
+    if (!call) {
+      err << kUsage;
+      return 2;
+    }
+    if (!Readable(call->Folder, err)) return 2;
+    return TempFiles(*call, out, err);
+  }
   const bool shortcuts = arguments.size() == 2 && arguments[0] == "shortcuts";
   const bool empty =
       (arguments.size() == 2 || (arguments.size() == 3 && arguments[1] == "--trash")) &&

@@ -1,4 +1,7 @@
 // nubrix-clean: the cleaners from the command line, through the same operations the window calls.
+//   nubrix-clean temp-files [--mask M]... [--template FILE] [--trash] FOLDER
+//                                                  size in bytes TAB path, a line per row of the
+//                                                  temp-file page's search of FOLDER
 //   nubrix-clean shortcuts FOLDER                  condition TAB target TAB shortcut path
 //   nubrix-clean empty-folders [--trash] FOLDER    one empty folder a line; --trash moves every
 //                                                  empty folder below FOLDER to the trash

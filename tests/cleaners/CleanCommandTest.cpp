@@ -62,6 +62,27 @@ TEST(CleanCommandTest, EmptyFoldersListedThenTrashed) {
   EXPECT_TRUE(Exists(gCleanerDataHome + "/Trash/files/B"));
 }
 
+TEST(CleanCommandTest, TempFilesListsThePagesRowsAndTrashesEachFileOnce) {
+  test::TTempTree disk("a.tmp=5\nsub/b.tmp=7\nsub/c.bak=9\n.d.tmp=1\nx.tmp/\nsub/.git/e.tmp=3");
+  TRun run = Clean({"temp-files", "--mask", "*.tmp", "--mask", "*.bak", disk.Root()});
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Out, "5\t" + (disk / "a.tmp") + "\n7\t" + (disk / "sub/b.tmp") + "\n9\t" +
+                         (disk / "sub/c.bak") + "\n")
+      << "the root's files, then its folders' in the scan's order; dot names and folders left out";
+  std::ofstream(disk / "t.tpl") << "[tmpList]\n*.BAK=backups\n";
+  run = Clean({"temp-files", "--template", disk / "t.tpl", disk.Root()});
+  EXPECT_EQ(run.Out, "9\t" + (disk / "sub/c.bak") + "\n") << "the template's masks, case ignored";
+  run = Clean({"temp-files", "--mask", "*.tmp", "--mask", "a.*", "--trash", disk.Root()});
+  EXPECT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Out, "5\t" + (disk / "a.tmp") + "\n5\t" + (disk / "a.tmp") + "\n7\t" +
+                         (disk / "sub/b.tmp") + "\n")
+      << "a folder's rows in mask order";
+  EXPECT_FALSE(Exists(disk / "a.tmp"));
+  EXPECT_FALSE(Exists(disk / "sub/b.tmp"));
+  EXPECT_TRUE(Exists(disk / "sub/c.bak"));
+  EXPECT_TRUE(Exists(gCleanerDataHome + "/Trash/files/a.tmp"));
+}
+
 TEST(CleanCommandTest, WrongCallsAndUnreadableFolders) {
   for (const std::vector<std::string>& arguments : {std::vector<std::string>{},
                                                     {"shortcuts"},
