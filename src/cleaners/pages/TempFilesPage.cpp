@@ -231,7 +231,6 @@ void TTempFilesPage::ListTempFiles(bool fromRoot) {
   // The folders are taken from the tree here, so the job never touches the tree.
   const std::vector<std::string> folders = TempSearchFolders(*start);
   Busy_.emplace();
-  emit BusyChanged(true);
   Jobs_->Start(
       [folders, masks](TJob& job) {
         const auto total = static_cast<std::int64_t>(folders.size());
@@ -242,6 +241,7 @@ void TTempFilesPage::ListTempFiles(bool fromRoot) {
         FilesModel_->Append(std::move(search.Rows));
         Finish();
       });
+  emit BusyChanged(true);
 }
 
 void TTempFilesPage::DeleteCheckedTempFiles() {
@@ -264,7 +264,6 @@ void TTempFilesPage::DeleteCheckedTempFiles() {
       checked.emplace_back(static_cast<int>(i), FilesModel_->Rows()[i].Path());
   }
   Busy_.emplace();
-  emit BusyChanged(true);
   Jobs_->Start(
       [checked](TJob& job) {
         TDeleted deleted;
@@ -289,6 +288,7 @@ void TTempFilesPage::DeleteCheckedTempFiles() {
         }
         Host_.ShowStatus(text);
       });
+  emit BusyChanged(true);
 }
 
 void TTempFilesPage::OpenInExplorer(int row) {
