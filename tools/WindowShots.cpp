@@ -14,7 +14,9 @@
 
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
+#include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/ShortcutPage.h"
+#include "cleaners/pages/TempFilesPage.h"
 
 namespace {
 
@@ -91,5 +93,14 @@ int main(int argc, char** argv) {
   while (form.ShortcutPage()->Busy() && listing.elapsed() < 60000)
     QApplication::processEvents(QEventLoop::AllEvents, 50);
   ok &= Shoot(form, dir + "/window-shortcuts.png");
+  // The temp-file page after searching the scanned folder for a few masks.
+  form.ShowPage(nubrix::TPage::TempFiles);
+  form.TempFilesPage()->Types().Assign(
+      {{"*.gz", "compressed"}, {"*.bak", "backups"}, {"*~", "editor copies", false}});
+  form.TempFilesPage()->ListTempFiles(true);
+  listing.restart();
+  while (form.TempFilesPage()->Busy() && listing.elapsed() < 60000)
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+  ok &= Shoot(form, dir + "/window-tempfiles.png");
   return ok ? 0 : 1;
 }

@@ -107,6 +107,7 @@ static QToolBar* ButtonBar(const TButton (&buttons)[N], const QString& name, TTe
 
 QWidget* TTempFilesPage::BuildTypeGroup() {
   auto* box = new QGroupBox(QStringLiteral("Temp file types"));
+  box->setMaximumWidth(270);  // the found files get the room
   auto* column = new QVBoxLayout(box);
   column->addWidget(ButtonBar(kTypeButtons, QStringLiteral("ToolBar10"), this, Host_));
   TmpList_ = new QTreeView;
