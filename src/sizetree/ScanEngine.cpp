@@ -324,9 +324,6 @@ void WalkFolders(TSizeFolder* folder, bool topLevel, TScanContext& context) {
 }
 
 void TSizeFolder::CreateObjectTree(TSizeFolder* folder, TScanContext& context) {
-  const std::string path = folder->Path();
-  const std::size_t slash = path.rfind('/');
-  folder->Name_ = slash == std::string::npos ? path : path.substr(slash + 1);
   TScanState& state = context.State;
   state.FolderCount = 0;
   state.TopLevelDone = 0;
@@ -345,37 +342,32 @@ bool TSizeTree::CalculateSizes(TScanContext& context) {
   if (context.Progress != nullptr) context.Progress->TotalAnnounced(state.FolderCount.load());
   TSizeFolder* root = ScanRoot();
   if (root == nullptr) return true;
+  // SubfolderSize_ first gathers the bytes below each folder and is converted once they are all
+  // there: no memory beyond the list of folders is needed, however big the tree.
   std::vector<TSizeFolder*> preOrder;
-  std::vector<std::uint64_t> ownBytes;
-  std::vector<std::int32_t> parentIndex;
-  std::vector<std::int32_t> chain;  // indices of the folders from the root to the last one seen
+  preOrder.reserve(static_cast<std::size_t>(std::max(0, state.FolderCount.load())) + 1);
   VisitPreOrder(*root, [&](TSizeFolder& folder, const std::string& path) {
     // A folder the walk did not list (a tree built by hand) is listed now.
-    const std::uint64_t own =
-        folder.Listed_ ? folder.ListedBytes_ : FolderFilesBytes(path, context.Source);
-    folder.AddOwnSize(BytesToSizeMB(own));
+    if (!folder.Listed_) folder.ListedBytes_ = FolderFilesBytes(path, context.Source);
+    folder.AddOwnSize(BytesToSizeMB(folder.ListedBytes_));
+    folder.SubfolderSize_ = 0;
     folder.UnreadableBelow_ = folder.ReadError_ != 0;
     UnreadableCount_ += folder.ReadError_ != 0;
-    while (!chain.empty() && preOrder[static_cast<std::size_t>(chain.back())] != folder.Parent_)
-      chain.pop_back();
-    parentIndex.push_back(chain.empty() ? -1 : chain.back());
-    chain.push_back(static_cast<std::int32_t>(preOrder.size()));
     preOrder.push_back(&folder);
-    ownBytes.push_back(own);
     const std::int32_t sized = state.SizedCount.fetch_add(1) + 1;
     if (context.Progress != nullptr) context.Progress->FoldersSized(sized);
     return true;
   });
   // Reverse pre-order meets every folder after all of its descendants, so its bytes below are
   // complete when it is met.
-  std::vector<std::uint64_t> belowBytes(preOrder.size(), 0);
-  for (std::size_t i = preOrder.size(); i-- > 0;) {
-    TSizeFolder& folder = *preOrder[i];
-    folder.AddSubfolderSize(BytesToSizeMB(belowBytes[i]));
-    const std::int32_t parent = parentIndex[i];
-    if (parent < 0) continue;
-    belowBytes[static_cast<std::size_t>(parent)] += ownBytes[i] + belowBytes[i];
-    preOrder[static_cast<std::size_t>(parent)]->UnreadableBelow_ |= folder.UnreadableBelow_;
+  for (auto it = preOrder.rbegin(); it != preOrder.rend(); ++it) {
+    TSizeFolder& folder = **it;
+    const auto below = static_cast<std::uint64_t>(folder.SubfolderSize_);
+    folder.SubfolderSize_ = BytesToSizeMB(below);
+    if (&folder == root) continue;
+    TSizeFolder& parent = *folder.Parent_;
+    parent.SubfolderSize_ += static_cast<SizeMB>(below + folder.ListedBytes_);
+    parent.UnreadableBelow_ = parent.UnreadableBelow_ || folder.UnreadableBelow_;
   }
   return true;
 }

@@ -50,10 +50,17 @@ TSizeFolder* TSizeFolder::AddNamedChild(std::string_view name) {
   auto child = std::make_unique<TSizeFolder>();
   child->Parent_ = this;
   child->Segment_.assign(name);
-  child->Name_.assign(name);
   child->OwnPath_ = false;
   Children_.push_back(std::move(child));
   return Children_.back().get();
+}
+
+void TSizeFolder::SetName(std::string name) {
+  if (name == Segment_) {
+    OtherName_.reset();
+  } else {
+    OtherName_ = std::make_unique<std::string>(std::move(name));
+  }
 }
 
 TSizeFolder* TSizeFolder::Child(int index) const {

@@ -48,8 +48,10 @@ class TSizeFolder {
   void AddOwnSize(SizeMB value) { OwnSize_ += value; }
 
   std::string Path() const;
-  const std::string& Name() const { return Name_; }
-  void SetName(std::string name) { Name_ = std::move(name); }
+  // The folder's own name; for the scan root its path. Stored only where it is not the stored
+  // tail of the path, which it is for every folder a scan adds.
+  const std::string& Name() const { return OtherName_ ? *OtherName_ : Segment_; }
+  void SetName(std::string name);
   TSizeFolder* Parent() const { return Parent_; }
 
   // 0 when the folder was listed; otherwise the errno that stopped its listing. Such a folder
@@ -81,10 +83,10 @@ class TSizeFolder {
   SizeMB SubfolderSize_ = 0;
   std::vector<std::unique_ptr<TSizeFolder>> Children_;
   std::string Segment_;
-  std::string Name_;
+  std::unique_ptr<std::string> OtherName_;
   TSizeFolder* Parent_ = nullptr;
   // The bytes of the own files found by the walk, held back until the size pass so that a
-  // cancelled scan leaves every size at zero.
+  // cancelled scan leaves every size at zero; the size pass keeps them.
   std::uint64_t ListedBytes_ = 0;
   std::int32_t ReadError_ = 0;
   bool OwnPath_ = true;
