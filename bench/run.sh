@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # One command for the scan benchmark: builds nubrix-scan, installs the peers, generates the
 # tree (once; about 1,000,000 sparse entries) and prints the table.
-#   bash bench/run.sh [TREE_DIR] [--rounds N]
+#   bash bench/run.sh [TREE_DIR] [--rounds N] [--cold] [--threads-sweep 1,2,4,8]
+# --cold drops the page cache before every run (as root; skipped otherwise).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tree=${1:-/var/tmp/nubrix-bench-tree}
-shift || true
+tree=/var/tmp/nubrix-bench-tree
+if [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; then
+  tree=$1
+  shift
+fi
 bash scripts/install-deps.sh
 missing=()
 for tool in ncdu gdu python3 /usr/bin/time; do command -v "$tool" >/dev/null || missing+=("$(basename "$tool")"); done

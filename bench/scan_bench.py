@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-"""Times nubrix-scan against du, ncdu and gdu on the same trees, warm cache, in one run.
+"""Times nubrix-scan against du, ncdu and gdu on the same trees in one run, warm or cold.
 
 Each round runs every tool once, in turn, so drift of the shared machine hits all alike; the
 table gives medians of the rounds, wall time and peak resident memory, and ratios to the
-fastest peer.
+fastest peer. --cold drops the page cache before every run (root only; skipped otherwise).
+--threads-sweep times nubrix-scan alone with each number of worker threads given.
 
-usage: scan_bench.py NUBRIX_SCAN TREE [TREE ...] [--rounds N]"""
+usage: scan_bench.py NUBRIX_SCAN TREE [TREE ...] [--rounds N] [--cold] [--threads-sweep 1,2,4]"""
 import argparse
 import os
 import shutil
@@ -26,9 +27,24 @@ def tools(nubrix, tree):
     }
 
 
-def run_once(command):
+DROP_CACHES = "/proc/sys/vm/drop_caches"
+
+
+def can_drop_caches():
+    return os.access(DROP_CACHES, os.W_OK)
+
+
+def drop_caches():
+    os.sync()
+    with open(DROP_CACHES, "w") as control:
+        control.write("3\n")
+
+
+def run_once(command, cold=False):
     """Wall seconds and peak RSS in MiB of one run. GNU time measures the memory: a child forked
     from Python would carry Python's own resident set into its peak."""
+    if cold:
+        drop_caches()
     with tempfile.NamedTemporaryFile("r") as report:
         started = time.perf_counter()
         result = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report.name] + command,
@@ -39,22 +55,22 @@ def run_once(command):
         return wall, int(report.read().split()[-1]) / 1024.0
 
 
-def measure(nubrix, tree, rounds):
-    commands = {name: cmd for name, cmd in tools(nubrix, tree).items() if shutil.which(cmd[0])}
-    for command in commands.values():  # warm the cache
-        run_once(command)
+def measure(commands, rounds, cold):
+    if not cold:
+        for command in commands.values():  # warm the cache
+            run_once(command)
     samples = {name: [] for name in commands}
     for _ in range(rounds):
         for name, command in commands.items():
-            samples[name].append(run_once(command))
+            samples[name].append(run_once(command, cold))
     return {name: (statistics.median(w for w, _ in s), statistics.median(m for _, m in s))
             for name, s in samples.items()}
 
 
-def print_table(tree, results):
+def print_table(title, results):
     peers = {n: r for n, r in results.items() if not n.startswith("nubrix")}
     fastest = min(peers.values(), key=lambda r: r[0])[0] if peers else None
-    print(f"\n{tree}")
+    print(f"\n{title}")
     print(f"| tool | wall (median) | peak RSS | wall / fastest peer |")
     print(f"|---|---|---|---|")
     for name, (wall, rss) in results.items():
@@ -67,9 +83,21 @@ def main():
     parser.add_argument("nubrix")
     parser.add_argument("trees", nargs="+")
     parser.add_argument("--rounds", type=int, default=5)
+    parser.add_argument("--cold", action="store_true")
+    parser.add_argument("--threads-sweep")
     args = parser.parse_args()
+    if args.cold and not can_drop_caches():
+        print("cold runs need root to drop the page cache: skipped")
+        return
+    nubrix = os.path.abspath(args.nubrix)
+    state = "cold" if args.cold else "warm"
     for tree in args.trees:
-        print_table(tree, measure(os.path.abspath(args.nubrix), tree, args.rounds))
+        if args.threads_sweep:
+            commands = {f"nubrix-scan --threads {n}": [nubrix, "--threads", n, "--top", "0", tree]
+                        for n in args.threads_sweep.split(",")}
+        else:
+            commands = {name: cmd for name, cmd in tools(nubrix, tree).items() if shutil.which(cmd[0])}
+        print_table(f"{tree} ({state}, medians of {args.rounds})", measure(commands, args.rounds, args.cold))
 
 
 if __name__ == "__main__":

@@ -38,7 +38,7 @@ struct TScanContext {
   TScanState State;
   IScanProgress* Progress = nullptr;          // may be null
   const std::atomic<bool>* Escape = nullptr;  // set from outside to cancel the walk
-  int Threads = 0;                            // 0: one per core, at most 8
+  int Threads = 0;                            // 0: the default, 8; at most 64
   TDirSource* Source = nullptr;               // null: the system's
 };
 
