@@ -3,7 +3,8 @@
 other entries (sparse files, hard-link names, symbolic links), depth up to 12, with dot folders,
 dot files and names that are not valid UTF-8. Sparse files cost no disk space.
 
-usage: gen_tree.py DIR [--folders N] [--entries N] [--seed S]
+usage: gen_tree.py DIR [--folders N] [--entries N] [--factor F] [--seed S]
+--factor F: F * 100,000 folders and ten entries a folder (overrides --folders and --entries)
 A finished tree is marked with DIR/.complete and reused."""
 import argparse
 import os
@@ -70,8 +71,12 @@ def main():
     parser.add_argument("dir")
     parser.add_argument("--folders", type=int, default=100_000)
     parser.add_argument("--entries", type=int, default=1_000_000)
+    parser.add_argument("--factor", type=float)
     parser.add_argument("--seed", type=int, default=20261209)
     args = parser.parse_args()
+    if args.factor is not None:
+        args.folders = int(round(args.factor * 100_000))
+        args.entries = 10 * args.folders
     stamp = os.path.join(args.dir, ".complete")
     wanted = f"{args.folders} {args.entries} {args.seed}\n"
     if os.path.exists(stamp) and open(stamp).read() == wanted:
