@@ -227,7 +227,7 @@ QWidget* TForm1::BuildPagePanel() {
   for (QWidget* page :
        std::initializer_list<QWidget*>{bars, pies, (TempFilesPage_ = new TTempFilesPage(*this)),
                                        (ShortcutPage_ = new TShortcutPage(Commands_, *this)),
-                                       new TTracesPage(Commands_), new QWidget}) {
+                                       new TTracesPage(Commands_, *this), new QWidget}) {
     FlatPageControl1_->addWidget(page);
   }
   ToolBar2_ = BuildPageButtons();

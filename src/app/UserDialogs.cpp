@@ -48,15 +48,19 @@ void TMessageBoxDialogs::ShowMessage(QWidget* parent, const QString& message) {
   QMessageBox::information(parent, kTitle, message);
 }
 
+void TMessageBoxDialogs::ShowWarning(QWidget* parent, const QString& message) {
+  QMessageBox::warning(parent, kTitle, message);
+}
+
 bool TMessageBoxDialogs::Ask(QWidget* parent, TQuestionKind kind, const QString& question,
                              TAnswerButtons buttons) {
   const QMessageBox::Icon icon = kind == TQuestionKind::Warning ? QMessageBox::Warning
                                  : kind == TQuestionKind::Error ? QMessageBox::Critical
                                                                 : QMessageBox::Question;
-  const QMessageBox::StandardButton yes =
-      buttons == TAnswerButtons::OkCancel ? QMessageBox::Ok : QMessageBox::Yes;
-  const QMessageBox::StandardButton no =
-      buttons == TAnswerButtons::YesNo ? QMessageBox::No : QMessageBox::Cancel;
+  const bool ok = buttons == TAnswerButtons::OkCancel || buttons == TAnswerButtons::NoOk;
+  const QMessageBox::StandardButton yes = ok ? QMessageBox::Ok : QMessageBox::Yes;
+  const bool withNo = buttons == TAnswerButtons::YesNo || buttons == TAnswerButtons::NoOk;
+  const QMessageBox::StandardButton no = withNo ? QMessageBox::No : QMessageBox::Cancel;
   QMessageBox box(icon, kTitle, question, yes | no, parent);
   box.setDefaultButton(no);
   return box.exec() == yes;
@@ -104,6 +108,14 @@ std::string TMessageBoxDialogs::ChooseFolder(QWidget* parent, const QString& tit
   if (screen != nullptr) dialog.move(screen->availableGeometry().center() - dialog.rect().center());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+}
+
+std::string TMessageBoxDialogs::ChooseOpenFile(QWidget* parent, const QString& filter,
+                                               const std::string& folder) {
+  const QString chosen = QFileDialog::getOpenFileName(
+      parent, QString(), QFile::decodeName(QByteArray::fromStdString(folder)),
+      filter + QStringLiteral(" (") + filter + u')');
+  return chosen.isEmpty() ? std::string() : QFile::encodeName(chosen).toStdString();
 }
 
 }  // namespace nubrix

@@ -29,6 +29,8 @@ class IUserDialogs : public IAskUser {
   virtual void ShowError(QWidget* parent, const QString& message) = 0;
   // A plain note.
   virtual void ShowMessage(QWidget* parent, const QString& message) = 0;
+  // A warning with an OK button.
+  virtual void ShowWarning(QWidget* parent, const QString& message) = 0;
   // True only for the affirmative button (Yes).
   virtual bool Ask(QWidget* parent, TQuestionKind kind, const QString& question,
                    TAnswerButtons buttons) = 0;
@@ -42,6 +44,10 @@ class IUserDialogs : public IAskUser {
   // empty when cancelled.
   virtual std::string ChooseFolder(QWidget* parent, const QString& title,
                                    const std::string& preselect) = 0;
+  // The open dialog for one existing file matching filter ("*.reg"), opening in folder: the file
+  // chosen as bytes, or empty when cancelled.
+  virtual std::string ChooseOpenFile(QWidget* parent, const QString& filter,
+                                     const std::string& folder) = 0;
 
  private:
   QWidget* ParentWindow_ = nullptr;
@@ -61,6 +67,7 @@ class TMessageBoxDialogs : public IUserDialogs {
  public:
   void ShowError(QWidget* parent, const QString& message) override;
   void ShowMessage(QWidget* parent, const QString& message) override;
+  void ShowWarning(QWidget* parent, const QString& message) override;
   bool Ask(QWidget* parent, TQuestionKind kind, const QString& question,
            TAnswerButtons buttons) override;
   bool ChoosePrinter(QWidget* parent, QPrinter& printer) override;
@@ -68,6 +75,8 @@ class TMessageBoxDialogs : public IUserDialogs {
                       QString& fileName, QString& filter) override;
   std::string ChooseFolder(QWidget* parent, const QString& title,
                            const std::string& preselect) override;
+  std::string ChooseOpenFile(QWidget* parent, const QString& filter,
+                             const std::string& folder) override;
   TMessageBoxDialogs();
   ~TMessageBoxDialogs() override;
 

@@ -7,12 +7,12 @@
 namespace nubrix {
 
 enum class TQuestionKind { Confirmation, Warning, Error };
-enum class TAnswerButtons { YesNo, YesCancel, OkCancel };
+enum class TAnswerButtons { YesNo, YesCancel, OkCancel, NoOk };
 
 class IAskUser {
  public:
   virtual ~IAskUser() = default;
-  // True only for the affirmative button (Yes).
+  // True only for the affirmative button (Yes, or OK).
   virtual bool AskUser(TQuestionKind kind, const std::string& question, TAnswerButtons buttons) = 0;
   // A plain note.
   virtual void TellUser(const std::string& message) = 0;

@@ -15,6 +15,7 @@ class TScriptedDialogs : public IUserDialogs {
  public:
   void ShowError(QWidget*, const QString& message) override { Errors << message; }
   void ShowMessage(QWidget*, const QString& message) override { Messages << message; }
+  void ShowWarning(QWidget*, const QString& message) override { Warnings << message; }
   bool Ask(QWidget*, TQuestionKind, const QString& question, TAnswerButtons) override {
     Questions << question;
     if (Answers.empty()) return false;
@@ -54,6 +55,17 @@ class TScriptedDialogs : public IUserDialogs {
     return answer;
   }
 
+  // The open dialog: answers OpenAnswer ("" is Cancel), and keeps what it was asked.
+  std::string ChooseOpenFile(QWidget*, const QString& filter, const std::string& folder) override {
+    OpenFilters << filter;
+    OpenFolders.push_back(folder);
+    return OpenAnswer;
+  }
+
+  QStringList OpenFilters;
+  std::vector<std::string> OpenFolders;
+  std::string OpenAnswer;
+  QStringList Warnings;
   QStringList FolderTitles;
   std::vector<std::string> FolderPreselections;
   std::deque<std::string> FolderAnswers;

@@ -9,7 +9,11 @@
 #include <QVBoxLayout>
 
 #include "app/Commands.h"
+#include "app/PageHost.h"
+#include "app/Settings.h"
 #include "app/ToolBars.h"
+#include "app/UserDialogs.h"
+#include "registry/RegEditorU.h"
 
 namespace nubrix {
 
@@ -29,6 +33,13 @@ constexpr TCommandSpec kTracesCommands[] = {
      false, "", ""},
     {"actUninstall", "Open uninstall service", "", "Open uninstall service", "", 0, false, false,
      "", ""},
+    {"actEditURLHistory", "Edit URL History", "", "Edit the typed addresses in the registry", "", 0,
+     false, true, "document-edit", "U"},
+    {"actEditAutoStart", "Edit Auto Start List", "", "Edit the programs started with Windows", "",
+     0, false, true, "document-edit", "A"},
+    {"actEditMediaHistory", "Edit Media Player History", "",
+     "Edit the media player's recent files in the registry", "", 0, false, true, "document-edit",
+     "M"},
 };
 
 QGroupBox* AddGroup(QHBoxLayout* row, const QString& caption) {
@@ -41,12 +52,21 @@ QGroupBox* AddGroup(QHBoxLayout* row, const QString& caption) {
 
 std::span<const TCommandSpec> TTracesPage::Commands() { return kTracesCommands; }
 
-TTracesPage::TTracesPage(TCommands& commands, QWidget* parent) : QWidget(parent) {
+TTracesPage::TTracesPage(TCommands& commands, IPageHost& host, QWidget* parent)
+    : QWidget(parent), Host_(host) {
   commands.Register(Commands());
   commands.Find("actUninstall")->setVisible(false);
   auto* row = new QHBoxLayout(this);
+  BuildTracesGroup(row, commands);
+  BuildEditGroup(row, commands);
+}
+
+TTracesPage::~TTracesPage() = default;
+
+void TTracesPage::BuildTracesGroup(QHBoxLayout* row, TCommands& commands) {
   QGroupBox* box =
       AddGroup(row, QStringLiteral("Clean up internet traces and start windows services "));
+  row->setStretchFactor(box, 3);
   auto* grid = new QGridLayout(box);
   const char* cells[3][3] = {{"actClearIECache", "actCleanIEHistory", "actClearDocs"},
                              {"actClearMedia", "actClearURL", "actDefrag2"},
@@ -65,6 +85,51 @@ TTracesPage::TTracesPage(TCommands& commands, QWidget* parent) : QWidget(parent)
       grid->addWidget(button, r, c);
     }
   }
+}
+
+// The registry lists the traces come from, each in its editor.
+void TTracesPage::BuildEditGroup(QHBoxLayout* row, TCommands& commands) {
+  QGroupBox* box = AddGroup(row, QStringLiteral("Edit lists"));
+  row->setStretchFactor(box, 1);
+  auto* column = new QVBoxLayout(box);
+  const std::pair<const char*, void (TTracesPage::*)()> openers[] = {
+      {"actEditURLHistory", &TTracesPage::SpeedButton7Click},
+      {"actEditAutoStart", &TTracesPage::SpeedButton25Click},
+      {"actEditMediaHistory", &TTracesPage::SpeedButton8Click}};
+  for (const auto& [name, opener] : openers) {
+    QAction* action = commands.Find(name);
+    connect(action, &QAction::triggered, this,
+            [this, opener = opener] { Host_.RunCommand([this, opener] { (this->*opener)(); }); });
+    auto* button = new QToolButton;
+    button->setDefaultAction(action);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setIconSize(QSize(22, 22));
+    button->setAutoRaise(true);
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    column->addWidget(button);
+  }
+  column->addStretch(1);
+}
+
+void TTracesPage::SetRegistry(std::unique_ptr<platform::IRegistryStore> registry) {
+  Registry_ = std::move(registry);
+}
+
+platform::IRegistryStore& TTracesPage::Registry() {
+  if (!Registry_) {
+    Registry_ = std::make_unique<platform::TWineRegistry>(platform::TWineRegistry::DefaultPrefix());
+  }
+  return *Registry_;
+}
+
+void TTracesPage::SpeedButton7Click() { OpenListEditor(registry::TRegList::TypedUrls); }
+void TTracesPage::SpeedButton25Click() { OpenListEditor(registry::TRegList::AutoStart); }
+void TTracesPage::SpeedButton8Click() { OpenListEditor(registry::TRegList::MediaHistory); }
+
+void TTracesPage::OpenListEditor(registry::TRegList list) {
+  std::unique_ptr<registry::TRegEditorForm> editor(registry::CreateListEditor(
+      list, Registry(), Host_.Dialogs(), AppDir() + "AppData/", window()));
+  editor->exec();
 }
 
 }  // namespace nubrix

@@ -1,0 +1,107 @@
+#include "registry/RegExpo.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/Paths.h"
+
+namespace nubrix::registry {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::size_t kBytesBetweenBreaks = 25;
+
+std::string UpperHex(unsigned value, int width) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%0*X", width, value);
+  return buffer;
+}
+
+}  // namespace
+
+std::string DoubleBackslashes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    out += c;
+    if (c == '\\') out += '\\';
+  }
+  return out;
+}
+
+TRegExporter::TRegExporter(platform::IRegistryStore& store, std::uint32_t rootKey)
+    : Registry_(store), RootName_(platform::RootKeyName(rootKey)) {
+  Registry_.SetRootKey(rootKey);
+}
+
+void TRegExporter::WriteKeySection(const std::string& keyPath) {
+  Text_ += kLineEnd;
+  Text_ += kLineEnd;
+  Text_ += "[" + RootName_ + "\\" + keyPath + "]";
+  std::vector<std::string> values;
+  std::vector<std::string> subkeys;
+  // A key that cannot be opened with full access stays a bare header, without its subkeys.
+  if (Registry_.OpenKey(keyPath)) {
+    values = Registry_.GetValueNames();
+    subkeys = Registry_.GetKeyNames();
+  }
+  try {
+    for (const std::string& name : values) WriteValue(name);
+  } catch (...) {
+    Registry_.CloseKey();
+    throw;
+  }
+  Registry_.CloseKey();
+  for (const std::string& subkey : subkeys) WriteKeySection(keyPath + "\\" + subkey);
+}
+
+void TRegExporter::WriteValue(const std::string& name) {
+  Text_ += kLineEnd;
+  Text_ += DoubleBackslashes(name.empty() ? std::string("@") : "\"" + name + "\"") + "=";
+  switch (Registry_.GetDataType(name)) {
+    case platform::kRegSz:
+    case platform::kRegExpandSz:
+      Text_ += "\"" + DoubleBackslashes(Registry_.ReadString(name)) + "\"";
+      break;
+    case platform::kRegDword:
+      Text_ += "dword:" + UpperHex(static_cast<std::uint32_t>(Registry_.ReadInteger(name)), 8);
+      break;
+    case platform::kRegBinary:
+      WriteBinary(name);
+      break;
+    default:
+      Text_ += "\"\"";
+  }
+}
+
+void TRegExporter::WriteBinary(const std::string& name) {
+  const int size = Registry_.GetDataSize(name);
+  std::vector<unsigned char> buffer(static_cast<std::size_t>(std::max(size, 0)));
+  Registry_.ReadBinaryData(name, buffer.data(), size);
+  Text_ += "hex:";
+  for (std::size_t i = 0; i < buffer.size(); ++i) {
+    Text_ += UpperHex(buffer[i], 2);
+    if (i + 1 == buffer.size()) break;
+    Text_ += ',';
+    if (i > 0 && i % kBytesBetweenBreaks == 0) {
+      Text_ += '\\';
+      Text_ += kLineEnd;
+    }
+  }
+}
+
+void WriteRegFile(platform::IRegistryStore& store, std::uint32_t rootKey, std::string keyPath,
+                  const std::string& fileName) {
+  if (keyPath.ends_with('\\')) keyPath.pop_back();
+  TRegExporter exporter(store, rootKey);
+  try {
+    exporter.WriteKeySection(keyPath);
+  } catch (const platform::TRegistryError&) {
+    platform::ReplaceFileAtomically(fileName, platform::Utf8ToAnsi(exporter.Text()));
+    throw;
+  }
+  platform::ReplaceFileAtomically(fileName, platform::Utf8ToAnsi(exporter.Text()));
+}
+
+}  // namespace nubrix::registry

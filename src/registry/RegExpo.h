@@ -1,0 +1,40 @@
+// The registry export file: one key with its values and all its subkeys, in the "REGEDIT4" text
+// format a registry editor imports again (ANSI bytes, CR LF lines, no closing empty line).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/Registry.h"
+
+namespace nubrix::registry {
+
+// text with every backslash doubled.
+std::string DoubleBackslashes(std::string_view text);
+
+// Writes the export of keyPath under rootKey to fileName, replacing any file of that name. A file
+// that cannot be written is left alone without a word (the caller looks whether it exists). A
+// registry read that fails ends the export: the file holds the lines written so far, and the
+// TRegistryError passes on.
+void WriteRegFile(platform::IRegistryStore& store, std::uint32_t rootKey, std::string keyPath,
+                  const std::string& fileName);
+
+// The export as WriteRegFile writes it, in memory (UTF-8; WriteRegFile converts it to ANSI).
+class TRegExporter {
+ public:
+  TRegExporter(platform::IRegistryStore& store, std::uint32_t rootKey);
+  // One section for keyPath, then its subkeys depth first.
+  void WriteKeySection(const std::string& keyPath);
+  const std::string& Text() const { return Text_; }
+
+ private:
+  void WriteValue(const std::string& name);
+  void WriteBinary(const std::string& name);
+
+  platform::TRegistry Registry_;
+  std::string RootName_;
+  std::string Text_ = "REGEDIT4";
+};
+
+}  // namespace nubrix::registry
