@@ -61,21 +61,27 @@ bool DecodeFile(std::string_view bytes, std::string& text, bool& version5) {
   return false;
 }
 
-bool ReadQuoted(std::string_view line, std::size_t& pos, std::string& out) {
-  for (++pos; pos < line.size(); ++pos) {
-    const char c = line[pos];
-    if (c == '"') {
-      ++pos;
-      return true;
-    }
-    if (c == '\\' && pos + 1 < line.size()) {
-      const char next = line[++pos];
-      out += next == 'n' ? '\n' : next == 'r' ? '\r' : next == '0' ? '\0' : next;
+// The text between a script's quotes: backslashes and quotes may come escaped, and a quote may
+// also stand alone (our own backups write quotes unescaped).
+std::string Unescape(std::string_view text) {
+  std::string out;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (c != '\\' || pos + 1 == text.size()) {
+      out += c;
       continue;
     }
-    out += c;
+    const char next = text[++pos];
+    if (next == '\\' || next == '"') {
+      out += next;
+    } else if (next == 'n' || next == 'r') {
+      out += next == 'n' ? '\n' : '\r';
+    } else {
+      out += c;
+      out += next;
+    }
   }
-  return false;
+  return out;
 }
 
 bool ReadHex(std::string_view text, std::string& out) {
@@ -99,11 +105,9 @@ bool IsStringType(std::uint32_t type) {
 
 bool ReadData(std::string_view data, bool version5, TRegValue& value) {
   if (data.starts_with('"')) {
-    std::size_t pos = 0;
-    std::string text;
-    if (!ReadQuoted(data, pos, text) || !TrimLeft(data.substr(pos)).empty()) return false;
+    if (data.size() < 2 || !data.ends_with('"')) return false;
     value.Type = platform::kRegSz;
-    value.Data = platform::StringValueData(text);
+    value.Data = platform::StringValueData(Unescape(data.substr(1, data.size() - 2)));
     return true;
   }
   if (data.starts_with("dword:")) {
@@ -183,16 +187,23 @@ class TParser {
 
   bool Value(std::string_view line) {
     if (!InKey_) return false;
-    TOp op{TOpKind::SetValue, Path_, {}};
-    std::size_t pos = 0;
     if (line[0] == '@') {
-      pos = 1;
-    } else if (!ReadQuoted(line, pos, op.Value.Name)) {
-      return false;
+      const std::size_t equals = line.find_first_not_of(" \t", 1);
+      return equals != std::string_view::npos && line[equals] == '=' &&
+             AddValue({}, line.substr(equals + 1));
     }
-    pos = line.find_first_not_of(" \t", pos);
-    if (pos == std::string_view::npos || line[pos] != '=') return false;
-    const std::string_view data = TrimRight(TrimLeft(line.substr(pos + 1)));
+    // A name may hold unescaped quotes: the first '"=' after which a value follows ends it.
+    for (std::size_t end = line.find("\"=", 1); end != std::string_view::npos;
+         end = line.find("\"=", end + 1)) {
+      if (AddValue(Unescape(line.substr(1, end - 1)), line.substr(end + 2))) return true;
+    }
+    return false;
+  }
+
+  bool AddValue(std::string name, std::string_view dataPart) {
+    TOp op{TOpKind::SetValue, Path_, {}};
+    op.Value.Name = std::move(name);
+    const std::string_view data = TrimRight(TrimLeft(dataPart));
     if (data == "-") {
       op.Kind = TOpKind::DeleteValue;
     } else if (!ReadData(data, Version5_, op.Value)) {
@@ -237,17 +248,21 @@ TRegImportResult ImportRegText(platform::IRegistryStore& store, std::string_view
     return result;
   }
   TParser parser(store, version5);
+  // A script with CR LF line ends keeps a bare line feed inside a string as part of it.
+  const std::string_view lineEnd = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
   std::string_view rest = text;
+  const auto nextLine = [&] {
+    const std::size_t end = rest.find(lineEnd);
+    const std::string_view line = rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + lineEnd.size());
+    return line;
+  };
   for (int number = 1; !rest.empty(); ++number) {
-    std::size_t end = rest.find('\n');
-    std::string line(TrimRight(rest.substr(0, end)));
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    std::string line(TrimRight(nextLine()));
     const int first = number;
     while (line.ends_with('\\') && !rest.empty()) {
       line.pop_back();
-      end = rest.find('\n');
-      line += TrimLeft(TrimRight(rest.substr(0, end)));
-      rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+      line += TrimLeft(TrimRight(nextLine()));
       ++number;
     }
     parser.Line(line, first);
