@@ -7,9 +7,11 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cstdio>
 
 #include "app/TForm1.h"
@@ -17,6 +19,7 @@
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/ShortcutPage.h"
 #include "cleaners/pages/TempFilesPage.h"
+#include "registry/RegEditorU.h"
 
 namespace {
 
@@ -87,6 +90,12 @@ int main(int argc, char** argv) {
   // The shortcut page after listing the launchers of the user's start menu.
   form.ShowPage(nubrix::TPage::Shortcuts);
   form.Hints()->HideHint();
+  // Notes the listing may show ("no broken shortcut found") are closed as they come.
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->accept();
+  });
+  closer.start(200);
   form.Action("actListShortcuts")->trigger();
   QElapsedTimer listing;
   listing.start();
@@ -102,5 +111,25 @@ int main(int argc, char** argv) {
   while (form.TempFilesPage()->Busy() && listing.elapsed() < 60000)
     QApplication::processEvents(QEventLoop::AllEvents, 50);
   ok &= Shoot(form, dir + "/window-tempfiles.png");
+  // The traces page, and the media-player list in its editor over a sample registry.
+  form.ShowPage(nubrix::TPage::Traces);
+  QApplication::processEvents();
+  ok &= Shoot(form, dir + "/window-traces.png");
+  nubrix::platform::TMemoryRegistry registry;
+  registry.SetHive(nubrix::platform::kHkeyCurrentUser,
+                   "WINE REGISTRY Version 2\n[Software\\\\Microsoft\\\\MediaPlayer\\\\Player"
+                   "\\\\RecentFileList] 1\n\"File0\"=\"Z:\\\\music\\\\Blue in Green.flac\"\n"
+                   "\"File1\"=\"Z:\\\\video\\\\holiday 2026.mkv\"\n"
+                   "\"File2\"=\"Z:\\\\music\\\\caf\\xe9 del mar.mp3\"\n");
+  std::unique_ptr<nubrix::registry::TRegEditorForm> editor(
+      nubrix::registry::CreateListEditor(nubrix::registry::TRegList::MediaHistory, registry,
+                                         form.Dialogs(), dir.toStdString() + "/", &form));
+  editor->show();
+  editor->FormActivate();
+  editor->ListView1->topLevelItem(1)->setSelected(true);
+  QApplication::processEvents();
+  const bool editorShot = editor->grab().save(dir + "/reg-editor.png");
+  std::printf("%s %s/reg-editor.png\n", editorShot ? "wrote" : "could not write", qPrintable(dir));
+  ok &= editorShot;
   return ok ? 0 : 1;
 }

@@ -20,6 +20,8 @@ class IPageHost {
   virtual void ShowStatus(const QString& text) = 0;
   // The text of the folder-history box.
   virtual void ShowHistoryText(const QString& text) = 0;
+  // The folder the settings file lives in, with its separator: backups go there too.
+  virtual std::string AppDataFolder() const = 0;
   // Runs a handler inside the default error display, then refreshes the enabled states.
   virtual void RunCommand(const std::function<void()>& handler) = 0;
 

@@ -224,10 +224,10 @@ QWidget* TForm1::BuildPagePanel() {
   auto* pies = new TPiePage(Commands_);
   Bars_ = bars->Chart();
   Pies_ = pies->Chart();
-  for (QWidget* page :
-       std::initializer_list<QWidget*>{bars, pies, (TempFilesPage_ = new TTempFilesPage(*this)),
-                                       (ShortcutPage_ = new TShortcutPage(Commands_, *this)),
-                                       new TTracesPage(Commands_, *this), new QWidget}) {
+  for (QWidget* page : std::initializer_list<QWidget*>{
+           bars, pies, (TempFilesPage_ = new TTempFilesPage(*this)),
+           (ShortcutPage_ = new TShortcutPage(Commands_, *this)),
+           (TracesPage_ = new TTracesPage(Commands_, *this)), new QWidget}) {
     FlatPageControl1_->addWidget(page);
   }
   ToolBar2_ = BuildPageButtons();

@@ -47,6 +47,7 @@ class TChartView;
 class TFolderTreeModel;
 class THelpWindow;
 class TShortcutPage;
+class TTracesPage;
 class TTempFilesPage;
 
 // The design colours of the window.
@@ -107,6 +108,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   // The folder menu of the folder tree for the folder at a point of the tree's viewport.
   void ShowFolderMenu(const QPoint& at);
   TShortcutPage* ShortcutPage() const { return ShortcutPage_; }
+  TTracesPage* TracesPage() const { return TracesPage_; }
 
   // What the pages may ask of the window.
   IUserDialogs& Dialogs() override { return *Dialogs_; }
@@ -147,6 +149,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   const THistoryList& History() const { return History_; }
   int HistorySize() const { return HistorySize_; }
   const std::string& SettingsFile() const { return SettingsFile_; }
+  std::string AppDataFolder() const override;
   // A stored page number: 0 to 4 show their page, anything else no page.
   void ShowPage(int page);
   void ShowPage(TPage page);
@@ -295,6 +298,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   QStackedWidget* FlatPageControl1_ = nullptr;
   QComboBox* HistoryCombo_ = nullptr;
   TShortcutPage* ShortcutPage_ = nullptr;
+  TTracesPage* TracesPage_ = nullptr;
   TTempFilesPage* TempFilesPage_ = nullptr;
   charts::TChartView* Bars_ = nullptr;
   charts::TChartView* Pies_ = nullptr;

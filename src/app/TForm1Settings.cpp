@@ -161,3 +161,12 @@ void TForm1::DeleteHistoryItemClick() {
 }
 
 }  // namespace nubrix
+
+namespace nubrix {
+
+std::string TForm1::AppDataFolder() const {
+  return platform::WithSeparator(
+      platform::FolderOf(SettingsFile_.empty() ? SettingsFileName() : SettingsFile_));
+}
+
+}  // namespace nubrix

@@ -199,7 +199,9 @@ bool ParseValueLines(std::string_view text, std::size_t begin, std::size_t& next
   if (pos >= line.size() || line[pos] != '=') return false;
   std::string data(line.substr(pos + 1));
   if (data.starts_with("hex")) {
-    while (data.ends_with('\\') && next < text.size()) {
+    // Wine indents its continuation lines; an unindented line is never one.
+    while (data.ends_with('\\') && next < text.size() &&
+           (text[next] == ' ' || text[next] == '\t')) {
       data.pop_back();
       std::string_view more = LineAt(text, next, next);
       while (!more.empty() && (more[0] == ' ' || more[0] == '\t')) more.remove_prefix(1);
@@ -425,8 +427,8 @@ std::string HiveValueLines(const TRegValue& value) {
 }
 
 std::string HiveKeyLines(std::string_view path, std::int64_t unixTime) {
-  const auto fileTime =
-      static_cast<unsigned long long>((unixTime + kFileTimeEpochOffset) * kFileTimeUnitsPerSecond);
+  const auto fileTime = static_cast<unsigned long long>(unixTime + kFileTimeEpochOffset) *
+                        static_cast<unsigned long long>(kFileTimeUnitsPerSecond);
   char stamp[24];
   std::snprintf(stamp, sizeof stamp, "%llx", fileTime);
   return "[" + EscapeHiveText(Utf8ToUtf16(path), "[]") + "] " + std::to_string(unixTime) +

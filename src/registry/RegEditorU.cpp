@@ -172,7 +172,8 @@ void TRegEditorForm::BuildList() {
   ListView1->setStyleSheet(
       QStringLiteral(
           "QTreeView { background: %1; gridline-color: gray; } QTreeView::item { border-right: 1px "
-          "solid silver; border-bottom: 1px solid silver; }")
+          "solid silver; border-bottom: 1px solid silver; } QTreeView::item:selected { background: "
+          "palette(highlight); color: palette(highlighted-text); }")
           .arg(kSkyBlue.name()));
   ListView1->setFont(QFont(QStringLiteral("Arial"), 9));
   ListView1->setIconSize(QSize(16, 16));
@@ -297,6 +298,7 @@ void TRegEditorForm::actDelKeyExecute() {
     case TValueType::vtValueList: {
       if (!AskBeforeDeleting(kValueQuestion)) return;
       std::vector<std::string> names;
+      names.reserve(selected.size());
       for (const TRegRow& row : selected) names.push_back(row.Caption);
       DeleteSelectedValues(Store_, RootKey_, key, names);
       break;

@@ -20,6 +20,13 @@ std::string UpperHex(unsigned value, int width) {
 
 }  // namespace
 
+std::string SubkeyPath(const std::string& keyPath, std::string_view name) {
+  std::string path;
+  path.reserve(keyPath.size() + 1 + name.size());
+  path.append(keyPath).append(1, '\\').append(name);
+  return path;
+}
+
 std::string DoubleBackslashes(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -53,7 +60,7 @@ void TRegExporter::WriteKeySection(const std::string& keyPath) {
     throw;
   }
   Registry_.CloseKey();
-  for (const std::string& subkey : subkeys) WriteKeySection(keyPath + "\\" + subkey);
+  for (const std::string& subkey : subkeys) WriteKeySection(SubkeyPath(keyPath, subkey));
 }
 
 void TRegExporter::WriteValue(const std::string& name) {

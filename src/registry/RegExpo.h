@@ -10,6 +10,8 @@
 
 namespace nubrix::registry {
 
+// keyPath + "\" + name.
+std::string SubkeyPath(const std::string& keyPath, std::string_view name);
 // text with every backslash doubled.
 std::string DoubleBackslashes(std::string_view text);
 

@@ -268,11 +268,12 @@ TRegImportResult ImportRegText(platform::IRegistryStore& store, std::string_view
     parser.Line(line, first);
   }
   result.Error = parser.Error;
-  for (const auto& [root, ops] : parser.Ops) {
+  for (const auto& entry : parser.Ops) {
+    const std::vector<TOp>& ops = entry.second;
     try {
       int changes = 0;
       const std::int64_t now = store.Now();
-      store.Change(root, [&](platform::TWineHive& hive) {
+      store.Change(entry.first, [&](platform::TWineHive& hive) {
         for (const TOp& op : ops) changes += Apply(hive, op, now) ? 1 : 0;
         return changes > 0;
       });

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "registry/RegExpo.h"
+
 namespace nubrix::registry {
 
 namespace {
@@ -71,7 +73,7 @@ TRegFill ListSubKeyPairs(platform::IRegistryStore& store, std::uint32_t root,
   TRegistry inner(store);
   inner.SetRootKey(root);
   for (const std::string& first : registry.GetKeyNames()) {
-    const std::string path = key + "\\" + first;
+    const std::string path = SubkeyPath(key, first);
     if (!inner.KeyExists(path) || !inner.OpenKey(path)) continue;
     for (const std::string& second : inner.GetKeyNames()) fill.Rows.push_back({first, second, 1});
     inner.CloseKey();
@@ -124,7 +126,7 @@ void CollectSubKeyPaths(TRegistry& registry, const std::string& path,
   const std::vector<std::string> names = registry.GetKeyNames();
   registry.CloseKey();
   for (const std::string& name : names) {
-    const std::string below = path + "\\" + name;
+    const std::string below = SubkeyPath(path, name);
     paths.push_back(below);
     CollectSubKeyPaths(registry, below, paths);
   }

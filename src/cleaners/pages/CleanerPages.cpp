@@ -10,7 +10,6 @@
 
 #include "app/Commands.h"
 #include "app/PageHost.h"
-#include "app/Settings.h"
 #include "app/ToolBars.h"
 #include "app/UserDialogs.h"
 #include "registry/RegEditorU.h"
@@ -56,9 +55,13 @@ TTracesPage::TTracesPage(TCommands& commands, IPageHost& host, QWidget* parent)
     : QWidget(parent), Host_(host) {
   commands.Register(Commands());
   commands.Find("actUninstall")->setVisible(false);
-  auto* row = new QHBoxLayout(this);
+  auto* column = new QVBoxLayout(this);
+  auto* row = new QHBoxLayout;
+  column->addLayout(row, 3);
   BuildTracesGroup(row, commands);
-  BuildEditGroup(row, commands);
+  auto* editRow = new QHBoxLayout;
+  column->addLayout(editRow, 1);
+  BuildEditGroup(editRow, commands);
 }
 
 TTracesPage::~TTracesPage() = default;
@@ -66,7 +69,6 @@ TTracesPage::~TTracesPage() = default;
 void TTracesPage::BuildTracesGroup(QHBoxLayout* row, TCommands& commands) {
   QGroupBox* box =
       AddGroup(row, QStringLiteral("Clean up internet traces and start windows services "));
-  row->setStretchFactor(box, 3);
   auto* grid = new QGridLayout(box);
   const char* cells[3][3] = {{"actClearIECache", "actCleanIEHistory", "actClearDocs"},
                              {"actClearMedia", "actClearURL", "actDefrag2"},
@@ -90,8 +92,7 @@ void TTracesPage::BuildTracesGroup(QHBoxLayout* row, TCommands& commands) {
 // The registry lists the traces come from, each in its editor.
 void TTracesPage::BuildEditGroup(QHBoxLayout* row, TCommands& commands) {
   QGroupBox* box = AddGroup(row, QStringLiteral("Edit lists"));
-  row->setStretchFactor(box, 1);
-  auto* column = new QVBoxLayout(box);
+  auto* buttons = new QHBoxLayout(box);
   const std::pair<const char*, void (TTracesPage::*)()> openers[] = {
       {"actEditURLHistory", &TTracesPage::SpeedButton7Click},
       {"actEditAutoStart", &TTracesPage::SpeedButton25Click},
@@ -105,10 +106,9 @@ void TTracesPage::BuildEditGroup(QHBoxLayout* row, TCommands& commands) {
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setIconSize(QSize(22, 22));
     button->setAutoRaise(true);
-    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    column->addWidget(button);
+    buttons->addWidget(button);
   }
-  column->addStretch(1);
+  buttons->addStretch(1);
 }
 
 void TTracesPage::SetRegistry(std::unique_ptr<platform::IRegistryStore> registry) {
@@ -128,7 +128,7 @@ void TTracesPage::SpeedButton8Click() { OpenListEditor(registry::TRegList::Media
 
 void TTracesPage::OpenListEditor(registry::TRegList list) {
   std::unique_ptr<registry::TRegEditorForm> editor(registry::CreateListEditor(
-      list, Registry(), Host_.Dialogs(), AppDir() + "AppData/", window()));
+      list, Registry(), Host_.Dialogs(), Host_.AppDataFolder(), window()));
   editor->exec();
 }
 
