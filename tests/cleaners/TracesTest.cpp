@@ -1,0 +1,403 @@
+// The browser stores and the other traces on files made by the tests: what goes, what stays, and
+// that nothing of a running browser or a locked database is touched.
+#include <fcntl.h>
+#include <glib.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "cleaners/IE_Cache_Hist.h"
+#include "cleaners/TraceCleaning.h"
+#include "platform/Paths.h"
+#include "platform/Registry.h"
+#include "support/TempTree.h"
+
+namespace nubrix {
+namespace {
+
+std::string ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void WriteFile(const std::string& name, const std::string& text) {
+  std::ofstream(name, std::ios::binary) << text;
+}
+
+void Sql(const std::string& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  char* error = nullptr;
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+      << (error != nullptr ? error : "");
+  sqlite3_free(error);
+  sqlite3_close(db);
+}
+
+// The rows of a query, one "a|b|c" text a row.
+std::vector<std::string> Rows(const std::string& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  std::vector<std::string> rows;
+  EXPECT_EQ(sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  sqlite3_stmt* statement = nullptr;
+  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK) << sql;
+  while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+    std::string row;
+    for (int column = 0; column < sqlite3_column_count(statement); ++column) {
+      const auto* text = sqlite3_column_text(statement, column);
+      row += (column > 0 ? "|" : "") +
+             std::string(text != nullptr ? reinterpret_cast<const char*>(text) : "NULL");
+    }
+    rows.push_back(row);
+  }
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return rows;
+}
+
+const char* const kPlaces = R"(
+CREATE TABLE moz_origins (id INTEGER PRIMARY KEY, host TEXT);
+CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, visit_count INTEGER, last_visit_date
+  INTEGER, typed INTEGER, frecency INTEGER, foreign_count INTEGER, origin_id INTEGER);
+CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY, place_id INTEGER);
+CREATE TABLE moz_inputhistory (place_id INTEGER, input TEXT);
+CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, fk INTEGER, title TEXT);
+CREATE TABLE moz_keywords (id INTEGER PRIMARY KEY, keyword TEXT, place_id INTEGER);
+CREATE TABLE moz_annos (id INTEGER PRIMARY KEY, place_id INTEGER);
+CREATE TABLE moz_meta (key TEXT PRIMARY KEY, value TEXT);
+INSERT INTO moz_origins VALUES (1, 'bookmarked.example'), (2, 'visited.example'), (3, 'kw.example');
+INSERT INTO moz_places VALUES
+  (1, 'https://bookmarked.example/', 5, 100, 1, 50, 1, 1),
+  (2, 'https://visited.example/', 3, 200, 1, 40, 0, 2),
+  (3, 'https://kw.example/?q=%s', 2, 300, 0, 30, 0, 3),
+  (4, 'https://visited.example/other', 1, 400, 0, 20, 0, NULL);
+INSERT INTO moz_historyvisits VALUES (1, 1), (2, 2), (3, 2), (4, 3), (5, 4);
+INSERT INTO moz_inputhistory VALUES (2, 'vis');
+INSERT INTO moz_bookmarks VALUES (1, NULL, 'menu'), (2, 1, 'A bookmark');
+INSERT INTO moz_keywords VALUES (1, 'kw', 3);
+INSERT INTO moz_annos VALUES (1, 2), (2, 1);
+INSERT INTO moz_meta VALUES ('origin_frecency_count', '3'), ('other', 'kept');
+)";
+
+const char* const kChromiumHistory = R"(
+CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT);
+CREATE TABLE urls (id INTEGER PRIMARY KEY, url TEXT, typed_count INTEGER);
+CREATE TABLE visits (id INTEGER PRIMARY KEY, url INTEGER);
+CREATE TABLE keyword_search_terms (keyword_id INTEGER, url_id INTEGER, term TEXT);
+CREATE TABLE downloads (id INTEGER PRIMARY KEY, target_path TEXT);
+CREATE TABLE segments (id INTEGER PRIMARY KEY, name TEXT);
+INSERT INTO meta VALUES ('version', '60');
+INSERT INTO urls VALUES (1, 'https://a.example/', 3), (2, 'https://b.example/', 0);
+INSERT INTO visits VALUES (1, 1), (2, 2);
+INSERT INTO keyword_search_terms VALUES (1, 1, 'query');
+INSERT INTO downloads VALUES (1, '/tmp/x');
+INSERT INTO segments VALUES (1, 'a');
+)";
+
+// A home with one Firefox and one Chromium profile, their caches and history databases.
+class TracesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Tree.Add(
+        ".mozilla/firefox/abc.default-release/\n.cache/mozilla/firefox/abc.default-release/"
+        "cache2/entries/\n.config/chromium/Default/\n.cache/chromium/Default/Cache/"
+        "Cache_Data/");
+    WriteFile(Tree / ".mozilla/firefox/profiles.ini",
+              "[Profile0]\nName=default-release\nIsRelative=1\nPath=abc.default-release\n"
+              "Default=1\n\n[General]\nStartWithLastProfile=1\n");
+    Sql(Places(), kPlaces);
+    Sql(ChromiumHistory(), kChromiumHistory);
+    for (int i = 0; i < 3; ++i) {
+      WriteFile(Tree / (".cache/mozilla/firefox/abc.default-release/cache2/entries/e" +
+                        std::to_string(i)),
+                std::string(100, 'x'));
+      WriteFile(Tree / (".cache/chromium/Default/Cache/Cache_Data/f" + std::to_string(i)), "yy");
+    }
+    Homes = {Tree.Root(), Tree / ".config", Tree / ".cache"};
+  }
+  std::string Places() const { return Tree / ".mozilla/firefox/abc.default-release/places.sqlite"; }
+  std::string ChromiumHistory() const { return Tree / ".config/chromium/Default/History"; }
+  TIEStuff Stuff() const { return TIEStuff(platform::FindBrowserProfiles(Homes)); }
+
+  test::TTempTree Tree;
+  platform::TBrowserHomes Homes;
+};
+
+// Firefox's lock, held by another process as the browser holds it.
+class TLockHolder {
+ public:
+  explicit TLockHolder(const std::string& file) {
+    int ready[2];
+    int quit[2];
+    EXPECT_EQ(::pipe(ready), 0);
+    EXPECT_EQ(::pipe(quit), 0);
+    Child_ = ::fork();
+    if (Child_ == 0) {
+      const int fd = ::open(file.c_str(), O_RDWR | O_CREAT, 0644);
+      struct flock lock {};
+      lock.l_type = F_WRLCK;
+      lock.l_whence = SEEK_SET;
+      const char ok = fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
+      (void)!::write(ready[1], &ok, 1);
+      char done = 0;
+      (void)!::read(quit[0], &done, 1);
+      ::_exit(0);
+    }
+    char ok = 0;
+    EXPECT_EQ(::read(ready[0], &ok, 1), 1);
+    EXPECT_EQ(ok, 'y');
+    Quit_ = quit[1];
+    ::close(ready[0]);
+    ::close(ready[1]);
+    ::close(quit[0]);
+  }
+  ~TLockHolder() {
+    (void)!::write(Quit_, "q", 1);
+    ::close(Quit_);
+    ::waitpid(Child_, nullptr, 0);
+  }
+  TLockHolder(const TLockHolder&) = delete;
+  TLockHolder& operator=(const TLockHolder&) = delete;
+
+ private:
+  pid_t Child_ = -1;
+  int Quit_ = -1;
+};
+
+std::string HostName() {
+  char name[256] = {};
+  ::gethostname(name, sizeof name - 1);
+  return name;
+}
+
+TEST_F(TracesTest, FindsTheProfiles) {
+  const std::vector<platform::TBrowserProfile> profiles = platform::FindBrowserProfiles(Homes);
+  ASSERT_EQ(profiles.size(), 2U);
+  EXPECT_EQ(profiles[0].Browser, "Firefox");
+  EXPECT_EQ(profiles[0].Name, "default-release");
+  EXPECT_TRUE(profiles[0].IsDefault);
+  EXPECT_EQ(profiles[1].Browser, "Chromium");
+  EXPECT_EQ(profiles[1].Name, "Default");
+  EXPECT_FALSE(platform::BrowserRunning(profiles[0]));
+  EXPECT_FALSE(platform::BrowserRunning(profiles[1]));
+}
+
+TEST_F(TracesTest, HistoryGoesBookmarksAndKeywordsStay) {
+  Stuff().ClearHistory();
+  EXPECT_EQ(Rows(Places(),
+                 "SELECT id, visit_count, last_visit_date, typed, frecency FROM "
+                 "moz_places ORDER BY id"),
+            (std::vector<std::string>{"1|0|NULL|0|-1", "3|0|NULL|0|-1"}))
+      << "the bookmarked place and the keyword's stay, unvisited";
+  EXPECT_TRUE(Rows(Places(), "SELECT * FROM moz_historyvisits").empty());
+  EXPECT_TRUE(Rows(Places(), "SELECT * FROM moz_inputhistory").empty());
+  EXPECT_EQ(Rows(Places(), "SELECT id, fk, title FROM moz_bookmarks ORDER BY id"),
+            (std::vector<std::string>{"1|NULL|menu", "2|1|A bookmark"}));
+  EXPECT_EQ(Rows(Places(), "SELECT keyword, place_id FROM moz_keywords"),
+            std::vector<std::string>{"kw|3"});
+  EXPECT_EQ(Rows(Places(), "SELECT id FROM moz_origins ORDER BY id"),
+            (std::vector<std::string>{"1", "3"}))
+      << "a NULL origin_id must not keep every origin";
+  EXPECT_EQ(Rows(Places(), "SELECT key FROM moz_meta"), std::vector<std::string>{"other"});
+  EXPECT_EQ(Rows(Places(), "SELECT id, place_id FROM moz_annos"), std::vector<std::string>{"2|1"});
+
+  EXPECT_TRUE(Rows(ChromiumHistory(), "SELECT * FROM urls").empty());
+  EXPECT_TRUE(Rows(ChromiumHistory(), "SELECT * FROM visits").empty());
+  EXPECT_TRUE(Rows(ChromiumHistory(), "SELECT * FROM keyword_search_terms").empty());
+  EXPECT_TRUE(Rows(ChromiumHistory(), "SELECT * FROM downloads").empty());
+  EXPECT_EQ(Rows(ChromiumHistory(), "SELECT key FROM meta"), std::vector<std::string>{"version"});
+}
+
+TEST_F(TracesTest, TypedAddressesGoTheRestStays) {
+  Stuff().ClearTypedAddresses();
+  EXPECT_EQ(Rows(Places(), "SELECT id, typed, visit_count FROM moz_places ORDER BY id"),
+            (std::vector<std::string>{"1|0|5", "2|0|3", "3|0|2", "4|0|1"}));
+  EXPECT_TRUE(Rows(Places(), "SELECT * FROM moz_inputhistory").empty());
+  EXPECT_EQ(Rows(Places(), "SELECT COUNT(*) FROM moz_historyvisits"),
+            std::vector<std::string>{"5"});
+  EXPECT_EQ(Rows(ChromiumHistory(), "SELECT id, typed_count FROM urls ORDER BY id"),
+            (std::vector<std::string>{"1|0", "2|0"}));
+}
+
+TEST_F(TracesTest, ARunningBrowserIsLeftAlone) {
+  const std::string before = ReadFile(Places());
+  {
+    const TLockHolder firefox(Tree / ".mozilla/firefox/abc.default-release/.parentlock");
+    TIEStuff stuff = Stuff();
+    try {
+      stuff.ClearHistory();
+      ADD_FAILURE() << "no error for a running browser";
+    } catch (const TTraceError& error) {
+      EXPECT_STREQ(error.what(),
+                   "Firefox is running: close it to clear its history (profile default-release)");
+    }
+    EXPECT_EQ(ReadFile(Places()), before);
+    EXPECT_TRUE(Rows(ChromiumHistory(), "SELECT * FROM urls").empty())
+        << "the other browser was cleared all the same";
+    const TCacheResult cache = stuff.ClearCache();
+    EXPECT_EQ(cache.Removed, 4) << "only Chromium's cache: three files and their folder";
+    EXPECT_EQ(cache.Skipped,
+              std::vector<std::string>{"Firefox (profile default-release) is running"});
+    EXPECT_TRUE(
+        platform::Exists(Tree / ".cache/mozilla/firefox/abc.default-release/cache2/entries/e0"));
+    EXPECT_TRUE(stuff.Preview()[0].Running);
+  }
+  ASSERT_EQ(::symlink((HostName() + "-" + std::to_string(::getpid())).c_str(),
+                      (Tree / ".config/chromium/SingletonLock").c_str()),
+            0);
+  EXPECT_THROW(Stuff().ClearTypedAddresses(), TTraceError) << "Chromium runs: this process";
+}
+
+TEST_F(TracesTest, AStaleChromiumLockDoesNotCount) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  ASSERT_EQ(::symlink((HostName() + "-" + std::to_string(child)).c_str(),
+                      (Tree / ".config/chromium/SingletonLock").c_str()),
+            0);
+  EXPECT_FALSE(platform::BrowserRunning(platform::FindBrowserProfiles(Homes)[1]));
+}
+
+TEST_F(TracesTest, ALockedOrDamagedDatabaseIsReportedAndKept) {
+  sqlite3* holder = nullptr;
+  ASSERT_EQ(sqlite3_open(ChromiumHistory().c_str(), &holder), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  try {
+    Stuff().ClearHistory();
+    ADD_FAILURE() << "a locked database cleared";
+  } catch (const TTraceError& error) {
+    EXPECT_NE(std::string(error.what()).find("Chromium (profile Default)"), std::string::npos)
+        << error.what();
+  }
+  sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(holder);
+  EXPECT_EQ(Rows(ChromiumHistory(), "SELECT COUNT(*) FROM urls"), std::vector<std::string>{"2"});
+
+  const std::string damaged = std::string(4096, '\x17');
+  WriteFile(Places(), damaged);
+  EXPECT_THROW(Stuff().ClearHistory(), TTraceError);
+  EXPECT_EQ(ReadFile(Places()), damaged);
+  EXPECT_EQ(Stuff().Preview()[0].HistoryRows, -1);
+}
+
+TEST_F(TracesTest, CacheFilesGoOneByOneAndThePreviewCountsThem) {
+  const std::vector<TProfilePreview> preview = Stuff().Preview();
+  ASSERT_EQ(preview.size(), 2U);
+  EXPECT_EQ(preview[0].CacheFiles, 3);
+  EXPECT_EQ(preview[0].CacheBytes, 300);
+  EXPECT_EQ(preview[0].HistoryRows, 5);
+  EXPECT_EQ(preview[0].TypedRows, 3) << "two typed places and one input";
+  EXPECT_EQ(preview[1].CacheFiles, 3);
+  EXPECT_EQ(preview[1].HistoryRows, 2);
+  EXPECT_EQ(preview[1].TypedRows, 1);
+
+  ASSERT_EQ(::symlink(Tree.Root().c_str(),
+                      (Tree / ".cache/chromium/Default/Cache/Cache_Data/link").c_str()),
+            0);
+  const TCacheResult result = Stuff().ClearCache();
+  EXPECT_EQ(result.Removed, 9) << "six files, two folders, the link itself";
+  EXPECT_TRUE(platform::Exists(Places())) << "a link is never followed";
+  EXPECT_TRUE(platform::IsFolder(Tree / ".cache/mozilla/firefox/abc.default-release/cache2"));
+  EXPECT_EQ(Stuff().Preview()[0].CacheFiles, 0);
+  EXPECT_EQ(Stuff().Preview()[0].HistoryRows, 5) << "the preview reads, never writes";
+}
+
+TEST(RecentDocumentsTest, TheListIsWrittenEmptyUnderItsLock) {
+  const test::TTempTree tree("data/\nkde/");
+  const std::string xbel = tree / "data/recently-used.xbel";
+  WriteFile(xbel,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\" "
+            "xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\" "
+            "xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+            "<bookmark href=\"file:///a.txt\" added=\"2026-01-01T00:00:00Z\" "
+            "modified=\"2026-01-01T00:00:00Z\" visited=\"2026-01-01T00:00:00Z\"/>\n"
+            "<bookmark href=\"file:///b.txt\" added=\"2026-01-01T00:00:00Z\" "
+            "modified=\"2026-01-01T00:00:00Z\" visited=\"2026-01-01T00:00:00Z\"/>\n</xbel>\n");
+  WriteFile(tree / "kde/a.txt.desktop", "[Desktop Entry]\nType=Link\nURL=file:///a.txt\n");
+  WriteFile(tree / "kde/notes", "kept");
+  EXPECT_EQ(CountRecentDocuments(tree / "data", tree / "kde"), 3);
+
+  // A lock left by a program that has gone is taken over.
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  WriteFile(xbel + ".lock", std::to_string(child) + "\nkioworker\n" + HostName() + "\n");
+  const TRecentResult result = ClearRecentDocuments(tree / "data", tree / "kde");
+  EXPECT_EQ(result.Entries, 2);
+  EXPECT_EQ(result.KdeRemoved, 1);
+  EXPECT_FALSE(platform::Exists(xbel + ".lock"));
+  EXPECT_TRUE(platform::Exists(tree / "kde/notes"));
+
+  GBookmarkFile* bookmarks = g_bookmark_file_new();
+  GError* error = nullptr;
+  EXPECT_TRUE(g_bookmark_file_load_from_file(bookmarks, xbel.c_str(), &error))
+      << (error != nullptr ? error->message : "");
+  EXPECT_EQ(g_bookmark_file_get_size(bookmarks), 0);
+  g_clear_error(&error);
+  g_bookmark_file_free(bookmarks);
+
+  // A live program's lock is respected.
+  WriteFile(xbel + ".lock", std::to_string(::getpid()) + "\nkioworker\n" + HostName() + "\n");
+  WriteFile(xbel, "changed");
+  EXPECT_THROW(ClearRecentDocuments(tree / "data", tree / "kde"), std::runtime_error);
+  EXPECT_EQ(ReadFile(xbel), "changed");
+}
+
+TEST(VlcHistoryTest, OnlyTheRecentListIsEmptied) {
+  const std::string text =
+      "[General]\r\nlist=not this one\r\n\r\n[RecentsMRU]\r\nlist=/m/a.mp3, \"/m/b, c.mp3\", "
+      "/m/d.mp3\r\ntimes=0, 12, 0\r\nother=1\r\n[MainWindow]\r\ngeometry=@ByteArray(x)\r\n";
+  EXPECT_EQ(CountVlcRecent(text), 3);
+  const std::string cleared = ClearedVlcText(text);
+  EXPECT_EQ(cleared,
+            "[General]\r\nlist=not this one\r\n\r\n[RecentsMRU]\r\nlist=@Invalid()\r\n"
+            "times=@Invalid()\r\nother=1\r\n[MainWindow]\r\ngeometry=@ByteArray(x)\r\n");
+  EXPECT_EQ(CountVlcRecent(cleared), 0);
+
+  const test::TTempTree tree("vlc/");
+  const std::string file = VlcConfigFile(tree.Root());
+  WriteFile(file, text);
+  ::chmod(file.c_str(), 0600);
+  EXPECT_EQ(ClearVlcRecent(file), 3);
+  EXPECT_EQ(ReadFile(file), cleared);
+  struct stat info {};
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600U);
+  EXPECT_EQ(ClearVlcRecent(tree / "missing.conf"), 0);
+}
+
+TEST(RegistryTracesTest, AllValuesGoTheKeyStays) {
+  std::string hive =
+      "WINE REGISTRY Version 2\n[Software\\\\Microsoft\\\\Internet Explorer\\\\"
+      "TypedURLs] 1\n";
+  for (int i = 1; i <= 25; ++i) {
+    hive += "\"url" + std::to_string(i) + "\"=\"http://" + std::to_string(i) + ".example/\"\n";
+  }
+  hive += "[Software\\\\Microsoft\\\\Internet Explorer\\\\TypedURLs\\\\Sub] 1\n\"x\"=\"1\"\n";
+  platform::TMemoryRegistry store;
+  store.SetHive(platform::kHkeyCurrentUser, hive);
+  EXPECT_EQ(CountKeyValues(store, platform::kHkeyCurrentUser, kTypedUrlsKey), 25);
+  EXPECT_EQ(ClearKeyValues(store, platform::kHkeyCurrentUser, kTypedUrlsKey), 25);
+  platform::TRegistry registry(store);
+  ASSERT_TRUE(registry.OpenKey(kTypedUrlsKey)) << "the key stays";
+  EXPECT_TRUE(registry.GetValueNames().empty());
+  EXPECT_EQ(registry.GetKeyNames(), std::vector<std::string>{"Sub"});
+  EXPECT_EQ(ClearKeyValues(store, platform::kHkeyCurrentUser, kMediaHistoryKey), 0)
+      << "a missing key: nothing";
+}
+
+TEST(TrashPreviewTest, ItemsAndBytes) {
+  const test::TTempTree tree("t/files/a=10\nt/files/d/b=5\nt/files/d/c=7\nt/info/a.trashinfo=3");
+  const TTrashPreview preview = PreviewTrash({tree / "t", tree / "missing"});
+  EXPECT_EQ(preview.Items, 2);
+  EXPECT_EQ(preview.Bytes, 22);
+}
+
+}  // namespace
+}  // namespace nubrix
