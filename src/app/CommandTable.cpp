@@ -62,7 +62,7 @@ constexpr TCommandSpec kCommands[] = {
     {"actBarsSpread", "", "", "Bars spread", "", 0, false, true, "", "\u2195"},
     {"actBarsDown", "", "", "Bars one page down", "", 0, false, true, "", "\u25BC"},
     {"actCleanIEHistory", "Clean IE History", "", "Cleans history of internet explorer", "", 0,
-     false, false, "edit-clear-history", "H"},
+     false, true, "edit-clear-history", "H"},
 };
 
 }  // namespace

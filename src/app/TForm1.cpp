@@ -83,6 +83,7 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
     if (Scanner_->Running()) Scanner_->Cancel();
     ShortcutPage_->CancelJob();
     TempFilesPage_->CancelJob();
+    TracesPage_->CancelJob();
   });
   Timer3_.setInterval(2000);
   Timer3_.setTimerType(Qt::PreciseTimer);

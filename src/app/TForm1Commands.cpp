@@ -11,6 +11,7 @@
 #include "app/Commands.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
+#include "cleaners/pages/CleanerPages.h"
 #include "cleaners/pages/ShortcutPage.h"
 #include "cleaners/pages/TempFilesPage.h"
 
@@ -141,6 +142,7 @@ void TForm1::UpdateActions() {
   Action("actRotateLeft")->setEnabled(CurrentFolder_ != nullptr);
   Action("actRotateRight")->setEnabled(CurrentFolder_ != nullptr);
   ShortcutPage_->UpdateActions();
+  TracesPage_->UpdateActions();
 }
 
 }  // namespace nubrix

@@ -18,6 +18,7 @@
 
 #include "platform/Paths.h"
 #include "platform/Registry.h"
+#include "platform/SpecialFolders.h"
 
 namespace nubrix {
 
@@ -194,6 +195,26 @@ bool StartFirst(const std::vector<std::vector<std::string>>& candidates) {
 }
 
 }  // namespace
+
+TTraceEnvironment TTraceEnvironment::OfUser() {
+  TTraceEnvironment environment;
+  environment.Homes = platform::TBrowserHomes::OfUser();
+  environment.DataHome = platform::DataHome();
+  environment.KdeRecent = platform::RecentDocumentsFolder();
+  environment.VlcConfig = VlcConfigFile(environment.Homes.ConfigHome);
+  return environment;
+}
+
+std::vector<std::string> TTraceEnvironment::TrashPaths() const {
+  if (!Trash) return platform::UserTrashFolders();
+  std::vector<std::string> paths;
+  for (const platform::TTrashFolder& folder : *Trash) paths.push_back(folder.Path(::getuid()));
+  return paths;
+}
+
+platform::TEmptyResult TTraceEnvironment::EmptyTrash() const {
+  return Trash ? platform::EmptyTrash(*Trash, ::getuid()) : platform::EmptyAllTrash();
+}
 
 int ClearKeyValues(platform::IRegistryStore& store, std::uint32_t root, std::string_view key) {
   platform::TRegistry registry(store);

@@ -3,13 +3,30 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/BrowserProfiles.h"
 #include "platform/RegistryStore.h"
+#include "platform/Trash.h"
 
 namespace nubrix {
+
+// Where the traces of this user lie; tests give folders of their own.
+struct TTraceEnvironment {
+  platform::TBrowserHomes Homes;
+  std::string DataHome;   // holds recently-used.xbel
+  std::string KdeRecent;  // KDE's RecentDocuments
+  std::string VlcConfig;  // vlc-qt-interface.conf
+  // The trash folders to empty; none given: every trash folder of the user, from the mount table.
+  std::optional<std::vector<platform::TTrashFolder>> Trash;
+  static TTraceEnvironment OfUser();
+  // The trash folders as paths, as they are now.
+  std::vector<std::string> TrashPaths() const;
+  platform::TEmptyResult EmptyTrash() const;
+};
 
 inline constexpr std::string_view kTypedUrlsKey =
     "Software\\Microsoft\\Internet Explorer\\TypedURLs";

@@ -1,14 +1,23 @@
 // The traces page's openers of the registry list editors, through the window.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
+#include "cleaners/BrowserFixtures.h"
+#include "cleaners/IE_Cache_Hist.h"
 #include "cleaners/pages/CleanerPages.h"
+#include "platform/Paths.h"
+#include "platform/Registry.h"
 #include "registry/RegEditorU.h"
 
 namespace nubrix {
@@ -41,6 +50,121 @@ TEST(TracesPageTest, EachOpenerShowsItsListModally) {
       << "backups beside the settings file";
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "closed and gone";
   EXPECT_TRUE(window.Dialogs.Errors.isEmpty());
+}
+
+// A window whose traces page works on a home, a registry and a trash of the test's own.
+class TracesPageJobsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form_ = window_.Start();
+    page_ = form_->TracesPage();
+    form_->ShowPage(TPage::Traces);
+    TTraceEnvironment environment;
+    environment.Homes = test::MakeBrowserHome(home_);
+    home_.Add("data/\nkde/\nvlc/");
+    environment.DataHome = home_ / "data";
+    environment.KdeRecent = home_ / "kde";
+    environment.VlcConfig = home_ / "vlc/vlc-qt-interface.conf";
+    environment.Trash =
+        std::vector<platform::TTrashFolder>{{home_ / "trash-top", platform::TTrashKind::Home}};
+    page_->SetEnvironment(environment);
+    auto store = std::make_unique<platform::TMemoryRegistry>();
+    store->SetHive(platform::kHkeyCurrentUser,
+                   "WINE REGISTRY Version 2\n[Software\\\\Microsoft\\\\Internet Explorer\\\\"
+                   "TypedURLs] 1\n\"url1\"=\"a\"\n\"url2\"=\"b\"\n[Software\\\\Microsoft\\\\"
+                   "MediaPlayer\\\\Player\\\\RecentFileList] 1\n\"File0\"=\"x\"\n");
+    store_ = store.get();
+    page_->SetRegistry(std::move(store));
+  }
+  void Run(const char* command) {
+    form_->Action(command)->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page_->Busy(); }, 20000));
+  }
+  int Values(std::string_view key) {
+    platform::TRegistry registry(*store_);
+    return registry.OpenKey(key) ? static_cast<int>(registry.GetValueNames().size()) : -1;
+  }
+
+  test::TWindowFixture window_;
+  test::TTempTree home_;
+  std::unique_ptr<TForm1> form_;
+  TTracesPage* page_ = nullptr;
+  platform::TMemoryRegistry* store_ = nullptr;
+};
+
+TEST_F(TracesPageJobsTest, ClearingCommandsRunAsJobs) {
+  Run("actClearIECache");
+  EXPECT_EQ(
+      TIEStuff(platform::FindBrowserProfiles({home_.Root(), home_ / ".config", home_ / ".cache"}))
+          .Preview()[0]
+          .CacheFiles,
+      0);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy cursor is gone";
+
+  Run("actCleanIEHistory");
+  EXPECT_TRUE(test::Rows(test::FirefoxPlaces(home_), "SELECT * FROM moz_historyvisits").empty());
+  EXPECT_EQ(test::Rows(test::FirefoxPlaces(home_), "SELECT COUNT(*) FROM moz_bookmarks"),
+            std::vector<std::string>{"2"});
+
+  Run("actClearURL");
+  EXPECT_EQ(Values("Software\\Microsoft\\Internet Explorer\\TypedURLs"), 0) << "the key stays";
+  Run("actClearMedia");
+  EXPECT_EQ(Values("Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList"), 0);
+
+  test::WriteFile(home_ / "kde/a.desktop", "[Desktop Entry]\n");
+  Run("actClearDocs");
+  EXPECT_FALSE(platform::Exists(home_ / "kde/a.desktop"));
+  EXPECT_TRUE(window_.Dialogs.Errors.isEmpty()) << window_.Dialogs.Errors.join("\n").toStdString();
+}
+
+TEST_F(TracesPageJobsTest, ARunningBrowserIsReportedAfterTheBusyCursorGoes) {
+  int ready[2];
+  int quit[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ASSERT_EQ(::pipe(quit), 0);
+  const std::string lock = home_ / ".mozilla/firefox/abc.default-release/.parentlock";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT, 0644);
+    struct flock hold {};
+    hold.l_type = F_WRLCK;
+    (void)::fcntl(fd, F_SETLK, &hold);
+    (void)!::write(ready[1], "y", 1);
+    char done = 0;
+    (void)!::read(quit[0], &done, 1);
+    ::_exit(0);
+  }
+  char ok = 0;
+  ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+  // The history command of the main tool bar works from any page.
+  form_->ShowPage(TPage::Bars);
+  QToolButton* button = nullptr;
+  for (QToolButton* candidate : form_->findChildren<QToolButton*>()) {
+    if (candidate->defaultAction() == form_->Action("actCleanIEHistory") &&
+        candidate->parentWidget()->objectName() == "ToolBar1") {
+      button = candidate;
+    }
+  }
+  ASSERT_NE(button, nullptr) << "the history button of the main tool bar";
+  button->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !page_->Busy(); }, 20000));
+  (void)!::write(quit[1], "q", 1);
+  ::waitpid(child, nullptr, 0);
+  ASSERT_EQ(window_.Dialogs.Errors.size(), 1);
+  EXPECT_EQ(window_.Dialogs.Errors[0],
+            "Firefox is running: close it to clear its history (profile default-release)");
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(test::Rows(test::FirefoxPlaces(home_), "SELECT COUNT(*) FROM moz_historyvisits"),
+            std::vector<std::string>{"5"});
+  for (int fd : {ready[0], ready[1], quit[0], quit[1]}) ::close(fd);
+}
+
+TEST_F(TracesPageJobsTest, EmptyingTheTrashTouchesOnlyTheTrashGiven) {
+  home_.Add("trash-top/Trash/files/old=10\ntrash-top/Trash/info/old.trashinfo=0");
+  ::chmod((home_ / "trash-top/Trash").c_str(), 0700);
+  Run("actRecycleBin");
+  EXPECT_FALSE(platform::Exists(home_ / "trash-top/Trash/files/old"));
+  EXPECT_TRUE(window_.Dialogs.Errors.isEmpty()) << window_.Dialogs.Errors.join("\n").toStdString();
 }
 
 }  // namespace

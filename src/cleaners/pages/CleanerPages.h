@@ -3,23 +3,32 @@
 #pragma once
 
 #include <QWidget>
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 
+#include "app/CommandGuard.h"
 #include "app/CommandTable.h"
+#include "cleaners/TraceCleaning.h"
 #include "platform/RegistryStore.h"
 
+class QGridLayout;
 class QHBoxLayout;
 
 namespace nubrix {
 
 class IPageHost;
 class TCommands;
+class TJobRunner;
 namespace registry {
 enum class TRegList;
 }
 
-// Browser traces, recent documents, media history, the trash and the system's tools.
+// Browser traces, recent documents, media history, the trash and the system's tools. Clearing
+// files and databases runs as a job (one at a time, the commands disabled meanwhile); the
+// registry's values are cleared on the spot.
 class TTracesPage : public QWidget {
   Q_OBJECT
 
@@ -32,18 +41,52 @@ class TTracesPage : public QWidget {
   void SetRegistry(std::unique_ptr<platform::IRegistryStore> registry);
   platform::IRegistryStore& Registry();
 
+  // Where the traces lie: the user's own unless a test gives others.
+  void SetEnvironment(TTraceEnvironment environment) { Environment_ = std::move(environment); }
+
   // The openers of the three registry list editors.
   void SpeedButton7Click();
   void SpeedButton25Click();
   void SpeedButton8Click();
 
+  // The commands.
+  void actClearIECacheExecute();
+  void actCleanIEHistoryExecute();
+  void actClearDocsExecute();
+  void actClearMediaExecute();
+  void actClearURLExecute();
+  void actRecycleBinExecute();
+  void actDefrag2Execute();
+  void actHDCleanupExecute();
+  void actUninstallExecute();
+  // The default Firefox profile's cookies, history, favourites and cache folders.
+  void SpeedButton21Click();
+  void SpeedButton22Click();
+  void SpeedButton23Click();
+  void SpeedButton24Click();
+
+  void ClearTypedURLs();
+  void ClearMediaHistory();
+  bool Busy() const;
+  void CancelJob();
+  void UpdateActions();
+
  private:
+  void BuildFolderButtons(QGridLayout* grid);
+  void ConnectCommands(TCommands& commands);
+  // Runs work as a job with the busy cursor; done receives its result text for the status bar.
+  void StartClearing(const QString& status, std::function<QString(const std::atomic<bool>&)> work);
+  void OpenProfileFolder(int which);
   void BuildTracesGroup(QHBoxLayout* row, TCommands& commands);
   void BuildEditGroup(QHBoxLayout* row, TCommands& commands);
   void OpenListEditor(registry::TRegList list);
 
+  TCommands& Commands_;
   IPageHost& Host_;
   std::unique_ptr<platform::IRegistryStore> Registry_;
+  TTraceEnvironment Environment_ = TTraceEnvironment::OfUser();
+  TJobRunner* Jobs_;
+  std::optional<TBusyCursor> Busy_;
 };
 
 }  // namespace nubrix
