@@ -105,12 +105,12 @@ const std::vector<std::string>& HistoryStatements(TBrowserKind kind) {
       "DELETE FROM moz_places_metadata",
       "DELETE FROM moz_places_metadata_search_queries",
       "DELETE FROM moz_annos WHERE place_id IN (SELECT id FROM moz_places WHERE foreign_count=0)",
-      "DELETE FROM moz_places WHERE foreign_count=0"
-      " AND id NOT IN (SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL)"
-      " AND id NOT IN (SELECT place_id FROM moz_keywords WHERE place_id IS NOT NULL)",
+      std::string("DELETE FROM moz_places WHERE foreign_count=0") +
+          " AND id NOT IN (SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL)" +
+          " AND id NOT IN (SELECT place_id FROM moz_keywords WHERE place_id IS NOT NULL)",
       "UPDATE moz_places SET visit_count=0, last_visit_date=NULL, typed=0, frecency=-1",
-      "DELETE FROM moz_origins WHERE id NOT IN"
-      " (SELECT origin_id FROM moz_places WHERE origin_id IS NOT NULL)",
+      std::string("DELETE FROM moz_origins WHERE id NOT IN") +
+          " (SELECT origin_id FROM moz_places WHERE origin_id IS NOT NULL)",
       "DELETE FROM moz_meta WHERE key LIKE 'origin_frecency_%'"};
   static const std::vector<std::string> kChromium = {"DELETE FROM visits",
                                                      "DELETE FROM visit_source",

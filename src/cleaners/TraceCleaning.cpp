@@ -177,6 +177,7 @@ std::string FindTool(const char* name) {
 
 bool Spawn(std::vector<std::string> arguments) {
   std::vector<gchar*> argv;
+  argv.reserve(arguments.size() + 1);
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
   return g_spawn_async(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr,

@@ -12,6 +12,7 @@
 #include "app/Settings.h"
 #include "cleaners/Clean_Shortcuts.h"
 #include "cleaners/TempFiles.h"
+#include "cli/TracesCommand.h"
 #include "platform/Paths.h"
 #include "sizetree/ScanEngine.h"
 
@@ -22,7 +23,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: nubrix-clean temp-files [--mask M]... [--template FILE] [--trash] FOLDER\n"
     "       nubrix-clean shortcuts FOLDER\n"
-    "       nubrix-clean empty-folders [--trash] FOLDER\n";
+    "       nubrix-clean empty-folders [--trash] FOLDER\n"
+    "       nubrix-clean traces [--preview | --clear NAME...]\n";
 
 // Collects the rows, in the order the page shows them.
 class TRowList : public IShortcutRows {
@@ -124,6 +126,11 @@ int TempFiles(const TTempCall& call, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int RunClean(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  if (!arguments.empty() && arguments[0] == "traces") {
+    platform::TWineRegistry registry(platform::TWineRegistry::DefaultPrefix());
+    return RunTraces({arguments.begin() + 1, arguments.end()}, TTraceEnvironment::OfUser(),
+                     registry, out, err);
+  }
   if (!arguments.empty() && arguments[0] == "temp-files") {
     const std::optional<TTempCall> call = ParseTempCall(arguments);
     if (!call) {

@@ -5,6 +5,7 @@
 //   nubrix-clean shortcuts FOLDER                  condition TAB target TAB shortcut path
 //   nubrix-clean empty-folders [--trash] FOLDER    one empty folder a line; --trash moves every
 //                                                  empty folder below FOLDER to the trash
+//   nubrix-clean traces [--preview | --clear NAME...]  see TracesCommand.h
 #pragma once
 
 #include <ostream>
