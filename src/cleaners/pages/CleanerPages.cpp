@@ -107,6 +107,11 @@ void TTracesPage::BuildTracesGroup(QHBoxLayout* row, TCommands& commands) {
       if (std::string_view(cells[r][c]) == "actClearURL") {
         KeepButtonTexts(button, action, QStringLiteral("Clean typed URLs"), {});
       }
+      // A hidden command's place in the grid stays empty.
+      QSizePolicy policy = button->sizePolicy();
+      policy.setRetainSizeWhenHidden(true);
+      button->setSizePolicy(policy);
+      button->setVisible(action->isVisible());
       grid->addWidget(button, r, c);
     }
   }
