@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the format check, the normal build (warnings are errors)
 # with its tests and clang-tidy over src/, the sanitizer build, then the fuzz targets of the
-# file readers (shortcuts, hives, registry scripts) for a fixed time each (FUZZ_SECONDS, default 60).
+# file readers (shortcuts, hives, registry scripts, scroller markup) for a fixed time each (FUZZ_SECONDS, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -26,11 +26,11 @@ for preset in default asan; do
   fi
 done
 
-echo "== fuzz: the .lnk, .desktop, hive and .reg readers, ${FUZZ_SECONDS:-60} s each"
+echo "== fuzz: the .lnk, .desktop, hive, .reg and scroller markup readers, ${FUZZ_SECONDS:-60} s each"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs" --target nubrix-fuzz-lnk nubrix-fuzz-desktop nubrix-fuzz-hive \
-  nubrix-fuzz-regimport
-for reader in lnk desktop hive regimport; do
+  nubrix-fuzz-regimport nubrix-fuzz-markup
+for reader in lnk desktop hive regimport markup; do
   corpus=$(mktemp -d)
   cp tests/corpus/"$reader"/* "$corpus"/
   log=$(mktemp)

@@ -20,12 +20,26 @@ const QString kPointHintTail =
 const QString kIncompleteHint =
     QStringLiteral("\n\rSome folders in it could not be read: the size is too small");
 
+QToolButton* AddAboutButton(QToolBar* bar) {
+  auto* spacer = new QWidget;
+  spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  bar->addWidget(spacer);
+  auto* button = new QToolButton;
+  button->setObjectName(QStringLiteral("AboutButton"));
+  button->setText(QStringLiteral("i"));
+  button->setToolTip(QStringLiteral("Show about box"));
+  button->setAutoRaise(true);
+  bar->addWidget(button);
+  return button;
+}
+
 TBarPage::TBarPage(const TCommands& commands, QWidget* parent)
     : QWidget(parent), Chart_(new charts::TChartView(charts::TChartKind::Bars)) {
   QVBoxLayout* column = TightColumn(this);
   QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar4"), 16);
   AddCommandButton(bar, commands.Find("actUpOneDir"));
   AddCommandButton(bar, commands.Find("actBack"));
+  connect(AddAboutButton(bar), &QToolButton::clicked, this, &TBarPage::AboutRequested);
   column->addWidget(bar);
   auto* row = new QHBoxLayout;
   row->setSpacing(0);
@@ -53,6 +67,7 @@ TPiePage::TPiePage(const TCommands& commands, QWidget* parent)
   AddCommandButton(bar, commands.Find("actBack"), QStringLiteral("foreward"));
   AddCommandButton(bar, commands.Find("actRotateLeft"), QStringLiteral("Rotate left"));
   AddCommandButton(bar, commands.Find("actRotateRight"), QStringLiteral("Rotate right"));
+  connect(AddAboutButton(bar), &QToolButton::clicked, this, &TPiePage::AboutRequested);
   column->addWidget(bar);
   Chart_->setObjectName(QStringLiteral("Pies"));
   Chart_->setToolTip(kPiesInitialHint);

@@ -2,6 +2,8 @@
 // its help topic. What a click on a chart does is the window's: it owns the size tree.
 #pragma once
 
+#include <QToolBar>
+#include <QToolButton>
 #include <QWidget>
 
 namespace nubrix {
@@ -10,6 +12,9 @@ namespace charts {
 class TChartView;
 }
 class TCommands;
+
+// The small "Show about box" button at the right end of a chart page's tool bar.
+QToolButton* AddAboutButton(QToolBar* bar);
 
 // The hints of the charts: before any point is under the mouse, and after a point's mark text.
 extern const QString kBarsInitialHint;
@@ -25,6 +30,10 @@ class TBarPage : public QWidget {
   explicit TBarPage(const TCommands& commands, QWidget* parent = nullptr);
   charts::TChartView* Chart() const { return Chart_; }
 
+ signals:
+  // The small button in the top right corner.
+  void AboutRequested();
+
  private:
   charts::TChartView* Chart_;
 };
@@ -36,6 +45,9 @@ class TPiePage : public QWidget {
   static constexpr int kHelpContext = 15;
   explicit TPiePage(const TCommands& commands, QWidget* parent = nullptr);
   charts::TChartView* Chart() const { return Chart_; }
+
+ signals:
+  void AboutRequested();
 
  private:
   charts::TChartView* Chart_;

@@ -52,7 +52,7 @@ constexpr TCommandSpec kCommands[] = {
      true, "document-save-as", "S"},
     {"actBarClbd", "&Copy bars to clipboard", "", "", "F&unctions", 0, false, true, "", ""},
     {"actPieClbd", "C&opy pies to clipboard", "", "", "F&unctions", 0, false, true, "", ""},
-    {"actAbout", "&About", "", "", "&Help", 0, false, false, "", ""},
+    {"actAbout", "&About", "", "", "&Help", 0, false, true, "help-about", "i"},
     {"acthelp", "&Help", "", "", "&Help", 1, false, true, "", ""},
     {"actHelpCnt", "H&elp contents", "", "", "&Help", 0, false, true, "", ""},
     {"actHelpIDX", "He&lp Index", "", "", "&Help", 0, false, true, "", ""},

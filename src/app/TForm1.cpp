@@ -23,6 +23,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "about/aboutdlg.h"
 #include "app/ChartPages.h"
 #include "app/FolderTreeModel.h"
 #include "app/HelpWindow.h"
@@ -54,6 +55,7 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   }
   Dialogs_->SetParentWindow(this);
   setWindowTitle(QStringLiteral("Nubrix lite"));
+  CreateAboutBox();
   // All hints of the program go through our hint window.
   Hints_ = new THintManager(this);
   qApp->installEventFilter(Hints_);
@@ -215,6 +217,27 @@ QWidget* TForm1::BuildFolderPanel() {
   return Panel1_;
 }
 
+// The main window's about box: the free text dragged, not scrolled.
+void TForm1::CreateAboutBox() {
+  ab = new about::TAboutBoxDlg(*Dialogs_, this);
+  ab->UseMovie = false;
+  ab->BackCol = QColor(166, 202, 240);
+  ab->AFont = QFont(QStringLiteral("Arial"), 9);
+  ab->AFontColor = QColor(0, 0, 128);
+  ab->aShadow = false;
+  ab->FormFont = QFont(QStringLiteral("Arial"), 9);
+  ab->CenterMovieText = false;
+  ab->AboutText = {QStringLiteral("Nubrix lite shows where the space on a disk goes"),
+                   QStringLiteral("and helps clear away what is not needed."),
+                   QString(),
+                   QStringLiteral("Bars and pies of every folder, a click descends."),
+                   QStringLiteral("Temp files, broken shortcuts, empty folders,"),
+                   QStringLiteral("browser traces and the recent lists go to the trash"),
+                   QStringLiteral("or are cleared, never a file you did not choose."),
+                   QString(),
+                   QStringLiteral("Written in C++ with Qt for the Linux desktop.")};
+}
+
 QWidget* TForm1::BuildPagePanel() {
   Panel2_ = new QWidget;
   Panel2_->setObjectName(QStringLiteral("Panel2"));
@@ -223,6 +246,10 @@ QWidget* TForm1::BuildPagePanel() {
   FlatPageControl1_->setObjectName(QStringLiteral("FlatPageControl1"));
   auto* bars = new TBarPage(Commands_);
   auto* pies = new TPiePage(Commands_);
+  // The corner buttons show the box with whatever texts it holds.
+  const auto showAbout = [this] { Guarded([this] { ShowAboutBox(); }); };
+  connect(bars, &TBarPage::AboutRequested, this, showAbout);
+  connect(pies, &TPiePage::AboutRequested, this, showAbout);
   Bars_ = bars->Chart();
   Pies_ = pies->Chart();
   for (QWidget* page : std::initializer_list<QWidget*>{

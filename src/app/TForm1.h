@@ -62,6 +62,10 @@ struct TColourScheme {
 // number out of range.
 enum class TPage : int { Bars = 0, Pies = 1, TempFiles = 2, Shortcuts = 3, Traces = 4, None = 5 };
 
+namespace about {
+class TAboutBoxDlg;
+}
+
 class TForm1 : public QMainWindow, public IPageHost {
   Q_OBJECT
 
@@ -100,6 +104,12 @@ class TForm1 : public QMainWindow, public IPageHost {
   void ApplyColourScheme();
 
   void actToggleDirTree();
+
+  // The about box's settings, and the two ways to show it.
+  about::TAboutBoxDlg* ab = nullptr;
+  void actAboutExecute();
+  void ShowAboutBox();
+  void CreateAboutBox();
 
   // Folders of the tree (TForm1Folders.cpp): the folder picker, the folder menu, deleting.
   void actBrowseDirExecute();

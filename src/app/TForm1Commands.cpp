@@ -6,6 +6,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "about/aboutdlg.h"
 #include "app/CommandGuard.h"
 #include "app/CommandTable.h"
 #include "app/Commands.h"
@@ -50,6 +51,14 @@ void TForm1::Guarded(const std::function<void()>& command) {
   UpdateActions();
 }
 
+void TForm1::actAboutExecute() {
+  ab->SetProductName(QStringLiteral("Nubrix"));
+  ab->Copyright = QStringLiteral("2026 the Nubrix developers. Free to use and to share.");
+  ShowAboutBox();
+}
+
+void TForm1::ShowAboutBox() { ab->Execute(this); }
+
 // Each command's handler runs inside the default error display (Guarded).
 void TForm1::ConnectCommands() {
   const std::pair<const char*, std::function<void()>> handlers[] = {
@@ -61,6 +70,7 @@ void TForm1::ConnectCommands() {
       {"actNoSort", [this] { SetSortMode(TSortMode::None); }},
       {"actPrint", [this] { actPrintExecute(); }},
       {"acthelp", [this] { ShowHelp(0); }},
+      {"actAbout", [this] { actAboutExecute(); }},
       {"actHelpCnt", [this] { ShowHelp(0); }},
       {"actHelpIDX", [this] { ShowHelp(1); }},
       {"actSaveAsPicture", [this] { actSaveAsPictureExecute(); }},
