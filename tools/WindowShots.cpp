@@ -14,6 +14,9 @@
 #include <QTreeWidget>
 #include <cstdio>
 
+#include "about/MovieScroll.h"
+#include "about/about.h"
+#include "about/aboutdlg.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
 #include "cleaners/models/TempFilesModels.h"
@@ -131,5 +134,28 @@ int main(int argc, char** argv) {
   const bool editorShot = editor->grab().save(dir + "/reg-editor.png");
   std::printf("%s %s/reg-editor.png\n", editorShot ? "wrote" : "could not write", qPrintable(dir));
   ok &= editorShot;
+  // The about box on both pages, and one with the credits scroller running.
+  {
+    const std::unique_ptr<nubrix::about::TAboutBox> box = form.ab->Build(&form);
+    box->show();
+    box->FormActivate();
+    QApplication::processEvents();
+    ok &= box->grab().save(dir + "/about-page1.png");
+    box->ToolButton13Click();
+    QApplication::processEvents();
+    ok &= box->grab().save(dir + "/about-page2.png");
+  }
+  {
+    nubrix::about::TAboutBoxDlg movie(form.Dialogs());
+    movie.AboutText << QStringLiteral("[size=12][color=$800000][b]Nubrix lite")
+                    << QStringLiteral("[i]where the space goes");
+    const std::unique_ptr<nubrix::about::TAboutBox> box = movie.Build(&form);
+    box->show();
+    auto* scroll = box->findChild<nubrix::about::TMovieScroll*>();
+    for (int tick = 0; tick < 90 && scroll != nullptr; ++tick) scroll->TimerTick();
+    QApplication::processEvents();
+    ok &= box->grab().save(dir + "/about-scroller.png");
+  }
+  std::printf("%s the about box pictures\n", ok ? "wrote" : "could not write all of");
   return ok ? 0 : 1;
 }

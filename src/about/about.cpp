@@ -209,9 +209,9 @@ QWidget* TAboutBox::BuildTextPanel() {
   Comments->setCursor(Qt::OpenHandCursor);
   Comments->installEventFilter(this);
   column->addWidget(Panel1, 1);
-  auto* explain = new QLabel(QStringLiteral("Left mouse click on text to drag window!"));
-  explain->setStyleSheet(QStringLiteral("color: gray;"));
-  column->addWidget(explain);
+  Lblexplaindrag = new QLabel(QStringLiteral("Left mouse click on text to drag window!"));
+  Lblexplaindrag->setStyleSheet(QStringLiteral("color: gray;"));
+  column->addWidget(Lblexplaindrag);
   return Panel2;
 }
 
@@ -219,8 +219,8 @@ QWidget* TAboutBox::BuildBottomRow() {
   auto* bar = new QWidget;
   auto* row = new QHBoxLayout(bar);
   row->setContentsMargins(0, 0, 0, 0);
-  row->addWidget(new QLabel(QStringLiteral("Suggestions? Mail me or visit")));
-  QLabel* home = Link(kHomePage);
+  row->addWidget(new QLabel(QStringLiteral("Ideas? Visit")));
+  QLabel* home = Link(QUrl(kHomePage).host());
   QLabel* mail = Link(QStringLiteral("Mail me!"));
   home->setObjectName(QStringLiteral("LblHomepage"));
   mail->setObjectName(QStringLiteral("LblMail"));

@@ -55,6 +55,7 @@ class TAboutBox : public QDialog {
   QFrame* Panel1 = nullptr;
   QFrame* Panel2 = nullptr;
   QFrame* Panel3 = nullptr;
+  QLabel* Lblexplaindrag = nullptr;
   QStackedWidget* FlatPageControl1 = nullptr;
   QTextBrowser* WebBrowser1 = nullptr;
   QToolButton* BTN_1_BACK = nullptr;

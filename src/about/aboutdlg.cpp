@@ -1,11 +1,11 @@
 #include "about/aboutdlg.h"
 
+#include <QBoxLayout>
 #include <QCoreApplication>
 #include <QDate>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
-#include <QLayout>
 #include <QPalette>
 
 #include "about/AboutCore.h"
@@ -56,7 +56,8 @@ std::unique_ptr<TAboutBox> TAboutBoxDlg::Build(QWidget* parent) const {
     scroll->SetCenterText(CenterMovieText);
     // It takes the place of the dragged text, 14 pixels taller.
     box->Panel1->hide();
-    box->Panel2->layout()->addWidget(scroll);
+    box->Lblexplaindrag->hide();
+    static_cast<QBoxLayout*>(box->Panel2->layout())->insertWidget(0, scroll, 1);
     scroll->setMinimumHeight(box->Panel1->minimumHeight() + 14);
   }
   box->System = ReadSystemTexts();

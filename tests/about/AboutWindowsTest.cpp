@@ -35,7 +35,8 @@ TEST(SplashTest, TheMaskRegionIsExactToThePixel) {
   const TSplashForm splash;
   EXPECT_EQ(splash.size(), QSize(330, 331));
   EXPECT_TRUE(splash.mask().contains(QPoint(160, 200))) << "the folder's body";
-  EXPECT_FALSE(splash.mask().contains(QPoint(300, 30))) << "right of the tab";
+  EXPECT_FALSE(splash.mask().contains(QPoint(300, 5))) << "right of the tab";
+  EXPECT_TRUE(splash.mask().contains(QPoint(260, 28))) << "the mark in the top right corner";
   EXPECT_FALSE(splash.mask().contains(QPoint(2, 2)));
   EXPECT_TRUE(splash.windowFlags() & Qt::WindowStaysOnTopHint);
 }
