@@ -23,6 +23,8 @@ for preset in default asan; do
       exit 1
     }
     echo "clang-tidy: clean"
+    echo "== package: build, unpack and check the Debian package"
+    bash scripts/check-package.sh build/default
   fi
 done
 

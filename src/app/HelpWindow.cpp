@@ -99,7 +99,10 @@ void THelpWindow::ShowTopic(int helpContext) {
 }
 
 QString HelpCollectionFile() {
-  QStringList places{QCoreApplication::applicationDirPath() + QStringLiteral("/help/nubrix.qhc")};
+  // Beside the program, where it was installed (bin/../share/nubrix), then the build's own.
+  QStringList places{
+      QCoreApplication::applicationDirPath() + QStringLiteral("/help/nubrix.qhc"),
+      QCoreApplication::applicationDirPath() + QStringLiteral("/../share/nubrix/help/nubrix.qhc")};
 #ifdef NUBRIX_BUILD_HELP
   places << QStringLiteral(NUBRIX_BUILD_HELP);
 #endif

@@ -1,5 +1,6 @@
 // Nubrix lite: the program start.
 #include <QApplication>
+#include <QIcon>
 
 #include "about/SplashU.h"
 #include "app/TForm1.h"
@@ -14,6 +15,9 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   QApplication::setApplicationName(QStringLiteral("Nubrix lite"));
   QApplication::setApplicationVersion(QStringLiteral(NUBRIX_VERSION));
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.nubrix.Nubrix"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.nubrix.Nubrix"),
+                                               QIcon(QStringLiteral(":/about/nubrix.png"))));
   splash->repaint();
   nubrix::TForm1 form;
   nubrix::about::CloseOnFirstActivation(form, splash);

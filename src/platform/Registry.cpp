@@ -108,7 +108,7 @@ int TRegistry::ReadBinaryData(std::string_view name, void* buffer, int size) {
   if (size < 0 || static_cast<std::size_t>(size) < value.Data.size()) {
     Fail("Failed to get data for", name);
   }
-  std::memcpy(buffer, value.Data.data(), value.Data.size());
+  if (!value.Data.empty()) std::memcpy(buffer, value.Data.data(), value.Data.size());
   return static_cast<int>(value.Data.size());
 }
 
