@@ -35,15 +35,6 @@ constexpr std::string_view kVlcSection = "[RecentsMRU]";
 constexpr std::string_view kVlcEmpty = "@Invalid()";
 constexpr auto kLockWait = std::chrono::seconds(2);
 
-bool ReadText(const std::string& file, std::string& text) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream out;
-  out << in.rdbuf();
-  text = out.str();
-  return true;
-}
-
 // Calls visit(line, lineEnd) for each line, inside: whether the line lies in [RecentsMRU].
 template <typename Visit>
 void ForEachVlcLine(std::string_view text, Visit visit) {
@@ -115,7 +106,7 @@ class TLockFile {
   // A lock of this host whose program has gone.
   bool RemoveIfStale() {
     std::string content;
-    if (!ReadText(Path_, content)) return true;  // gone meanwhile
+    if (!platform::ReadWholeFile(Path_, content)) return true;  // gone meanwhile
     std::istringstream lines(content);
     std::string pid;
     std::string program;
@@ -147,7 +138,7 @@ std::vector<std::string> KdeEntries(const std::string& folder) {
 
 int CountBookmarks(const std::string& xbel) {
   std::string text;
-  if (!ReadText(xbel, text)) return 0;
+  if (!platform::ReadWholeFile(xbel, text)) return 0;
   int count = 0;
   for (std::size_t at = text.find("<bookmark "); at != std::string::npos;
        at = text.find("<bookmark ", at + 1)) {
@@ -267,7 +258,7 @@ std::string ClearedVlcText(std::string_view configText) {
 
 int ClearVlcRecent(const std::string& configFile) {
   std::string text;
-  if (!ReadText(configFile, text)) return 0;
+  if (!platform::ReadWholeFile(configFile, text)) return 0;
   const int entries = CountVlcRecent(text);
   const std::string cleared = ClearedVlcText(text);
   if (cleared == text) return 0;

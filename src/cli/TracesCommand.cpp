@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "cleaners/IE_Cache_Hist.h"
+#include "platform/Paths.h"
 
 namespace nubrix {
 
@@ -51,15 +52,8 @@ void Preview(const TTraceEnvironment& environment, platform::IRegistryStore& reg
   out << "media-history\tregistry\t"
       << CountKeyValues(registry, platform::kHkeyCurrentUser, kMediaHistoryKey) << " values\n";
   std::string vlc;
-  int vlcEntries = 0;
-  if (std::FILE* file = std::fopen(environment.VlcConfig.c_str(), "rb")) {
-    char buffer[4096];
-    for (std::size_t read = 0; (read = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
-      vlc.append(buffer, read);
-    }
-    std::fclose(file);
-    vlcEntries = CountVlcRecent(vlc);
-  }
+  const int vlcEntries =
+      platform::ReadWholeFile(environment.VlcConfig, vlc) ? CountVlcRecent(vlc) : 0;
   out << "media-history\tVLC\t" << vlcEntries << " files\n";
   const TTrashPreview trash = PreviewTrash(environment.TrashPaths());
   out << "trash\ttrash\t" << trash.Items << " items\t" << trash.Bytes << " bytes\n";

@@ -160,4 +160,19 @@ int ReplaceFileAtomically(const std::string& fileName, std::string_view contents
   return 0;
 }
 
+bool ReadWholeFile(const std::string& fileName, std::string& contents) {
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  contents.clear();
+  char buffer[65536];
+  ssize_t got = 0;
+  while ((got = ::read(fd, buffer, sizeof buffer)) != 0) {
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) break;
+    contents.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return got == 0;
+}
+
 }  // namespace nubrix::platform

@@ -38,6 +38,9 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t at);
 // U+FFFD. Never use the result to find the file again.
 std::string ShownPath(std::string_view path);
 
+// The whole contents of a file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& fileName, std::string& contents);
+
 // Writes contents to fileName through a temporary file beside it, flushed to the disk and renamed
 // over it, so a crash or a full disk leaves the old file whole. An existing file keeps its mode
 // (new ones get newMode); a file nobody may write is refused. 0, or the errno of the failure.

@@ -23,15 +23,6 @@ std::string Hex(std::uint64_t value) {
   return out.str();
 }
 
-bool ReadWholeFile(const std::string& fileName, std::string& text) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  text = buffer.str();
-  return !in.bad();
-}
-
 // Wine writes a hive with several names in place; so do we, or the other names would keep the
 // old hive.
 int WriteInPlace(const std::string& fileName, const std::string& text) {

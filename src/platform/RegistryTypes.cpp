@@ -157,6 +157,28 @@ std::string AnsiToUtf8(std::string_view bytes) {
   return Utf16ToUtf8(units);
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool ReadHexBytes(std::string_view text, std::string& bytes) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const char c = text[pos];
+    if (c == ',' || c == ' ' || c == '\t') {
+      ++pos;
+      continue;
+    }
+    if (pos + 1 >= text.size() || HexDigit(c) < 0 || HexDigit(text[pos + 1]) < 0) return false;
+    bytes += static_cast<char>(HexDigit(c) * 16 + HexDigit(text[pos + 1]));
+    pos += 2;
+  }
+  return true;
+}
+
 bool SameRegName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {

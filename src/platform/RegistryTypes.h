@@ -60,6 +60,12 @@ std::string StringValueText(std::string_view data);
 std::string Utf8ToAnsi(std::string_view text);
 std::string AnsiToUtf8(std::string_view bytes);
 
+// The value of a hexadecimal digit, -1 for any other character.
+int HexDigit(char c);
+// Bytes written as pairs of hex digits separated by commas (blanks allowed): false on anything
+// else.
+bool ReadHexBytes(std::string_view text, std::string& bytes);
+
 // Registry names compare without regard to ASCII letter case.
 bool SameRegName(std::string_view a, std::string_view b);
 

@@ -13,13 +13,6 @@ constexpr std::int64_t kFileTimeEpochOffset = 11644473600LL;  // 1601-01-01 to 1
 constexpr std::int64_t kFileTimeUnitsPerSecond = 10000000LL;
 constexpr int kHexLineColumns = 76;
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 void AppendCodePoint(std::u16string& out, std::string_view text, std::size_t& pos) {
   const std::size_t length = Utf8SequenceLength(text, pos);
   if (length <= 1) {
@@ -80,21 +73,6 @@ bool ReadEscaped(std::string_view text, std::size_t& pos, char endChar, std::u16
     }
   }
   return false;
-}
-
-bool ReadHexBytes(std::string_view text, std::string& out) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const char c = text[pos];
-    if (c == ',' || c == ' ' || c == '\t') {
-      ++pos;
-      continue;
-    }
-    if (pos + 1 >= text.size() || HexDigit(c) < 0 || HexDigit(text[pos + 1]) < 0) return false;
-    out += static_cast<char>(HexDigit(c) * 16 + HexDigit(text[pos + 1]));
-    pos += 2;
-  }
-  return true;
 }
 
 bool ReadTypeNumber(std::string_view text, std::size_t& pos, std::uint32_t& type) {

@@ -51,15 +51,6 @@ class TRowItem : public QTreeWidgetItem {
   }
 };
 
-bool ReadFileBytes(const std::string& fileName, std::string& bytes) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  bytes = buffer.str();
-  return true;
-}
-
 struct TListSpec {
   const char* Title;
   const char* FirstColCaption;
@@ -339,7 +330,7 @@ void TRegEditorForm::ToolButton2Click() {
     return;
   }
   std::string bytes;
-  if (!ReadFileBytes(fileName, bytes)) {
+  if (!platform::ReadWholeFile(fileName, bytes)) {
     Dialogs_.ShowError(this, QString::fromStdString(
                                  ImportErrorNote(shown.toStdString(), "the file cannot be read.")));
     return;

@@ -20,13 +20,6 @@ struct TOp {
   TRegValue Value;
 };
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 std::string_view TrimLeft(std::string_view text) {
   while (!text.empty() && (text[0] == ' ' || text[0] == '\t')) text.remove_prefix(1);
   return text;
@@ -84,20 +77,6 @@ std::string Unescape(std::string_view text) {
   return out;
 }
 
-bool ReadHex(std::string_view text, std::string& out) {
-  for (std::size_t pos = 0; pos < text.size();) {
-    const char c = text[pos];
-    if (c == ',' || c == ' ' || c == '\t') {
-      ++pos;
-      continue;
-    }
-    if (pos + 1 >= text.size() || HexDigit(c) < 0 || HexDigit(text[pos + 1]) < 0) return false;
-    out += static_cast<char>(HexDigit(c) * 16 + HexDigit(text[pos + 1]));
-    pos += 2;
-  }
-  return true;
-}
-
 bool IsStringType(std::uint32_t type) {
   return type == platform::kRegSz || type == platform::kRegExpandSz ||
          type == platform::kRegMultiSz;
@@ -115,8 +94,8 @@ bool ReadData(std::string_view data, bool version5, TRegValue& value) {
     if (digits.empty() || digits.size() > 8) return false;
     std::uint32_t number = 0;
     for (const char c : digits) {
-      if (HexDigit(c) < 0) return false;
-      number = number * 16 + static_cast<std::uint32_t>(HexDigit(c));
+      if (platform::HexDigit(c) < 0) return false;
+      number = number * 16 + static_cast<std::uint32_t>(platform::HexDigit(c));
     }
     value.Type = platform::kRegDword;
     for (int shift = 0; shift < 32; shift += 8) value.Data += static_cast<char>(number >> shift);
@@ -130,12 +109,13 @@ bool ReadData(std::string_view data, bool version5, TRegValue& value) {
     if (close == std::string_view::npos || close == pos + 1 || close - pos > 9) return false;
     value.Type = 0;
     for (std::size_t i = pos + 1; i < close; ++i) {
-      if (HexDigit(data[i]) < 0) return false;
-      value.Type = value.Type * 16 + static_cast<std::uint32_t>(HexDigit(data[i]));
+      if (platform::HexDigit(data[i]) < 0) return false;
+      value.Type = value.Type * 16 + static_cast<std::uint32_t>(platform::HexDigit(data[i]));
     }
     pos = close + 1;
   }
-  if (pos >= data.size() || data[pos] != ':' || !ReadHex(data.substr(pos + 1), value.Data)) {
+  if (pos >= data.size() || data[pos] != ':' ||
+      !platform::ReadHexBytes(data.substr(pos + 1), value.Data)) {
     return false;
   }
   // Strings in a REGEDIT4 file are ANSI bytes; the registry holds them in UTF-16.

@@ -19,6 +19,7 @@
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "registry/RegEditorU.h"
+#include "support/LockHolder.h"
 
 namespace nubrix {
 namespace {
@@ -118,24 +119,8 @@ TEST_F(TracesPageJobsTest, ClearingCommandsRunAsJobs) {
 }
 
 TEST_F(TracesPageJobsTest, ARunningBrowserIsReportedAfterTheBusyCursorGoes) {
-  int ready[2];
-  int quit[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  ASSERT_EQ(::pipe(quit), 0);
-  const std::string lock = home_ / ".mozilla/firefox/abc.default-release/.parentlock";
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT, 0644);
-    struct flock hold {};
-    hold.l_type = F_WRLCK;
-    (void)::fcntl(fd, F_SETLK, &hold);
-    (void)!::write(ready[1], "y", 1);
-    char done = 0;
-    (void)!::read(quit[0], &done, 1);
-    ::_exit(0);
-  }
-  char ok = 0;
-  ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+  auto firefox = std::make_unique<test::TLockHolder>(
+      home_ / ".mozilla/firefox/abc.default-release/.parentlock");
   // The history command of the main tool bar works from any page.
   form_->ShowPage(TPage::Bars);
   QToolButton* button = nullptr;
@@ -148,15 +133,13 @@ TEST_F(TracesPageJobsTest, ARunningBrowserIsReportedAfterTheBusyCursorGoes) {
   ASSERT_NE(button, nullptr) << "the history button of the main tool bar";
   button->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !page_->Busy(); }, 20000));
-  (void)!::write(quit[1], "q", 1);
-  ::waitpid(child, nullptr, 0);
+  firefox.reset();
   ASSERT_EQ(window_.Dialogs.Errors.size(), 1);
   EXPECT_EQ(window_.Dialogs.Errors[0],
             "Firefox is running: close it to clear its history (profile default-release)");
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(test::Rows(test::FirefoxPlaces(home_), "SELECT COUNT(*) FROM moz_historyvisits"),
             std::vector<std::string>{"5"});
-  for (int fd : {ready[0], ready[1], quit[0], quit[1]}) ::close(fd);
 }
 
 TEST_F(TracesPageJobsTest, EmptyingTheTrashTouchesOnlyTheTrashGiven) {

@@ -15,6 +15,7 @@
 #include "cleaners/TraceCleaning.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
+#include "support/LockHolder.h"
 #include "support/TempTree.h"
 
 namespace nubrix {
@@ -41,47 +42,6 @@ class TracesTest : public ::testing::Test {
 
   test::TTempTree Tree;
   platform::TBrowserHomes Homes;
-};
-
-// Firefox's lock, held by another process as the browser holds it.
-class TLockHolder {
- public:
-  explicit TLockHolder(const std::string& file) {
-    int ready[2];
-    int quit[2];
-    EXPECT_EQ(::pipe(ready), 0);
-    EXPECT_EQ(::pipe(quit), 0);
-    Child_ = ::fork();
-    if (Child_ == 0) {
-      const int fd = ::open(file.c_str(), O_RDWR | O_CREAT, 0644);
-      struct flock lock {};
-      lock.l_type = F_WRLCK;
-      lock.l_whence = SEEK_SET;
-      const char ok = fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
-      (void)!::write(ready[1], &ok, 1);
-      char done = 0;
-      (void)!::read(quit[0], &done, 1);
-      ::_exit(0);
-    }
-    char ok = 0;
-    EXPECT_EQ(::read(ready[0], &ok, 1), 1);
-    EXPECT_EQ(ok, 'y');
-    Quit_ = quit[1];
-    ::close(ready[0]);
-    ::close(ready[1]);
-    ::close(quit[0]);
-  }
-  ~TLockHolder() {
-    (void)!::write(Quit_, "q", 1);
-    ::close(Quit_);
-    ::waitpid(Child_, nullptr, 0);
-  }
-  TLockHolder(const TLockHolder&) = delete;
-  TLockHolder& operator=(const TLockHolder&) = delete;
-
- private:
-  pid_t Child_ = -1;
-  int Quit_ = -1;
 };
 
 std::string HostName() {
@@ -142,7 +102,7 @@ TEST_F(TracesTest, TypedAddressesGoTheRestStays) {
 TEST_F(TracesTest, ARunningBrowserIsLeftAlone) {
   const std::string before = ReadFile(Places());
   {
-    const TLockHolder firefox(Tree / ".mozilla/firefox/abc.default-release/.parentlock");
+    const test::TLockHolder firefox(Tree / ".mozilla/firefox/abc.default-release/.parentlock");
     TIEStuff stuff = Stuff();
     try {
       stuff.ClearHistory();

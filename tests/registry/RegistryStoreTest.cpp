@@ -11,6 +11,7 @@
 
 #include "platform/Registry.h"
 #include "registry/HiveSamples.h"
+#include "support/LockHolder.h"
 #include "support/TempTree.h"
 
 namespace nubrix::platform {
@@ -35,53 +36,15 @@ std::string Hex(unsigned long long value) {
   return out.str();
 }
 
-// A wineserver of the prefix, played by a child process that holds the lock the way the server
-// does (a lock of our own process would be invisible to F_GETLK).
-class TFakeServer {
- public:
-  TFakeServer(const std::string& serverBase, const std::string& prefix) {
-    struct stat info {};
-    EXPECT_EQ(::stat(prefix.c_str(), &info), 0);
-    const std::string dir = serverBase + "/server-" + Hex(info.st_dev) + "-" + Hex(info.st_ino);
-    ::mkdir(serverBase.c_str(), 0700);
-    ::mkdir(dir.c_str(), 0700);
-    int ready[2];
-    int quit[2];
-    EXPECT_EQ(::pipe(ready), 0);
-    EXPECT_EQ(::pipe(quit), 0);
-    Child_ = ::fork();
-    if (Child_ == 0) {
-      const int fd = ::open((dir + "/lock").c_str(), O_RDWR | O_CREAT, 0600);
-      struct flock lock {};
-      lock.l_type = F_WRLCK;
-      lock.l_whence = SEEK_SET;
-      lock.l_len = 1;
-      const char ok = fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
-      (void)!::write(ready[1], &ok, 1);
-      char done = 0;
-      (void)!::read(quit[0], &done, 1);
-      ::_exit(0);
-    }
-    char ok = 0;
-    EXPECT_EQ(::read(ready[0], &ok, 1), 1);
-    EXPECT_EQ(ok, 'y');
-    Quit_ = quit[1];
-    ::close(ready[0]);
-    ::close(ready[1]);
-    ::close(quit[0]);
-  }
-  ~TFakeServer() {
-    (void)!::write(Quit_, "q", 1);
-    ::close(Quit_);
-    ::waitpid(Child_, nullptr, 0);
-  }
-  TFakeServer(const TFakeServer&) = delete;
-  TFakeServer& operator=(const TFakeServer&) = delete;
-
- private:
-  pid_t Child_ = -1;
-  int Quit_ = -1;
-};
+// A wineserver of the prefix: its lock file, held by another process.
+std::string ServerLock(const std::string& serverBase, const std::string& prefix) {
+  struct stat info {};
+  EXPECT_EQ(::stat(prefix.c_str(), &info), 0);
+  const std::string dir = serverBase + "/server-" + Hex(info.st_dev) + "-" + Hex(info.st_ino);
+  ::mkdir(serverBase.c_str(), 0700);
+  ::mkdir(dir.c_str(), 0700);
+  return dir + "/lock";
+}
 
 class WineRegistryTest : public ::testing::Test {
  protected:
@@ -154,7 +117,7 @@ TEST_F(WineRegistryTest, ARunningWineserverBlocksChanges) {
   TRegistry registry(Store);
   ASSERT_TRUE(registry.OpenKey(kMedia));
   {
-    const TFakeServer server(Servers, Prefix);
+    const test::TLockHolder server(ServerLock(Servers, Prefix));
     EXPECT_TRUE(Store.ServerRunning());
     try {
       registry.DeleteValue("File0");
