@@ -71,17 +71,19 @@ void Clear(std::string_view name, const TTraceEnvironment& environment,
     browsers().ClearHistory();
     out << "history\tcleared\n";
   } else if (name == "typed-addresses") {
-    out << "typed-addresses\tregistry\t"
-        << ClearKeyValues(registry, platform::kHkeyCurrentUser, kTypedUrlsKey) << " values\n";
+    // Counted first: a refused hive prints no half line.
+    const int values = ClearKeyValues(registry, platform::kHkeyCurrentUser, kTypedUrlsKey);
+    out << "typed-addresses\tregistry\t" << values << " values\n";
     browsers().ClearTypedAddresses();
     out << "typed-addresses\tbrowsers\tcleared\n";
   } else if (name == "recent-documents") {
     const TRecentResult result = ClearRecentDocuments(environment.DataHome, environment.KdeRecent);
     out << "recent-documents\t" << result.Entries + result.KdeRemoved << " entries\n";
   } else if (name == "media-history") {
-    out << "media-history\tregistry\t"
-        << ClearKeyValues(registry, platform::kHkeyCurrentUser, kMediaHistoryKey) << " values\n";
-    out << "media-history\tVLC\t" << ClearVlcRecent(environment.VlcConfig) << " files\n";
+    const int values = ClearKeyValues(registry, platform::kHkeyCurrentUser, kMediaHistoryKey);
+    out << "media-history\tregistry\t" << values << " values\n";
+    const int files = ClearVlcRecent(environment.VlcConfig);
+    out << "media-history\tVLC\t" << files << " files\n";
   } else {
     const platform::TEmptyResult result = environment.EmptyTrash();
     out << "trash\t" << result.Removed << " items removed\n";

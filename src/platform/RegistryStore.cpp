@@ -123,11 +123,31 @@ bool TWineRegistry::Writable(std::uint32_t root) const {
   return !file.empty() && ::access(file.c_str(), W_OK) == 0;
 }
 
+std::vector<std::string> TWineRegistry::ServerFolders() const {
+  std::vector<std::string> folders = {ServerBase_};
+  // Debian's Wine keeps its server folder in a private temporary folder whose name the prefix's
+  // "wineserver" file holds.
+  std::string name;
+  if (ReadWholeFile(JoinPath(Prefix_, "wineserver"), name)) {
+    name = name.substr(0, name.find_first_of("\r\n"));
+    if (!name.empty() && name.find('/') == std::string::npos && name != "." && name != "..") {
+      folders.push_back(JoinPath(FolderOf(ServerBase_), name));
+    }
+  }
+  return folders;
+}
+
 bool TWineRegistry::ServerRunning() const {
   struct stat prefix {};
   if (::stat(Prefix_.c_str(), &prefix) != 0) return false;
-  const std::string lock =
-      ServerBase_ + "/server-" + Hex(prefix.st_dev) + "-" + Hex(prefix.st_ino) + "/lock";
+  const std::string server = "server-" + Hex(prefix.st_dev) + "-" + Hex(prefix.st_ino);
+  for (const std::string& folder : ServerFolders()) {
+    if (LockHeld(JoinPath(JoinPath(folder, server), "lock"))) return true;
+  }
+  return false;
+}
+
+bool TWineRegistry::LockHeld(const std::string& lock) {
   const int fd = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct flock probe {};

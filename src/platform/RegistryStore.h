@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/WineHive.h"
 
@@ -53,7 +54,8 @@ class TMemoryRegistry : public IRegistryStore {
 // wineserver runs for the prefix (it would overwrite the file with its own copy).
 class TWineRegistry : public IRegistryStore {
  public:
-  // serverBase: the folder wineservers keep their sockets and locks in (/tmp/.wine-<uid>).
+  // serverBase: the folder wineservers keep their sockets and locks in (/tmp/.wine-<uid>); Debian's
+  // Wine uses a folder beside it named in the prefix's "wineserver" file.
   explicit TWineRegistry(std::string prefix, std::string serverBase = DefaultServerBase());
   // $WINEPREFIX, else ~/.wine.
   static std::string DefaultPrefix();
@@ -75,6 +77,9 @@ class TWineRegistry : public IRegistryStore {
     std::uint64_t Inode = 0;
   };
   std::string HiveFile(std::uint32_t root) const;
+  std::vector<std::string> ServerFolders() const;
+  // Whether another process holds the write lock on byte 0 of lock.
+  static bool LockHeld(const std::string& lock);
 
   std::string Prefix_;
   std::string ServerBase_;

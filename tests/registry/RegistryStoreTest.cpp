@@ -132,6 +132,21 @@ TEST_F(WineRegistryTest, ARunningWineserverBlocksChanges) {
   EXPECT_TRUE(registry.DeleteValue("File0"));
 }
 
+// Debian's Wine names its server's private folder in the prefix's "wineserver" file.
+TEST_F(WineRegistryTest, DebiansServerFolderIsFoundThroughThePrefix) {
+  WriteFile(Prefix + "/wineserver", "wine-AbC123");
+  const std::string lock = ServerLock(Tree / "wine-AbC123", Prefix);
+  {
+    const test::TLockHolder server(lock);
+    EXPECT_TRUE(Store.ServerRunning());
+    TRegistry registry(Store);
+    EXPECT_THROW(registry.DeleteKey("Software\\Empty"), TRegistryError);
+  }
+  WriteFile(Prefix + "/wineserver", "../wine-AbC123");
+  const test::TLockHolder server(lock);
+  EXPECT_FALSE(Store.ServerRunning()) << "a name that leaves the temporary folder is ignored";
+}
+
 TEST(WineRegistryMissingTest, WithoutAPrefixEveryKeyIsMissing) {
   const test::TTempTree tree;
   TWineRegistry store(tree / "no-prefix", tree / "servers");
