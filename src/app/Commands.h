@@ -31,7 +31,7 @@ class TCommands {
   // One action per row: caption, hint, shortcut, check box, picture; enabled only when built.
   void Register(std::span<const TCommandSpec> table);
   QAction* Find(std::string_view name) const;
-  // The specification row of a registered command.
+  // The table row a registered command was made from.
   const TCommandSpec& Spec(std::string_view name) const;
 
  private:
