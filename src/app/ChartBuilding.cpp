@@ -49,7 +49,8 @@ void BuildFolderPoints(TSizeFolder& folder, const TFolderChartInput& input,
     const std::size_t slash = path.rfind('/');
     series.Add(static_cast<double>(total) / kUnitsPerMB,
                slash == std::string::npos ? path : path.substr(slash + 1),
-               input.Palette[static_cast<std::size_t>(walk.Next())]);
+               input.Palette[static_cast<std::size_t>(walk.Next())],
+               input.ChangeText ? input.ChangeText(*child) : QString());
   }
   series.Add(static_cast<double>(folder.OwnSize()) / kUnitsPerMB, kOwnFilesLabel, kOwnFilesColour);
   const std::string path = folder.Path();

@@ -47,6 +47,8 @@ struct TFolderChartInput {
   std::function<bool(const std::string& path)> IsMountRoot;
   // Free bytes available to the user on the file system of a path; nullopt when unknown.
   std::function<std::optional<std::int64_t>(const std::string& path)> FreeBytes;
+  // What a child folder's mark adds about its change since an earlier scan; unset for nothing.
+  std::function<QString(const TSizeFolder& folder)> ChangeText;
 };
 
 // Sorts folder's children by the mode (in place) and fills series with the points.

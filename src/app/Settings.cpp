@@ -42,6 +42,7 @@ TWindowSettings ReadSettings(const TIniFile& ini) {
   s.Toggle3D = ini.ReadBool(kSwitches, "Toggle3D", s.Toggle3D);
   s.FreeSpace = ini.ReadBool(kSwitches, "FreeSpace", s.FreeSpace);
   s.HistoryCombo = ini.ReadBool(kSwitches, "HistoryCombo", s.HistoryCombo);
+  s.ShowGrowth = ini.ReadBool(kSwitches, "ShowGrowth", s.ShowGrowth);
   s.Sort = static_cast<std::uint8_t>(ini.ReadInteger(kSwitches, "Sort", s.Sort) & 0xFF);
   s.StartWith = ini.ReadString("LastDir", "Start with", s.StartWith);
   s.EnableZoom = ini.ReadBool("Settings", "EnableZoom", s.EnableZoom);
@@ -65,6 +66,7 @@ void WriteSettings(TIniFile& ini, const TWindowSettings& s, bool writeBounds) {
   ini.WriteBool(kSwitches, "Toggle3D", s.Toggle3D);
   ini.WriteBool(kSwitches, "FreeSpace", s.FreeSpace);
   ini.WriteBool(kSwitches, "HistoryCombo", s.HistoryCombo);
+  ini.WriteBool(kSwitches, "ShowGrowth", s.ShowGrowth);
   ini.WriteInteger(kSwitches, "Sort", s.Sort);
   ini.WriteBool("PieForm", "Elyptic", s.Elyptic);
   ini.WriteInteger("Page", "TabSheet", s.TabSheet);

@@ -25,6 +25,7 @@ struct TWindowSettings {
   bool Toggle3D = true;
   bool FreeSpace = false;
   bool HistoryCombo = false;
+  bool ShowGrowth = false;
   std::uint8_t Sort = 0;
   std::string StartWith = "/";
   bool EnableZoom = true;  // read, never written

@@ -39,6 +39,7 @@ namespace nubrix {
 namespace {
 
 constexpr int kStatusPanelWidths[3] = {270, 550, 90};
+constexpr int kGrowthPanelWidth = 250;
 constexpr int kSpacerIdle = 20;
 constexpr int kSplitterWidth = 7;
 
@@ -60,6 +61,7 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   Hints_ = new THintManager(this);
   qApp->installEventFilter(Hints_);
   Scanner_ = new TScanController(this);
+  Recorder_ = new TJobRunner(this);
   connect(Scanner_, &TScanController::Progress, this, &TForm1::OnScanProgress);
   connect(Scanner_, &TScanController::Finished, this,
           [this](bool sized) { Guarded([&] { OnScanFinished(sized); }); });
@@ -346,6 +348,12 @@ void TForm1::BuildStatusBar() {
       bar->addWidget(StatusPanels_[i]);
     }
   }
+  GrowthPanel_ = new QLabel;
+  GrowthPanel_->setObjectName(QStringLiteral("GrowthPanel"));
+  GrowthPanel_->setFrameShape(QFrame::StyledPanel);
+  GrowthPanel_->setFixedWidth(kGrowthPanelWidth);
+  GrowthPanel_->hide();
+  bar->addWidget(GrowthPanel_);
 }
 
 QString TForm1::StatusText(int panel) const { return StatusPanels_[panel]->text(); }
@@ -388,7 +396,9 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 // Panel 1 fills the status bar between panels 0 and 2. Its width is an upper bound, not a fixed
 // size, so that the window can always be made smaller again.
 void TForm1::FormResize() {
-  const int rest = statusBar()->width() - kStatusPanelWidths[0] - kStatusPanelWidths[2] - 8;
+  const int growth = GrowthPanel_->isVisibleTo(this) ? kGrowthPanelWidth + 4 : 0;
+  const int rest =
+      statusBar()->width() - kStatusPanelWidths[0] - kStatusPanelWidths[2] - growth - 8;
   StatusPanels_[1]->setMaximumWidth(std::max(20, rest));
 }
 

@@ -24,6 +24,7 @@
 #include "app/History.h"
 #include "app/PageHost.h"
 #include "app/ScanController.h"
+#include "app/ScanGrowth.h"
 #include "app/Settings.h"
 #include "app/UserDialogs.h"
 #include "sizetree/SizeTreeU.h"
@@ -147,6 +148,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   void SetChartHints(bool on);
   void SetExplodeBiggest(bool on);
   void SetEllipticPie(bool on);
+  void SetShowGrowth(bool on);
 
   // Settings and history.
   void LoadSettings();
@@ -174,6 +176,10 @@ class TForm1 : public QMainWindow, public IPageHost {
   const TChartPalette& ChartPalette() const { return Palette_; }
   QString StatusText(int panel) const;
   QLabel* StatusPanel(int panel) const { return StatusPanels_[panel]; }
+  QLabel* GrowthPanel() const { return GrowthPanel_; }
+  const TScanGrowth& Growth() const { return Growth_; }
+  // The scan record is written after a scan; tests wait for it.
+  TJobRunner* Recorder() const { return Recorder_; }
   charts::TChartView* Bars() const { return Bars_; }
   charts::TChartView* Pies() const { return Pies_; }
   QProgressBar* Gauge() const { return Gauge_; }
@@ -237,6 +243,14 @@ class TForm1 : public QMainWindow, public IPageHost {
   void ShowUnreadableCount(int count);
   void SetStatus(int panel, const QString& text);
 
+  // Growth since the last scan (TForm1Growth.cpp).
+  void RecordScan();
+  void OnScanRecorded(const TRecordOutcome& outcome, const std::vector<const TSizeFolder*>& folders,
+                      std::uint64_t generation);
+  void RefreshGrowthMarks();
+  void ShowGrowthStatus();
+  QString GrowthChangeText(const TSizeFolder& folder) const;
+
   // Output (TForm1Output.cpp).
   charts::TChartView* ChartOfPageShown() const;
   void actPrintExecute();
@@ -287,6 +301,9 @@ class TForm1 : public QMainWindow, public IPageHost {
   bool RotateRightOn_ = false;
 
   TScanController* Scanner_ = nullptr;
+  TJobRunner* Recorder_ = nullptr;
+  TScanGrowth Growth_;
+  std::uint64_t TreeGeneration_ = 0;
   std::chrono::steady_clock::time_point ScanStarted_;
   std::optional<TBusyCursor> ScanCursor_;
   QTimer Timer1_;
@@ -313,6 +330,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   charts::TChartView* Bars_ = nullptr;
   charts::TChartView* Pies_ = nullptr;
   QLabel* StatusPanels_[3] = {};
+  QLabel* GrowthPanel_ = nullptr;
 };
 
 }  // namespace nubrix

@@ -28,6 +28,7 @@ TFolderChartInput TForm1::ChartInput() const {
   input.ShowFreeSpace = Action("actFreeSpace")->isChecked();
   input.IsMountRoot = [](const std::string& path) { return platform::IsMountRoot(path); };
   input.FreeBytes = [](const std::string& path) { return platform::FreeBytesAvailable(path); };
+  input.ChangeText = [this](const TSizeFolder& folder) { return GrowthChangeText(folder); };
   return input;
 }
 
@@ -44,6 +45,7 @@ void TForm1::ShowFolderCharts(TSizeFolder* folder) {
   pies.Title = bars.Title;
   Bars_->Changed();
   Pies_->Changed();
+  ShowGrowthStatus();
 }
 
 // Sorting by name or size marks that command and clears the other; "Don't sort" changes no

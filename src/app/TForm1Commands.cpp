@@ -108,7 +108,8 @@ void TForm1::ConnectToggles() {
       {"actshowHints", &TForm1::SetChartHints},
       {"actExplode", &TForm1::SetExplodeBiggest},
       {"actElypticPie", &TForm1::SetEllipticPie},
-      {"actFolderHistory", &TForm1::ShowHistory}};
+      {"actFolderHistory", &TForm1::ShowHistory},
+      {"actShowGrowth", &TForm1::SetShowGrowth}};
   for (const auto& [name, setter] : toggles) {
     QAction* action = Action(name);
     connect(action, &QAction::triggered, this, [this, action, setter = setter] {

@@ -91,7 +91,8 @@ void TForm1::ChartHover(charts::TChartView* chart, int index) {
   const charts::TChartSeries& series = Bars_->Model().Series;
   const QString text =
       index >= 0 && index < series.Count()
-          ? charts::MarkText(series.Point(index).Caption, series.Point(index).Value)
+          ? charts::PointMarkText(series.Point(index).Caption, series.Point(index).Value,
+                                  series.Point(index).Change)
           : QString();
   SetStatus(0, text);
   chart->setToolTip(text + (PointIsIncomplete(index) ? kIncompleteHint : QString()) +

@@ -54,6 +54,9 @@ void TForm1::ResetSizeTree() {
   BackList_.clear();
   CurrentFolder_ = nullptr;
   Tree_ = std::make_unique<TSizeTree>();
+  ++TreeGeneration_;
+  Growth_.Clear();
+  ShowGrowthStatus();
   actBarsNormalExecute();
   ShowUnreadableCount(0);
 }
@@ -81,6 +84,7 @@ void TForm1::OnScanFinished(bool sized) {
     ShowFolderCharts(root);
     SetStatus(1, {});
     ShowUnreadableCount(Tree_->UnreadableCount());
+    RecordScan();
   } else {
     // Cancelled: the bars go, the pie keeps what it showed, and no folder is current.
     CurrentFolder_ = nullptr;

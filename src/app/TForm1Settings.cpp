@@ -57,6 +57,7 @@ void TForm1::ApplySettings(const TWindowSettings& s) {
   SetChart3D(s.Toggle3D);
   Action("actFreeSpace")->setChecked(s.FreeSpace);
   ShowHistory(s.HistoryCombo);
+  SetShowGrowth(s.ShowGrowth);
   SortMode_ = static_cast<TSortMode>(s.Sort);
   ShowSortMode(SortMode_);
   StartFolder_ = s.StartWith;
@@ -81,6 +82,7 @@ TWindowSettings TForm1::CollectSettings() const {
   s.ShowHints = Action("actshowHints")->isChecked();
   s.Toggle3D = Action("act3D")->isChecked();
   s.FreeSpace = Action("actFreeSpace")->isChecked();
+  s.ShowGrowth = Action("actShowGrowth")->isChecked();
   s.HistoryCombo = ComboPanel_->isVisibleTo(const_cast<TForm1*>(this));
   s.Sort = static_cast<std::uint8_t>(SortMode_);
   s.Elyptic = Action("actElypticPie")->isChecked();

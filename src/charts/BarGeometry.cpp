@@ -91,7 +91,7 @@ void SelectMarks(const TChartModel& model, const ITextMetrics& metrics,
     const TChartPoint& point = model.Series.Point(i);
     TBarMark mark;
     mark.Index = i;
-    mark.Text = MarkText(point.Caption, point.Value);
+    mark.Text = PointMarkText(point.Caption, point.Value, point.Change);
     const double width = metrics.Width(TTextRole::Mark, mark.Text) + 2 * kMarkPadding;
     mark.Box = QRectF(0, geometry.MapPosition(i) - height / 2, width, height);
     widest = std::max(widest, width);

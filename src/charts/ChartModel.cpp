@@ -4,9 +4,9 @@
 
 namespace nubrix::charts {
 
-void TChartSeries::Add(double value, std::string label, TRgb color) {
+void TChartSeries::Add(double value, std::string label, TRgb color, QString change) {
   QString caption = QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
-  Points_.push_back({value, std::move(label), std::move(caption), color});
+  Points_.push_back({value, std::move(label), std::move(caption), color, std::move(change)});
 }
 
 double TChartSeries::PieTotal() const {

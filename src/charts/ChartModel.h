@@ -18,15 +18,19 @@ struct TChartPoint {
   std::string Label;  // raw bytes: the window maps a clicked label back to a folder
   QString Caption;    // the label as shown (invalid UTF-8 replaced)
   TRgb Color = 0;
+  QString Change;  // since an earlier scan, as shown after the value; empty for none
 };
 
 class TChartSeries {
  public:
   void Clear() { Points_.clear(); }
   void Reserve(std::size_t count) { Points_.reserve(count); }
-  void Add(double value, std::string label, TRgb color);
+  void Add(double value, std::string label, TRgb color, QString change = {});
   int Count() const { return static_cast<int>(Points_.size()); }
   const TChartPoint& Point(int index) const { return Points_[static_cast<std::size_t>(index)]; }
+  void SetChange(int index, QString change) {
+    Points_[static_cast<std::size_t>(index)].Change = std::move(change);
+  }
   const std::vector<TChartPoint>& Points() const { return Points_; }
   // The sum of the values that count for a pie: negative values count as nothing.
   double PieTotal() const;

@@ -76,6 +76,20 @@ QString MarkText(const QString& caption, double megabytes, const TNumberSeparato
   return caption + u' ' + FormatMarkValue(megabytes, separators);
 }
 
+QString FormatChange(double megabytes, const TNumberSeparators& separators) {
+  const QString magnitude = FormatGrouped(std::abs(megabytes), 3, separators);
+  if (magnitude == QStringLiteral("0")) return {};
+  return (megabytes < 0 ? QStringLiteral("-") : QStringLiteral("+")) + magnitude +
+         QStringLiteral(" MB");
+}
+
+QString PointMarkText(const QString& caption, double megabytes, const QString& change,
+                      const TNumberSeparators& separators) {
+  QString text = MarkText(caption, megabytes, separators);
+  if (!change.isEmpty()) text += QStringLiteral(" (") + change + u')';
+  return text;
+}
+
 QString FormatPercent(double part, double total, const TNumberSeparators& separators) {
   const double percent = total > 0 ? 100.0 * std::max(0.0, part) / total : 0.0;
   return FormatGrouped(percent, 2, separators) + QStringLiteral(" %");

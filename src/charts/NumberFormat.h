@@ -21,6 +21,13 @@ QString FormatMarkValue(double megabytes, const TNumberSeparators& separators = 
 QString MarkText(const QString& caption, double megabytes,
                  const TNumberSeparators& separators = {});
 
+// A change of size: "+1,234.5 MB", "-12 MB"; empty when it shows as no change at all.
+QString FormatChange(double megabytes, const TNumberSeparators& separators = {});
+
+// The mark of a point with its change since an earlier scan: "name 12 MB (+3 MB)".
+QString PointMarkText(const QString& caption, double megabytes, const QString& change,
+                      const TNumberSeparators& separators = {});
+
 // "##0.## %" of part in total; "0 %" when the total is not positive.
 QString FormatPercent(double part, double total, const TNumberSeparators& separators = {});
 

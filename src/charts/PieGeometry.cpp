@@ -45,7 +45,7 @@ std::vector<TMarkText> MeasureMarks(const TChartModel& model, const ITextMetrics
   if (!model.MarksVisible) return marks;
   marks.reserve(model.Series.Points().size());
   for (const TChartPoint& point : model.Series.Points()) {
-    QString text = MarkText(point.Caption, point.Value);
+    QString text = PointMarkText(point.Caption, point.Value, point.Change);
     const double width = metrics.Width(TTextRole::Mark, text) + 2 * kMarkPadding;
     marks.push_back({std::move(text), width});
   }

@@ -4,25 +4,38 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <iostream>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "app/Settings.h"
 #include "cli/ScanReport.h"
+#include "scanrecord/ScanRecord.h"
 #include "sizetree/ScanEngine.h"
 
 namespace {
 
 struct TOptions {
   bool List = false;
+  bool Record = false;
+  bool Compare = false;
+  std::string Database;  // empty: the program's database in the settings folder
   int Top = -1;
   int Threads = 0;
   std::string Folder = "/";
 };
 
-constexpr const char* kUsage = "usage: nubrix-scan [--list] [--top N] [--threads N] [FOLDER]\n";
+constexpr const char* kUsage =
+    "usage: nubrix-scan [--list] [--top N] [--threads N] [--record | --compare] [--database FILE]"
+    " [FOLDER]\n";
+
+// Exit status of --compare when no earlier scan of the folder is kept.
+constexpr int kNoEarlierScan = 3;
 
 std::optional<int> ParseCount(const char* text) {
   char* end = nullptr;
@@ -41,6 +54,10 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--list") {
       options.List = true;
+    } else if (arg == "--record" || arg == "--compare") {
+      (arg == "--record" ? options.Record : options.Compare) = true;
+    } else if (arg == "--database" && i + 1 < argc && argv[i + 1][0] != '\0') {
+      options.Database = argv[++i];
     } else if ((arg == "--top" || arg == "--threads") && i + 1 < argc) {
       const std::optional<int> count = ParseCount(argv[++i]);
       if (!count) return std::nullopt;
@@ -54,7 +71,7 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
       return std::nullopt;
     }
   }
-  if (options.Folder.empty()) return std::nullopt;
+  if (options.Folder.empty() || (options.Record && options.Compare)) return std::nullopt;
   if (options.Folder.back() != '/') options.Folder.push_back('/');
   return options;
 }
@@ -70,6 +87,49 @@ bool CheckReadable(const std::string& folder) {
   }
   close(fd);
   return true;
+}
+
+void WriteGrowth(std::ostream& out, const std::vector<nubrix::TFolderGrowth>& growth) {
+  for (const nubrix::TFolderGrowth& folder : growth) {
+    out << folder.Change << '\t' << folder.Now << '\t';
+    out.write(folder.Path.data(), static_cast<std::streamsize>(folder.Path.size()));
+    out << '\n';
+  }
+}
+
+// Keeps the scan and, for --compare, prints what changed; the exit status.
+int RecordScan(const TOptions& options, const nubrix::TSizeFolder& root) {
+  const std::string file = options.Database.empty()
+                               ? nubrix::ProgramDatabaseFile(nubrix::AppDir() + "AppData")
+                               : options.Database;
+  nubrix::TScanSnapshot snapshot = nubrix::SnapshotOf(root, std::time(nullptr));
+  // A folder is kept under its absolute path, wherever the command was started.
+  if (char* absolute = realpath(options.Folder.c_str(), nullptr); absolute != nullptr) {
+    snapshot.Root = absolute;
+    std::free(absolute);
+    if (snapshot.Root.back() != '/') snapshot.Root.push_back('/');
+  }
+  const nubrix::TRecordOutcome outcome = nubrix::CompareAndRecord(file, snapshot, true);
+  if (!outcome.SetAside.empty()) {
+    std::cerr << "nubrix-scan: the scan record was damaged; it was set aside as "
+              << outcome.SetAside << " and a new one started\n";
+  }
+  if (!outcome.Error.empty()) {
+    std::cerr << "nubrix-scan: the scan could not be kept in " << file << ": " << outcome.Error
+              << '\n';
+    return 1;
+  }
+  if (!options.Compare) return 0;
+  if (!outcome.Comparison) {
+    std::cerr << "nubrix-scan: no earlier scan of " << options.Folder
+              << " is kept to compare with; this one is kept now\n";
+    return kNoEarlierScan;
+  }
+  std::ostringstream out;
+  WriteGrowth(out, nubrix::GrowthOf(snapshot, *outcome.Comparison));
+  std::cout << out.str();
+  std::cout.flush();
+  return std::cout ? 0 : 1;
 }
 
 }  // namespace
@@ -96,6 +156,14 @@ int main(int argc, char** argv) {
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - started);
 
+  if (options->Record || options->Compare) {
+    // --record prints the summary too; --compare prints only what changed.
+    const int status = RecordScan(*options, root);
+    if (options->Compare || status != 0) {
+      nubrix::WriteUnreadableNote(std::cerr, tree.UnreadableCount());
+      return status;
+    }
+  }
   std::ostringstream out;
   if (options->List) {
     nubrix::WriteListing(out, root);

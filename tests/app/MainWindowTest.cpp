@@ -81,6 +81,8 @@ TEST_F(MainWindowTest, MenusHoldTheCommandsInOrder) {
       {"&View",
        {{"&Show hints", "", "Show hints on/off"},
         {"&Folder History off / on", "", "Toggle folder history on- off."},
+        {"Show &growth since last scan", "",
+         "Marks add the change since the last scan of the same folder"},
         {"-", "", ""},
         {"S&how DirTree", "Ctrl+T", "Toggles Explorer panel"}}},
       {"&Chart view",
