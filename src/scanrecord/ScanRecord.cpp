@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <unordered_map>
 
 #include "sizetree/SizeTreeU.h"
@@ -321,6 +322,9 @@ std::vector<std::int64_t> TScanRecord::ScanTimes(const std::string& root) {
 TRecordOutcome CompareAndRecord(const std::string& file, const TScanSnapshot& snapshot,
                                 bool record) {
   TRecordOutcome outcome;
+  // The settings folder may not be there yet when a scan from the command line comes first.
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
   for (int attempt = 0; attempt < 2; ++attempt) {
     try {
       TScanRecord scans(file);

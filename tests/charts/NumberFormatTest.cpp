@@ -31,6 +31,17 @@ TEST(NumberFormatTest, SeparatorsComeFromTheCaller) {
   EXPECT_EQ(MarkText(QStringLiteral("Sub"), 0.1234), QStringLiteral("Sub 0.123 MB"));
 }
 
+TEST(NumberFormatTest, ChangesCarryTheirSignAndVanishWhenTheyShowAsNothing) {
+  EXPECT_EQ(FormatChange(1234.5), QStringLiteral("+1,234.5 MB"));
+  EXPECT_EQ(FormatChange(-12), QStringLiteral("-12 MB"));
+  EXPECT_EQ(FormatChange(0.0005), QStringLiteral("+0.001 MB"));
+  EXPECT_EQ(FormatChange(0.0004), QString());
+  EXPECT_EQ(FormatChange(-0.0004), QString()) << "no \"-0 MB\"";
+  EXPECT_EQ(PointMarkText(QStringLiteral("Sub"), 2, QStringLiteral("new")),
+            QStringLiteral("Sub 2 MB (new)"));
+  EXPECT_EQ(PointMarkText(QStringLiteral("Sub"), 2, QString()), QStringLiteral("Sub 2 MB"));
+}
+
 TEST(NumberFormatTest, PercentOfTheTotal) {
   EXPECT_EQ(FormatPercent(1, 3), QStringLiteral("33.33 %"));
   EXPECT_EQ(FormatPercent(2, 3), QStringLiteral("66.67 %"));

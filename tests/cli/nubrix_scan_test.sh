@@ -48,5 +48,32 @@ fi
 out=$("$scan" --top x "$work/t" 2>"$work/err"); rc=$?
 check "bad option exit status" "$rc" "2"
 
+# Growth since the last scan, kept in a database of the test's own (and in the test's own
+# settings folder when none is named).
+g=$(realpath "$work")/g
+mkdir -p "$g/grows" "$g/same" "$g/$(printf 'odd\377')"
+truncate -s 1048576 "$g/same/f"
+db="$work/scans.db"
+out=$("$scan" --compare --database "$db" "$g" 2>"$work/err"); rc=$?
+check "first --compare exit status" "$rc" "3"
+check "first --compare stdout" "$out" ""
+grep -q "no earlier scan" "$work/err" && check "first --compare says why" yes yes || check "first --compare says why" no yes
+truncate -s 2097152 "$g/grows/f"
+truncate -s 524288 "$g/$(printf 'odd\377')/f"
+rmdir "$g/same" 2>/dev/null || rm -r "$g/same"
+out=$("$scan" --compare --database "$db" "$g" 2>"$work/err"); rc=$?
+check "second --compare exit status" "$rc" "0"
+want=$(printf '20000\t20000\t%s/grows\n15000\t25000\t%s/\n5000\t5000\t%s/odd\377\n-10000\t0\t%s/same' "$g" "$g" "$g" "$g")
+check "second --compare lines, largest growth first, raw bytes" "$out" "$want"
+out=$("$scan" --compare --database "$db" "$g" 2>"$work/err"); rc=$?
+check "unchanged --compare prints nothing" "$rc:$out" "0:"
+out=$("$scan" --record --database "$db" "$g" 2>"$work/err"); rc=$?
+check "--record prints the summary" "$rc:$(printf '%s\n' "$out" | head -n 1 | sed 's/^ *//')" "0:2.5000 MB  $g/"
+out=$("$scan" --record --compare --database "$db" "$g" 2>"$work/err"); rc=$?
+check "--record with --compare is refused" "$rc" "2"
+mkdir -p "$work/config"
+out=$(XDG_CONFIG_HOME="$work/config" "$scan" --record "$g" 2>"$work/err"); rc=$?
+check "--record without --database keeps the scan in the settings folder" "$rc:$(test -s "$work/config/Nubrix/AppData/Nubrix.db" && echo kept)" "0:kept"
+
 echo "cli: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]
