@@ -134,6 +134,38 @@ int main(int argc, char** argv) {
   const bool editorShot = editor->grab().save(dir + "/reg-editor.png");
   std::printf("%s %s/reg-editor.png\n", editorShot ? "wrote" : "could not write", qPrintable(dir));
   ok &= editorShot;
+  // Growth since the last scan: a small tree scanned, changed, scanned again.
+  {
+    const QString demo = dir + "/growth-demo";
+    QDir(demo).removeRecursively();
+    const auto write = [&](const QString& name, qint64 bytes) {
+      QDir().mkpath(demo + "/" + name.section(u'/', 0, -2));
+      QFile file(demo + "/" + name);
+      file.open(QIODevice::WriteOnly);
+      file.resize(bytes);
+    };
+    for (const char* name : {"Documents/a", "Music/a", "Pictures/a", "Videos/a", "Downloads/a"})
+      write(QString::fromLatin1(name), 40LL << 20);
+    const auto scan = [&] {
+      form.ShowSelectedPath(demo.toStdString());
+      form.Action("actRun")->trigger();
+      if (form.Scanning()) wait.exec();
+      while (form.Recorder()->Running()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    };
+    scan();
+    write("Downloads/b", 120LL << 20);
+    write("Videos/a", 10LL << 20);
+    write("Games/a", 60LL << 20);
+    QFile::remove(demo + "/Music/a");
+    scan();
+    if (!form.Action("actShowGrowth")->isChecked()) form.Action("actShowGrowth")->trigger();
+    form.SetChartLegend(false);
+    form.ShowPage(0);
+    ok &= Shoot(form, dir + "/window-growth.png");
+    form.Pages()->setCurrentIndex(1);
+    ok &= Shoot(form, dir + "/window-growth-pie.png");
+    QDir(demo).removeRecursively();
+  }
   // The about box on both pages, and one with the credits scroller running.
   {
     const std::unique_ptr<nubrix::about::TAboutBox> box = form.ab->Build(&form);
