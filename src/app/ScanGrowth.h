@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "scanrecord/ScanRecord.h"
+#include "programdb/ScanRecord.h"
 #include "sizetree/SizeTreeU.h"
 
 namespace nubrix {

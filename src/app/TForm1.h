@@ -27,6 +27,7 @@
 #include "app/ScanGrowth.h"
 #include "app/Settings.h"
 #include "app/UserDialogs.h"
+#include "programdb/RunLog.h"
 #include "sizetree/SizeTreeU.h"
 
 class QAction;
@@ -116,6 +117,11 @@ class TForm1 : public QMainWindow, public IPageHost {
   void actBrowseDirExecute();
   void MnuDeleteFolderClick(const std::string& folder);
   void actDeleteFileExecute();
+  // Undo of cleanups (TForm1Undo.cpp).
+  void actUndoCleanupExecute();
+  void actCleanupHistoryExecute();
+  // Puts back what run moved to the trash, asking first about folders that are gone.
+  void RestoreRun(const TRun& run);
   // The folder menu of the folder tree for the folder at a point of the tree's viewport.
   void ShowFolderMenu(const QPoint& at);
   TShortcutPage* ShortcutPage() const { return ShortcutPage_; }
@@ -242,6 +248,10 @@ class TForm1 : public QMainWindow, public IPageHost {
   void Timer3Tick();
   void ShowUnreadableCount(int count);
   void SetStatus(int panel, const QString& text);
+
+  // The bytes the last scan found in folder, for the run log; -1 when it was not scanned.
+  std::int64_t ScannedBytes(const std::string& folder) const;
+  void ReportRunNote(const db::TDatabaseNote& note);
 
   // Growth since the last scan (TForm1Growth.cpp).
   void RecordScan();

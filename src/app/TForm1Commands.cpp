@@ -85,7 +85,9 @@ void TForm1::ConnectCommands() {
       {"actRotateLeft", [this] { RotateLeftExecute(); }},
       {"actRotateRight", [this] { RotateRightExecute(); }},
       {"actBrowseDir", [this] { actBrowseDirExecute(); }},
-      {"actDeleteFile", [this] { actDeleteFileExecute(); }}};
+      {"actDeleteFile", [this] { actDeleteFileExecute(); }},
+      {"actUndoCleanup", [this] { actUndoCleanupExecute(); }},
+      {"actCleanupHistory", [this] { actCleanupHistoryExecute(); }}};
   for (const auto& [name, handler] : handlers) {
     connect(Action(name), &QAction::triggered, this,
             [this, handler = handler] { Guarded(handler); });

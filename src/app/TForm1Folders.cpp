@@ -76,7 +76,9 @@ void TForm1::MnuDeleteFolderClick(const std::string& target) {
   platform::TTrashResult moved;
   {
     const TBusyCursor busy;
-    moved = RecycleWithShellDialogs(folder, *Dialogs_);
+    TCleanupRun run(ProgramDatabaseFile(AppDataFolder()), "Delete Folder");
+    moved = RecycleWithShellDialogs(folder, *Dialogs_, &run, ScannedBytes(folder));
+    ReportRunNote(run.Finish(false));
   }
   if (!moved.Ok) {
     if (!moved.Error.empty()) Dialogs_->ShowMessage(this, DisplayPath(moved.Error));
@@ -98,7 +100,10 @@ void TForm1::actDeleteFileExecute() {
     return;
   }
   const TBusyCursor busy;
-  if (!RecycleWithShellDialogs(folder, *Dialogs_).Ok) {
+  TCleanupRun run(ProgramDatabaseFile(AppDataFolder()), "Delete Dir");
+  const bool moved = RecycleWithShellDialogs(folder, *Dialogs_, &run, ScannedBytes(folder)).Ok;
+  ReportRunNote(run.Finish(false));
+  if (!moved) {
     Dialogs_->ShowMessage(this, QStringLiteral("Could not delete ") + DisplayPath(folder));
   }
 }

@@ -222,7 +222,8 @@ TRemovalResult TCleanShortcut::DeleteEmptyFolders(const std::string& folder, IAs
 }
 
 TRemovalResult TCleanShortcut::RemoveEmptyFolders(const std::string& folder,
-                                                  const std::atomic<bool>* cancel) const {
+                                                  const std::atomic<bool>* cancel,
+                                                  TCleanupRun* run) const {
   TRemovalResult result;
   if (folder.empty()) return result;
   std::vector<std::string> folders;
@@ -231,7 +232,7 @@ TRemovalResult TCleanShortcut::RemoveEmptyFolders(const std::string& folder,
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) break;
     if (!IsEmptyFolder(*it) || platform::NameOf(*it) == startName) continue;
-    const platform::TTrashResult moved = RecycleSilently(*it);
+    const platform::TTrashResult moved = RecycleSilently(*it, run);
     if (moved.Ok) {
       result.Removed.push_back(*it);
     } else {
@@ -241,15 +242,17 @@ TRemovalResult TCleanShortcut::RemoveEmptyFolders(const std::string& folder,
   return result;
 }
 
-platform::TTrashResult RecycleSilently(const std::string& path) {
-  return platform::MoveToTrash(path);
+platform::TTrashResult RecycleSilently(const std::string& path, TCleanupRun* run,
+                                       std::int64_t size) {
+  return run != nullptr ? run->Trash(path, size) : platform::MoveToTrash(path);
 }
 
-platform::TTrashResult RecycleWithShellDialogs(const std::string& path, IAskUser& ask) {
+platform::TTrashResult RecycleWithShellDialogs(const std::string& path, IAskUser& ask,
+                                               TCleanupRun* run, std::int64_t size) {
   if (!ask.AskUser(TQuestionKind::Confirmation, "Move " + path + " to the trash?",
                    TAnswerButtons::YesNo))
     return {};
-  return RecycleSilently(path);
+  return RecycleSilently(path, run, size);
 }
 
 }  // namespace nubrix

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cleaners/CleanupRuns.h"
 #include "platform/AskUser.h"
 #include "platform/Shortcuts.h"
 #include "platform/Trash.h"
@@ -42,6 +43,7 @@ struct TRemovalResult {
   bool Declined = false;  // the user answered No: nothing was tried
   std::vector<std::string> Removed;
   std::vector<TRemovalFailure> Failed;
+  std::string RunNote;  // why the cleanup could not be kept for undo; empty when it was
 };
 
 class IShortcutRows {
@@ -68,9 +70,11 @@ class TCleanShortcut {
   // After a Yes: RemoveEmptyFolders.
   TRemovalResult DeleteEmptyFolders(const std::string& folder, IAskUser& ask) const;
   // Every empty folder below folder to the trash, deepest first; a folder named like folder
-  // itself stays. Each folder on its own: one that cannot go does not stop the others.
+  // itself stays. Each folder on its own: one that cannot go does not stop the others. With a
+  // run, what went is noted in it.
   TRemovalResult RemoveEmptyFolders(const std::string& folder,
-                                    const std::atomic<bool>* cancel = nullptr) const;
+                                    const std::atomic<bool>* cancel = nullptr,
+                                    TCleanupRun* run = nullptr) const;
 
   static constexpr const char* kDeleteEmptyQuestion =
       "This will scan through the selected path including subpath\r\nfor empty directories and "
@@ -94,9 +98,12 @@ void CollectFolders(const std::string& folder, std::vector<std::string>& list,
 // No entry at all (dot files count); false for a folder that cannot be listed.
 bool IsEmptyFolder(const std::string& folder);
 // To the trash without asking; when it did not go, it is left where it was and the result says why.
-platform::TTrashResult RecycleSilently(const std::string& path);
+// With a run, the item is noted in it.
+platform::TTrashResult RecycleSilently(const std::string& path, TCleanupRun* run = nullptr,
+                                       std::int64_t size = -1);
 // To the trash after asking "Move ... to the trash?"; No gives a result that is not Ok and has
 // no error.
-platform::TTrashResult RecycleWithShellDialogs(const std::string& path, IAskUser& ask);
+platform::TTrashResult RecycleWithShellDialogs(const std::string& path, IAskUser& ask,
+                                               TCleanupRun* run = nullptr, std::int64_t size = -1);
 
 }  // namespace nubrix

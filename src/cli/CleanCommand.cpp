@@ -13,6 +13,7 @@
 #include "cleaners/Clean_Shortcuts.h"
 #include "cleaners/TempFiles.h"
 #include "cli/TracesCommand.h"
+#include "cli/UndoCommand.h"
 #include "platform/Paths.h"
 #include "sizetree/ScanEngine.h"
 
@@ -24,7 +25,9 @@ constexpr const char* kUsage =
     "usage: nubrix-clean temp-files [--mask M]... [--template FILE] [--trash] FOLDER\n"
     "       nubrix-clean shortcuts FOLDER\n"
     "       nubrix-clean empty-folders [--trash] FOLDER\n"
-    "       nubrix-clean traces [--preview | --clear NAME...]\n";
+    "       nubrix-clean traces [--preview | --clear NAME...]\n"
+    "       nubrix-clean runs\n"
+    "       nubrix-clean undo [--make-folders] [RUN]\n";
 
 // Collects the rows, in the order the page shows them.
 class TRowList : public IShortcutRows {
@@ -53,14 +56,19 @@ int Shortcuts(const std::string& folder, std::ostream& out) {
   return 0;
 }
 
-int EmptyFolders(const std::string& folder, bool trash, std::ostream& out, std::ostream& err) {
+int EmptyFolders(const std::string& folder, bool trash, const std::string& database,
+                 std::ostream& out, std::ostream& err) {
   if (!trash) {
     TRowList rows;
     TCleanShortcut().ListEmptyFolders(folder, rows);
     for (const TShortcutRow& row : rows.Rows) out << row.ShortcutPath << '\n';
     return 0;
   }
-  const TRemovalResult result = TCleanShortcut().RemoveEmptyFolders(folder);
+  TCleanupRun run(database, "nubrix-clean empty-folders --trash");
+  const TRemovalResult result = TCleanShortcut().RemoveEmptyFolders(folder, nullptr, &run);
+  if (const db::TDatabaseNote note = run.Finish(false); !note.Error.empty()) {
+    err << "nubrix-clean: this cleanup cannot be undone: " << note.Error << '\n';
+  }
   for (const std::string& path : result.Removed) out << path << '\n';
   for (const TRemovalFailure& failure : result.Failed)
     err << "nubrix-clean: " << failure.Reason << '\n';
@@ -94,7 +102,8 @@ std::optional<TTempCall> ParseTempCall(const std::vector<std::string>& arguments
 }
 
 // The page's search: the folder scanned as the window scans it, then searched from its root.
-int TempFiles(const TTempCall& call, std::ostream& out, std::ostream& err) {
+int TempFiles(const TTempCall& call, const std::string& database, std::ostream& out,
+              std::ostream& err) {
   std::vector<std::string> masks = call.Masks;
   if (masks.empty()) {
     const std::string file =
@@ -107,12 +116,14 @@ int TempFiles(const TTempCall& call, std::ostream& out, std::ostream& err) {
   const TTempSearch search = SearchTempFiles(TempSearchFolders(*tree.ScanRoot()), masks);
   std::set<std::string> moved;
   int stayed = 0;
+  TCleanupRun run(database, "nubrix-clean temp-files --trash");
   for (const TTempTreeData& row : search.Rows) {
     const std::string path = row.Path();
     out << row.Size << '\t' << path << '\n';
     // A file found by two masks goes once.
     if (!call.Trash || moved.count(path) != 0) continue;
-    const platform::TTrashResult result = RecycleSilently(path);
+    const platform::TTrashResult result =
+        RecycleSilently(path, &run, static_cast<std::int64_t>(row.Size));
     if (result.Ok) {
       moved.insert(path);
     } else {
@@ -120,12 +131,23 @@ int TempFiles(const TTempCall& call, std::ostream& out, std::ostream& err) {
       err << "nubrix-clean: " << result.Error << '\n';
     }
   }
+  if (const db::TDatabaseNote note = run.Finish(false); !note.Error.empty()) {
+    err << "nubrix-clean: this cleanup cannot be undone: " << note.Error << '\n';
+  }
   return stayed == 0 ? 0 : 1;
 }
 
 }  // namespace
 
-int RunClean(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int RunClean(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+             const std::string& databaseFile) {
+  const std::string database =
+      databaseFile.empty() ? ProgramDatabaseFile(AppDir() + "AppData") : databaseFile;
+  if (!arguments.empty() && (arguments[0] == "runs" || arguments[0] == "undo")) {
+    const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+    return arguments[0] == "runs" ? RunRuns(rest, database, out, err)
+                                  : RunUndo(rest, database, out, err);
+  }
   if (!arguments.empty() && arguments[0] == "traces") {
     platform::TWineRegistry registry(platform::TWineRegistry::DefaultPrefix());
     return RunTraces({arguments.begin() + 1, arguments.end()}, TTraceEnvironment::OfUser(),
@@ -138,7 +160,7 @@ int RunClean(const std::vector<std::string>& arguments, std::ostream& out, std::
       return 2;
     }
     if (!Readable(call->Folder, err)) return 2;
-    return TempFiles(*call, out, err);
+    return TempFiles(*call, database, out, err);
   }
   const bool shortcuts = arguments.size() == 2 && arguments[0] == "shortcuts";
   const bool empty =
@@ -153,7 +175,8 @@ int RunClean(const std::vector<std::string>& arguments, std::ostream& out, std::
     if (folder.empty() || folder[0] == '-') err << kUsage;
     return 2;
   }
-  return shortcuts ? Shortcuts(folder, out) : EmptyFolders(folder, arguments.size() == 3, out, err);
+  return shortcuts ? Shortcuts(folder, out)
+                   : EmptyFolders(folder, arguments.size() == 3, database, out, err);
 }
 
 }  // namespace nubrix

@@ -15,7 +15,7 @@
 
 #include "app/Settings.h"
 #include "cli/ScanReport.h"
-#include "scanrecord/ScanRecord.h"
+#include "programdb/ScanRecord.h"
 #include "sizetree/ScanEngine.h"
 
 namespace {

@@ -8,12 +8,14 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <set>
 #include <string_view>
 
 #include "platform/Mounts.h"
 #include "platform/Paths.h"
 #include "platform/SafeOpen.h"
+#include "platform/TrashItems.h"
 
 namespace nubrix::platform {
 
@@ -379,7 +381,21 @@ TTrashResult MoveToTrash(const std::string& path) {
   TTrashResult result;
   GFile* file = g_file_new_for_path(path.c_str());
   GError* error = nullptr;
+  const std::string notBefore = DeletionDateOf(std::time(nullptr));
   result.Ok = g_file_trash(file, nullptr, &error) != FALSE;
+  if (result.Ok) {
+    // The info file names the path as GIO made it absolute.
+    char* absolute = g_file_get_path(file);
+    const std::string original = absolute != nullptr ? absolute : path;
+    g_free(absolute);
+    for (const std::string& folder : TrashFoldersFor(original)) {
+      if (std::optional<std::string> name = FindTrashName(folder, original, notBefore)) {
+        result.TrashFolder = folder;
+        result.TrashName = std::move(*name);
+        break;
+      }
+    }
+  }
   if (!result.Ok) {
     const bool unsupported =
         error != nullptr && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED);

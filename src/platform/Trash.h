@@ -15,10 +15,15 @@ namespace nubrix::platform {
 struct TTrashResult {
   bool Ok = false;
   std::string Error;  // for people, naming the item
+  // Where the item lies now, found by its info file right after the move: the trash folder
+  // (holding files/ and info/) and its name there. Empty when it could not be found.
+  std::string TrashFolder;
+  std::string TrashName;
 };
 
 // Moves path (a file, a folder, a link: the link itself, never its target) to the trash of its
-// file system. When no trash can take it, nothing happens to it and the result says why.
+// file system, and finds where it went. When no trash can take it, nothing happens to it and
+// the result says why.
 TTrashResult MoveToTrash(const std::string& path);
 
 enum class TTrashKind {

@@ -23,7 +23,7 @@ struct TRun {
 TRun Clean(const std::vector<std::string>& arguments) {
   std::ostringstream out;
   std::ostringstream err;
-  const int status = RunClean(arguments, out, err);
+  const int status = RunClean(arguments, out, err, gCleanerDataHome + "/AppData/Nubrix.db");
   return {status, out.str(), err.str()};
 }
 

@@ -269,6 +269,9 @@ int main(int argc, char** argv) {
   char pattern[] = "/tmp/nubrix-trash-home-XXXXXX";
   nubrix::gCleanerDataHome = mkdtemp(pattern);
   setenv("XDG_DATA_HOME", nubrix::gCleanerDataHome.c_str(), 1);
+  // Nothing of these tests may reach the user's settings either.
+  setenv("HOME", nubrix::gCleanerDataHome.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (nubrix::gCleanerDataHome + "/config").c_str(), 1);
   testing::InitGoogleTest(&argc, argv);
   const int result = RUN_ALL_TESTS();
   nubrix::test::RemoveTree(nubrix::gCleanerDataHome);

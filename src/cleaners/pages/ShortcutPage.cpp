@@ -240,17 +240,19 @@ void TShortcutPage::actDelCheckedItemsExecute() {
   if (checked.empty()) return;
   Busy_.emplace();
   Jobs_->Start(
-      [checked](TJob& job) {
+      [checked, database = ProgramDatabaseFile(Host_.AppDataFolder())](TJob& job) {
         TRemovalResult result;
+        TCleanupRun run(database, "Delete checked items");
         for (const std::string& path : checked) {
           if (job.Cancelled()) break;
-          const platform::TTrashResult moved = RecycleSilently(path);
+          const platform::TTrashResult moved = RecycleSilently(path, &run);
           if (moved.Ok) {
             result.Removed.push_back(path);
           } else {
             result.Failed.push_back({path, moved.Error});
           }
         }
+        result.RunNote = run.Finish(job.Cancelled()).Error;
         return result;
       },
       [this](const TRemovalResult& result) {
@@ -272,13 +274,15 @@ void TShortcutPage::actDelEmptyFoldersExecute() {
   }
   Busy_.emplace();
   Jobs_->Start(
-      [location](TJob& job) {
+      [location, database = ProgramDatabaseFile(Host_.AppDataFolder())](TJob& job) {
         TRemovalResult all;
+        TCleanupRun run(database, "Delete empty folders");
         for (const std::string& folder : location.Folders) {
-          TRemovalResult one = TCleanShortcut().RemoveEmptyFolders(folder, &job.CancelFlag());
+          TRemovalResult one = TCleanShortcut().RemoveEmptyFolders(folder, &job.CancelFlag(), &run);
           all.Removed.insert(all.Removed.end(), one.Removed.begin(), one.Removed.end());
           all.Failed.insert(all.Failed.end(), one.Failed.begin(), one.Failed.end());
         }
+        all.RunNote = run.Finish(job.Cancelled()).Error;
         return all;
       },
       [this](const TRemovalResult& result) {
@@ -289,7 +293,10 @@ void TShortcutPage::actDelEmptyFoldersExecute() {
 
 // What went is counted in the status bar; what stayed is named with its reason.
 void TShortcutPage::ReportRemoval(const TRemovalResult& result) {
-  Host_.ShowStatus(QStringLiteral("%1 item(s) moved to the trash").arg(result.Removed.size()));
+  QString status = QStringLiteral("%1 item(s) moved to the trash").arg(result.Removed.size());
+  if (!result.RunNote.empty())
+    status += QStringLiteral(" (no undo: ") + Shown(result.RunNote) + u')';
+  Host_.ShowStatus(status);
   if (result.Failed.empty()) return;
   QString text = QStringLiteral("These items stayed where they were:");
   for (const TRemovalFailure& failure : result.Failed) {

@@ -61,6 +61,7 @@ struct TDeleted {
   std::vector<int> Rows;  // the rows whose files went
   int Stayed = 0;
   std::string FirstReason;
+  std::string RunNote;  // why the cleanup could not be kept for undo
 };
 
 }  // namespace
@@ -266,17 +267,19 @@ void TTempFilesPage::DeleteCheckedTempFiles() {
   }
   Busy_.emplace();
   Jobs_->Start(
-      [checked](TJob& job) {
+      [checked, database = ProgramDatabaseFile(Host_.AppDataFolder())](TJob& job) {
         TDeleted deleted;
+        TCleanupRun run(database, "Delete checked temp files");
         for (const auto& [row, path] : checked) {
           if (job.Cancelled()) break;
-          const platform::TTrashResult moved = RecycleSilently(path);
+          const platform::TTrashResult moved = RecycleSilently(path, &run);
           if (moved.Ok) {
             deleted.Rows.push_back(row);
           } else if (++deleted.Stayed == 1) {
             deleted.FirstReason = moved.Error;
           }
         }
+        deleted.RunNote = run.Finish(job.Cancelled()).Error;
         return deleted;
       },
       [this](const TDeleted& deleted) {
@@ -286,6 +289,9 @@ void TTempFilesPage::DeleteCheckedTempFiles() {
         if (deleted.Stayed > 0) {
           text += QStringLiteral(", %1 stayed: ").arg(deleted.Stayed) +
                   DisplayPath(deleted.FirstReason);
+        }
+        if (!deleted.RunNote.empty()) {
+          text += QStringLiteral(" (no undo: ") + DisplayPath(deleted.RunNote) + u')';
         }
         Host_.ShowStatus(text);
       });

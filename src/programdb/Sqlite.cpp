@@ -1,4 +1,11 @@
-#include "scanrecord/Sqlite.h"
+#include "programdb/Sqlite.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
 
 namespace nubrix::db {
 
@@ -113,4 +120,47 @@ void TTransaction::Commit() {
   Open_ = false;
 }
 
+namespace {
+
+bool RenameIfThere(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0 || errno == ENOENT;
+}
+
+std::string AsideName(const std::string& file) {
+  char stamp[32];
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  std::string name = file + ".damaged-" + stamp;
+  for (int n = 2; access(name.c_str(), F_OK) == 0; ++n) {
+    name = file + ".damaged-" + stamp + "-" + std::to_string(n);
+  }
+  return name;
+}
+
+}  // namespace
+
+std::string SetAside(const std::string& file) {
+  const std::string aside = AsideName(file);
+  if (!RenameIfThere(file, aside) || !RenameIfThere(file + "-wal", aside + "-wal")) return {};
+  std::remove((file + "-shm").c_str());  // an index rebuilt from the journal, nothing more
+  return aside;
+}
+
+void EnsureFolderOf(const std::string& file) {
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
+}
+
 }  // namespace nubrix::db
+
+namespace nubrix {
+
+std::string ProgramDatabaseFile(const std::string& appDataFolder) {
+  std::string file = appDataFolder;
+  if (!file.empty() && file.back() != '/') file.push_back('/');
+  return file + "Nubrix.db";
+}
+
+}  // namespace nubrix

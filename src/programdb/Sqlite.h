@@ -81,4 +81,47 @@ class TTransaction {
   bool Open_ = true;
 };
 
+// What became of a use of the database file beyond its own result.
+struct TDatabaseNote {
+  std::string SetAside;  // where a damaged file was moved; empty when none was
+  std::string Error;     // why the work could not be done; empty when it was
+};
+
+// Renames a damaged file aside (with its journal; never deleted: it may hold what someone wants
+// back). The new name, or empty when it could not be moved.
+std::string SetAside(const std::string& file);
+// Makes the folder of file when it is missing.
+void EnsureFolderOf(const std::string& file);
+
+// Runs work(), which opens file itself; when the file turns out damaged it is set aside and
+// work() runs once more on a new one. Errors of the database end up in the note.
+template <class Work>
+TDatabaseNote WithDatabase(const std::string& file, Work&& work) {
+  TDatabaseNote note;
+  EnsureFolderOf(file);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    try {
+      work();
+      note.Error.clear();
+      return note;
+    } catch (const TDatabaseError& error) {
+      note.Error = error.what();
+      if (!error.Damaged() || attempt > 0) return note;
+    }
+    note.SetAside = SetAside(file);
+    if (note.SetAside.empty()) {
+      note.Error += "; it could not be set aside";
+      return note;
+    }
+  }
+  return note;
+}
+
 }  // namespace nubrix::db
+
+namespace nubrix {
+
+// The program's database (scans kept, cleanup runs) in the settings folder.
+std::string ProgramDatabaseFile(const std::string& appDataFolder);
+
+}  // namespace nubrix

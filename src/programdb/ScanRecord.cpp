@@ -1,12 +1,6 @@
-#include "scanrecord/ScanRecord.h"
-
-#include <unistd.h>
+#include "programdb/ScanRecord.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <ctime>
-#include <filesystem>
 #include <unordered_map>
 
 #include "sizetree/SizeTreeU.h"
@@ -231,23 +225,6 @@ void Prune(db::TDatabase& db, std::int64_t root, TDictionary& dictionary) {
   dictionary.Keep(used);
 }
 
-bool RenameAside(const std::string& from, const std::string& to) {
-  return std::rename(from.c_str(), to.c_str()) == 0 || errno == ENOENT;
-}
-
-std::string AsideName(const std::string& file) {
-  char stamp[32];
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-  std::string name = file + ".damaged-" + stamp;
-  for (int n = 2; access(name.c_str(), F_OK) == 0; ++n) {
-    name = file + ".damaged-" + stamp + "-" + std::to_string(n);
-  }
-  return name;
-}
-
 }  // namespace
 
 TScanSnapshot SnapshotOf(const TSizeFolder& root, std::int64_t time,
@@ -322,28 +299,11 @@ std::vector<std::int64_t> TScanRecord::ScanTimes(const std::string& root) {
 TRecordOutcome CompareAndRecord(const std::string& file, const TScanSnapshot& snapshot,
                                 bool record) {
   TRecordOutcome outcome;
-  // The settings folder may not be there yet when a scan from the command line comes first.
-  std::error_code ignored;
-  std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    try {
-      TScanRecord scans(file);
-      outcome.Comparison = scans.CompareAndRecord(snapshot, record);
-      return outcome;
-    } catch (const db::TDatabaseError& error) {
-      outcome.Error = error.what();
-      if (!error.Damaged() || attempt > 0) return outcome;
-    }
-    // Set aside, never deleted: it may hold what someone wants back.
-    const std::string aside = AsideName(file);
-    if (!RenameAside(file, aside) || !RenameAside(file + "-wal", aside + "-wal")) {
-      outcome.Error += "; it could not be set aside";
-      return outcome;
-    }
-    std::remove((file + "-shm").c_str());  // an index rebuilt from the journal, nothing more
-    outcome.SetAside = aside;
-    outcome.Error.clear();
-  }
+  const db::TDatabaseNote note = db::WithDatabase(file, [&] {
+    outcome.Comparison = TScanRecord(file).CompareAndRecord(snapshot, record);
+  });
+  outcome.SetAside = note.SetAside;
+  outcome.Error = note.Error;
   return outcome;
 }
 
@@ -362,12 +322,6 @@ std::vector<TFolderGrowth> GrowthOf(const TScanSnapshot& snapshot,
       growth.begin(), growth.end(),
       [](const TFolderGrowth& a, const TFolderGrowth& b) { return a.Change > b.Change; });
   return growth;
-}
-
-std::string ProgramDatabaseFile(const std::string& appDataFolder) {
-  std::string file = appDataFolder;
-  if (!file.empty() && file.back() != '/') file.push_back('/');
-  return file + "Nubrix.db";
 }
 
 }  // namespace nubrix

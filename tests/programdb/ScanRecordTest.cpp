@@ -9,7 +9,7 @@
 #include <fstream>
 #include <map>
 
-#include "scanrecord/ScanRecord.h"
+#include "programdb/ScanRecord.h"
 #include "sizetree/ScanEngine.h"
 #include "support/TempTree.h"
 

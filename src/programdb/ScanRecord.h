@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "scanrecord/Sqlite.h"
+#include "programdb/Sqlite.h"
 #include "sizetree/SizeMB.h"
 
 namespace nubrix {
@@ -94,8 +94,5 @@ struct TFolderGrowth {
 // Every folder whose total changed, removed ones included, largest growth first.
 std::vector<TFolderGrowth> GrowthOf(const TScanSnapshot& snapshot,
                                     const TScanComparison& comparison);
-
-// The program's database in the settings folder.
-std::string ProgramDatabaseFile(const std::string& appDataFolder);
 
 }  // namespace nubrix

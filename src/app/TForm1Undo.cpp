@@ -1,0 +1,113 @@
+// Undo of cleanups: the last run put back, the history of runs, and the notes of the run log.
+#include <QAction>
+#include <QStatusBar>
+
+#include "app/CleanupHistory.h"
+#include "app/TForm1.h"
+#include "cleaners/CleanupRuns.h"
+#include "platform/Paths.h"
+
+namespace nubrix {
+
+namespace {
+
+constexpr int kNoteMilliseconds = 20000;
+
+QString RunTitle(const TRunSummary& run) {
+  return QStringLiteral("\"%1\" of %2")
+      .arg(DisplayPath(run.Command), QString::fromStdString(RunTimeText(run.Time)));
+}
+
+QString StayedText(const TUndoResult& result) {
+  QString text =
+      QStringLiteral("%1 item(s) put back. These stayed where they are:").arg(result.Restored);
+  for (const TUndoFailure& failure : result.Stayed) {
+    text += QStringLiteral("\r\n") + DisplayPath(failure.Path) + QStringLiteral(": ") +
+            DisplayPath(failure.Detail);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::int64_t TForm1::ScannedBytes(const std::string& folder) const {
+  const TSizeFolder* found = Tree_->ScanRoot() != nullptr ? Tree_->FindFolder(folder) : nullptr;
+  if (found == nullptr || platform::WithoutSeparator(found->Path()) != folder) return -1;
+  return found->TotalSize() * static_cast<std::int64_t>(kBytesPerMB) / kUnitsPerMB;
+}
+
+void TForm1::ReportRunNote(const db::TDatabaseNote& note) {
+  if (!note.SetAside.empty()) {
+    statusBar()->showMessage(
+        QStringLiteral(
+            "The cleanup history was damaged; it was set aside as %1 and a new one begun")
+            .arg(DisplayPath(note.SetAside)),
+        kNoteMilliseconds);
+  }
+  if (!note.Error.empty()) {
+    statusBar()->showMessage(
+        QStringLiteral("This cleanup cannot be undone: ") + DisplayPath(note.Error),
+        kNoteMilliseconds);
+  }
+}
+
+void TForm1::actUndoCleanupExecute() {
+  std::optional<TRun> run;
+  const std::string file = ProgramDatabaseFile(AppDataFolder());
+  const db::TDatabaseNote note = db::WithDatabase(file, [&] { run = TRunLog(file).LastRun(); });
+  if (!note.Error.empty()) {
+    Dialogs_->ShowMessage(
+        this, QStringLiteral("The cleanup history cannot be read: ") + DisplayPath(note.Error));
+    return;
+  }
+  if (!run) {
+    Dialogs_->ShowMessage(this, QStringLiteral("There is no cleanup to undo."));
+    return;
+  }
+  const QString question =
+      QStringLiteral("Put back the %1 item(s) of %2 that are still in the trash?")
+          .arg(CountInTrash(*run))
+          .arg(RunTitle(run->Summary));
+  if (!Dialogs_->Ask(this, TQuestionKind::Confirmation, question, TAnswerButtons::YesNo)) return;
+  RestoreRun(*run);
+}
+
+void TForm1::actCleanupHistoryExecute() {
+  const std::string file = ProgramDatabaseFile(AppDataFolder());
+  TCleanupHistoryDialog dialog(
+      file,
+      [this, file](std::int64_t id) {
+        std::optional<TRun> run;
+        db::WithDatabase(file, [&] { run = TRunLog(file).Run(id); });
+        if (run) RestoreRun(*run);
+      },
+      this);
+  dialog.exec();
+}
+
+void TForm1::RestoreRun(const TRun& run) {
+  const std::vector<std::string> missing = MissingFolders(run);
+  bool makeFolders = false;
+  if (!missing.empty()) {
+    QString question = QStringLiteral("These folders the items were in are gone:");
+    for (const std::string& folder : missing)
+      question += QStringLiteral("\r\n") + DisplayPath(folder);
+    question += QStringLiteral("\r\nMake them again to put the items back?");
+    makeFolders = Dialogs_->Ask(this, TQuestionKind::Confirmation, question, TAnswerButtons::YesNo);
+  }
+  TUndoResult result;
+  const std::string file = ProgramDatabaseFile(AppDataFolder());
+  {
+    const TBusyCursor busy;
+    const db::TDatabaseNote note = db::WithDatabase(file, [&] {
+      TRunLog log(file);
+      result = UndoRun(run, makeFolders, &log);
+    });
+    ReportRunNote(note);
+  }
+  SetStatus(1, QStringLiteral("%1 item(s) put back from the trash").arg(result.Restored));
+  Timer3_.start();
+  if (!result.Stayed.empty()) Dialogs_->ShowMessage(this, StayedText(result));
+}
+
+}  // namespace nubrix

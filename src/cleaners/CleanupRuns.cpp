@@ -1,0 +1,99 @@
+#include "cleaners/CleanupRuns.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <ctime>
+#include <set>
+
+#include "platform/Paths.h"
+
+namespace nubrix {
+
+namespace {
+
+std::int64_t OwnSize(const std::string& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return 0;
+  return info.st_size;
+}
+
+bool IsAtOrBelow(const std::string& path, const std::string& folder) {
+  return path == folder ||
+         (path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '/');
+}
+
+}  // namespace
+
+TCleanupRun::TCleanupRun(std::string databaseFile, std::string command)
+    : DatabaseFile_(std::move(databaseFile)), Command_(std::move(command)) {}
+
+platform::TTrashResult TCleanupRun::Trash(const std::string& path, std::int64_t size) {
+  const std::int64_t bytes = size >= 0 ? size : OwnSize(path);
+  platform::TTrashResult result = platform::MoveToTrash(path);
+  if (result.Ok) Items_.push_back({path, bytes, result.TrashFolder, result.TrashName});
+  return result;
+}
+
+db::TDatabaseNote TCleanupRun::Finish(bool cancelled) {
+  if (Finished_ || DatabaseFile_.empty() || Items_.empty()) return {};
+  Finished_ = true;
+  return db::WithDatabase(DatabaseFile_, [&] {
+    TRunLog(DatabaseFile_)
+        .Add(static_cast<std::int64_t>(std::time(nullptr)), Command_, cancelled, Items_);
+  });
+}
+
+int CountInTrash(const TRun& run) {
+  return static_cast<int>(
+      std::count_if(run.Items.begin(), run.Items.end(), [](const TRunItem& item) {
+        return platform::StillInTrash(item.TrashFolder, item.TrashName, item.Path);
+      }));
+}
+
+std::vector<std::string> MissingFolders(const TRun& run) {
+  std::set<std::string> missing;
+  for (const TRunItem& item : run.Items) {
+    const std::string folder = platform::FolderOf(item.Path);
+    const bool comesBack =
+        std::any_of(run.Items.begin(), run.Items.end(), [&](const TRunItem& other) {
+          return IsAtOrBelow(folder, other.Path) &&
+                 platform::StillInTrash(other.TrashFolder, other.TrashName, other.Path);
+        });
+    if (!comesBack && platform::ParentIsGone(item.Path)) missing.insert(folder);
+  }
+  std::vector<std::string> folders(missing.begin(), missing.end());
+  std::stable_sort(folders.begin(), folders.end(),
+                   [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+  return folders;
+}
+
+TUndoResult UndoRun(const TRun& run, bool makeParents, TRunLog* log) {
+  TUndoResult result;
+  for (auto item = run.Items.rbegin(); item != run.Items.rend(); ++item) {
+    const platform::TRestoreOutcome outcome =
+        item->TrashName.empty()
+            ? platform::TRestoreOutcome{platform::TRestoreStatus::LeftTrash,
+                                        "where " + item->Path + " went in the trash is not known"}
+            : platform::RestoreFromTrash(item->TrashFolder, item->TrashName, item->Path,
+                                         makeParents);
+    if (outcome.Status == platform::TRestoreStatus::Restored) {
+      ++result.Restored;
+    } else {
+      result.Stayed.push_back({item->Path, outcome.Status, outcome.Detail});
+    }
+  }
+  if (log != nullptr) log->MarkUndone(run.Summary.Id);
+  return result;
+}
+
+std::string RunTimeText(std::int64_t secondsSinceEpoch) {
+  const auto time = static_cast<std::time_t>(secondsSinceEpoch);
+  std::tm local{};
+  localtime_r(&time, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
+}  // namespace nubrix

@@ -1,0 +1,62 @@
+// Cleanups as runs that can be put back: every item moved to the trash is noted with where it
+// went, the run is kept in the program's database when the operation ends (also when cancelled),
+// and an undo moves what is still in the trash back where it was.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Trash.h"
+#include "platform/TrashItems.h"
+#include "programdb/RunLog.h"
+
+namespace nubrix {
+
+class TCleanupRun {
+ public:
+  // databaseFile: the program's database; empty keeps nothing (the operation runs as before).
+  TCleanupRun(std::string databaseFile, std::string command);
+
+  // MoveToTrash, noting the item when it went. size: its bytes; -1 for its own size (a folder
+  // counts nothing then).
+  platform::TTrashResult Trash(const std::string& path, std::int64_t size = -1);
+  // Keeps the run when anything went; what the database said.
+  db::TDatabaseNote Finish(bool cancelled);
+  const std::vector<TRunItem>& Items() const { return Items_; }
+
+ private:
+  std::string DatabaseFile_;
+  std::string Command_;
+  std::vector<TRunItem> Items_;
+  bool Finished_ = false;
+};
+
+// A run's items still in the trash where the run put them.
+int CountInTrash(const TRun& run);
+
+// The folders a run's items were in that are gone now, leaving out those the run itself puts
+// back (an item and what lies below it); shortest first.
+std::vector<std::string> MissingFolders(const TRun& run);
+
+struct TUndoFailure {
+  std::string Path;
+  platform::TRestoreStatus Status = platform::TRestoreStatus::Failed;
+  std::string Detail;
+};
+
+struct TUndoResult {
+  int Restored = 0;
+  std::vector<TUndoFailure> Stayed;  // in the order they were tried
+};
+
+// Puts back the items of run still in the trash, the last moved first (so a folder comes back
+// before what was in it), and marks the run undone in the log. makeParents: folders that are
+// gone are made again. Throws db::TDatabaseError only from marking.
+TUndoResult UndoRun(const TRun& run, bool makeParents, TRunLog* log);
+
+// "2026-12-08 14:03:07", local time.
+std::string RunTimeText(std::int64_t secondsSinceEpoch);
+
+}  // namespace nubrix

@@ -1,0 +1,259 @@
+// Undo of cleanups: runs kept with where each item went, put back byte for byte, and every way
+// an item can fail to come back (place taken, folder gone, link in its place, emptied, another
+// item under the same trash name), on the test's own trash and database.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cleaners/Clean_Shortcuts.h"
+#include "cleaners/CleanupRuns.h"
+#include "cli/CleanCommand.h"
+#include "platform/Trash.h"
+#include "platform/TrashItems.h"
+#include "support/TempTree.h"
+
+namespace nubrix {
+
+extern std::string gCleanerDataHome;
+
+namespace {
+
+using platform::TRestoreStatus;
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+struct TCall {
+  int Status;
+  std::string Out;
+  std::string Err;
+};
+
+class CleanupRunsTest : public testing::Test {
+ protected:
+  TCall Clean(const std::vector<std::string>& arguments) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunClean(arguments, out, err, database_);
+    return {status, out.str(), err.str()};
+  }
+  TRun LastRun() {
+    const std::optional<TRun> run = TRunLog(database_).LastRun();
+    EXPECT_TRUE(run);
+    return run.value_or(TRun{});
+  }
+  // A run of its own over the given paths.
+  TRun Trash(const std::vector<std::string>& paths, bool cancelled = false) {
+    TCleanupRun run(database_, "test");
+    for (const std::string& path : paths) {
+      const platform::TTrashResult moved = run.Trash(path);
+      EXPECT_TRUE(moved.Ok) << moved.Error;
+      EXPECT_FALSE(moved.TrashName.empty()) << "where " << path << " went is known";
+    }
+    EXPECT_EQ(run.Finish(cancelled).Error, "");
+    return LastRun();
+  }
+
+  test::TTempTree home_{"AppData/"};
+  std::string database_ = home_ / "AppData/Nubrix.db";
+};
+
+TEST_F(CleanupRunsTest, ATempFileCleanupComesBackByteForByteWithModesAndTimes) {
+  test::TTempTree disk("keep.txt=10\nsub/");
+  std::ofstream(disk / "a.tmp") << "first temp file";
+  std::ofstream(disk / "sub/b.tmp") << std::string(5000, 'b');
+  chmod((disk / "a.tmp").c_str(), 0640);
+  const timespec times[2] = {{1'000'000'000, 0}, {1'200'000'000, 0}};
+  utimensat(AT_FDCWD, (disk / "sub/b.tmp").c_str(), times, 0);
+  struct stat before {};
+  ASSERT_EQ(lstat((disk / "sub/b.tmp").c_str(), &before), 0);
+
+  TCall call = Clean({"temp-files", "--mask", "*.tmp", "--trash", disk.Root()});
+  ASSERT_EQ(call.Status, 0) << call.Err;
+  ASSERT_FALSE(Exists(disk / "a.tmp"));
+  call = Clean({"runs"});
+  EXPECT_EQ(call.Status, 0);
+  EXPECT_NE(call.Out.find("\t2\t5015\t2\tnubrix-clean temp-files --trash\n"), std::string::npos)
+      << call.Out;
+
+  call = Clean({"undo"});
+  EXPECT_EQ(call.Status, 0) << call.Err;
+  EXPECT_EQ(call.Out, (disk / "sub/b.tmp") + "\n" + (disk / "a.tmp") + "\n")
+      << "the last moved comes back first";
+  EXPECT_EQ(Slurp(disk / "a.tmp"), "first temp file");
+  EXPECT_EQ(Slurp(disk / "sub/b.tmp"), std::string(5000, 'b'));
+  struct stat after {};
+  ASSERT_EQ(lstat((disk / "a.tmp").c_str(), &after), 0);
+  EXPECT_EQ(after.st_mode & 07777, 0640U);
+  ASSERT_EQ(lstat((disk / "sub/b.tmp").c_str(), &after), 0);
+  EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "moved back, not copied";
+  const std::vector<TRunSummary> runs = TRunLog(database_).Runs();
+  ASSERT_EQ(runs.size(), 1U);
+  EXPECT_TRUE(runs[0].Undone);
+  EXPECT_EQ(CountInTrash(TRunLog(database_).Run(runs[0].Id).value_or(TRun{})), 0);
+  EXPECT_FALSE(TRunLog(database_).LastRun()) << "an undone run is not the last one to undo";
+  call = Clean({"undo"});
+  EXPECT_EQ(call.Status, 1);
+  EXPECT_NE(call.Err.find("no cleanup to undo"), std::string::npos);
+}
+
+TEST_F(CleanupRunsTest, APlaceTakenMeanwhileKeepsWhatIsThereAndTheItemInTheTrash) {
+  test::TTempTree disk("x.log=3\ny.log=4\n");
+  const TRun run = Trash({disk / "x.log", disk / "y.log"});
+  std::ofstream(disk / "x.log") << "new content";
+  const TUndoResult result = UndoRun(run, false, nullptr);
+  EXPECT_EQ(result.Restored, 1);
+  ASSERT_EQ(result.Stayed.size(), 1U);
+  EXPECT_EQ(result.Stayed[0].Path, disk / "x.log");
+  EXPECT_EQ(result.Stayed[0].Status, TRestoreStatus::PlaceTaken);
+  EXPECT_EQ(Slurp(disk / "x.log"), "new content") << "never overwritten";
+  EXPECT_TRUE(
+      platform::StillInTrash(run.Items[0].TrashFolder, run.Items[0].TrashName, disk / "x.log"));
+  EXPECT_TRUE(Exists(disk / "y.log"));
+  EXPECT_FALSE(Exists(run.Items[1].TrashFolder + "/info/" + run.Items[1].TrashName + ".trashinfo"))
+      << "the info file of what came back is gone";
+}
+
+TEST_F(CleanupRunsTest, EmptiedItemsAndANameReusedByAnotherItemAreNotRestored) {
+  test::TTempTree disk("one/same.txt=1\ntwo/same.txt=2\n");
+  const TRun first = Trash({disk / "one/same.txt"});
+  // Another program empties the trash; then another file takes the same name there.
+  const std::string trashFolder = first.Items[0].TrashFolder;
+  std::filesystem::remove(trashFolder + "/files/" + first.Items[0].TrashName);
+  std::filesystem::remove(trashFolder + "/info/" + first.Items[0].TrashName + ".trashinfo");
+  const TRun second = Trash({disk / "two/same.txt"});
+  ASSERT_EQ(second.Items[0].TrashName, first.Items[0].TrashName) << "the name was free again";
+  EXPECT_EQ(CountInTrash(first), 0);
+  const TUndoResult result = UndoRun(first, false, nullptr);
+  EXPECT_EQ(result.Restored, 0);
+  ASSERT_EQ(result.Stayed.size(), 1U);
+  EXPECT_EQ(result.Stayed[0].Status, TRestoreStatus::LeftTrash);
+  EXPECT_FALSE(Exists(disk / "one/same.txt")) << "the other file never lands in its place";
+  EXPECT_EQ(CountInTrash(second), 1);
+}
+
+TEST_F(CleanupRunsTest, AFolderThatIsGoneIsMadeAgainOnlyWhenAsked) {
+  test::TTempTree disk("deep/er/f.tmp=9\n");
+  const TRun run = Trash({disk / "deep/er/f.tmp"});
+  std::filesystem::remove_all(disk / "deep");
+  EXPECT_EQ(MissingFolders(run), std::vector<std::string>{disk / "deep/er"});
+  TUndoResult result = UndoRun(run, false, nullptr);
+  ASSERT_EQ(result.Stayed.size(), 1U);
+  EXPECT_EQ(result.Stayed[0].Status, TRestoreStatus::ParentGone);
+  EXPECT_FALSE(Exists(disk / "deep"));
+  result = UndoRun(run, true, nullptr);
+  EXPECT_EQ(result.Restored, 1);
+  EXPECT_TRUE(Exists(disk / "deep/er/f.tmp"));
+}
+
+TEST_F(CleanupRunsTest, ALinkStandingWhereTheFolderWasIsNeverFollowed) {
+  test::TTempTree disk("d/f.tmp=9\nelsewhere/\n");
+  const TRun run = Trash({disk / "d/f.tmp"});
+  std::filesystem::remove(disk / "d");
+  std::filesystem::create_directory_symlink(disk / "elsewhere", disk / "d");
+  const TUndoResult result = UndoRun(run, true, nullptr);
+  EXPECT_EQ(result.Restored, 0);
+  ASSERT_EQ(result.Stayed.size(), 1U);
+  EXPECT_EQ(result.Stayed[0].Status, TRestoreStatus::Failed);
+  EXPECT_FALSE(Exists(disk / "elsewhere/f.tmp"));
+}
+
+TEST_F(CleanupRunsTest, EmptyFoldersComeBackParentsFirst) {
+  test::TTempTree disk("a/b/c/\nfull/f=1\n");
+  TCall call = Clean({"empty-folders", "--trash", disk.Root()});
+  ASSERT_EQ(call.Status, 0) << call.Err;
+  ASSERT_FALSE(Exists(disk / "a"));
+  EXPECT_EQ(LastRun().Items.size(), 3U);
+  EXPECT_TRUE(MissingFolders(LastRun()).empty()) << "the run brings its own folders back";
+  call = Clean({"undo"});
+  EXPECT_EQ(call.Status, 0) << call.Err;
+  EXPECT_TRUE(Exists(disk / "a/b/c"));
+}
+
+TEST_F(CleanupRunsTest, ACancelledRunKeepsWhatWentAndCanBeUndone) {
+  test::TTempTree disk("1.tmp=1\n2.tmp=2\n3.tmp=3\n");
+  const TRun run = Trash({disk / "1.tmp", disk / "2.tmp"}, true);
+  EXPECT_TRUE(run.Summary.Cancelled);
+  EXPECT_EQ(run.Summary.Items, 2);
+  EXPECT_EQ(run.Summary.Bytes, 3);
+  EXPECT_EQ(UndoRun(run, false, nullptr).Restored, 2);
+  EXPECT_TRUE(Exists(disk / "1.tmp"));
+  EXPECT_TRUE(Exists(disk / "2.tmp"));
+}
+
+TEST_F(CleanupRunsTest, NamesThatAreNotUtf8ComeBack) {
+  test::TTempTree disk("\xff\xfe odd.tmp=4\n\x80/inner.tmp=2\n");
+  const TRun run = Trash({disk / "\xff\xfe odd.tmp", disk / "\x80/inner.tmp"});
+  const TCall call = Clean({"undo", std::to_string(run.Summary.Id)});
+  EXPECT_EQ(call.Status, 0) << call.Err;
+  EXPECT_TRUE(Exists(disk / "\xff\xfe odd.tmp"));
+  EXPECT_TRUE(Exists(disk / "\x80/inner.tmp"));
+  EXPECT_NE(call.Out.find(disk / "\xff\xfe odd.tmp"), std::string::npos) << "raw bytes";
+}
+
+TEST_F(CleanupRunsTest, AnItemInTheTrashAtTheTopOfAMountComesBack) {
+  // A trash as the desktop makes it at the top of a mount: paths relative to the top.
+  test::TTempTree top("data/\n");
+  const std::string trash = top / (".Trash-" + std::to_string(getuid()));
+  std::filesystem::create_directories(trash + "/files");
+  std::filesystem::create_directories(trash + "/info");
+  std::ofstream(trash + "/files/rep.2.txt") << "report";
+  std::ofstream(trash + "/info/rep.2.txt.trashinfo")
+      << "[Trash Info]\nPath=data/rep.txt\nDeletionDate=2026-12-09T10:00:00\n";
+  EXPECT_EQ(platform::FindTrashName(trash, top / "data/rep.txt", "2026-12-09T09:59:59"),
+            "rep.2.txt");
+  EXPECT_FALSE(platform::FindTrashName(trash, top / "data/rep.txt", "2026-12-09T10:00:01"))
+      << "an older deletion is not the one just made";
+  TRun run;
+  run.Items.push_back({top / "data/rep.txt", 6, trash, "rep.2.txt"});
+  EXPECT_EQ(CountInTrash(run), 1);
+  EXPECT_EQ(UndoRun(run, false, nullptr).Restored, 1);
+  EXPECT_EQ(Slurp(top / "data/rep.txt"), "report");
+  EXPECT_FALSE(Exists(trash + "/info/rep.2.txt.trashinfo"));
+}
+
+TEST_F(CleanupRunsTest, InfoFilesAreReadAsTheRulesSay) {
+  const auto parse = [](std::string_view text) {
+    return platform::ParseTrashInfo(text, "/mnt/top").value_or(platform::TTrashInfo{"-", "-"});
+  };
+  EXPECT_EQ(
+      parse("[Trash Info]\nPath=/a/%FF%20b\nPath=/ignored\nDeletionDate=2026-01-02T03:04:05\n")
+          .Path,
+      "/a/\xff b");
+  EXPECT_EQ(parse("[Trash Info]\r\nPath=rel/x\r\n").Path, "/mnt/top/rel/x");
+  EXPECT_EQ(parse("[Other]\nPath=/x\n").Path, "-") << "only the [Trash Info] group";
+  EXPECT_EQ(parse("[Trash Info]\nPath=/a%00b\n").Path, "-") << "no NUL in a path";
+  EXPECT_EQ(parse("[Trash Info]\nPath=/a%4\n").Path, "-");
+  EXPECT_EQ(platform::TopOfTrashFolder("/mnt/top/.Trash-1000"), "/mnt/top");
+  EXPECT_EQ(platform::TopOfTrashFolder("/mnt/top/.Trash/1000"), "/mnt/top");
+  EXPECT_EQ(platform::TopOfTrashFolder("/home/u/.local/share/Trash"), "");
+}
+
+TEST_F(CleanupRunsTest, WrongUndoCallsAndADamagedLog) {
+  EXPECT_EQ(Clean({"undo", "x"}).Status, 2);
+  EXPECT_EQ(Clean({"undo", "99"}).Status, 2);
+  EXPECT_EQ(Clean({"runs", "extra"}).Status, 2);
+  std::ofstream(database_, std::ios::binary) << std::string(4096, 'z');
+  const TCall call = Clean({"runs"});
+  EXPECT_EQ(call.Status, 0);
+  EXPECT_NE(call.Err.find("set aside"), std::string::npos) << call.Err;
+  EXPECT_EQ(call.Out, "");
+}
+
+}  // namespace
+}  // namespace nubrix
