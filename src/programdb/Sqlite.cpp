@@ -142,7 +142,7 @@ std::string AsideName(const std::string& file) {
 }  // namespace
 
 std::string SetAside(const std::string& file) {
-  const std::string aside = AsideName(file);
+  std::string aside = AsideName(file);
   if (!RenameIfThere(file, aside) || !RenameIfThere(file + "-wal", aside + "-wal")) return {};
   std::remove((file + "-shm").c_str());  // an index rebuilt from the journal, nothing more
   return aside;

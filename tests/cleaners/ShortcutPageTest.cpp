@@ -17,6 +17,7 @@
 #include "charts/ChartView.h"
 #include "cleaners/models/ShortcutRowsModel.h"
 #include "cleaners/pages/ShortcutPage.h"
+#include "programdb/RunLog.h"
 #include "support/TempTree.h"
 
 namespace nubrix {
@@ -126,6 +127,10 @@ TEST_F(ShortcutPageTest, EmptyFoldersAreListedCheckedAndRemovedOnlyOnYes) {
   EXPECT_FALSE(Exists(disk / "D"));
   EXPECT_TRUE(Exists(disk / "full/f"));
   EXPECT_EQ(form_->StatusText(1), QStringLiteral("4 item(s) moved to the trash"));
+  const std::optional<TRun> run = TRunLog(ProgramDatabaseFile(form_->AppDataFolder())).LastRun();
+  ASSERT_TRUE(run);
+  EXPECT_EQ(run->Summary.Command, "Delete empty folders");
+  EXPECT_EQ(run->Items.size(), 4U);
 }
 
 TEST_F(ShortcutPageTest, BrowsingChoosesAFolderAndCancellingSelectsTheCommonStartMenu) {

@@ -21,6 +21,7 @@
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/Add_ElementU.h"
 #include "cleaners/pages/TempFilesPage.h"
+#include "programdb/RunLog.h"
 #include "support/TempTree.h"
 
 namespace nubrix {
@@ -138,6 +139,12 @@ TEST_F(TempFilesPageTest, DeletingTheCheckedFilesKeepsWhatDidNotGoChecked) {
   EXPECT_TRUE(
       form_->StatusText(1).startsWith(QStringLiteral("2 file(s) moved to the trash, 1 stayed: ")))
       << form_->StatusText(1).toStdString();
+  // Kept as one run that can be put back: what went, with its sizes.
+  const std::optional<TRun> run = TRunLog(ProgramDatabaseFile(form_->AppDataFolder())).LastRun();
+  ASSERT_TRUE(run);
+  EXPECT_EQ(run->Summary.Command, "Delete checked temp files");
+  EXPECT_EQ(run->Summary.Items, 2);
+  EXPECT_EQ(run->Summary.Bytes, 30);
   dialogs_.Answers = {true};
   page_->DeleteCheckedTempFiles();  // twice in a row: the row that failed is tried again
   WaitForPage();

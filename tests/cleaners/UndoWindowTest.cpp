@@ -1,0 +1,127 @@
+// Undo in the window: "Undo last cleanup" and "Cleanup history ..." over cleanups made from the
+// window, in the test's own home and trash.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "app/CleanupHistory.h"
+#include "app/TForm1.h"
+#include "app/WindowFixture.h"
+#include "support/TempTree.h"
+
+namespace nubrix {
+namespace {
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+class UndoWindowTest : public testing::Test {
+ protected:
+  void SetUp() override { form_ = window_.Start(); }
+  void Scan(const std::string& folder) {
+    ASSERT_TRUE(form_->ShowSelectedPath(folder));
+    QSignalSpy finished(form_.get(), &TForm1::ScanFinished);
+    form_->Action("actRun")->trigger();
+    ASSERT_TRUE(finished.count() > 0 || finished.wait(20000));
+  }
+  void DeleteDir(const std::string& folder) {
+    ASSERT_TRUE(form_->ShowSelectedPath(folder));
+    dialogs_.Answers = {true};
+    form_->Action("actDeleteFile")->trigger();
+    ASSERT_FALSE(Exists(folder));
+  }
+  std::string Database() const { return ProgramDatabaseFile(form_->AppDataFolder()); }
+
+  test::TWindowFixture window_;
+  test::TScriptedDialogs& dialogs_ = window_.Dialogs;
+  std::unique_ptr<TForm1> form_;
+};
+
+TEST_F(UndoWindowTest, DeleteFolderIsPutBackFromTheFileMenu) {
+  test::TTempTree disk("A/f=1048576\nA/sub/g=10\n");
+  Scan(disk.Root());
+  dialogs_.Answers = {true, false};  // move it; no new scan
+  form_->MnuDeleteFolderClick(disk / "A");
+  ASSERT_FALSE(Exists(disk / "A"));
+  const std::optional<TRun> run = TRunLog(Database()).LastRun();
+  ASSERT_TRUE(run);
+  EXPECT_EQ(run->Summary.Command, "Delete Folder");
+  EXPECT_EQ(run->Summary.Bytes, 1048576) << "the size the scan found, to a ten-thousandth MB";
+
+  dialogs_.Questions.clear();
+  dialogs_.Answers = {true};
+  form_->Action("actUndoCleanup")->trigger();
+  ASSERT_EQ(dialogs_.Questions.size(), 1);
+  EXPECT_TRUE(dialogs_.Questions[0].startsWith(
+      QStringLiteral("Put back the 1 item(s) of \"Delete Folder\" of ")));
+  EXPECT_TRUE(Exists(disk / "A/sub/g"));
+  EXPECT_EQ(form_->StatusText(1), QStringLiteral("1 item(s) put back from the trash"));
+  dialogs_.Messages.clear();
+  form_->Action("actUndoCleanup")->trigger();
+  EXPECT_EQ(dialogs_.Messages, QStringList{QStringLiteral("There is no cleanup to undo.")});
+}
+
+TEST_F(UndoWindowTest, NoLeavesEverythingInTheTrash) {
+  test::TTempTree disk("B/f=5\n");
+  DeleteDir(disk / "B");
+  dialogs_.Answers = {false};
+  form_->Action("actUndoCleanup")->trigger();
+  EXPECT_FALSE(Exists(disk / "B"));
+  EXPECT_TRUE(TRunLog(Database()).LastRun()) << "still there to undo";
+}
+
+TEST_F(UndoWindowTest, TheHistoryListsRunsAndRestoresTheChosenOne) {
+  test::TTempTree disk("B/f=5\nC/g=7\n");
+  DeleteDir(disk / "B");
+  DeleteDir(disk / "C");
+  TCleanupHistoryDialog history(
+      Database(), [&](std::int64_t id) { form_->RestoreRun(*TRunLog(Database()).Run(id)); },
+      form_.get());
+  QTreeWidget* list = history.List();
+  ASSERT_EQ(list->topLevelItemCount(), 2);
+  EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("Delete Dir"));
+  EXPECT_EQ(list->topLevelItem(0)->text(2), QStringLiteral("1"));
+  EXPECT_EQ(list->topLevelItem(0)->text(4), QStringLiteral("1")) << "still in the trash";
+  EXPECT_TRUE(history.RestoreButton()->isEnabled());
+  // The older run: B.
+  list->setCurrentItem(list->topLevelItem(1));
+  history.RestoreSelected();
+  EXPECT_TRUE(Exists(disk / "B/f"));
+  EXPECT_FALSE(Exists(disk / "C"));
+  ASSERT_EQ(list->topLevelItemCount(), 2);
+  EXPECT_EQ(list->topLevelItem(1)->text(4), QStringLiteral("0"));
+  EXPECT_EQ(list->topLevelItem(1)->text(1), QStringLiteral("Delete Dir (restored)"));
+  list->setCurrentItem(list->topLevelItem(1));
+  EXPECT_FALSE(history.RestoreButton()->isEnabled()) << "nothing of it left to put back";
+}
+
+TEST_F(UndoWindowTest, AFolderThatIsGoneIsMadeAgainOnlyOnYes) {
+  test::TTempTree disk("X/Y/f=5\n");
+  DeleteDir(disk / "X/Y");
+  std::filesystem::remove(disk / "X");
+  dialogs_.Questions.clear();
+  dialogs_.Answers = {true, false};  // put back; do not make X again
+  form_->Action("actUndoCleanup")->trigger();
+  ASSERT_EQ(dialogs_.Questions.size(), 2);
+  EXPECT_TRUE(dialogs_.Questions[1].contains(QString::fromStdString(disk / "X")));
+  EXPECT_FALSE(Exists(disk / "X"));
+  ASSERT_FALSE(dialogs_.Messages.isEmpty());
+  EXPECT_TRUE(dialogs_.Messages.back().contains(QStringLiteral("is gone")));
+  // The run was tried: the history puts it back, this time making the folder.
+  const std::vector<TRunSummary> runs = TRunLog(Database()).Runs();
+  ASSERT_EQ(runs.size(), 1U);
+  dialogs_.Answers = {true};
+  form_->RestoreRun(*TRunLog(Database()).Run(runs[0].Id));
+  EXPECT_TRUE(Exists(disk / "X/Y/f"));
+}
+
+}  // namespace
+}  // namespace nubrix
