@@ -31,7 +31,8 @@ TCleanupRun::TCleanupRun(std::string databaseFile, std::string command)
 platform::TTrashResult TCleanupRun::Trash(const std::string& path, std::int64_t size) {
   const std::int64_t bytes = size >= 0 ? size : OwnSize(path);
   platform::TTrashResult result = platform::MoveToTrash(path);
-  if (result.Ok) Items_.push_back({path, bytes, result.TrashFolder, result.TrashName});
+  if (result.Ok)
+    Items_.push_back({result.OriginalPath, bytes, result.TrashFolder, result.TrashName});
   return result;
 }
 

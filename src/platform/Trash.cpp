@@ -388,6 +388,7 @@ TTrashResult MoveToTrash(const std::string& path) {
     char* absolute = g_file_get_path(file);
     const std::string original = absolute != nullptr ? absolute : path;
     g_free(absolute);
+    result.OriginalPath = original;
     for (const std::string& folder : TrashFoldersFor(original)) {
       if (std::optional<std::string> name = FindTrashName(folder, original, notBefore)) {
         result.TrashFolder = folder;

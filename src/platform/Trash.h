@@ -19,6 +19,7 @@ struct TTrashResult {
   // (holding files/ and info/) and its name there. Empty when it could not be found.
   std::string TrashFolder;
   std::string TrashName;
+  std::string OriginalPath;  // the item's absolute path, as its info file names it
 };
 
 // Moves path (a file, a folder, a link: the link itself, never its target) to the trash of its

@@ -194,13 +194,18 @@ std::optional<std::string> FindTrashName(const std::string& trashFolder,
                                          const std::string& notBefore) {
   TFd info(open(JoinPath(trashFolder, "info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!info.Ok()) return std::nullopt;
+  const std::string top = TopOfTrashFolder(trashFolder);
+  const std::string base = NameOf(originalPath);
+  // Mostly the item keeps its own name; the whole folder is read only when it did not.
+  if (const std::optional<std::string> text = ReadInfoAt(info.Get(), base + ".trashinfo")) {
+    const std::optional<TTrashInfo> parsed = ParseTrashInfo(*text, top);
+    if (parsed && parsed->Path == originalPath && parsed->DeletionDate >= notBefore) return base;
+  }
   DIR* dir = fdopendir(dup(info.Get()));
   if (dir == nullptr) return std::nullopt;
   const std::unique_ptr<DIR, int (*)(DIR*)> closer(dir, closedir);
   // A taken name gets a number after its first segment: "a.2.txt", "b.2".
-  const std::string base = NameOf(originalPath);
   const std::string stem = base.substr(0, base.find('.'));
-  const std::string top = TopOfTrashFolder(trashFolder);
   std::optional<std::string> best;
   std::string bestDate;
   std::int64_t bestTime = 0;

@@ -227,6 +227,18 @@ TEST_F(CleanupRunsTest, AnItemInTheTrashAtTheTopOfAMountComesBack) {
   EXPECT_FALSE(Exists(trash + "/info/rep.2.txt.trashinfo"));
 }
 
+TEST_F(CleanupRunsTest, ARelativePathIsKeptAbsoluteSoItCanComeBack) {
+  test::TTempTree disk("rel.tmp=3\n");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(disk.Root());
+  const TRun run = Trash({"rel.tmp"});
+  std::filesystem::current_path(before);
+  ASSERT_EQ(run.Items.size(), 1U);
+  EXPECT_EQ(run.Items[0].Path, disk / "rel.tmp");
+  EXPECT_EQ(UndoRun(run, false, nullptr).Restored, 1);
+  EXPECT_TRUE(Exists(disk / "rel.tmp"));
+}
+
 TEST_F(CleanupRunsTest, InfoFilesAreReadAsTheRulesSay) {
   const auto parse = [](std::string_view text) {
     return platform::ParseTrashInfo(text, "/mnt/top").value_or(platform::TTrashInfo{"-", "-"});
