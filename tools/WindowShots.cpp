@@ -13,12 +13,16 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include "about/MovieScroll.h"
 #include "about/about.h"
 #include "about/aboutdlg.h"
+#include "app/CleanupHistory.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
+#include "cleaners/CleanupRuns.h"
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/ShortcutPage.h"
 #include "cleaners/pages/TempFilesPage.h"
@@ -36,6 +40,12 @@ bool Shoot(QWidget& window, const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The pictures' cleanups go to a trash of their own, never the user's; set before GLib reads it.
+  {
+    const std::string out = argc > 1 ? argv[1] : ".";
+    std::filesystem::create_directories(out + "/data");
+    setenv("XDG_DATA_HOME", std::filesystem::absolute(out + "/data").c_str(), 1);
+  }
   QApplication app(argc, argv);
   const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
   const std::string folder = argc > 2 ? argv[2] : "/usr/share";
@@ -164,6 +174,25 @@ int main(int argc, char** argv) {
     ok &= Shoot(form, dir + "/window-growth.png");
     form.Pages()->setCurrentIndex(1);
     ok &= Shoot(form, dir + "/window-growth-pie.png");
+    // Two cleanups of the demo, one put back, in the cleanup history.
+    const std::string database = nubrix::ProgramDatabaseFile(form.AppDataFolder());
+    for (const char* cleaned : {"Downloads", "Videos"}) {
+      nubrix::TCleanupRun run(database, "Delete Dir");
+      run.Trash((demo + "/" + cleaned).toStdString());
+      run.Finish(false);
+    }
+    nubrix::TCleanupHistoryDialog history(
+        database,
+        [&](std::int64_t id) {
+          if (auto run = nubrix::TRunLog(database).Run(id)) form.RestoreRun(*run);
+        },
+        &form);
+    history.show();
+    history.List()->setCurrentItem(history.List()->topLevelItem(1));
+    history.RestoreSelected();
+    history.List()->setCurrentItem(history.List()->topLevelItem(0));
+    QApplication::processEvents();
+    ok &= history.grab().save(dir + "/cleanup-history.png");
     QDir(demo).removeRecursively();
   }
   // The about box on both pages, and one with the credits scroller running.
