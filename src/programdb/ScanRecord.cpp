@@ -299,9 +299,8 @@ std::vector<std::int64_t> TScanRecord::ScanTimes(const std::string& root) {
 TRecordOutcome CompareAndRecord(const std::string& file, const TScanSnapshot& snapshot,
                                 bool record) {
   TRecordOutcome outcome;
-  const db::TDatabaseNote note = db::WithDatabase(file, [&] {
-    outcome.Comparison = TScanRecord(file).CompareAndRecord(snapshot, record);
-  });
+  const db::TDatabaseNote note = db::WithDatabase(
+      file, [&] { outcome.Comparison = TScanRecord(file).CompareAndRecord(snapshot, record); });
   outcome.SetAside = note.SetAside;
   outcome.Error = note.Error;
   return outcome;
