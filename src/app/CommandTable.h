@@ -16,10 +16,10 @@ struct TCommandSpec {
   std::string_view Menu;      // "&File", or "" when no menu offers it
   int SeparatorsBefore = 0;   // separators in the menu above the item
   bool Checkable = false;
-  bool Built = false;      // carried out now; the others stay disabled until their page lands
-  std::string_view Theme;  // the freedesktop icon name of its picture, "" for none
-  std::string_view
-      Glyph;  // the drawn picture where the theme has none; "" for the caption's letter
+  bool Built = false;  // carried out now; the others stay disabled until their page lands
+  // Its picture: a freedesktop icon name, taken from the desktop's theme when the theme has it,
+  // else from our own set (which also holds our own "nubrix-..." names).
+  std::string_view Theme;
 };
 
 inline constexpr std::string_view kMenus[] = {"&File", "&View", "&Chart view", "F&unctions",

@@ -13,13 +13,7 @@ QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QIcon IconFor(const TCommandSpec& spec) {
-  if (!spec.Glyph.empty() || !spec.Theme.empty())
-    return CommandIcon(Text(spec.Theme), Text(spec.Glyph));
-  const QString caption = Text(spec.Caption).remove(u'&');
-  return CommandIcon({}, caption.isEmpty() ? QStringLiteral("\u2022") : caption.left(1).toUpper(),
-                     0x3E7FB0);
-}
+QIcon IconFor(const TCommandSpec& spec) { return CommandIcon(Text(spec.Theme)); }
 
 }  // namespace
 

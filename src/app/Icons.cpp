@@ -1,45 +1,64 @@
 #include "app/Icons.h"
 
-#include <QFont>
+#include <QFile>
 #include <QPainter>
 #include <QPixmap>
+#include <QSvgRenderer>
+#include <mutex>
+
+static void InitCommandPicturesOnce() { Q_INIT_RESOURCE(icons); }
 
 namespace nubrix {
 
 namespace {
 
-QPixmap Drawn(const QString& glyph, QColor colour, int size) {
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  const QRectF box(1.5, 1.5, size - 3, size - 3);
-  QLinearGradient gradient(box.topLeft(), box.bottomLeft());
-  gradient.setColorAt(0, colour.lighter(160));
-  gradient.setColorAt(1, colour);
-  painter.setPen(QPen(colour.darker(150), 1));
-  painter.setBrush(gradient);
-  painter.drawRoundedRect(box, size / 6.0, size / 6.0);
-  QFont font(QStringLiteral("DejaVu Sans"));
-  font.setBold(true);
-  font.setPixelSize(glyph.size() > 1 ? size * 2 / 5 : size / 2);
-  painter.setFont(font);
-  painter.setPen(Qt::white);
-  painter.drawText(box, Qt::AlignCenter, glyph);
-  return pixmap;
+constexpr int kSizes[] = {16, 22, 24, 32, 48};
+const QString kFallback = QStringLiteral("nubrix-command");
+
+QString OwnPicturePath(const QString& name) { return QStringLiteral(":/icons/") + name + ".svg"; }
+
+QStringList& Missing() {
+  static QStringList missing;
+  return missing;
+}
+
+void EnsureResources() {
+  static std::once_flag once;
+  std::call_once(once, [] { InitCommandPicturesOnce(); });
+}
+
+// Rendered once per size here rather than by an icon engine plugin, which a machine may lack.
+QIcon OwnIcon(const QString& name) {
+  QSvgRenderer renderer(OwnPicturePath(name));
+  QIcon icon;
+  for (const int size : kSizes) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter);
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
 }
 
 }  // namespace
 
-QIcon CommandIcon(const QString& themeName, const QString& glyph, QRgb colour) {
-  if (!themeName.isEmpty() && QIcon::hasThemeIcon(themeName)) return QIcon::fromTheme(themeName);
-  QIcon icon;
-  for (int size : {16, 32}) {
-    icon.addPixmap(Drawn(glyph, QColor(colour), size), QIcon::Normal);
-    icon.addPixmap(Drawn(glyph, QColor(colour).lighter(125), size), QIcon::Active);
-    icon.addPixmap(Drawn(glyph, QColor(0x9A9A9A), size), QIcon::Disabled);
-  }
-  return icon;
+bool HasOwnPicture(const QString& name) {
+  EnsureResources();
+  return !name.isEmpty() && QFile::exists(OwnPicturePath(name));
 }
+
+QIcon CommandIcon(const QString& name) {
+  if (!name.isEmpty() && !name.startsWith(QStringLiteral("nubrix-")) && QIcon::hasThemeIcon(name)) {
+    return QIcon::fromTheme(name);
+  }
+  if (HasOwnPicture(name)) return OwnIcon(name);
+  if (!Missing().contains(name)) Missing() << name;
+  return OwnIcon(kFallback);
+}
+
+QStringList MissingPictures() { return Missing(); }
 
 }  // namespace nubrix

@@ -111,8 +111,8 @@ TRegEditorForm::TRegEditorForm(platform::IRegistryStore& store, IUserDialogs& di
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  actDelKey = new QAction(CommandIcon(QStringLiteral("edit-delete"), QStringLiteral("X"), 0xC03030),
-                          QStringLiteral("Delete Key"), this);
+  actDelKey =
+      new QAction(CommandIcon(QStringLiteral("edit-delete")), QStringLiteral("Delete Key"), this);
   actDelKey->setToolTip(QStringLiteral("Delete current Registry Key and Value"));
   connect(actDelKey, &QAction::triggered, this,
           [this] { RunGuarded(Dialogs_, this, [this] { actDelKeyExecute(); }); });
@@ -140,11 +140,11 @@ void TRegEditorForm::BuildToolBar() {
     return button;
   };
   ToolButton1 = addButton(
-      CommandIcon(QStringLiteral("document-save"), QStringLiteral("B")),
+      CommandIcon(QStringLiteral("document-save")),
       QStringLiteral("Backup this section of the registry.\r\nThe section contains all the values "
                      "\r\nin this editor window"),
       &TRegEditorForm::ToolButton1Click);
-  ToolButton2 = addButton(CommandIcon(QStringLiteral("document-revert"), QStringLiteral("R")),
+  ToolButton2 = addButton(CommandIcon(QStringLiteral("document-revert")),
                           QStringLiteral("Restore Backup"), &TRegEditorForm::ToolButton2Click);
   ToolButton3 = new QToolButton;
   ToolButton3->setDefaultAction(actDelKey);
@@ -227,8 +227,8 @@ void TRegEditorForm::FillList() {
 void TRegEditorForm::ShowRows(const std::vector<TRegRow>& rows) {
   ListView1->setUpdatesEnabled(false);
   ListView1->clear();
-  const QIcon pictures[] = {CommandIcon(QStringLiteral("text-x-generic"), QStringLiteral("V")),
-                            CommandIcon(QStringLiteral("folder"), QStringLiteral("K"), 0xC08000)};
+  const QIcon pictures[] = {CommandIcon(QStringLiteral("text-x-generic")),
+                            CommandIcon(QStringLiteral("folder"))};
   for (const TRegRow& row : rows) {
     auto* item = new TRowItem(ListView1);
     const QString caption = QString::fromStdString(row.Caption);

@@ -4,7 +4,9 @@
 #include <QAction>
 #include <QWidget>
 
+#include "app/CommandTable.h"
 #include "app/Commands.h"
+#include "app/Icons.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "cleaners/pages/CleanerPages.h"
@@ -14,8 +16,8 @@ namespace nubrix {
 namespace {
 
 constexpr TCommandSpec kTable[] = {
-    {"actOne", "&One", "Ctrl+1", "The first", "", 0, true, true, "", "1"},
-    {"actTwo", "T&wo", "", "", "", 0, false, false, "", ""},
+    {"actOne", "&One", "Ctrl+1", "The first", "", 0, true, true, "nubrix-3d"},
+    {"actTwo", "T&wo", "", "", "", 0, false, false, "no-such-picture-anywhere"},
 };
 
 TEST(CommandsTest, EveryRowBecomesAnActionAndUnknownNamesThrow) {
@@ -50,6 +52,25 @@ TEST(CommandsTest, PagesRegisterTheirOwnCommands) {
   }
   EXPECT_FALSE(form->Action("actUninstall")->isVisible());
   EXPECT_THROW(form->Action("actListShortcut"), TUnknownCommand);
+}
+
+TEST(CommandsTest, EveryCommandHasAPictureOfOurOwn) {
+  for (const auto& table : {CommandTable(), TTracesPage::Commands(), TShortcutPage::Commands()}) {
+    for (const TCommandSpec& spec : table) {
+      EXPECT_TRUE(HasOwnPicture(
+          QString::fromUtf8(spec.Theme.data(), static_cast<qsizetype>(spec.Theme.size()))))
+          << spec.Name << ": " << spec.Theme;
+    }
+  }
+  // The window with every page asks for nothing else.
+  test::TWindowFixture window;
+  std::unique_ptr<TForm1> form = window.Start();
+  QStringList missing = MissingPictures();
+  missing.removeAll(QStringLiteral("no-such-picture-anywhere"));
+  EXPECT_TRUE(missing.isEmpty()) << missing.join(u' ').toStdString();
+  EXPECT_FALSE(HasOwnPicture(QStringLiteral("no-such-picture-anywhere")));
+  EXPECT_FALSE(CommandIcon(QStringLiteral("no-such-picture-anywhere")).isNull())
+      << "a plain picture rather than none";
 }
 
 }  // namespace

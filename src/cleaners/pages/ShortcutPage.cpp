@@ -26,12 +26,10 @@ namespace nubrix {
 namespace {
 
 constexpr TCommandSpec kShortcutCommands[] = {
-    {"actListShortcuts", "List shortcuts", "", "", "", 0, false, true, "edit-find", "\u2197"},
-    {"actListEmptyFolders", "List empty folders", "", "", "", 0, false, true, "folder", "\u25A1"},
-    {"actDelCheckedItems", "Delete checked items", "", "", "", 0, false, true, "edit-delete",
-     "\u2713"},
-    {"actDelEmptyFolders", "Delete empty folders", "", "", "", 0, false, true, "user-trash",
-     "\u2205"},
+    {"actListShortcuts", "List shortcuts", "", "", "", 0, false, true, "edit-find"},
+    {"actListEmptyFolders", "List empty folders", "", "", "", 0, false, true, "folder"},
+    {"actDelCheckedItems", "Delete checked items", "", "", "", 0, false, true, "edit-delete"},
+    {"actDelEmptyFolders", "Delete empty folders", "", "", "", 0, false, true, "user-trash"},
 };
 
 const QString kBrowseTitle =

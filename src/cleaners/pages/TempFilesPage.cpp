@@ -29,32 +29,28 @@ namespace nubrix {
 namespace {
 
 struct TButton {
-  const char* Theme;
-  const char* Glyph;
+  const char* Theme;  // its picture
   const char* Hint;
   void (TTempFilesPage::*Handler)();
 };
 
 constexpr TButton kTypeButtons[] = {
-    {"checkbox", "\u2611", "check all items", &TTempFilesPage::ToolButton18Click},
-    {"", "\u2610", "uncheck all items", &TTempFilesPage::ToolButton19Click},
-    {"list-add", "+", "Add a junk file type", &TTempFilesPage::ToolButton27Click},
-    {"list-remove", "\u2212", "Delete the selected junk file type",
-     &TTempFilesPage::ToolButton28Click},
+    {"checkbox", "check all items", &TTempFilesPage::ToolButton18Click},
+    {"nubrix-checkbox-off", "uncheck all items", &TTempFilesPage::ToolButton19Click},
+    {"list-add", "Add a junk file type", &TTempFilesPage::ToolButton27Click},
+    {"list-remove", "Delete the selected junk file type", &TTempFilesPage::ToolButton28Click},
 };
 
 constexpr TButton kFileButtons[] = {
-    {"go-top", "\u21E7", "List temp files in\r\nroot folder of size\r\ntree",
+    {"go-top", "List temp files in\r\nroot folder of size\r\ntree",
      &TTempFilesPage::ToolButton36Click},
-    {"go-down", "\u21E9",
-     "List temp files in\r\nactual folder.\r\nGauge will not run\r\nto 100% then!",
+    {"go-down", "List temp files in\r\nactual folder.\r\nGauge will not run\r\nto 100% then!",
      &TTempFilesPage::ToolButton39Click},
-    {nullptr, nullptr, nullptr, nullptr},
-    {"user-trash", "\u2717", "Delete checked\r\ntemp files in list",
-     &TTempFilesPage::ToolButton15Click},
-    {nullptr, nullptr, nullptr, nullptr},
-    {"checkbox", "\u2611", "check all items", &TTempFilesPage::ToolButton20Click},
-    {"", "\u2610", "uncheck all items", &TTempFilesPage::ToolButton25Click},
+    {nullptr, nullptr, nullptr},
+    {"user-trash", "Delete checked\r\ntemp files in list", &TTempFilesPage::ToolButton15Click},
+    {nullptr, nullptr, nullptr},
+    {"checkbox", "check all items", &TTempFilesPage::ToolButton20Click},
+    {"nubrix-checkbox-off", "uncheck all items", &TTempFilesPage::ToolButton25Click},
 };
 
 struct TDeleted {
@@ -95,9 +91,8 @@ static QToolBar* ButtonBar(const TButton (&buttons)[N], const QString& name, TTe
       bar->addSeparator();
       continue;
     }
-    QAction* action = bar->addAction(
-        CommandIcon(QString::fromUtf8(button.Theme), QString::fromUtf8(button.Glyph)),
-        QString::fromUtf8(button.Hint).remove(QStringLiteral("\r\n")));
+    QAction* action = bar->addAction(CommandIcon(QString::fromUtf8(button.Theme)),
+                                     QString::fromUtf8(button.Hint).remove(QStringLiteral("\r\n")));
     action->setToolTip(QString::fromUtf8(button.Hint));
     QObject::connect(action, &QAction::triggered, page, [page, &host, handler = button.Handler] {
       host.RunCommand([page, handler] { (page->*handler)(); });
