@@ -1,6 +1,8 @@
 #include "app/ScanGrowth.h"
 
 #include <QDateTime>
+#include <algorithm>
+#include <functional>
 
 #include "charts/NumberFormat.h"
 
@@ -8,16 +10,19 @@ namespace nubrix {
 
 void TScanGrowth::Clear() {
   Before_.clear();
+  Before_.shrink_to_fit();
   State_ = TState::Unknown;
 }
 
 void TScanGrowth::Assign(const std::vector<const TSizeFolder*>& folders,
                          const TScanComparison& comparison) {
   Before_.clear();
-  Before_.reserve(folders.size());
+  Before_.shrink_to_fit();
+  Before_.reserve(std::min(folders.size(), comparison.Before.size()));
   for (std::size_t i = 0; i < folders.size() && i < comparison.Before.size(); ++i) {
-    Before_.emplace(folders[i], comparison.Before[i]);
+    Before_.emplace_back(folders[i], comparison.Before[i]);
   }
+  std::sort(Before_.begin(), Before_.end());
   EarlierTime_ = comparison.EarlierTime;
   State_ = TState::Compared;
 }
@@ -28,8 +33,12 @@ void TScanGrowth::SetNoEarlierScan() {
 }
 
 QString TScanGrowth::ChangeText(const TSizeFolder& folder) const {
-  const auto found = Before_.find(&folder);
-  if (found == Before_.end()) return {};
+  const auto found = std::lower_bound(
+      Before_.begin(), Before_.end(), &folder,
+      [](const std::pair<const TSizeFolder*, SizeMB>& entry, const TSizeFolder* key) {
+        return std::less<const TSizeFolder*>()(entry.first, key);
+      });
+  if (found == Before_.end() || found->first != &folder) return {};
   if (found->second == kNewFolder) return kNewFolderText;
   return charts::FormatChange(static_cast<double>(folder.TotalSize() - found->second) /
                               kUnitsPerMB);

@@ -1,6 +1,8 @@
 // Growth since the last scan: the finished scan is kept in the program's database on a worker,
 // compared with the last one kept of the same folder, and the change shown in the marks, the
 // point hints and the status bar while the display option is on.
+#include <malloc.h>
+
 #include <QAction>
 #include <QStatusBar>
 #include <ctime>
@@ -35,6 +37,9 @@ void TForm1::RecordScan() {
 void TForm1::OnScanRecorded(const TRecordOutcome& outcome,
                             const std::vector<const TSizeFolder*>& folders,
                             std::uint64_t generation) {
+  // The record's working copies are gone by now; glibc keeps freed memory of the worker's arena
+  // unless asked to give it back, which would leave the window a tree's size larger after it.
+  malloc_trim(0);
   if (generation != TreeGeneration_) return;  // a newer scan has replaced the tree
   if (!outcome.SetAside.empty()) {
     statusBar()->showMessage(
