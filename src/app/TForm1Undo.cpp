@@ -64,9 +64,15 @@ void TForm1::actUndoCleanupExecute() {
     Dialogs_->ShowMessage(this, QStringLiteral("There is no cleanup to undo."));
     return;
   }
+  const int inTrash = CountInTrash(*run);
+  if (inTrash == 0) {
+    Dialogs_->ShowMessage(
+        this, QStringLiteral("Nothing of %1 is still in the trash.").arg(RunTitle(run->Summary)));
+    return;
+  }
   const QString question =
       QStringLiteral("Put back the %1 item(s) of %2 that are still in the trash?")
-          .arg(CountInTrash(*run))
+          .arg(inTrash)
           .arg(RunTitle(run->Summary));
   if (!Dialogs_->Ask(this, TQuestionKind::Confirmation, question, TAnswerButtons::YesNo)) return;
   RestoreRun(*run);

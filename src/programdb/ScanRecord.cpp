@@ -54,7 +54,9 @@ std::vector<TKeptSize> DecodeSizes(std::string_view blob, std::int64_t idLimit) 
   std::size_t at = 1;
   std::int64_t id = 0;
   while (at < blob.size()) {
-    id += UnZigZag(GetVarint(blob, at));
+    // Wrapping, not overflowing, on a damaged blob: the range check below then refuses it.
+    id = static_cast<std::int64_t>(static_cast<std::uint64_t>(id) +
+                                   static_cast<std::uint64_t>(UnZigZag(GetVarint(blob, at))));
     const std::uint64_t total = GetVarint(blob, at);
     if (id < 0 || id >= idLimit || total > static_cast<std::uint64_t>(INT64_MAX)) {
       Damaged("a kept scan names a folder the record does not know");

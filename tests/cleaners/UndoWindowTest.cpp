@@ -75,7 +75,17 @@ TEST_F(UndoWindowTest, NoLeavesEverythingInTheTrash) {
   dialogs_.Answers = {false};
   form_->Action("actUndoCleanup")->trigger();
   EXPECT_FALSE(Exists(disk / "B"));
-  EXPECT_TRUE(TRunLog(Database()).LastRun()) << "still there to undo";
+  const std::optional<TRun> run = TRunLog(Database()).LastRun();
+  ASSERT_TRUE(run) << "still there to undo";
+  // Emptied meanwhile: nothing is asked, the user is told.
+  const TRunItem& item = run->Items[0];
+  std::filesystem::remove_all(item.TrashFolder + "/files/" + item.TrashName);
+  dialogs_.Questions.clear();
+  dialogs_.Messages.clear();
+  form_->Action("actUndoCleanup")->trigger();
+  EXPECT_TRUE(dialogs_.Questions.isEmpty());
+  ASSERT_EQ(dialogs_.Messages.size(), 1);
+  EXPECT_TRUE(dialogs_.Messages[0].startsWith(QStringLiteral("Nothing of \"Delete Dir\" of ")));
 }
 
 TEST_F(UndoWindowTest, TheHistoryListsRunsAndRestoresTheChosenOne) {
