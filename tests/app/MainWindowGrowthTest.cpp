@@ -25,10 +25,7 @@ class MainWindowGrowthTest : public testing::Test {
 
   // Scans folder through "Scan" and waits until the scan has been kept.
   void Scan(const std::string& folder) {
-    ASSERT_TRUE(form_->ShowSelectedPath(folder));
-    QSignalSpy finished(form_.get(), &TForm1::ScanFinished);
-    form_->Action("actRun")->trigger();
-    ASSERT_TRUE(finished.count() > 0 || finished.wait(30000));
+    ASSERT_TRUE(test::TWindowFixture::ScanAndWait(*form_, folder));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Recorder()->Running(); }, 30000));
   }
   QString Mark(const std::string& label) const {

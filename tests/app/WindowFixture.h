@@ -2,6 +2,8 @@
 // is the one given (by default one that is not there, so no test scans "/" by accident).
 #pragma once
 
+#include <QAction>
+#include <QSignalSpy>
 #include <QTest>
 #include <fstream>
 #include <memory>
@@ -24,6 +26,14 @@ class TWindowFixture {
     return form;
   }
   std::string SettingsFile() const { return Settings / "AppData/Nubrix.ini"; }
+
+  // Selects folder, presses "Scan" and waits for the scan to end; false when it did not in time.
+  static bool ScanAndWait(TForm1& form, const std::string& folder) {
+    if (!form.ShowSelectedPath(folder)) return false;
+    QSignalSpy finished(&form, &TForm1::ScanFinished);
+    form.Action("actRun")->trigger();
+    return finished.count() > 0 || finished.wait(30000);
+  }
 
   TScriptedDialogs Dialogs;
   TTempTree Settings;

@@ -13,6 +13,7 @@
 #include "cleaners/Clean_Shortcuts.h"
 #include "cleaners/CleanupRuns.h"
 #include "cli/CleanCommand.h"
+#include "platform/Paths.h"
 #include "platform/Trash.h"
 #include "platform/TrashItems.h"
 #include "support/TempTree.h"
@@ -26,16 +27,12 @@ namespace {
 using platform::TRestoreStatus;
 
 std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  std::string text;
+  platform::ReadWholeFile(path, text);
+  return text;
 }
 
-bool Exists(const std::string& path) {
-  struct stat info {};
-  return lstat(path.c_str(), &info) == 0;
-}
+using platform::Exists;
 
 struct TCall {
   int Status;

@@ -27,10 +27,7 @@ class UndoWindowTest : public testing::Test {
  protected:
   void SetUp() override { form_ = window_.Start(); }
   void Scan(const std::string& folder) {
-    ASSERT_TRUE(form_->ShowSelectedPath(folder));
-    QSignalSpy finished(form_.get(), &TForm1::ScanFinished);
-    form_->Action("actRun")->trigger();
-    ASSERT_TRUE(finished.count() > 0 || finished.wait(20000));
+    ASSERT_TRUE(test::TWindowFixture::ScanAndWait(*form_, folder));
   }
   void DeleteDir(const std::string& folder) {
     ASSERT_TRUE(form_->ShowSelectedPath(folder));
