@@ -32,6 +32,11 @@ void TScanGrowth::SetNoEarlierScan() {
   State_ = TState::NoEarlierScan;
 }
 
+void TScanGrowth::SetUnavailable() {
+  Before_.clear();
+  State_ = TState::Unavailable;
+}
+
 QString TScanGrowth::ChangeText(const TSizeFolder& folder) const {
   const auto found = std::lower_bound(
       Before_.begin(), Before_.end(), &folder,
@@ -50,6 +55,8 @@ QString TScanGrowth::StatusText(const TSizeFolder& folder) const {
       return {};
     case TState::NoEarlierScan:
       return QStringLiteral("No earlier scan to compare with");
+    case TState::Unavailable:
+      return QStringLiteral("No comparison: the scan record cannot be used");
     case TState::Compared:
       break;
   }

@@ -16,12 +16,14 @@ inline const QString kNewFolderText = QStringLiteral("new");
 
 class TScanGrowth {
  public:
-  enum class TState : std::uint8_t { Unknown, NoEarlierScan, Compared };
+  enum class TState : std::uint8_t { Unknown, NoEarlierScan, Compared, Unavailable };
 
   void Clear();
   // folders: the folder of each entry of the snapshot that was compared.
   void Assign(const std::vector<const TSizeFolder*>& folders, const TScanComparison& comparison);
   void SetNoEarlierScan();
+  // The record could not be read or written.
+  void SetUnavailable();
   TState State() const { return State_; }
 
   // "+1,234.5 MB", "-12 MB", "new", or empty: unchanged, or nothing compared.

@@ -32,6 +32,7 @@ void TForm1::RecordScan() {
                    [this, folders, generation](const TRecordOutcome& outcome) {
                      OnScanRecorded(outcome, *folders, generation);
                    });
+  ShowGrowthStatus();
 }
 
 void TForm1::OnScanRecorded(const TRecordOutcome& outcome,
@@ -51,9 +52,8 @@ void TForm1::OnScanRecorded(const TRecordOutcome& outcome,
     statusBar()->showMessage(QStringLiteral("This scan could not be kept for comparison: %1")
                                  .arg(DisplayPath(outcome.Error)),
                              kRecordMessageMilliseconds);
-    return;
-  }
-  if (outcome.Comparison) {
+    Growth_.SetUnavailable();
+  } else if (outcome.Comparison) {
     Growth_.Assign(folders, *outcome.Comparison);
   } else {
     Growth_.SetNoEarlierScan();
@@ -88,8 +88,11 @@ void TForm1::RefreshGrowthMarks() {
 
 void TForm1::ShowGrowthStatus() {
   const bool on = Action("actShowGrowth")->isChecked();
-  const QString text =
-      on && CurrentFolder_ != nullptr ? Growth_.StatusText(*CurrentFolder_) : QString();
+  QString text = on && CurrentFolder_ != nullptr ? Growth_.StatusText(*CurrentFolder_) : QString();
+  if (on && CurrentFolder_ != nullptr && Growth_.State() == TScanGrowth::TState::Unknown &&
+      Recorder_->Running()) {
+    text = QStringLiteral("Comparing with the last scan ...");
+  }
   GrowthPanel_->setText(text);
   GrowthPanel_->setToolTip(text.isEmpty() ? QString()
                                           : DisplayPath(CurrentFolder_->Path()) + u'\n' + text);

@@ -118,6 +118,19 @@ TEST_F(MainWindowGrowthTest, ADamagedRecordIsReportedOnceAndSetAside) {
   EXPECT_EQ(form_->Growth().State(), TScanGrowth::TState::NoEarlierScan);
 }
 
+TEST_F(MainWindowGrowthTest, ARecordThatCannotBeWrittenIsSaidAndTheChartsStayAsTheyAre) {
+  test::TTempTree disk("a/f=1048576\n");
+  std::filesystem::create_directory(DatabaseFile());  // a folder where the file should be
+  form_->Action("actShowGrowth")->trigger();
+  Scan(disk.ScanPath());
+  EXPECT_TRUE(form_->statusBar()->currentMessage().startsWith(
+      QStringLiteral("This scan could not be kept for comparison: ")));
+  EXPECT_EQ(form_->GrowthPanel()->text(),
+            QStringLiteral("No comparison: the scan record cannot be used"));
+  EXPECT_EQ(Mark("a"), QStringLiteral("a 1 MB"));
+  EXPECT_TRUE(std::filesystem::is_directory(DatabaseFile())) << "nothing set aside or removed";
+}
+
 TEST_F(MainWindowGrowthTest, TheOptionIsSavedWithTheOtherSwitches) {
   EXPECT_FALSE(form_->Action("actShowGrowth")->isChecked()) << "off by default";
   form_->Action("actShowGrowth")->trigger();
