@@ -102,13 +102,7 @@ int RecordScan(const TOptions& options, const nubrix::TSizeFolder& root) {
   const std::string file = options.Database.empty()
                                ? nubrix::ProgramDatabaseFile(nubrix::AppDir() + "AppData")
                                : options.Database;
-  nubrix::TScanSnapshot snapshot = nubrix::SnapshotOf(root, std::time(nullptr));
-  // A folder is kept under its absolute path, wherever the command was started.
-  if (char* absolute = realpath(options.Folder.c_str(), nullptr); absolute != nullptr) {
-    snapshot.Root = absolute;
-    std::free(absolute);
-    if (snapshot.Root.back() != '/') snapshot.Root.push_back('/');
-  }
+  const nubrix::TScanSnapshot snapshot = nubrix::SnapshotOf(root, std::time(nullptr));
   const nubrix::TRecordOutcome outcome = nubrix::CompareAndRecord(file, snapshot, true);
   if (!outcome.SetAside.empty()) {
     std::cerr << "nubrix-scan: the scan record was damaged; it was set aside as "

@@ -1,6 +1,7 @@
 #include "programdb/ScanRecord.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <unordered_map>
 
 #include "sizetree/SizeTreeU.h"
@@ -233,6 +234,11 @@ TScanSnapshot SnapshotOf(const TSizeFolder& root, std::int64_t time,
                          std::vector<const TSizeFolder*>* folders) {
   TScanSnapshot snapshot;
   snapshot.Root = root.Path();
+  // A folder is kept under its absolute path, however it was named for the scan.
+  if (char* absolute = realpath(snapshot.Root.c_str(), nullptr); absolute != nullptr) {
+    snapshot.Root = absolute;
+    std::free(absolute);
+  }
   if (snapshot.Root.empty() || snapshot.Root.back() != '/') snapshot.Root.push_back('/');
   snapshot.Time = time;
   std::vector<std::pair<const TSizeFolder*, std::int32_t>> stack{{&root, -1}};

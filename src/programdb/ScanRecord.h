@@ -32,7 +32,8 @@ struct TScanSnapshot {
   std::vector<TScanEntry> Folders;
 };
 
-// The tree below root flattened; folders (when given) receives the folder of each entry.
+// The tree below root flattened, its root named by its absolute path (links resolved); folders
+// (when given) receives the folder of each entry.
 TScanSnapshot SnapshotOf(const TSizeFolder& root, std::int64_t time,
                          std::vector<const TSizeFolder*>* folders = nullptr);
 

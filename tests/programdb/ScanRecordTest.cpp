@@ -128,6 +128,15 @@ TEST_F(ScanRecordTest, RootsAreKeptApartAlsoWhenOneLiesInsideAnother) {
   EXPECT_EQ(GrowthByPath(parent.Snapshot, *parentComparison).at(disk / "sub"), 10000);
 }
 
+TEST_F(ScanRecordTest, AFolderNamedThroughALinkIsTheSameFolder) {
+  test::TTempTree disk("real/a/f=1000\n");
+  std::filesystem::create_directory_symlink(disk / "real", disk / "link");
+  EXPECT_FALSE(Keep(TScan(disk / "link/").Snapshot));
+  const TScan again(disk / "real/");
+  EXPECT_EQ(again.Snapshot.Root, disk / "real/");
+  EXPECT_TRUE(Keep(again.Snapshot)) << "kept under the folder's own path";
+}
+
 TEST_F(ScanRecordTest, TheEleventhScanDropsTheOldestAndTheFoldersOnlyItHad) {
   test::TTempTree disk("keep/");
   for (int i = 0; i < 11; ++i) {
