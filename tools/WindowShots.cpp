@@ -190,6 +190,8 @@ int main(int argc, char** argv) {
     history.show();
     history.List()->setCurrentItem(history.List()->topLevelItem(1));
     history.RestoreSelected();
+    while (form.Undoer()->Running()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    history.Reload();
     history.List()->setCurrentItem(history.List()->topLevelItem(0));
     QApplication::processEvents();
     ok &= history.grab().save(dir + "/cleanup-history.png");

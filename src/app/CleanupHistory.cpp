@@ -104,8 +104,8 @@ void TCleanupHistoryDialog::UpdateButtons() {
 void TCleanupHistoryDialog::RestoreSelected() {
   const QTreeWidgetItem* item = List_->currentItem();
   if (item == nullptr || !item->data(0, kIdRole).isValid()) return;
+  // The window reloads this list when the undo, which runs off its thread, has ended.
   RestoreRun_(item->data(0, kIdRole).value<qint64>());
-  Reload();
 }
 
 }  // namespace nubrix

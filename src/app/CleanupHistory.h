@@ -19,7 +19,7 @@ class TCleanupHistoryDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // restore: puts back the run of that number (asking, reporting); the list is read again after.
+  // restore: puts back the run of that number (asking, reporting); Reload when it has ended.
   TCleanupHistoryDialog(std::string databaseFile, std::function<void(std::int64_t)> restore,
                         QWidget* parent = nullptr);
 

@@ -62,6 +62,10 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   qApp->installEventFilter(Hints_);
   Scanner_ = new TScanController(this);
   Recorder_ = new TJobRunner(this);
+  Undoer_ = new TJobRunner(this);
+  connect(Undoer_, &TJobRunner::Progress, this, [this](const TJobProgress& progress) {
+    SetGaugePosition(static_cast<int>(progress.Done));
+  });
   connect(Scanner_, &TScanController::Progress, this, &TForm1::OnScanProgress);
   connect(Scanner_, &TScanController::Finished, this,
           [this](bool sized) { Guarded([&] { OnScanFinished(sized); }); });

@@ -186,6 +186,8 @@ class TForm1 : public QMainWindow, public IPageHost {
   const TScanGrowth& Growth() const { return Growth_; }
   // The scan record is written after a scan; tests wait for it.
   TJobRunner* Recorder() const { return Recorder_; }
+  // Undo runs its renames here, off the window's thread.
+  TJobRunner* Undoer() const { return Undoer_; }
   charts::TChartView* Bars() const { return Bars_; }
   charts::TChartView* Pies() const { return Pies_; }
   QProgressBar* Gauge() const { return Gauge_; }
@@ -203,6 +205,8 @@ class TForm1 : public QMainWindow, public IPageHost {
 
  signals:
   void ScanFinished(bool sized);
+  // An undo has put back what it could.
+  void CleanupRestored();
   void StatusChanged(int panel, const QString& text);
 
  protected:
@@ -312,6 +316,7 @@ class TForm1 : public QMainWindow, public IPageHost {
 
   TScanController* Scanner_ = nullptr;
   TJobRunner* Recorder_ = nullptr;
+  TJobRunner* Undoer_ = nullptr;
   TScanGrowth Growth_;
   std::uint64_t TreeGeneration_ = 0;
   std::chrono::steady_clock::time_point ScanStarted_;

@@ -1,6 +1,8 @@
 // Undo of cleanups: the last run put back, the history of runs, and the notes of the run log.
 #include <QAction>
 #include <QStatusBar>
+#include <algorithm>
+#include <memory>
 
 #include "app/CleanupHistory.h"
 #include "app/TForm1.h"
@@ -88,10 +90,12 @@ void TForm1::actCleanupHistoryExecute() {
         if (run) RestoreRun(*run);
       },
       this);
+  connect(this, &TForm1::CleanupRestored, &dialog, &TCleanupHistoryDialog::Reload);
   dialog.exec();
 }
 
 void TForm1::RestoreRun(const TRun& run) {
+  if (Undoer_->Running()) return;
   const std::vector<std::string> missing = MissingFolders(run);
   bool makeFolders = false;
   if (!missing.empty()) {
@@ -101,19 +105,32 @@ void TForm1::RestoreRun(const TRun& run) {
     question += QStringLiteral("\r\nMake them again to put the items back?");
     makeFolders = Dialogs_->Ask(this, TQuestionKind::Confirmation, question, TAnswerButtons::YesNo);
   }
-  TUndoResult result;
+  struct TOutcome {
+    TUndoResult Result;
+    db::TDatabaseNote Note;
+  };
   const std::string file = ProgramDatabaseFile(AppDataFolder());
-  {
-    const TBusyCursor busy;
-    const db::TDatabaseNote note = db::WithDatabase(file, [&] {
-      TRunLog log(file);
-      result = UndoRun(run, makeFolders, &log);
-    });
-    ReportRunNote(note);
-  }
-  SetStatus(1, QStringLiteral("%1 item(s) put back from the trash").arg(result.Restored));
-  Timer3_.start();
-  if (!result.Stayed.empty()) Dialogs_->ShowMessage(this, StayedText(result));
+  auto shared = std::make_shared<const TRun>(run);
+  const auto total = static_cast<std::int64_t>(run.Items.size());
+  ShowGauge(static_cast<int>(std::max<std::int64_t>(1, total)));
+  Undoer_->Start(
+      [file, shared, makeFolders, total](TJob& job) {
+        TOutcome outcome;
+        // The items move once; only marking the run goes through the database's retry.
+        outcome.Result =
+            UndoRun(*shared, makeFolders, [&](int tried) { job.Report(tried, total); });
+        outcome.Note =
+            db::WithDatabase(file, [&] { TRunLog(file).MarkUndone(shared->Summary.Id); });
+        return outcome;
+      },
+      [this](const TOutcome& outcome) {
+        ReportRunNote(outcome.Note);
+        SetStatus(
+            1, QStringLiteral("%1 item(s) put back from the trash").arg(outcome.Result.Restored));
+        Timer3_.start();
+        if (!outcome.Result.Stayed.empty()) Dialogs_->ShowMessage(this, StayedText(outcome.Result));
+        emit CleanupRestored();
+      });
 }
 
 }  // namespace nubrix

@@ -69,8 +69,10 @@ std::vector<std::string> MissingFolders(const TRun& run) {
   return folders;
 }
 
-TUndoResult UndoRun(const TRun& run, bool makeParents, TRunLog* log) {
+TUndoResult UndoRun(const TRun& run, bool makeParents,
+                    const std::function<void(int tried)>& progress) {
   TUndoResult result;
+  int tried = 0;
   for (auto item = run.Items.rbegin(); item != run.Items.rend(); ++item) {
     const platform::TRestoreOutcome outcome =
         item->TrashName.empty()
@@ -83,8 +85,8 @@ TUndoResult UndoRun(const TRun& run, bool makeParents, TRunLog* log) {
     } else {
       result.Stayed.push_back({item->Path, outcome.Status, outcome.Detail});
     }
+    if (progress) progress(++tried);
   }
-  if (log != nullptr) log->MarkUndone(run.Summary.Id);
   return result;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,9 +53,10 @@ struct TUndoResult {
 };
 
 // Puts back the items of run still in the trash, the last moved first (so a folder comes back
-// before what was in it), and marks the run undone in the log. makeParents: folders that are
-// gone are made again. Throws db::TDatabaseError only from marking.
-TUndoResult UndoRun(const TRun& run, bool makeParents, TRunLog* log);
+// before what was in it). makeParents: folders that are gone are made again. progress (when
+// given) hears how many items were tried. The caller marks the run undone in the log.
+TUndoResult UndoRun(const TRun& run, bool makeParents,
+                    const std::function<void(int tried)>& progress = {});
 
 // "2026-12-08 14:03:07", local time.
 std::string RunTimeText(std::int64_t secondsSinceEpoch);

@@ -77,13 +77,11 @@ int RunUndo(const std::vector<std::string>& arguments, const std::string& databa
     }
   }
   std::optional<TRun> run;
-  TUndoResult result;
   bool unknown = false;
   const db::TDatabaseNote note = db::WithDatabase(database, [&] {
     TRunLog log(database);
     run = id ? log.Run(*id) : log.LastRun();
     unknown = !run;
-    if (run) result = UndoRun(*run, makeFolders, &log);
   });
   if (Failed(note, err)) return 1;
   if (unknown) {
@@ -94,6 +92,9 @@ int RunUndo(const std::vector<std::string>& arguments, const std::string& databa
     err << kProgram << "there is no cleanup to undo\n";
     return 1;
   }
+  // Outside the database's retry: the items must be moved once, whatever the log does after.
+  const TUndoResult result = UndoRun(*run, makeFolders);
+  Failed(db::WithDatabase(database, [&] { TRunLog(database).MarkUndone(run->Summary.Id); }), err);
   for (auto item = run->Items.rbegin(); item != run->Items.rend(); ++item) {
     const bool stayed = std::any_of(result.Stayed.begin(), result.Stayed.end(),
                                     [&](const TUndoFailure& f) { return f.Path == item->Path; });

@@ -113,7 +113,7 @@ TEST_F(CleanupRunsTest, APlaceTakenMeanwhileKeepsWhatIsThereAndTheItemInTheTrash
   test::TTempTree disk("x.log=3\ny.log=4\n");
   const TRun run = Trash({disk / "x.log", disk / "y.log"});
   std::ofstream(disk / "x.log") << "new content";
-  const TUndoResult result = UndoRun(run, false, nullptr);
+  const TUndoResult result = UndoRun(run, false);
   EXPECT_EQ(result.Restored, 1);
   ASSERT_EQ(result.Stayed.size(), 1U);
   EXPECT_EQ(result.Stayed[0].Path, disk / "x.log");
@@ -136,7 +136,7 @@ TEST_F(CleanupRunsTest, EmptiedItemsAndANameReusedByAnotherItemAreNotRestored) {
   const TRun second = Trash({disk / "two/same.txt"});
   ASSERT_EQ(second.Items[0].TrashName, first.Items[0].TrashName) << "the name was free again";
   EXPECT_EQ(CountInTrash(first), 0);
-  const TUndoResult result = UndoRun(first, false, nullptr);
+  const TUndoResult result = UndoRun(first, false);
   EXPECT_EQ(result.Restored, 0);
   ASSERT_EQ(result.Stayed.size(), 1U);
   EXPECT_EQ(result.Stayed[0].Status, TRestoreStatus::LeftTrash);
@@ -149,11 +149,11 @@ TEST_F(CleanupRunsTest, AFolderThatIsGoneIsMadeAgainOnlyWhenAsked) {
   const TRun run = Trash({disk / "deep/er/f.tmp"});
   std::filesystem::remove_all(disk / "deep");
   EXPECT_EQ(MissingFolders(run), std::vector<std::string>{disk / "deep/er"});
-  TUndoResult result = UndoRun(run, false, nullptr);
+  TUndoResult result = UndoRun(run, false);
   ASSERT_EQ(result.Stayed.size(), 1U);
   EXPECT_EQ(result.Stayed[0].Status, TRestoreStatus::ParentGone);
   EXPECT_FALSE(Exists(disk / "deep"));
-  result = UndoRun(run, true, nullptr);
+  result = UndoRun(run, true);
   EXPECT_EQ(result.Restored, 1);
   EXPECT_TRUE(Exists(disk / "deep/er/f.tmp"));
 }
@@ -163,7 +163,7 @@ TEST_F(CleanupRunsTest, ALinkStandingWhereTheFolderWasIsNeverFollowed) {
   const TRun run = Trash({disk / "d/f.tmp"});
   std::filesystem::remove(disk / "d");
   std::filesystem::create_directory_symlink(disk / "elsewhere", disk / "d");
-  const TUndoResult result = UndoRun(run, true, nullptr);
+  const TUndoResult result = UndoRun(run, true);
   EXPECT_EQ(result.Restored, 0);
   ASSERT_EQ(result.Stayed.size(), 1U);
   EXPECT_EQ(result.Stayed[0].Status, TRestoreStatus::Failed);
@@ -188,7 +188,7 @@ TEST_F(CleanupRunsTest, ACancelledRunKeepsWhatWentAndCanBeUndone) {
   EXPECT_TRUE(run.Summary.Cancelled);
   EXPECT_EQ(run.Summary.Items, 2);
   EXPECT_EQ(run.Summary.Bytes, 3);
-  EXPECT_EQ(UndoRun(run, false, nullptr).Restored, 2);
+  EXPECT_EQ(UndoRun(run, false).Restored, 2);
   EXPECT_TRUE(Exists(disk / "1.tmp"));
   EXPECT_TRUE(Exists(disk / "2.tmp"));
 }
@@ -219,7 +219,7 @@ TEST_F(CleanupRunsTest, AnItemInTheTrashAtTheTopOfAMountComesBack) {
   TRun run;
   run.Items.push_back({top / "data/rep.txt", 6, trash, "rep.2.txt"});
   EXPECT_EQ(CountInTrash(run), 1);
-  EXPECT_EQ(UndoRun(run, false, nullptr).Restored, 1);
+  EXPECT_EQ(UndoRun(run, false).Restored, 1);
   EXPECT_EQ(Slurp(top / "data/rep.txt"), "report");
   EXPECT_FALSE(Exists(trash + "/info/rep.2.txt.trashinfo"));
 }
@@ -232,7 +232,7 @@ TEST_F(CleanupRunsTest, ARelativePathIsKeptAbsoluteSoItCanComeBack) {
   std::filesystem::current_path(before);
   ASSERT_EQ(run.Items.size(), 1U);
   EXPECT_EQ(run.Items[0].Path, disk / "rel.tmp");
-  EXPECT_EQ(UndoRun(run, false, nullptr).Restored, 1);
+  EXPECT_EQ(UndoRun(run, false).Restored, 1);
   EXPECT_TRUE(Exists(disk / "rel.tmp"));
 }
 

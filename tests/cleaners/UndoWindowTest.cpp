@@ -36,6 +36,10 @@ class UndoWindowTest : public testing::Test {
     ASSERT_FALSE(Exists(folder));
   }
   std::string Database() const { return ProgramDatabaseFile(form_->AppDataFolder()); }
+  // Undo moves the items off the window's thread.
+  void WaitForUndo() {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Undoer()->Running(); }, 20000));
+  }
 
   test::TWindowFixture window_;
   test::TScriptedDialogs& dialogs_ = window_.Dialogs;
@@ -56,6 +60,7 @@ TEST_F(UndoWindowTest, DeleteFolderIsPutBackFromTheFileMenu) {
   dialogs_.Questions.clear();
   dialogs_.Answers = {true};
   form_->Action("actUndoCleanup")->trigger();
+  WaitForUndo();
   ASSERT_EQ(dialogs_.Questions.size(), 1);
   EXPECT_TRUE(dialogs_.Questions[0].startsWith(
       QStringLiteral("Put back the 1 item(s) of \"Delete Folder\" of ")));
@@ -99,8 +104,10 @@ TEST_F(UndoWindowTest, TheHistoryListsRunsAndRestoresTheChosenOne) {
   EXPECT_EQ(list->topLevelItem(0)->text(4), QStringLiteral("1")) << "still in the trash";
   EXPECT_TRUE(history.RestoreButton()->isEnabled());
   // The older run: B.
+  QObject::connect(form_.get(), &TForm1::CleanupRestored, &history, &TCleanupHistoryDialog::Reload);
   list->setCurrentItem(list->topLevelItem(1));
   history.RestoreSelected();
+  WaitForUndo();
   EXPECT_TRUE(Exists(disk / "B/f"));
   EXPECT_FALSE(Exists(disk / "C"));
   ASSERT_EQ(list->topLevelItemCount(), 2);
@@ -117,6 +124,7 @@ TEST_F(UndoWindowTest, AFolderThatIsGoneIsMadeAgainOnlyOnYes) {
   dialogs_.Questions.clear();
   dialogs_.Answers = {true, false};  // put back; do not make X again
   form_->Action("actUndoCleanup")->trigger();
+  WaitForUndo();
   ASSERT_EQ(dialogs_.Questions.size(), 2);
   EXPECT_TRUE(dialogs_.Questions[1].contains(QString::fromStdString(disk / "X")));
   EXPECT_FALSE(Exists(disk / "X"));
@@ -127,6 +135,7 @@ TEST_F(UndoWindowTest, AFolderThatIsGoneIsMadeAgainOnlyOnYes) {
   ASSERT_EQ(runs.size(), 1U);
   dialogs_.Answers = {true};
   form_->RestoreRun(*TRunLog(Database()).Run(runs[0].Id));
+  WaitForUndo();
   EXPECT_TRUE(Exists(disk / "X/Y/f"));
 }
 
