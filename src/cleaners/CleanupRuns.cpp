@@ -53,15 +53,18 @@ int CountInTrash(const TRun& run) {
 }
 
 std::vector<std::string> MissingFolders(const TRun& run) {
+  std::set<std::string> seen;
   std::set<std::string> missing;
+  // One look per folder, and the run's own items searched only for a folder that is gone.
   for (const TRunItem& item : run.Items) {
     const std::string folder = platform::FolderOf(item.Path);
+    if (!seen.insert(folder).second || !platform::ParentIsGone(item.Path)) continue;
     const bool comesBack =
         std::any_of(run.Items.begin(), run.Items.end(), [&](const TRunItem& other) {
           return IsAtOrBelow(folder, other.Path) &&
                  platform::StillInTrash(other.TrashFolder, other.TrashName, other.Path);
         });
-    if (!comesBack && platform::ParentIsGone(item.Path)) missing.insert(folder);
+    if (!comesBack) missing.insert(folder);
   }
   std::vector<std::string> folders(missing.begin(), missing.end());
   std::stable_sort(folders.begin(), folders.end(),
