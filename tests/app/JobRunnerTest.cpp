@@ -97,7 +97,9 @@ TEST(JobRunnerTest, ProgressIsCoalescedAndEndsWithTheLastReport) {
       [](int) {});
   ASSERT_TRUE(WaitIdle(runner));
   ASSERT_GE(progress.count(), 1);
-  EXPECT_LT(progress.count(), 1000) << "one delivery waits at a time";
+  // How many get through depends on how the two threads are scheduled; one per report would be
+  // 200,000.
+  EXPECT_LT(progress.count(), 20000) << "one delivery waits at a time";
   const auto last = progress.last().at(0).value<TJobProgress>();
   EXPECT_EQ(last.Done, 200000);
   EXPECT_EQ(last.Text, QStringLiteral("counting"));
