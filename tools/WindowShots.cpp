@@ -188,10 +188,12 @@ int main(int argc, char** argv) {
         },
         &form);
     history.show();
+    while (history.Loading()) QApplication::processEvents(QEventLoop::AllEvents, 20);
     history.List()->setCurrentItem(history.List()->topLevelItem(1));
     history.RestoreSelected();
     while (form.Undoer()->Running()) QApplication::processEvents(QEventLoop::AllEvents, 20);
     history.Reload();
+    while (history.Loading()) QApplication::processEvents(QEventLoop::AllEvents, 20);
     history.List()->setCurrentItem(history.List()->topLevelItem(0));
     QApplication::processEvents();
     ok &= history.grab().save(dir + "/cleanup-history.png");

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/ChartBuilding.h"
+#include "app/JobRunner.h"
 #include "cleaners/CleanupRuns.h"
 
 namespace nubrix {
@@ -21,6 +22,23 @@ QString CommandText(const TRunSummary& run) {
   if (run.Cancelled) text += QStringLiteral(" (cancelled)");
   if (run.Undone) text += QStringLiteral(" (restored)");
   return text;
+}
+
+// Counting what is still in the trash reads an info file per item: off the window's thread.
+THistoryRows ReadHistory(const std::string& file, const TJob& job) {
+  THistoryRows rows;
+  const db::TDatabaseNote note = db::WithDatabase(file, [&] {
+    rows = {};
+    TRunLog log(file);
+    rows.Runs = log.Runs();
+    for (const TRunSummary& run : rows.Runs) {
+      if (job.Cancelled()) return;
+      const std::optional<TRun> full = log.Run(run.Id);
+      rows.InTrash.push_back(full ? CountInTrash(*full) : 0);
+    }
+  });
+  rows.Error = note.Error;
+  return rows;
 }
 
 }  // namespace
@@ -38,7 +56,8 @@ TCleanupHistoryDialog::TCleanupHistoryDialog(std::string databaseFile,
       DatabaseFile_(std::move(databaseFile)),
       RestoreRun_(std::move(restore)),
       List_(new QTreeWidget(this)),
-      Restore_(new QPushButton(QStringLiteral("Restore"), this)) {
+      Restore_(new QPushButton(QStringLiteral("Restore"), this)),
+      Loader_(new TJobRunner(this)) {
   setWindowTitle(QStringLiteral("Cleanup history"));
   resize(640, 360);
   List_->setHeaderLabels({QStringLiteral("Time"), QStringLiteral("Command"),
@@ -52,6 +71,11 @@ TCleanupHistoryDialog::TCleanupHistoryDialog(std::string databaseFile,
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(Restore_, &QPushButton::clicked, this, &TCleanupHistoryDialog::RestoreSelected);
   connect(List_, &QTreeWidget::itemSelectionChanged, this, &TCleanupHistoryDialog::UpdateButtons);
+  connect(Loader_, &TJobRunner::Failed, this, [this](const QString& message) {
+    THistoryRows failed;
+    failed.Error = message.toStdString();
+    Show(failed);
+  });
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(List_);
   layout->addWidget(buttons);
@@ -59,41 +83,44 @@ TCleanupHistoryDialog::TCleanupHistoryDialog(std::string databaseFile,
 }
 
 void TCleanupHistoryDialog::Reload() {
+  // A reload asked for while one reads (a restore ended) starts over: the list shows the newer.
+  Loader_->CancelAndWait();
   List_->clear();
-  std::vector<TRunSummary> runs;
-  std::vector<int> inTrash;
-  const db::TDatabaseNote note = db::WithDatabase(DatabaseFile_, [&] {
-    TRunLog log(DatabaseFile_);
-    runs = log.Runs();
-    for (const TRunSummary& run : runs) {
-      const std::optional<TRun> full = log.Run(run.Id);
-      inTrash.push_back(full ? CountInTrash(*full) : 0);
-    }
-  });
-  if (!note.Error.empty()) {
+  auto* reading = new QTreeWidgetItem(List_);
+  reading->setText(1, QStringLiteral("Reading the cleanup history ..."));
+  UpdateButtons();
+  Loader_->Start([file = DatabaseFile_](TJob& job) { return ReadHistory(file, job); },
+                 [this](const THistoryRows& rows) { Show(rows); });
+}
+
+void TCleanupHistoryDialog::Show(const THistoryRows& rows) {
+  List_->clear();
+  if (!rows.Error.empty()) {
     auto* item = new QTreeWidgetItem(List_);
     item->setText(1,
-                  QStringLiteral("The cleanup history cannot be read: ") + DisplayPath(note.Error));
+                  QStringLiteral("The cleanup history cannot be read: ") + DisplayPath(rows.Error));
   }
-  for (std::size_t i = 0; i < runs.size() && note.Error.empty(); ++i) {
-    const TRunSummary& run = runs[i];
+  for (std::size_t i = 0; i < rows.Runs.size() && rows.Error.empty(); ++i) {
+    const TRunSummary& run = rows.Runs[i];
     auto* item = new QTreeWidgetItem(List_);
     item->setText(0, QString::fromStdString(RunTimeText(run.Time)));
     item->setText(1, CommandText(run));
     item->setText(2, QString::number(run.Items));
     item->setText(3, BytesText(run.Bytes));
-    item->setText(4, QString::number(inTrash[i]));
+    item->setText(4, QString::number(rows.InTrash[i]));
     item->setData(0, kIdRole, QVariant::fromValue<qint64>(run.Id));
     for (int column : {2, 3, 4}) item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
   }
   for (int column = 0; column < List_->columnCount(); ++column) {
     if (column != 1) List_->resizeColumnToContents(column);
   }
-  if (List_->topLevelItemCount() > 0 && note.Error.empty()) {
+  if (List_->topLevelItemCount() > 0 && rows.Error.empty()) {
     List_->setCurrentItem(List_->topLevelItem(0));
   }
   UpdateButtons();
 }
+
+bool TCleanupHistoryDialog::Loading() const { return Loader_->Running(); }
 
 void TCleanupHistoryDialog::UpdateButtons() {
   const QTreeWidgetItem* item = List_->currentItem();

@@ -40,6 +40,9 @@ class UndoWindowTest : public testing::Test {
   void WaitForUndo() {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Undoer()->Running(); }, 20000));
   }
+  static void WaitForHistory(const TCleanupHistoryDialog& history) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !history.Loading(); }, 20000));
+  }
 
   test::TWindowFixture window_;
   test::TScriptedDialogs& dialogs_ = window_.Dialogs;
@@ -98,6 +101,10 @@ TEST_F(UndoWindowTest, TheHistoryListsRunsAndRestoresTheChosenOne) {
       Database(), [&](std::int64_t id) { form_->RestoreRun(*TRunLog(Database()).Run(id)); },
       form_.get());
   QTreeWidget* list = history.List();
+  ASSERT_TRUE(history.Loading()) << "counting what is in the trash runs off the window's thread";
+  EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("Reading the cleanup history ..."));
+  EXPECT_FALSE(history.RestoreButton()->isEnabled());
+  WaitForHistory(history);
   ASSERT_EQ(list->topLevelItemCount(), 2);
   EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("Delete Dir"));
   EXPECT_EQ(list->topLevelItem(0)->text(2), QStringLiteral("1"));
@@ -108,6 +115,7 @@ TEST_F(UndoWindowTest, TheHistoryListsRunsAndRestoresTheChosenOne) {
   list->setCurrentItem(list->topLevelItem(1));
   history.RestoreSelected();
   WaitForUndo();
+  WaitForHistory(history);
   EXPECT_TRUE(Exists(disk / "B/f"));
   EXPECT_FALSE(Exists(disk / "C"));
   ASSERT_EQ(list->topLevelItemCount(), 2);
@@ -115,6 +123,22 @@ TEST_F(UndoWindowTest, TheHistoryListsRunsAndRestoresTheChosenOne) {
   EXPECT_EQ(list->topLevelItem(1)->text(1), QStringLiteral("Delete Dir (restored)"));
   list->setCurrentItem(list->topLevelItem(1));
   EXPECT_FALSE(history.RestoreButton()->isEnabled()) << "nothing of it left to put back";
+}
+
+TEST_F(UndoWindowTest, AHistoryThatCannotBeReadSaysSoAndRestoresNothing) {
+  test::TTempTree disk("plain-file=3\n");
+  bool restored = false;
+  TCleanupHistoryDialog history(
+      disk / "plain-file/Nubrix.db", [&](std::int64_t) { restored = true; }, form_.get());
+  WaitForHistory(history);
+  QTreeWidget* list = history.List();
+  ASSERT_EQ(list->topLevelItemCount(), 1);
+  EXPECT_TRUE(list->topLevelItem(0)->text(1).startsWith(
+      QStringLiteral("The cleanup history cannot be read: ")));
+  list->setCurrentItem(list->topLevelItem(0));
+  EXPECT_FALSE(history.RestoreButton()->isEnabled());
+  history.RestoreSelected();
+  EXPECT_FALSE(restored);
 }
 
 TEST_F(UndoWindowTest, AFolderThatIsGoneIsMadeAgainOnlyOnYes) {
