@@ -63,6 +63,7 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   Scanner_ = new TScanController(this);
   Recorder_ = new TJobRunner(this);
   Undoer_ = new TJobRunner(this);
+  Sizer_ = new TJobRunner(this);
   connect(Undoer_, &TJobRunner::Progress, this, [this](const TJobProgress& progress) {
     SetGaugePosition(static_cast<int>(progress.Done));
   });

@@ -46,6 +46,7 @@ namespace nubrix {
 namespace charts {
 class TChartView;
 }
+class TCleanupRun;
 class TFolderTreeModel;
 class THelpWindow;
 class TShortcutPage;
@@ -188,6 +189,8 @@ class TForm1 : public QMainWindow, public IPageHost {
   TJobRunner* Recorder() const { return Recorder_; }
   // Undo runs its renames here, off the window's thread.
   TJobRunner* Undoer() const { return Undoer_; }
+  // A folder moved to the trash without a scan is counted here, after its run was kept.
+  TJobRunner* Sizer() const { return Sizer_; }
   charts::TChartView* Bars() const { return Bars_; }
   charts::TChartView* Pies() const { return Pies_; }
   QProgressBar* Gauge() const { return Gauge_; }
@@ -256,6 +259,8 @@ class TForm1 : public QMainWindow, public IPageHost {
   // The bytes the last scan found in folder, for the run log; -1 when it was not scanned.
   std::int64_t ScannedBytes(const std::string& folder) const;
   void ReportRunNote(const db::TDatabaseNote& note);
+  // Finishes the run (not cancelled) and has its folders without a size counted.
+  void KeepRun(TCleanupRun& run);
 
   // Growth since the last scan (TForm1Growth.cpp).
   void RecordScan();
@@ -317,6 +322,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   TScanController* Scanner_ = nullptr;
   TJobRunner* Recorder_ = nullptr;
   TJobRunner* Undoer_ = nullptr;
+  TJobRunner* Sizer_ = nullptr;
   TScanGrowth Growth_;
   std::uint64_t TreeGeneration_ = 0;
   std::chrono::steady_clock::time_point ScanStarted_;

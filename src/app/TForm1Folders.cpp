@@ -78,7 +78,7 @@ void TForm1::MnuDeleteFolderClick(const std::string& target) {
     const TBusyCursor busy;
     TCleanupRun run(ProgramDatabaseFile(AppDataFolder()), "Delete Folder");
     moved = RecycleWithShellDialogs(folder, *Dialogs_, &run, ScannedBytes(folder));
-    ReportRunNote(run.Finish(false));
+    KeepRun(run);
   }
   if (!moved.Ok) {
     if (!moved.Error.empty()) Dialogs_->ShowMessage(this, DisplayPath(moved.Error));
@@ -102,7 +102,7 @@ void TForm1::actDeleteFileExecute() {
   const TBusyCursor busy;
   TCleanupRun run(ProgramDatabaseFile(AppDataFolder()), "Delete Dir");
   const bool moved = RecycleWithShellDialogs(folder, *Dialogs_, &run, ScannedBytes(folder)).Ok;
-  ReportRunNote(run.Finish(false));
+  KeepRun(run);
   if (!moved) {
     Dialogs_->ShowMessage(this, QStringLiteral("Could not delete ") + DisplayPath(folder));
   }

@@ -38,6 +38,15 @@ std::int64_t TForm1::ScannedBytes(const std::string& folder) const {
   return found->TotalSize() * static_cast<std::int64_t>(kBytesPerMB) / kUnitsPerMB;
 }
 
+void TForm1::KeepRun(TCleanupRun& run) {
+  ReportRunNote(run.Finish(false));
+  TUnsizedFolders folders = run.UnsizedFolders();
+  if (folders.InTrash.empty()) return;
+  Sizer_->Start([file = ProgramDatabaseFile(AppDataFolder()), folders = std::move(folders)](
+                    TJob& job) { return SizeUnsizedFolders(file, folders, &job.CancelFlag()); },
+                [this](const db::TDatabaseNote& note) { ReportRunNote(note); });
+}
+
 void TForm1::ReportRunNote(const db::TDatabaseNote& note) {
   if (!note.SetAside.empty()) {
     statusBar()->showMessage(

@@ -7,6 +7,9 @@
 #include <set>
 
 #include "platform/Paths.h"
+#include "sizetree/ScanEngine.h"
+#include "sizetree/SizeMB.h"
+#include "sizetree/SizeTreeU.h"
 
 namespace nubrix {
 
@@ -30,9 +33,12 @@ TCleanupRun::TCleanupRun(std::string databaseFile, std::string command)
 
 platform::TTrashResult TCleanupRun::Trash(const std::string& path, std::int64_t size) {
   const std::int64_t bytes = size >= 0 ? size : OwnSize(path);
+  const bool unsizedFolder = size < 0 && platform::IsFolder(path);
   platform::TTrashResult result = platform::MoveToTrash(path);
-  if (result.Ok)
+  if (result.Ok) {
+    if (unsizedFolder) Unsized_.push_back(Items_.size());
     Items_.push_back({result.OriginalPath, bytes, result.TrashFolder, result.TrashName});
+  }
   return result;
 }
 
@@ -40,8 +46,41 @@ db::TDatabaseNote TCleanupRun::Finish(bool cancelled) {
   if (Finished_ || DatabaseFile_.empty() || Items_.empty()) return {};
   Finished_ = true;
   return db::WithDatabase(DatabaseFile_, [&] {
-    TRunLog(DatabaseFile_)
-        .Add(static_cast<std::int64_t>(std::time(nullptr)), Command_, cancelled, Items_);
+    RunId_ = TRunLog(DatabaseFile_)
+                 .Add(static_cast<std::int64_t>(std::time(nullptr)), Command_, cancelled, Items_);
+  });
+}
+
+TUnsizedFolders TCleanupRun::UnsizedFolders() const {
+  TUnsizedFolders folders;
+  if (RunId_ == 0) return folders;
+  folders.RunId = RunId_;
+  for (const std::size_t seq : Unsized_) {
+    const TRunItem& item = Items_[seq];
+    folders.InTrash.emplace_back(seq,
+                                 platform::JoinPath(item.TrashFolder, "files/" + item.TrashName));
+  }
+  return folders;
+}
+
+db::TDatabaseNote SizeUnsizedFolders(const std::string& databaseFile,
+                                     const TUnsizedFolders& folders,
+                                     const std::atomic<bool>* cancel) {
+  std::vector<std::pair<std::size_t, std::int64_t>> sizes;
+  for (const auto& [seq, trashed] : folders.InTrash) {
+    if (cancel != nullptr && cancel->load()) break;
+    TSizeTree tree;
+    TScanContext context;
+    context.Escape = cancel;
+    if (!ScanIntoTree(tree, platform::WithSeparator(trashed), context)) break;
+    const SizeMB total = tree.ScanRoot()->TotalSize();
+    sizes.emplace_back(seq, total * static_cast<std::int64_t>(kBytesPerMB) / kUnitsPerMB);
+  }
+  if (sizes.empty()) return {};
+  return db::WithDatabase(databaseFile, [&] {
+    TRunLog log(databaseFile);
+    for (const auto& [seq, bytes] : sizes)
+      log.SetItemSize(folders.RunId, static_cast<std::int64_t>(seq), bytes);
   });
 }
 

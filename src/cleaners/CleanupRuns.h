@@ -3,10 +3,12 @@
 // and an undo moves what is still in the trash back where it was.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Trash.h"
@@ -15,24 +17,42 @@
 
 namespace nubrix {
 
+struct TUnsizedFolders {
+  std::int64_t RunId = 0;
+  std::vector<std::pair<std::size_t, std::string>> InTrash;  // the item's place in its run, path
+};
+
 class TCleanupRun {
  public:
   // databaseFile: the program's database; empty keeps nothing (the operation runs as before).
   TCleanupRun(std::string databaseFile, std::string command);
 
   // MoveToTrash, noting the item when it went. size: its bytes; -1 for its own size (a folder
-  // counts nothing then).
+  // counts nothing then, until SizeUnsizedFolders).
   platform::TTrashResult Trash(const std::string& path, std::int64_t size = -1);
   // Keeps the run when anything went; what the database said.
   db::TDatabaseNote Finish(bool cancelled);
   const std::vector<TRunItem>& Items() const { return Items_; }
+  // The kept run's folders that went without a size, where they lie in the trash; none before
+  // Finish or when nothing was kept.
+  TUnsizedFolders UnsizedFolders() const;
 
  private:
   std::string DatabaseFile_;
   std::string Command_;
   std::vector<TRunItem> Items_;
+  std::vector<std::size_t> Unsized_;
+  std::int64_t RunId_ = 0;
   bool Finished_ = false;
 };
+
+// Counts, as a scan would, the folders of a kept run that went without a size, where they lie in
+// the trash, and writes their sizes into the run. Walking a large folder takes as long as
+// scanning it, so this runs on a worker after the run is kept; cancel stops it between and
+// inside folders (a folder cut short keeps its old size). What the database said.
+db::TDatabaseNote SizeUnsizedFolders(const std::string& databaseFile,
+                                     const TUnsizedFolders& folders,
+                                     const std::atomic<bool>* cancel);
 
 // A run's items still in the trash where the run put them.
 int CountInTrash(const TRun& run);

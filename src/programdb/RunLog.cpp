@@ -88,4 +88,12 @@ void TRunLog::MarkUndone(std::int64_t id) {
   Db_.Prepare("UPDATE runs SET undone = 1 WHERE id = ?").Bind(1, id).Run();
 }
 
+void TRunLog::SetItemSize(std::int64_t run, std::int64_t seq, std::int64_t size) {
+  Db_.Prepare("UPDATE run_items SET size = ? WHERE run = ? AND seq = ?")
+      .Bind(1, size)
+      .Bind(2, run)
+      .Bind(3, seq)
+      .Run();
+}
+
 }  // namespace nubrix

@@ -47,6 +47,8 @@ class TRunLog {
   // The newest run not undone yet.
   std::optional<TRun> LastRun();
   void MarkUndone(std::int64_t id);
+  // The size of the run's seq-th item (from 0), counted after the run was kept.
+  void SetItemSize(std::int64_t run, std::int64_t seq, std::int64_t size);
 
  private:
   db::TDatabase Db_;

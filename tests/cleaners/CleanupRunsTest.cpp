@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -191,6 +192,30 @@ TEST_F(CleanupRunsTest, ACancelledRunKeepsWhatWentAndCanBeUndone) {
   EXPECT_EQ(UndoRun(run, false).Restored, 2);
   EXPECT_TRUE(Exists(disk / "1.tmp"));
   EXPECT_TRUE(Exists(disk / "2.tmp"));
+}
+
+TEST_F(CleanupRunsTest, AFolderMovedWithoutASizeIsCountedInTheTrashAfterwards) {
+  test::TTempTree disk("big/a=1048576\nbig/sub/b=524288\nbig/.hidden=7\nsmall/c=10\nfile=5\n");
+  TCleanupRun run(database_, "test");
+  ASSERT_TRUE(run.Trash(disk / "big").Ok);
+  ASSERT_TRUE(run.Trash(disk / "small", 1234).Ok);  // a size given is kept
+  ASSERT_TRUE(run.Trash(disk / "file").Ok);
+  EXPECT_TRUE(run.UnsizedFolders().InTrash.empty()) << "nothing is kept yet";
+  ASSERT_EQ(run.Finish(false).Error, "");
+  const TUnsizedFolders unsized = run.UnsizedFolders();
+  ASSERT_EQ(unsized.InTrash.size(), 1U);
+  EXPECT_EQ(unsized.InTrash[0].first, 0U);
+  EXPECT_EQ(LastRun().Summary.Bytes, 1234 + 5) << "until counted, the folder counts nothing";
+  const std::atomic<bool> cancelled{true};
+  EXPECT_EQ(SizeUnsizedFolders(database_, unsized, &cancelled).Error, "");
+  EXPECT_EQ(LastRun().Summary.Bytes, 1234 + 5) << "cancelled: nothing written";
+  EXPECT_EQ(SizeUnsizedFolders(database_, unsized, nullptr).Error, "");
+  const TRun counted = LastRun();
+  ASSERT_EQ(counted.Items.size(), 3U);
+  EXPECT_EQ(counted.Items[0].Size, 1572864) << "as a scan counts it: dot names left out";
+  EXPECT_EQ(counted.Summary.Bytes, 1572864 + 1234 + 5);
+  EXPECT_EQ(UndoRun(counted, false).Restored, 3);
+  EXPECT_TRUE(Exists(disk / "big/sub/b"));
 }
 
 TEST_F(CleanupRunsTest, NamesThatAreNotUtf8ComeBack) {

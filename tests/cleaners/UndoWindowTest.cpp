@@ -93,6 +93,15 @@ TEST_F(UndoWindowTest, NoLeavesEverythingInTheTrash) {
   EXPECT_TRUE(dialogs_.Messages[0].startsWith(QStringLiteral("Nothing of \"Delete Dir\" of ")));
 }
 
+TEST_F(UndoWindowTest, AFolderDeletedWithoutAScanIsCountedAfterwards) {
+  test::TTempTree disk("D/f=1048576\nD/sub/g=524288\n");
+  DeleteDir(disk / "D");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Sizer()->Running(); }, 20000));
+  const std::optional<TRun> run = TRunLog(Database()).LastRun();
+  ASSERT_TRUE(run);
+  EXPECT_EQ(run->Summary.Bytes, 1572864);
+}
+
 TEST_F(UndoWindowTest, TheHistoryListsRunsAndRestoresTheChosenOne) {
   test::TTempTree disk("B/f=5\nC/g=7\n");
   DeleteDir(disk / "B");
