@@ -18,6 +18,7 @@
 #include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
+#include "cleaners/CleanupRuns.h"
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/Add_ElementU.h"
 #include "cleaners/pages/TempFilesPage.h"
@@ -149,6 +150,42 @@ TEST_F(TempFilesPageTest, DeletingTheCheckedFilesKeepsWhatDidNotGoChecked) {
   page_->DeleteCheckedTempFiles();  // twice in a row: the row that failed is tried again
   WaitForPage();
   EXPECT_EQ(Names(), (std::vector<std::string>{"keep.tmp", "one.tmp"}));
+}
+
+TEST_F(TempFilesPageTest, ADeletionCancelledHalfWayKeepsWhatWentAsARunThatComesBack) {
+  std::string spec;
+  constexpr int kFiles = 400;
+  for (int i = 0; i < kFiles; ++i) spec += "f" + std::to_string(i) + ".tmp=3\n";
+  test::TTempTree disk(spec);
+  Scan(disk.Root());
+  page_->Types().Assign({{"*.tmp", ""}});
+  page_->ListTempFiles(true);
+  WaitForPage();
+  ASSERT_EQ(page_->Files().rowCount(), kFiles);
+  const auto gone = [&] {
+    int count = 0;
+    for (int i = 0; i < kFiles; ++i)
+      count += Exists(disk / ("f" + std::to_string(i) + ".tmp")) ? 0 : 1;
+    return count;
+  };
+  dialogs_.Answers = {true};
+  page_->DeleteCheckedTempFiles();
+  // Cancelled once the first files went: where exactly the worker stops is its own business,
+  // what it kept must match the disk either way.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !page_->Busy() || gone() > 0; }, 20000));
+  page_->CancelJob();
+  WaitForPage();
+  const int moved = gone();
+  const std::optional<TRun> run = TRunLog(ProgramDatabaseFile(form_->AppDataFolder())).LastRun();
+  ASSERT_TRUE(run);
+  EXPECT_EQ(run->Summary.Items, moved);
+  EXPECT_EQ(run->Summary.Bytes, 3 * moved);
+  if (moved < kFiles) {
+    EXPECT_TRUE(run->Summary.Cancelled);
+    EXPECT_EQ(page_->Files().rowCount(), kFiles - moved) << "what stayed is still listed";
+  }
+  EXPECT_EQ(UndoRun(*run, false).Restored, moved);
+  EXPECT_EQ(gone(), 0);
 }
 
 TEST_F(TempFilesPageTest, HeaderClicksFlipOneDirectionForEveryColumn) {
