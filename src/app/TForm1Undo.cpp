@@ -35,7 +35,7 @@ QString StayedText(const TUndoResult& result) {
 std::int64_t TForm1::ScannedBytes(const std::string& folder) const {
   const TSizeFolder* found = Tree_->ScanRoot() != nullptr ? Tree_->FindFolder(folder) : nullptr;
   if (found == nullptr || platform::WithoutSeparator(found->Path()) != folder) return -1;
-  return found->TotalSize() * static_cast<std::int64_t>(kBytesPerMB) / kUnitsPerMB;
+  return SizeMBToBytes(found->TotalSize());
 }
 
 void TForm1::KeepRun(TCleanupRun& run) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <optional>
 #include <set>
 
 #include "platform/Paths.h"
@@ -15,9 +16,11 @@ namespace nubrix {
 
 namespace {
 
-std::int64_t OwnSize(const std::string& path) {
+// The bytes of the item itself (a link counts as itself); none for a folder, whose bytes lie below.
+std::optional<std::int64_t> OwnSize(const std::string& path) {
   struct stat info {};
-  if (lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return 0;
+  if (lstat(path.c_str(), &info) != 0) return 0;
+  if (S_ISDIR(info.st_mode)) return std::nullopt;
   return info.st_size;
 }
 
@@ -32,12 +35,12 @@ TCleanupRun::TCleanupRun(std::string databaseFile, std::string command)
     : DatabaseFile_(std::move(databaseFile)), Command_(std::move(command)) {}
 
 platform::TTrashResult TCleanupRun::Trash(const std::string& path, std::int64_t size) {
-  const std::int64_t bytes = size >= 0 ? size : OwnSize(path);
-  const bool unsizedFolder = size < 0 && platform::IsFolder(path);
+  const std::optional<std::int64_t> bytes = size >= 0 ? size : OwnSize(path);
   platform::TTrashResult result = platform::MoveToTrash(path);
   if (result.Ok) {
-    if (unsizedFolder) Unsized_.push_back(Items_.size());
-    Items_.push_back({result.OriginalPath, bytes, result.TrashFolder, result.TrashName});
+    if (!bytes) Unsized_.push_back(Items_.size());
+    Items_.push_back(
+        {result.OriginalPath, bytes.value_or(0), result.TrashFolder, result.TrashName});
   }
   return result;
 }
@@ -73,8 +76,7 @@ db::TDatabaseNote SizeUnsizedFolders(const std::string& databaseFile,
     TScanContext context;
     context.Escape = cancel;
     if (!ScanIntoTree(tree, platform::WithSeparator(trashed), context)) break;
-    const SizeMB total = tree.ScanRoot()->TotalSize();
-    sizes.emplace_back(seq, total * static_cast<std::int64_t>(kBytesPerMB) / kUnitsPerMB);
+    sizes.emplace_back(seq, SizeMBToBytes(tree.ScanRoot()->TotalSize()));
   }
   if (sizes.empty()) return {};
   return db::WithDatabase(databaseFile, [&] {

@@ -19,6 +19,10 @@ SizeMB AddBytesRounded(SizeMB sum, std::uint64_t bytes);
 
 // A byte count converted alone (nearest unit, ties to even).
 inline SizeMB BytesToSizeMB(std::uint64_t bytes) { return AddBytesRounded(0, bytes); }
+// Back to bytes, to a unit's precision (rounded down).
+inline std::int64_t SizeMBToBytes(SizeMB size) {
+  return size * static_cast<std::int64_t>(kBytesPerMB) / kUnitsPerMB;
+}
 
 // "1234.5678": megabytes with exactly four decimals, no grouping.
 std::string FormatSizeMB(SizeMB size);

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/ScanSources.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "charts/ChartView.h"
@@ -90,16 +89,7 @@ TEST_F(MainWindowGrowthTest, DescendingShowsTheChangeOfTheFolderShown) {
 
 TEST_F(MainWindowGrowthTest, ACancelledScanIsNotKept) {
   test::TTempTree disk("a/f=1000\n");
-  test::TGatedSource gate;
-  form_->Scanner()->SetSource(&gate);
-  ASSERT_TRUE(form_->ShowSelectedPath(disk.ScanPath()));
-  QSignalSpy finished(form_.get(), &TForm1::ScanFinished);
-  form_->Action("actRun")->trigger();
-  gate.WaitUntilReached();
-  QTest::keyClick(form_.get(), Qt::Key_Escape);
-  gate.Release();
-  ASSERT_TRUE(finished.count() > 0 || finished.wait(30000));
-  form_->Scanner()->SetSource(nullptr);
+  ASSERT_TRUE(test::TWindowFixture::ScanAndEscape(*form_, disk.ScanPath()));
   EXPECT_FALSE(form_->Recorder()->Running());
   EXPECT_FALSE(std::filesystem::exists(DatabaseFile()));
 }

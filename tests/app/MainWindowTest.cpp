@@ -17,7 +17,6 @@
 #include <fstream>
 
 #include "app/ChartBuilding.h"
-#include "app/ScanSources.h"
 #include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
@@ -201,18 +200,8 @@ TEST_F(MainWindowTest, ScanShowsProgressThenTheChildrenOfTheFolder) {
 
 TEST_F(MainWindowTest, EscapeDuringTheWalkLeavesNoFolderAndAnEmptyBarChart) {
   test::TTempTree disk("t0/f/\nt1/f/\nt2/");
-  // The scan waits at its start until Escape has been pressed, whatever the machine's speed.
-  test::TGatedSource gate;
-  form_->Scanner()->SetSource(&gate);
-  form_->ShowSelectedPath(disk.Root());
-  QSignalSpy finished(form_.get(), &TForm1::ScanFinished);
   statuses_.clear();
-  form_->Action("actRun")->trigger();
-  gate.WaitUntilReached();
-  QTest::keyClick(form_.get(), Qt::Key_Escape);
-  gate.Release();
-  ASSERT_TRUE(finished.count() > 0 || finished.wait(30000));
-  form_->Scanner()->SetSource(nullptr);
+  ASSERT_TRUE(test::TWindowFixture::ScanAndEscape(*form_, disk.Root()));
   EXPECT_EQ(form_->CurrentFolder(), nullptr);
   EXPECT_EQ(form_->Bars()->Model().Series.Count(), 0);
   EXPECT_LE(form_->SizeTree().ScanRoot()->ChildCount(), 3);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/ScanSources.h"
 #include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
 #include "support/TempTree.h"
@@ -33,6 +34,21 @@ class TWindowFixture {
     QSignalSpy finished(&form, &TForm1::ScanFinished);
     form.Action("actRun")->trigger();
     return finished.count() > 0 || finished.wait(30000);
+  }
+  // As ScanAndWait, with Escape pressed while the walk waits at its start, whatever the machine's
+  // speed.
+  static bool ScanAndEscape(TForm1& form, const std::string& folder) {
+    TGatedSource gate;
+    form.Scanner()->SetSource(&gate);
+    form.ShowSelectedPath(folder);
+    QSignalSpy finished(&form, &TForm1::ScanFinished);
+    form.Action("actRun")->trigger();
+    gate.WaitUntilReached();
+    QTest::keyClick(&form, Qt::Key_Escape);
+    gate.Release();
+    const bool ended = finished.count() > 0 || finished.wait(30000);
+    form.Scanner()->SetSource(nullptr);
+    return ended;
   }
 
   TScriptedDialogs Dialogs;
