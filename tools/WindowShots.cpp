@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
     const std::string database = nubrix::ProgramDatabaseFile(form.AppDataFolder());
     for (const char* cleaned : {"Downloads", "Videos"}) {
       nubrix::TCleanupRun run(database, "Delete Dir");
-      run.Trash((demo + "/" + cleaned).toStdString());
+      run.Trash(nubrix::platform::TListedItem((demo + "/" + cleaned).toStdString()));
       run.Finish(false);
     }
     nubrix::TCleanupHistoryDialog history(

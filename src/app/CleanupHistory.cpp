@@ -20,7 +20,8 @@ constexpr int kIdRole = Qt::UserRole + 1;
 QString CommandText(const TRunSummary& run) {
   QString text = DisplayPath(run.Command);
   if (run.Cancelled) text += QStringLiteral(" (cancelled)");
-  if (run.Undone) text += QStringLiteral(" (restored)");
+  if (const std::string state = RunStateText(run); !state.empty())
+    text += QStringLiteral(" (") + QString::fromStdString(state) + u')';
   return text;
 }
 

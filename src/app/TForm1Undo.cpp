@@ -129,7 +129,8 @@ void TForm1::RestoreRun(const TRun& run) {
         outcome.Result =
             UndoRun(*shared, makeFolders, [&](int tried) { job.Report(tried, total); });
         outcome.Note =
-            db::WithDatabase(file, [&] { TRunLog(file).MarkUndone(shared->Summary.Id); });
+            db::WithDatabase(file, [&] { TRunLog(file).RecordUndo(shared->Summary.Id,
+                                                                  outcome.Result.States); });
         return outcome;
       },
       [this](const TOutcome& outcome) {

@@ -147,13 +147,18 @@ void TCleanShortcut::ListShortcuts(const std::string& folder, IShortcutRows& row
                          : platform::ReadLnkBytes(*bytes, path);
           }
           const TCondition condition = Judge(target);
-          rows.Add({entry.Name, target.Path, ConditionText(condition), path,
-                    condition == kConditionBroken || condition == kConditionCdRom, condition});
+          TShortcutRow row{entry.Name, target.Path, ConditionText(condition), path,
+                           condition == kConditionBroken || condition == kConditionCdRom, condition};
+          struct stat info {};
+          if (fstat(current.Fd, &info) == 0) row.FolderId = platform::IdOf(info);
+          if (fstatat(current.Fd, entry.Name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+            row.ItemId = platform::IdOf(info);
+          rows.Add(row);
         }
       });
 }
 
-void CollectFolders(const std::string& folder, std::vector<std::string>& list,
+void CollectFolders(const std::string& folder, std::vector<TFolderFound>& list,
                     const std::atomic<bool>* cancel) {
   const std::string start = platform::WithoutSeparator(folder);
   if (InsideTrash(start)) return;
@@ -166,48 +171,40 @@ void CollectFolders(const std::string& folder, std::vector<std::string>& list,
   };
   platform::TWalkOptions options;
   options.Cancel = cancel;
+  std::vector<platform::TFileId> ids;  // of the folders from the start down to the current one
   platform::WalkFolderTree(
       start, options,
       [&](const platform::TWalkFolder& current) {
-        if (current.Depth == 0) return;
         struct stat info {};
+        if (fstat(current.Fd, &info) != 0) return;
+        ids.resize(static_cast<std::size_t>(current.Depth) + 1);
+        ids.back() = platform::IdOf(info);
         // A folder its owner may not write is entered but not listed.
-        if (fstat(current.Fd, &info) == 0 && (info.st_mode & S_IWUSR) != 0)
-          list.push_back(current.Path);
+        if (current.Depth > 0 && (info.st_mode & S_IWUSR) != 0)
+          list.push_back({current.Path, ids.back(), ids[ids.size() - 2]});
       },
       enter);
 }
 
 bool IsEmptyFolder(const std::string& folder) {
-  const int fd = open(platform::WithoutSeparator(folder).c_str(),
-                      O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
-  DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
-  if (dir == nullptr) {
-    if (fd >= 0) close(fd);
-    return false;
-  }
-  bool empty = true;
-  while (dirent* entry = readdir(dir)) {
-    const std::string_view name = entry->d_name;
-    if (name != "." && name != "..") {
-      empty = false;
-      break;
-    }
-  }
-  closedir(dir);
-  return empty;
+  const platform::TFd fd(open(platform::WithoutSeparator(folder).c_str(),
+                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+  return fd.Ok() && platform::IsEmptyFolderFd(fd.Get());
 }
 
 void TCleanShortcut::ListEmptyFolders(const std::string& folder, IShortcutRows& rows,
                                       const std::atomic<bool>* cancel) const {
   rows.Clear();
   if (folder.empty()) return;
-  std::vector<std::string> folders;
+  std::vector<TFolderFound> folders;
   CollectFolders(folder, folders, cancel);
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
-    if (IsEmptyFolder(*it))
-      rows.Add(
-          {platform::NameOf(*it), *it, ConditionText(kConditionEmpty), *it, true, kConditionEmpty});
+    if (!IsEmptyFolder(it->Path)) continue;
+    TShortcutRow row{platform::NameOf(it->Path), it->Path, ConditionText(kConditionEmpty),
+                     it->Path, true, kConditionEmpty};
+    row.FolderId = it->ParentId;
+    row.ItemId = it->Id;
+    rows.Add(row);
   }
 }
 
@@ -226,33 +223,40 @@ TRemovalResult TCleanShortcut::RemoveEmptyFolders(const std::string& folder,
                                                   TCleanupRun* run) const {
   TRemovalResult result;
   if (folder.empty()) return result;
-  std::vector<std::string> folders;
+  std::vector<TFolderFound> folders;
   CollectFolders(folder, folders, cancel);
   const std::string startName = platform::NameOf(folder);
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) break;
-    if (!IsEmptyFolder(*it) || platform::NameOf(*it) == startName) continue;
-    const platform::TTrashResult moved = RecycleSilently(*it, run);
+    if (!IsEmptyFolder(it->Path) || platform::NameOf(it->Path) == startName) continue;
+    const platform::TTrashResult moved =
+        RecycleSilently(platform::TListedItem(it->Path, it->ParentId, it->Id, true), run);
     if (moved.Ok) {
-      result.Removed.push_back(*it);
+      result.Removed.push_back(it->Path);
     } else {
-      result.Failed.push_back({*it, moved.Error});
+      result.Failed.push_back({it->Path, moved.Error});
     }
   }
   return result;
 }
 
-platform::TTrashResult RecycleSilently(const std::string& path, TCleanupRun* run,
+platform::TListedItem TShortcutRow::Listed() const {
+  return platform::TListedItem(platform::WithoutSeparator(ShortcutPath), FolderId, ItemId,
+                               State == kConditionEmpty);
+}
+
+platform::TTrashResult RecycleSilently(const platform::TListedItem& item, TCleanupRun* run,
                                        std::int64_t size) {
-  return run != nullptr ? run->Trash(path, size) : platform::MoveToTrash(path);
+  return run != nullptr ? run->Trash(item, size) : platform::MoveToTrash(item);
 }
 
 platform::TTrashResult RecycleWithShellDialogs(const std::string& path, IAskUser& ask,
                                                TCleanupRun* run, std::int64_t size) {
+  const platform::TListedItem item = platform::ListedNow(path);
   if (!ask.AskUser(TQuestionKind::Confirmation, "Move " + path + " to the trash?",
                    TAnswerButtons::YesNo))
     return {};
-  return RecycleSilently(path, run, size);
+  return RecycleSilently(item, run, size);
 }
 
 }  // namespace nubrix

@@ -10,7 +10,7 @@
 #include "cleaners/CleanupRuns.h"
 #include "platform/AskUser.h"
 #include "platform/Shortcuts.h"
-#include "platform/Trash.h"
+#include "platform/TrashMove.h"
 
 namespace nubrix {
 
@@ -32,6 +32,10 @@ struct TShortcutRow {
   bool Checked = false;
   TCondition State =
       kConditionUndefined;  // the condition beside its text, for sorting and pictures
+  platform::TFileId FolderId{};  // as listed: the move refuses another folder or item
+  platform::TFileId ItemId{};
+  // What the move must find: the item the row was made for, and an empty folder still empty.
+  platform::TListedItem Listed() const;
 };
 
 // What a removal to the trash did: what went, and what stayed with the reason.
@@ -89,20 +93,25 @@ class TCleanShortcut {
 bool IsNetworkPath(const std::string& path);
 // A path on an optical disc, by the mount table.
 bool IsCDRomPath(const std::string& path);
+struct TFolderFound {
+  std::string Path;
+  platform::TFileId Id;
+  platform::TFileId ParentId;
+};
 // The folders below folder, each before its own subfolders. Links, mount points, dot folders
 // (application state) and the user's trash folders are neither listed nor entered, and nothing
 // is listed when folder lies in a trash folder; folders their owner may not write are entered
 // but not listed. The folder itself is not in the list.
-void CollectFolders(const std::string& folder, std::vector<std::string>& list,
+void CollectFolders(const std::string& folder, std::vector<TFolderFound>& list,
                     const std::atomic<bool>* cancel = nullptr);
 // No entry at all (dot files count); false for a folder that cannot be listed.
 bool IsEmptyFolder(const std::string& folder);
 // To the trash without asking; when it did not go, it is left where it was and the result says why.
 // With a run, the item is noted in it.
-platform::TTrashResult RecycleSilently(const std::string& path, TCleanupRun* run = nullptr,
-                                       std::int64_t size = -1);
+platform::TTrashResult RecycleSilently(const platform::TListedItem& item,
+                                       TCleanupRun* run = nullptr, std::int64_t size = -1);
 // To the trash after asking "Move ... to the trash?"; No gives a result that is not Ok and has
-// no error.
+// no error. The item is taken as it is when the question is answered.
 platform::TTrashResult RecycleWithShellDialogs(const std::string& path, IAskUser& ask,
                                                TCleanupRun* run = nullptr, std::int64_t size = -1);
 

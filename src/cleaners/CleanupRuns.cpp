@@ -34,13 +34,13 @@ bool IsAtOrBelow(const std::string& path, const std::string& folder) {
 TCleanupRun::TCleanupRun(std::string databaseFile, std::string command)
     : DatabaseFile_(std::move(databaseFile)), Command_(std::move(command)) {}
 
-platform::TTrashResult TCleanupRun::Trash(const std::string& path, std::int64_t size) {
-  const std::optional<std::int64_t> bytes = size >= 0 ? size : OwnSize(path);
-  platform::TTrashResult result = platform::MoveToTrash(path);
+platform::TTrashResult TCleanupRun::Trash(const platform::TListedItem& item, std::int64_t size) {
+  const std::optional<std::int64_t> bytes = size >= 0 ? size : OwnSize(item.Path);
+  platform::TTrashResult result = Mover_.Move(item);
   if (result.Ok) {
     if (!bytes) Unsized_.push_back(Items_.size());
-    Items_.push_back(
-        {result.OriginalPath, bytes.value_or(0), result.TrashFolder, result.TrashName});
+    Items_.push_back({result.OriginalPath, bytes.value_or(0), result.TrashFolder, result.TrashName,
+                      result.DeletionDate, result.ItemId, result.FolderId});
   }
   return result;
 }
@@ -86,10 +86,15 @@ db::TDatabaseNote SizeUnsizedFolders(const std::string& databaseFile,
   });
 }
 
+platform::TTrashedItem TrashedItem(const TRunItem& item) {
+  return {item.Path,         item.TrashFolder, item.TrashName,
+          item.DeletionDate, item.ItemId,      item.FolderId};
+}
+
 int CountInTrash(const TRun& run) {
   return static_cast<int>(
       std::count_if(run.Items.begin(), run.Items.end(), [](const TRunItem& item) {
-        return platform::StillInTrash(item.TrashFolder, item.TrashName, item.Path);
+        return item.State == TItemState::InTrash && platform::StillInTrash(TrashedItem(item));
       }));
 }
 
@@ -99,11 +104,12 @@ std::vector<std::string> MissingFolders(const TRun& run) {
   // One look per folder, and the run's own items searched only for a folder that is gone.
   for (const TRunItem& item : run.Items) {
     const std::string folder = platform::FolderOf(item.Path);
+    if (item.State != TItemState::InTrash) continue;
     if (!seen.insert(folder).second || !platform::ParentIsGone(item.Path)) continue;
     const bool comesBack =
         std::any_of(run.Items.begin(), run.Items.end(), [&](const TRunItem& other) {
-          return IsAtOrBelow(folder, other.Path) &&
-                 platform::StillInTrash(other.TrashFolder, other.TrashName, other.Path);
+          return other.State == TItemState::InTrash && IsAtOrBelow(folder, other.Path) &&
+                 platform::StillInTrash(TrashedItem(other));
         });
     if (!comesBack) missing.insert(folder);
   }
@@ -117,21 +123,33 @@ TUndoResult UndoRun(const TRun& run, bool makeParents,
                     const std::function<void(int tried)>& progress) {
   TUndoResult result;
   int tried = 0;
-  for (auto item = run.Items.rbegin(); item != run.Items.rend(); ++item) {
+  for (std::size_t seq = run.Items.size(); seq-- > 0;) {
+    const TRunItem& item = run.Items[seq];
+    if (item.State != TItemState::InTrash) continue;
     const platform::TRestoreOutcome outcome =
-        item->TrashName.empty()
+        item.TrashName.empty()
             ? platform::TRestoreOutcome{platform::TRestoreStatus::LeftTrash,
-                                        "where " + item->Path + " went in the trash is not known"}
-            : platform::RestoreFromTrash(item->TrashFolder, item->TrashName, item->Path,
-                                         makeParents);
+                                        "where " + item.Path + " went in the trash is not known"}
+            : platform::RestoreFromTrash(TrashedItem(item), makeParents);
+    const auto at = static_cast<std::int64_t>(seq);
     if (outcome.Status == platform::TRestoreStatus::Restored) {
       ++result.Restored;
+      result.States.emplace_back(at, TItemState::Restored);
     } else {
-      result.Stayed.push_back({item->Path, outcome.Status, outcome.Detail});
+      result.Stayed.push_back({item.Path, outcome.Status, outcome.Detail});
+      if (outcome.Status == platform::TRestoreStatus::LeftTrash)
+        result.States.emplace_back(at, TItemState::Gone);
     }
     if (progress) progress(++tried);
   }
   return result;
+}
+
+std::string RunStateText(const TRunSummary& run) {
+  if (run.Restored == 0) return run.Undone ? "no longer in the trash" : "";
+  if (run.Restored == run.Items) return "restored";
+  return "partly restored (" + std::to_string(run.Restored) + " of " + std::to_string(run.Items) +
+         ")";
 }
 
 std::string RunTimeText(std::int64_t secondsSinceEpoch) {

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Trash.h"
 #include "platform/TrashItems.h"
+#include "platform/TrashMove.h"
 #include "programdb/RunLog.h"
 
 namespace nubrix {
@@ -27,9 +27,9 @@ class TCleanupRun {
   // databaseFile: the program's database; empty keeps nothing (the operation runs as before).
   TCleanupRun(std::string databaseFile, std::string command);
 
-  // MoveToTrash, noting the item when it went. size: its bytes; -1 for its own size (a folder
-  // counts nothing then, until SizeUnsizedFolders).
-  platform::TTrashResult Trash(const std::string& path, std::int64_t size = -1);
+  // Moves the item to the trash, noting it when it went. size: its bytes; -1 for its own size (a
+  // folder counts nothing then, until SizeUnsizedFolders).
+  platform::TTrashResult Trash(const platform::TListedItem& item, std::int64_t size = -1);
   // Keeps the run when anything went; what the database said.
   db::TDatabaseNote Finish(bool cancelled);
   const std::vector<TRunItem>& Items() const { return Items_; }
@@ -40,6 +40,7 @@ class TCleanupRun {
  private:
   std::string DatabaseFile_;
   std::string Command_;
+  platform::TTrashMover Mover_;
   std::vector<TRunItem> Items_;
   std::vector<std::size_t> Unsized_;
   std::int64_t RunId_ = 0;
@@ -54,7 +55,10 @@ db::TDatabaseNote SizeUnsizedFolders(const std::string& databaseFile,
                                      const TUnsizedFolders& folders,
                                      const std::atomic<bool>* cancel);
 
-// A run's items still in the trash where the run put them.
+// What the run recorded of one of its items, as the trash knows it.
+platform::TTrashedItem TrashedItem(const TRunItem& item);
+
+// A run's items not put back yet that are still in the trash where the run put them.
 int CountInTrash(const TRun& run);
 
 // The folders a run's items were in that are gone now, leaving out those the run itself puts
@@ -70,13 +74,18 @@ struct TUndoFailure {
 struct TUndoResult {
   int Restored = 0;
   std::vector<TUndoFailure> Stayed;  // in the order they were tried
+  // What became of each item tried (its seq): what the caller keeps with TRunLog::RecordUndo.
+  std::vector<std::pair<std::int64_t, TItemState>> States;
 };
 
-// Puts back the items of run still in the trash, the last moved first (so a folder comes back
+// Puts back the items of run not put back yet, the last moved first (so a folder comes back
 // before what was in it). makeParents: folders that are gone are made again. progress (when
-// given) hears how many items were tried. The caller marks the run undone in the log.
+// given) hears how many items were tried. The caller records the states in the log.
 TUndoResult UndoRun(const TRun& run, bool makeParents,
                     const std::function<void(int tried)>& progress = {});
+
+// How much of a run came back: "", "restored" or "partly restored (N of M)".
+std::string RunStateText(const TRunSummary& run);
 
 // "2026-12-08 14:03:07", local time.
 std::string RunTimeText(std::int64_t secondsSinceEpoch);

@@ -29,6 +29,7 @@ struct TEntry {
   std::string Name;
   bool Folder = false;
   std::optional<std::uint64_t> Size;  // asked for only when a mask matches
+  platform::TFileId Id{};
 };
 
 std::vector<TEntry> ListFiles(int fd) {
@@ -91,6 +92,10 @@ int CompareFolded(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+platform::TListedItem ListedTempFile(const TTempTreeData& row) {
+  return platform::TListedItem(row.Path(), row.FolderId, row.ItemId);
+}
+
 bool MatchesMask(std::string_view name, std::string_view mask) {
   if (mask.empty() || mask.find('/') != std::string_view::npos) return false;
   if (mask == "*.*") return true;
@@ -127,6 +132,8 @@ void SearchTempFilesInFolder(const std::string& folder, const std::vector<std::s
   if (fd < 0) return;  // gone since the scan, or unreadable: nothing to find
   std::vector<TEntry> entries = ListFiles(fd);
   const std::string shownFolder = platform::WithSeparator(folder);
+  struct stat self {};
+  fstat(fd, &self);
   for (const std::string& mask : masks) {
     for (TEntry& entry : entries) {
       if (!MatchesMask(entry.Name, mask)) continue;
@@ -134,8 +141,14 @@ void SearchTempFilesInFolder(const std::string& folder, const std::vector<std::s
         struct stat info {};
         if (fstatat(fd, entry.Name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) continue;  // vanished
         entry.Size = static_cast<std::uint64_t>(info.st_size);
+        entry.Id = platform::IdOf(info);
       }
-      rows.push_back({entry.Name, shownFolder, *entry.Size});
+      TTempTreeData& row = rows.emplace_back();
+      row.FileName = entry.Name;
+      row.Folder = shownFolder;
+      row.Size = *entry.Size;
+      row.FolderId = platform::IdOf(self);
+      row.ItemId = entry.Id;
     }
   }
   close(fd);

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/TrashMove.h"
+
 namespace nubrix {
 
 class TIniFile;
@@ -28,8 +30,13 @@ struct TTempTreeData {
   std::uint64_t Size = 0;
   std::int32_t ImageIndex = 76;
   bool Checked = true;
+  platform::TFileId FolderId{};  // as listed: the move refuses another folder or file
+  platform::TFileId ItemId{};
   std::string Path() const { return Folder + FileName; }
 };
+
+// What the move of a found file must find again: that file in that folder.
+platform::TListedItem ListedTempFile(const TTempTreeData& row);
 
 // "*" any run of characters, "?" exactly one (a valid UTF-8 sequence is one character, any other
 // byte is one), the letters A-Z without regard to case, everything else as it is; "*.*" matches

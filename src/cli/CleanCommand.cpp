@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <set>
@@ -37,6 +38,24 @@ class TRowList : public IShortcutRows {
   std::vector<TShortcutRow> Rows;
 };
 
+// The folder as the kernel reads it: "top/link/../data" names what "real/data" does, and every
+// path listed and moved below is the one the listing really saw.
+std::string Resolved(const std::string& folder) {
+  char* real = realpath(folder.c_str(), nullptr);
+  if (real == nullptr) return folder;
+  std::string resolved = real;
+  std::free(real);
+  return resolved;
+}
+
+// A cleanup that went through but cannot be undone is a failure for a script that counts on it.
+bool RunNotKept(TCleanupRun& run, bool cancelled, std::ostream& err) {
+  const db::TDatabaseNote note = run.Finish(cancelled);
+  if (note.Error.empty()) return false;
+  err << "nubrix-clean: this cleanup cannot be undone: " << note.Error << '\n';
+  return true;
+}
+
 bool Readable(const std::string& folder, std::ostream& err) {
   const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
@@ -66,13 +85,11 @@ int EmptyFolders(const std::string& folder, bool trash, const std::string& datab
   }
   TCleanupRun run(database, "nubrix-clean empty-folders --trash");
   const TRemovalResult result = TCleanShortcut().RemoveEmptyFolders(folder, nullptr, &run);
-  if (const db::TDatabaseNote note = run.Finish(false); !note.Error.empty()) {
-    err << "nubrix-clean: this cleanup cannot be undone: " << note.Error << '\n';
-  }
+  const bool notKept = RunNotKept(run, false, err);
   for (const std::string& path : result.Removed) out << path << '\n';
   for (const TRemovalFailure& failure : result.Failed)
     err << "nubrix-clean: " << failure.Reason << '\n';
-  return result.Failed.empty() ? 0 : 1;
+  return result.Failed.empty() && !notKept ? 0 : 1;
 }
 
 struct TTempCall {
@@ -92,7 +109,7 @@ std::optional<TTempCall> ParseTempCall(const std::vector<std::string>& arguments
     } else if ((word == "--mask" || word == "--template") && !last) {
       (word == "--mask" ? call.Masks.emplace_back() : call.Template) = arguments[++i];
     } else if (last && !word.starts_with("-")) {
-      call.Folder = platform::WithoutSeparator(word);
+      call.Folder = platform::WithoutSeparator(Resolved(word));
     } else {
       return std::nullopt;
     }
@@ -123,7 +140,7 @@ int TempFiles(const TTempCall& call, const std::string& database, std::ostream& 
     // A file found by two masks goes once.
     if (!call.Trash || moved.count(path) != 0) continue;
     const platform::TTrashResult result =
-        RecycleSilently(path, &run, static_cast<std::int64_t>(row.Size));
+        RecycleSilently(ListedTempFile(row), &run, static_cast<std::int64_t>(row.Size));
     if (result.Ok) {
       moved.insert(path);
     } else {
@@ -131,10 +148,8 @@ int TempFiles(const TTempCall& call, const std::string& database, std::ostream& 
       err << "nubrix-clean: " << result.Error << '\n';
     }
   }
-  if (const db::TDatabaseNote note = run.Finish(false); !note.Error.empty()) {
-    err << "nubrix-clean: this cleanup cannot be undone: " << note.Error << '\n';
-  }
-  return stayed == 0 ? 0 : 1;
+  const bool notKept = RunNotKept(run, false, err);
+  return stayed == 0 && !notKept ? 0 : 1;
 }
 
 }  // namespace
@@ -176,7 +191,7 @@ int RunClean(const std::vector<std::string>& arguments, std::ostream& out, std::
     return 2;
   }
   return shortcuts ? Shortcuts(folder, out)
-                   : EmptyFolders(folder, arguments.size() == 3, database, out, err);
+                   : EmptyFolders(Resolved(folder), arguments.size() == 3, database, out, err);
 }
 
 }  // namespace nubrix

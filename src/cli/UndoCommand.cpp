@@ -57,7 +57,7 @@ int RunRuns(const std::vector<std::string>& arguments, const std::string& databa
         << CountInTrash(run) << '\t';
     WriteBytes(out, s.Command);
     if (s.Cancelled) out << " (cancelled)";
-    if (s.Undone) out << " (restored)";
+    if (const std::string state = RunStateText(s); !state.empty()) out << " (" << state << ')';
     out << '\n';
   }
   return 0;
@@ -94,18 +94,19 @@ int RunUndo(const std::vector<std::string>& arguments, const std::string& databa
   }
   // Outside the database's retry: the items must be moved once, whatever the log does after.
   const TUndoResult result = UndoRun(*run, makeFolders);
-  Failed(db::WithDatabase(database, [&] { TRunLog(database).MarkUndone(run->Summary.Id); }), err);
-  for (auto item = run->Items.rbegin(); item != run->Items.rend(); ++item) {
-    const bool stayed = std::any_of(result.Stayed.begin(), result.Stayed.end(),
-                                    [&](const TUndoFailure& f) { return f.Path == item->Path; });
-    if (stayed) continue;
-    WriteBytes(out, item->Path);
+  const bool unrecorded = Failed(
+      db::WithDatabase(database,
+                       [&] { TRunLog(database).RecordUndo(run->Summary.Id, result.States); }),
+      err);
+  for (const auto& [seq, state] : result.States) {
+    if (state != TItemState::Restored) continue;
+    WriteBytes(out, run->Items[static_cast<std::size_t>(seq)].Path);
     out << '\n';
   }
   for (const TUndoFailure& failure : result.Stayed) {
     err << kProgram << "not put back: " << failure.Detail << '\n';
   }
-  return result.Stayed.empty() ? 0 : 1;
+  return result.Stayed.empty() && !unrecorded ? 0 : 1;
 }
 
 }  // namespace nubrix

@@ -18,16 +18,38 @@ std::optional<TMountEntry> MountOfPath(const std::string& path) {
   return std::nullopt;
 }
 
-std::optional<TMountEntry> MountHoldingPath(const std::string& path) {
+namespace {
+
+std::optional<TMountEntry> LongestPrefix(const std::string& path,
+                                         const std::vector<TMountEntry>& table) {
   std::string wanted = path;
   while (wanted.size() > 1 && wanted.back() == '/') wanted.pop_back();
-  std::optional<TMountEntry> best;
-  for (TMountEntry& mount : ReadMountInfo()) {
+  const TMountEntry* best = nullptr;
+  for (const TMountEntry& mount : table) {
     const std::string& point = mount.MountPoint;
     const bool inside = point == "/" || wanted == point || wanted.starts_with(point + "/");
-    if (inside && (!best || point.size() >= best->MountPoint.size())) best = std::move(mount);
+    if (inside && (best == nullptr || point.size() >= best->MountPoint.size())) best = &mount;
   }
-  return best;
+  if (best == nullptr) return std::nullopt;
+  return *best;
+}
+
+}  // namespace
+
+std::optional<TMountEntry> MountOfFd(int fd, const std::string& path,
+                                     const std::vector<TMountEntry>& table) {
+  struct statx info {};
+  if (statx(fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_MNT_ID, &info) == 0 &&
+      (info.stx_mask & STATX_MNT_ID) != 0) {
+    for (const TMountEntry& mount : table) {
+      if (static_cast<std::uint64_t>(mount.Id) == info.stx_mnt_id) return mount;
+    }
+  }
+  return LongestPrefix(path, table);
+}
+
+std::optional<TMountEntry> MountHoldingPath(const std::string& path) {
+  return LongestPrefix(path, ReadMountInfo());
 }
 
 bool IsNetworkFileSystem(const std::string& fsType) {

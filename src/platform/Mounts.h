@@ -13,6 +13,11 @@ namespace nubrix::platform {
 // does not exist or the table cannot be read.
 std::optional<TMountEntry> MountOfPath(const std::string& path);
 
+// The mount of an open file in table (the table as read once by a caller that asks often); by
+// the longest mount point that prefixes path when the kernel does not tell the mount's number.
+std::optional<TMountEntry> MountOfFd(int fd, const std::string& path,
+                                     const std::vector<TMountEntry>& table);
+
 // The mount whose mount point is the longest prefix of path, by the table alone: nothing on the
 // path is touched, so a dead network mount cannot hold the caller up. Links in path are not
 // resolved.

@@ -1,5 +1,6 @@
 #include "platform/SafeOpen.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <sys/syscall.h>
@@ -7,6 +8,8 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
+#include <string_view>
 
 #include "platform/Paths.h"
 
@@ -49,7 +52,104 @@ int OpenComparingDevice(int dirFd, const char* name) {
   return fd;
 }
 
+int OpenNoLinkStep(int at, const char* name) {
+  const int fd = openat(at, name, kDirFlags);
+  if (fd >= 0) return fd;
+  const int error = errno;
+  struct stat info {};
+  // O_NOFOLLOW on a link gives ELOOP or ENOTDIR depending on O_DIRECTORY: say which it was.
+  if (fstatat(at, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode)) return -ELOOP;
+  return -error;
+}
+
+// One folder at a time: for kernels without openat2, and for making what is missing.
+int OpenStepByStep(const std::string& path, bool make, bool* made) {
+  TFd at(open("/", kDirFlags));
+  if (!at.Ok()) return -errno;
+  std::size_t start = 1;
+  while (start < path.size()) {
+    std::size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string segment = path.substr(start, end - start);
+    int next = OpenNoLinkStep(at.Get(), segment.c_str());
+    if (next == -ENOENT && make) {
+      if (mkdirat(at.Get(), segment.c_str(), 0777) != 0 && errno != EEXIST) return -errno;
+      if (made != nullptr) *made = true;
+      next = OpenNoLinkStep(at.Get(), segment.c_str());
+    }
+    if (next < 0) return next;
+    at = TFd(next);
+    start = end + 1;
+  }
+  return at.Release();
+}
+
 }  // namespace
+
+bool IsPlainAbsolutePath(const std::string& path) {
+  if (path.size() < 2 || path[0] != '/' || path.back() == '/') return false;
+  std::size_t start = 1;
+  while (start <= path.size()) {
+    std::size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string_view segment(path.data() + start, end - start);
+    if (segment.empty() || segment == "." || segment == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+int OpenFolderWithoutLinks(const std::string& path, bool make, bool* made) {
+  if (made != nullptr) *made = false;
+  if (path == "/") return OpenStepByStep(path, false, nullptr);
+  if (!IsPlainAbsolutePath(path)) return -EINVAL;
+  if (!make && !gNoOpenat2.load(std::memory_order_relaxed)) {
+    open_how how{};
+    how.flags = kDirFlags;
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    for (;;) {
+      const long fd = syscall(SYS_openat2, AT_FDCWD, path.c_str(), &how, sizeof how);
+      if (fd >= 0) return static_cast<int>(fd);
+      if (errno == EINTR || errno == EAGAIN) continue;
+      if (errno != ENOSYS) return -errno;
+      gNoOpenat2.store(true, std::memory_order_relaxed);
+      break;
+    }
+  }
+  return OpenStepByStep(path, make, made);
+}
+
+bool IsEmptyFolderFd(int dirFd) {
+  const int listing = openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* dir = listing >= 0 ? fdopendir(listing) : nullptr;
+  if (dir == nullptr) {
+    if (listing >= 0) close(listing);
+    return false;
+  }
+  bool empty = true;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") {
+      empty = false;
+      break;
+    }
+  }
+  closedir(dir);
+  return empty;
+}
+
+bool RenameNoReplace(int fromFd, const char* from, int toFd, const char* to) {
+  if (renameat2(fromFd, from, toFd, to, RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // A file system without the flag: look, then rename. The gap is only ever in a folder of the
+  // caller's own (its trash, or the folder it restores into after checking it).
+  struct stat info {};
+  if (fstatat(toFd, to, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+    errno = EEXIST;
+    return false;
+  }
+  return renameat(fromFd, from, toFd, to) == 0;
+}
 
 int OpenSubfolderAt(int dirFd, const char* name) {
   if (!gNoOpenat2.load(std::memory_order_relaxed)) {

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace nubrix::platform {
 
@@ -28,5 +30,41 @@ struct TFileId {
   }
 };
 inline TFileId IdOf(const struct stat& info) { return {info.st_dev, info.st_ino}; }
+
+// Owns one descriptor; -1 (or a negative errno) holds none.
+class TFd {
+ public:
+  explicit TFd(int fd = -1) : Fd_(fd) {}
+  ~TFd() {
+    if (Fd_ >= 0) close(Fd_);
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  TFd(TFd&& other) noexcept : Fd_(std::exchange(other.Fd_, -1)) {}
+  TFd& operator=(TFd&& other) noexcept {
+    std::swap(Fd_, other.Fd_);
+    return *this;
+  }
+  int Get() const { return Fd_; }
+  bool Ok() const { return Fd_ >= 0; }
+  int Release() { return std::exchange(Fd_, -1); }
+
+ private:
+  int Fd_;
+};
+
+// Absolute, and no empty, "." or ".." segment: a path that can only name one place.
+bool IsPlainAbsolutePath(const std::string& path);
+
+// Opens the folder at a plain absolute path from "/" without following a link anywhere on the
+// way, the folder itself included (-ELOOP when a link stands there). With make, folders missing
+// on the way are made (*made tells whether any was). A descriptor, or -errno.
+int OpenFolderWithoutLinks(const std::string& path, bool make = false, bool* made = nullptr);
+
+// renameat2 with RENAME_NOREPLACE: never replaces what is at the target (errno EEXIST).
+bool RenameNoReplace(int fromFd, const char* from, int toFd, const char* to);
+
+// Whether an open folder has no entry at all.
+bool IsEmptyFolderFd(int dirFd);
 
 }  // namespace nubrix::platform

@@ -1,31 +1,17 @@
-// The freedesktop.org trash: moving one item there (never deleting it in its place) and
-// emptying every trash folder of the user.
+// The freedesktop.org trash folders of a user: where they lie, which of them may be trusted, and
+// emptying them. Moving items in is TrashMove.h, single items and restoring them TrashItems.h.
 #pragma once
 
 #include <sys/types.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/MountInfo.h"
 
 namespace nubrix::platform {
-
-struct TTrashResult {
-  bool Ok = false;
-  std::string Error;  // for people, naming the item
-  // Where the item lies now, found by its info file right after the move: the trash folder
-  // (holding files/ and info/) and its name there. Empty when it could not be found.
-  std::string TrashFolder;
-  std::string TrashName;
-  std::string OriginalPath;  // the item's absolute path, as its info file names it
-};
-
-// Moves path (a file, a folder, a link: the link itself, never its target) to the trash of its
-// file system, and finds where it went. When no trash can take it, nothing happens to it and
-// the result says why.
-TTrashResult MoveToTrash(const std::string& path);
 
 enum class TTrashKind {
   Home,     // Top/Trash, Top being the data home
@@ -47,18 +33,26 @@ std::string DataHome();
 std::vector<TTrashFolder> TrashFolderCandidates(const std::string& dataHome,
                                                 const std::vector<TMountEntry>& mounts, uid_t uid);
 
-// Opens a trash folder one step at a time through descriptors, never following a link, and
-// checks each step on the open descriptor: the trash folder itself is a folder owned by uid that
-// nobody else may write, and a shared .Trash carries the sticky bit. A descriptor, or -errno
-// (-ENOENT when it is not there, -EPERM when a check fails).
-int OpenTrashFolder(const TTrashFolder& folder, uid_t uid);
+// The one judge of trash folders: opens one a step at a time through descriptors, never
+// following a link, and checks each step on the open descriptor: the trash folder itself is a
+// folder owned by uid that nobody else may write, and a shared .Trash carries the sticky bit.
+// With create, the missing trash folder (and a missing data home) is made first, 0700. A
+// descriptor, or -errno (-ENOENT when it is not there, -EPERM when a check fails).
+int OpenTrashFolder(const TTrashFolder& folder, uid_t uid, bool create = false);
+
+// files/, info/ or expunged/ of an open trash folder: a folder of uid, never a link, on the same
+// mount; made 0700 when missing and create is set. A descriptor, or -errno.
+int OpenTrashPart(int trashFd, const char* part, uid_t uid, bool create = false);
+
+// Which trash folder a recorded path names: ".../.Trash-$uid", ".../.Trash/$uid" or ".../Trash".
+std::optional<TTrashFolder> TrashFolderOfPath(const std::string& path, uid_t uid);
 
 // The trash folders of this user that exist now and pass the checks: home first.
 std::vector<std::string> UserTrashFolders();
 
 struct TEmptyResult {
   std::vector<std::string> TrashFolders;  // the folders emptied
-  int Removed = 0;                        // entries of files/ removed
+  int Removed = 0;                        // entries removed, at every depth
   std::vector<std::string> Failures;      // what could not be removed, and why
 };
 
@@ -68,9 +62,11 @@ struct TRemoveHooks {
   std::function<void(const std::string& shownPath)> LeavingFolder;
 };
 
-// Empties the given trash folders of uid: files/, then the info/ entries whose item is gone, then
-// expunged/ and directorysizes. Links are removed, never followed; mount points inside a trash
-// folder are never entered.
+// Empties the given trash folders of uid. Each item of files/ first leaves it in one rename into
+// expunged/ and its info file goes; only then is it deleted, inside expunged/, so a restore
+// running meanwhile finds either the whole item or none of it. Then the info files whose item
+// is gone, the rest of expunged/ and directorysizes. Links are removed, never followed; mount
+// points inside a trash folder are neither moved nor entered.
 TEmptyResult EmptyTrash(const std::vector<TTrashFolder>& folders, uid_t uid,
                         const TRemoveHooks* hooks = nullptr);
 

@@ -1,18 +1,13 @@
 #include "platform/TrashItems.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
-#include "platform/Mounts.h"
 #include "platform/Paths.h"
-#include "platform/SafeOpen.h"
 #include "platform/Trash.h"
 
 namespace nubrix::platform {
@@ -20,31 +15,8 @@ namespace nubrix::platform {
 namespace {
 
 constexpr std::string_view kInfoSuffix = ".trashinfo";
-
-class TFd {
- public:
-  explicit TFd(int fd = -1) : Fd_(fd) {}
-  ~TFd() {
-    if (Fd_ >= 0) close(Fd_);
-  }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  TFd& operator=(TFd&& other) noexcept {
-    std::swap(Fd_, other.Fd_);
-    return *this;
-  }
-  int Get() const { return Fd_; }
-  bool Ok() const { return Fd_ >= 0; }
-
- private:
-  int Fd_;
-};
-
-int OpenFolderAt(int at, const char* name, bool followLink) {
-  const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
-  const int fd = openat(at, name, flags);
-  return fd >= 0 ? fd : -errno;
-}
+// A DeletionDate later than this after now was not written by a clock of this machine.
+constexpr std::time_t kClockSlack = 24 * 60 * 60;
 
 int Hex(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -71,61 +43,106 @@ std::optional<std::string> PercentDecode(std::string_view text) {
   return out;
 }
 
-// Absolute, and no empty, "." or ".." segment: a path that can only name one place.
-bool IsPlainAbsolutePath(const std::string& path) {
-  if (path.size() < 2 || path[0] != '/' || path.back() == '/') return false;
-  std::size_t start = 1;
-  while (start <= path.size()) {
-    std::size_t end = path.find('/', start);
-    if (end == std::string::npos) end = path.size();
-    const std::string_view segment(path.data() + start, end - start);
-    if (segment.empty() || segment == "." || segment == "..") return false;
-    start = end + 1;
+bool IsPlainName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+// The trash folder of an item, opened and checked, with its files/ and info/.
+struct TItemTrash {
+  TFd Trash;
+  TFd Files;
+  TFd Info;
+};
+
+TTrashPresence OpenItemTrash(const TTrashedItem& item, TItemTrash& at) {
+  const uid_t uid = getuid();
+  const std::optional<TTrashFolder> folder = TrashFolderOfPath(item.TrashFolder, uid);
+  if (!folder || !IsPlainName(item.TrashName)) return TTrashPresence::Untrusted;
+  at.Trash = TFd(OpenTrashFolder(*folder, uid));
+  if (at.Trash.Get() == -EPERM) return TTrashPresence::Untrusted;
+  if (!at.Trash.Ok()) {
+    // A trash at the top of a drive that is not mounted now may come back with the drive.
+    const bool driveAway = folder->Kind != TTrashKind::Home && !IsMountRoot(folder->Top);
+    return driveAway ? TTrashPresence::Unavailable : TTrashPresence::Gone;
   }
-  return true;
+  at.Files = TFd(OpenTrashPart(at.Trash.Get(), "files", uid));
+  at.Info = TFd(OpenTrashPart(at.Trash.Get(), "info", uid));
+  if (at.Files.Get() == -EPERM || at.Info.Get() == -EPERM) return TTrashPresence::Untrusted;
+  return at.Files.Ok() && at.Info.Ok() ? TTrashPresence::InTrash : TTrashPresence::Gone;
 }
 
-std::optional<std::string> ReadInfoAt(int infoFd, const std::string& fileName) {
-  return ReadRegularFileAt(infoFd, fileName.c_str(), 65536);
+bool IsFutureDate(const std::string& date) {
+  return date > DeletionDateOf(std::time(nullptr) + kClockSlack);
 }
 
-// The folder originalPath's item goes into: its ancestors as the path names them, the folder
-// itself never through a link; missing folders made again when makeParents.
-int OpenParentFolder(const std::string& parent, bool makeParents) {
-  TFd at(open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!at.Ok()) return -errno;
-  std::size_t start = 1;
-  while (start < parent.size()) {
-    std::size_t end = parent.find('/', start);
-    if (end == std::string::npos) end = parent.size();
-    const std::string segment = parent.substr(start, end - start);
-    const bool last = end == parent.size();
-    int next = OpenFolderAt(at.Get(), segment.c_str(), !last);
-    if (next == -ENOENT && makeParents) {
-      if (mkdirat(at.Get(), segment.c_str(), 0777) != 0 && errno != EEXIST) return -errno;
-      next = OpenFolderAt(at.Get(), segment.c_str(), false);
-    }
-    if (next < 0) return next;
-    at = TFd(next);
-    start = end + 1;
-  }
-  return dup(at.Get());
-}
-
-bool RenameNoReplace(int fromFd, const char* from, int toFd, const char* to) {
-  if (renameat2(fromFd, from, toFd, to, RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  // A file system without the flag: check, then rename (the gap is the caller's own folder).
-  struct stat info {};
-  if (fstatat(toFd, to, &info, AT_SYMLINK_NOFOLLOW) == 0) {
-    errno = EEXIST;
+// Whether files/ holds the very item under its name and its info file names its path.
+bool HoldsItem(const TItemTrash& at, const TTrashedItem& item) {
+  struct stat status {};
+  if (fstatat(at.Files.Get(), item.TrashName.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
     return false;
-  }
-  return renameat(fromFd, from, toFd, to) == 0;
+  if (item.Item && IdOf(status) != *item.Item) return false;
+  const std::string infoName = item.TrashName + std::string(kInfoSuffix);
+  const std::optional<std::string> text = ReadRegularFileAt(at.Info.Get(), infoName.c_str(), 65536);
+  if (!text) return false;
+  const std::optional<TTrashInfo> info = ParseTrashInfo(*text, TopOfTrashFolder(item.TrashFolder));
+  if (!info || info->Path != item.OriginalPath) return false;
+  return item.DeletionDate.empty() ? !IsFutureDate(info->DeletionDate)
+                                   : info->DeletionDate == item.DeletionDate;
+}
+
+// Whether the item stands at its original path already (put back by a file manager, or by an
+// undo whose note could not be kept).
+bool AlreadyBack(const TTrashedItem& item) {
+  if (!item.Item) return false;
+  const TFd folder(OpenFolderWithoutLinks(FolderOf(item.OriginalPath)));
+  struct stat status {};
+  return folder.Ok() &&
+         fstatat(folder.Get(), NameOf(item.OriginalPath).c_str(), &status, AT_SYMLINK_NOFOLLOW) ==
+             0 &&
+         IdOf(status) == *item.Item;
 }
 
 TRestoreOutcome Outcome(TRestoreStatus status, std::string detail) {
   return {status, std::move(detail)};
+}
+
+TRestoreOutcome NotInTrash(const TTrashedItem& item, TTrashPresence presence) {
+  const std::string& path = item.OriginalPath;
+  switch (presence) {
+    case TTrashPresence::Unavailable:
+      return Outcome(TRestoreStatus::Failed,
+                     "the trash folder " + item.TrashFolder + " of " + path + " cannot be reached");
+    case TTrashPresence::Untrusted:
+      return Outcome(TRestoreStatus::Failed, "the trash folder " + item.TrashFolder + " of " +
+                                                 path + " is not one that can be trusted");
+    default:
+      break;
+  }
+  if (AlreadyBack(item)) return Outcome(TRestoreStatus::Restored, path + " was back already");
+  return Outcome(TRestoreStatus::LeftTrash, path + " is no longer in the trash");
+}
+
+// The folder the item goes back into, opened without links and proved to be the one it left.
+int OpenHomeFolder(const TTrashedItem& item, bool makeParents, TRestoreOutcome& refusal) {
+  const std::string parent = FolderOf(item.OriginalPath);
+  bool made = false;
+  TFd fd(OpenFolderWithoutLinks(parent, makeParents, &made));
+  if (fd.Get() == -ENOENT) {
+    refusal = Outcome(TRestoreStatus::ParentGone, "the folder " + parent + " is gone");
+  } else if (fd.Get() == -ELOOP || fd.Get() == -ENOTDIR) {
+    refusal = Outcome(TRestoreStatus::FolderChanged,
+                      "a link or a file stands where the folder " + parent + " was");
+  } else if (!fd.Ok()) {
+    refusal = Outcome(TRestoreStatus::Failed,
+                      "cannot open the folder " + parent + ": " + std::strerror(-fd.Get()));
+  } else if (struct stat info {}; !made && item.Folder &&
+                                  (fstat(fd.Get(), &info) != 0 || IdOf(info) != *item.Folder)) {
+    refusal = Outcome(TRestoreStatus::FolderChanged,
+                      "the folder " + parent + " is not the one " + item.OriginalPath +
+                          " was moved from");
+    return -1;
+  }
+  return fd.Release();
 }
 
 }  // namespace
@@ -167,20 +184,6 @@ std::string TopOfTrashFolder(const std::string& trashFolder) {
   return {};
 }
 
-std::vector<std::string> TrashFoldersFor(const std::string& path) {
-  std::vector<std::string> folders;
-  const std::string home = DataHome() + "/Trash";
-  if (IsFolder(home)) folders.push_back(home);
-  const std::optional<TMountEntry> mount = MountHoldingPath(path);
-  if (!mount) return folders;
-  const std::string uid = std::to_string(getuid());
-  for (const std::string& folder : {JoinPath(mount->MountPoint, ".Trash/" + uid),
-                                    JoinPath(mount->MountPoint, ".Trash-" + uid)}) {
-    if (IsFolder(folder) && folder != home) folders.push_back(folder);
-  }
-  return folders;
-}
-
 std::string DeletionDateOf(std::time_t time) {
   std::tm local{};
   localtime_r(&time, &local);
@@ -189,102 +192,40 @@ std::string DeletionDateOf(std::time_t time) {
   return text;
 }
 
-std::optional<std::string> FindTrashName(const std::string& trashFolder,
-                                         const std::string& originalPath,
-                                         const std::string& notBefore) {
-  TFd info(open(JoinPath(trashFolder, "info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!info.Ok()) return std::nullopt;
-  const std::string top = TopOfTrashFolder(trashFolder);
-  const std::string base = NameOf(originalPath);
-  // Mostly the item keeps its own name; the whole folder is read only when it did not.
-  if (const std::optional<std::string> text = ReadInfoAt(info.Get(), base + ".trashinfo")) {
-    const std::optional<TTrashInfo> parsed = ParseTrashInfo(*text, top);
-    if (parsed && parsed->Path == originalPath && parsed->DeletionDate >= notBefore) return base;
-  }
-  DIR* dir = fdopendir(dup(info.Get()));
-  if (dir == nullptr) return std::nullopt;
-  const std::unique_ptr<DIR, int (*)(DIR*)> closer(dir, closedir);
-  // A taken name gets a number after its first segment: "a.2.txt", "b.2".
-  const std::string stem = base.substr(0, base.find('.'));
-  std::optional<std::string> best;
-  std::string bestDate;
-  std::int64_t bestTime = 0;
-  while (const dirent* entry = readdir(dir)) {
-    const std::string_view file = entry->d_name;
-    if (!file.starts_with(stem) || !file.ends_with(kInfoSuffix)) continue;
-    const std::optional<std::string> text = ReadInfoAt(info.Get(), std::string(file));
-    if (!text) continue;
-    const std::optional<TTrashInfo> parsed = ParseTrashInfo(*text, top);
-    if (!parsed || parsed->Path != originalPath || parsed->DeletionDate < notBefore) continue;
-    struct stat status {};
-    fstatat(info.Get(), entry->d_name, &status, AT_SYMLINK_NOFOLLOW);
-    const std::int64_t time = status.st_mtim.tv_sec * 1'000'000'000LL + status.st_mtim.tv_nsec;
-    if (best && (parsed->DeletionDate < bestDate ||
-                 (parsed->DeletionDate == bestDate && time <= bestTime))) {
-      continue;
-    }
-    best = std::string(file.substr(0, file.size() - kInfoSuffix.size()));
-    bestDate = parsed->DeletionDate;
-    bestTime = time;
-  }
-  return best;
-}
-
-bool StillInTrash(const std::string& trashFolder, const std::string& name,
-                  const std::string& originalPath) {
-  if (name.empty() || name.find('/') != std::string::npos) return false;
-  struct stat status {};
-  if (lstat(JoinPath(trashFolder, "files/" + name).c_str(), &status) != 0) return false;
-  TFd info(open(JoinPath(trashFolder, "info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!info.Ok()) return false;
-  const std::optional<std::string> text = ReadInfoAt(info.Get(), name + std::string(kInfoSuffix));
-  if (!text) return false;
-  const std::optional<TTrashInfo> parsed = ParseTrashInfo(*text, TopOfTrashFolder(trashFolder));
-  return parsed && parsed->Path == originalPath;
+TTrashPresence FindInTrash(const TTrashedItem& item) {
+  TItemTrash at;
+  const TTrashPresence presence = OpenItemTrash(item, at);
+  if (presence != TTrashPresence::InTrash) return presence;
+  return HoldsItem(at, item) ? TTrashPresence::InTrash : TTrashPresence::Gone;
 }
 
 bool ParentIsGone(const std::string& originalPath) {
-  struct stat status {};
-  return stat(FolderOf(originalPath).c_str(), &status) != 0 && errno == ENOENT;
+  return OpenFolderWithoutLinks(FolderOf(originalPath)) == -ENOENT;
 }
 
-TRestoreOutcome RestoreFromTrash(const std::string& trashFolder, const std::string& name,
-                                 const std::string& originalPath, bool makeParents) {
-  if (!IsPlainAbsolutePath(originalPath)) {
-    return Outcome(TRestoreStatus::Failed, originalPath + " is not a place to restore to");
+TRestoreOutcome RestoreFromTrash(const TTrashedItem& item, bool makeParents) {
+  if (!IsPlainAbsolutePath(item.OriginalPath)) {
+    return Outcome(TRestoreStatus::Failed, item.OriginalPath + " is not a place to restore to");
   }
-  if (!StillInTrash(trashFolder, name, originalPath)) {
-    return Outcome(TRestoreStatus::LeftTrash, originalPath + " is no longer in the trash");
-  }
-  TFd trash(open(trashFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  TFd files(trash.Ok() ? OpenFolderAt(trash.Get(), "files", false) : -1);
-  TFd info(trash.Ok() ? OpenFolderAt(trash.Get(), "info", false) : -1);
-  if (!files.Ok() || !info.Ok()) {
-    return Outcome(TRestoreStatus::LeftTrash, originalPath + " is no longer in the trash");
-  }
-  const std::string parent = FolderOf(originalPath);
-  const int parentFd = OpenParentFolder(parent, makeParents);
-  if (parentFd == -ENOENT) {
-    return Outcome(TRestoreStatus::ParentGone, "the folder " + parent + " is gone");
-  }
-  if (parentFd < 0) {
-    return Outcome(TRestoreStatus::Failed,
-                   "cannot open the folder " + parent + ": " + std::strerror(-parentFd));
-  }
-  const TFd target(parentFd);
-  const std::string base = NameOf(originalPath);
-  if (!RenameNoReplace(files.Get(), name.c_str(), target.Get(), base.c_str())) {
+  TItemTrash at;
+  TTrashPresence presence = OpenItemTrash(item, at);
+  if (presence == TTrashPresence::InTrash && !HoldsItem(at, item)) presence = TTrashPresence::Gone;
+  if (presence != TTrashPresence::InTrash) return NotInTrash(item, presence);
+  TRestoreOutcome refusal;
+  const TFd target(OpenHomeFolder(item, makeParents, refusal));
+  if (!target.Ok()) return refusal;
+  const std::string base = NameOf(item.OriginalPath);
+  if (!RenameNoReplace(at.Files.Get(), item.TrashName.c_str(), target.Get(), base.c_str())) {
     const int error = errno;
     if (error == EEXIST || error == ENOTEMPTY) {
-      return Outcome(TRestoreStatus::PlaceTaken, "something else is at " + originalPath + " now");
+      return Outcome(TRestoreStatus::PlaceTaken,
+                     "something else is at " + item.OriginalPath + " now");
     }
-    if (error == ENOENT) {
-      return Outcome(TRestoreStatus::LeftTrash, originalPath + " is no longer in the trash");
-    }
+    if (error == ENOENT) return NotInTrash(item, TTrashPresence::Gone);
     return Outcome(TRestoreStatus::Failed,
-                   "cannot move " + originalPath + " back: " + std::strerror(error));
+                   "cannot move " + item.OriginalPath + " back: " + std::strerror(error));
   }
-  unlinkat(info.Get(), (name + std::string(kInfoSuffix)).c_str(), 0);
+  unlinkat(at.Info.Get(), (item.TrashName + std::string(kInfoSuffix)).c_str(), 0);
   return Outcome(TRestoreStatus::Restored, {});
 }
 

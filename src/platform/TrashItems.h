@@ -1,5 +1,5 @@
-// Single items of the trash: where an item went right after it was moved there, whether it is
-// still there, and putting it back where it came from.
+// Single items of the trash as a cleanup run recorded them: whether each is still there, the very
+// same item, and putting it back where it came from.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +7,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "platform/SafeOpen.h"
 
 namespace nubrix::platform {
 
@@ -24,29 +25,38 @@ std::optional<TTrashInfo> ParseTrashInfo(std::string_view text, const std::strin
 // .Trash/$uid, empty for the home trash (whose paths are absolute).
 std::string TopOfTrashFolder(const std::string& trashFolder);
 
-// The trash folders a path may go to, in the order the desktop tries them: the home trash, then
-// the trash folders at the top of the path's mount. Only folders that exist now.
-std::vector<std::string> TrashFoldersFor(const std::string& path);
-
 // DeletionDate of a time, as an info file writes it.
 std::string DeletionDateOf(std::time_t time);
 
-// The name in trashFolder whose info file names originalPath with a DeletionDate not before
-// notBefore; the newest info file when several do. nullopt when none does.
-std::optional<std::string> FindTrashName(const std::string& trashFolder,
-                                         const std::string& originalPath,
-                                         const std::string& notBefore);
+// What a run recorded of one item it moved to the trash.
+struct TTrashedItem {
+  std::string OriginalPath;
+  std::string TrashFolder;
+  std::string TrashName;
+  std::string DeletionDate;       // empty in runs kept before dates were recorded
+  std::optional<TFileId> Item;    // none in runs kept before identities were recorded
+  std::optional<TFileId> Folder;  // the folder it was in
+};
 
-// Whether trashFolder/files/name is there and its info file still names originalPath.
-bool StillInTrash(const std::string& trashFolder, const std::string& name,
-                  const std::string& originalPath);
+enum class TTrashPresence : std::uint8_t {
+  InTrash,      // the very item, with its info file naming its path
+  Gone,         // emptied, or something else lies under its name now
+  Unavailable,  // its trash folder cannot be reached now (a drive not mounted)
+  Untrusted,    // its trash folder fails the checks: never used
+};
+
+TTrashPresence FindInTrash(const TTrashedItem& item);
+inline bool StillInTrash(const TTrashedItem& item) {
+  return FindInTrash(item) == TTrashPresence::InTrash;
+}
 
 enum class TRestoreStatus : std::uint8_t {
-  Restored,
-  PlaceTaken,  // something is at the original path now
-  ParentGone,  // the folder it was in is not there (and was not to be made again)
-  LeftTrash,   // not in the trash any more (emptied, or restored by another program)
-  Failed,      // anything else, said in Detail
+  Restored,       // put back now, or found back at its place already
+  PlaceTaken,     // something is at the original path now
+  ParentGone,     // the folder it was in is not there (and was not to be made again)
+  FolderChanged,  // another folder, or a link, stands where its folder was
+  LeftTrash,      // not in the trash any more (emptied, or something else under its name)
+  Failed,         // anything else, said in Detail; it may be tried again
 };
 
 struct TRestoreOutcome {
@@ -54,11 +64,10 @@ struct TRestoreOutcome {
   std::string Detail;  // for people
 };
 
-// Puts trashFolder/files/name back at originalPath by rename: never replacing what is there,
-// never through a link standing where the folder was, never anywhere but the original folder.
+// Puts the item back at its original path by one rename: never replacing what is there, never
+// through a link anywhere on the way, never into another folder than the one it came from.
 // Its info file goes after. makeParents: folders missing on the way are made again.
-TRestoreOutcome RestoreFromTrash(const std::string& trashFolder, const std::string& name,
-                                 const std::string& originalPath, bool makeParents);
+TRestoreOutcome RestoreFromTrash(const TTrashedItem& item, bool makeParents);
 
 // Whether the folder originalPath was in is missing now.
 bool ParentIsGone(const std::string& originalPath);

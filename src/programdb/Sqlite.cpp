@@ -100,6 +100,16 @@ void TStatement::Reset() {
   sqlite3_clear_bindings(Statement_);
 }
 
+TStatement& TStatement::BindNull(int index) {
+  const int code = sqlite3_bind_null(Statement_, index);
+  if (code != SQLITE_OK) Db_->Fail(code);
+  return *this;
+}
+
+bool TStatement::IsNull(int column) const {
+  return sqlite3_column_type(Statement_, column) == SQLITE_NULL;
+}
+
 std::int64_t TStatement::Int(int column) const { return sqlite3_column_int64(Statement_, column); }
 
 std::string_view TStatement::Blob(int column) const {

@@ -53,6 +53,7 @@ class TStatement {
 
   TStatement& Bind(int index, std::int64_t value);
   TStatement& Bind(int index, std::string_view blob);  // as a BLOB: paths are bytes
+  TStatement& BindNull(int index);
   // true while a row is there to read; false when done.
   bool Step();
   // Runs a statement that returns no rows, then makes it ready to run again.
@@ -61,6 +62,7 @@ class TStatement {
 
   std::int64_t Int(int column) const;
   std::string_view Blob(int column) const;
+  bool IsNull(int column) const;
 
  private:
   const TDatabase* Db_;

@@ -142,6 +142,14 @@ TEST(EmptyFoldersTest, AFolderNamedLikeTheStartStays) {
   EXPECT_TRUE(Exists(disk / "Work/Old"));
 }
 
+std::vector<std::string> FolderPaths(const std::string& start) {
+  std::vector<TFolderFound> found;
+  CollectFolders(start, found);
+  std::vector<std::string> paths;
+  for (const TFolderFound& folder : found) paths.push_back(folder.Path);
+  return paths;
+}
+
 TEST(EmptyFoldersTest, LinksMountPointsAndReadOnlyFolders) {
   test::TTempTree other("elsewhere/empty/");
   test::TTempTree disk("ro/inner/\nplain/\nmnt/");
@@ -149,8 +157,7 @@ TEST(EmptyFoldersTest, LinksMountPointsAndReadOnlyFolders) {
   chmod((disk / "ro").c_str(), 0555);
   bool mounted = test::CanMount() &&
                  mount("nubrix-empty", (disk / "mnt").c_str(), "tmpfs", 0, "size=64k") == 0;
-  std::vector<std::string> folders;
-  CollectFolders(disk.Root(), folders);
+  std::vector<std::string> folders = FolderPaths(disk.Root());
   std::sort(folders.begin(), folders.end());
   std::vector<std::string> expected{disk / "plain", disk / "ro/inner"};
   if (!mounted) expected.insert(expected.begin(), disk / "mnt");
@@ -171,14 +178,13 @@ TEST(EmptyFoldersTest, LinksMountPointsAndReadOnlyFolders) {
 TEST(EmptyFoldersTest, TheTrashAndWhatLiesInItAreNeverTouched) {
   const std::string trash = gCleanerDataHome + "/Trash";
   test::TTempTree disk("empty/");
-  ASSERT_TRUE(RecycleSilently(disk / "empty").Ok) << "makes the trash with its files/ and info/";
+  ASSERT_TRUE(RecycleSilently(platform::TListedItem(disk / "empty")).Ok)
+      << "makes the trash with its files/ and info/";
   ASSERT_TRUE(Exists(trash + "/info/empty.trashinfo"));
   mkdir((trash + "/expunged").c_str(), 0700);
-  std::vector<std::string> folders;
-  CollectFolders(gCleanerDataHome, folders);
+  std::vector<std::string> folders = FolderPaths(gCleanerDataHome);
   EXPECT_TRUE(folders.empty()) << folders.front();
-  CollectFolders(trash + "/files", folders);
-  EXPECT_TRUE(folders.empty()) << "not from inside either";
+  EXPECT_TRUE(FolderPaths(trash + "/files").empty()) << "not from inside either";
   TAnswer yes(true);
   TCleanShortcut().DeleteEmptyFolders(gCleanerDataHome, yes);
   EXPECT_TRUE(Exists(trash + "/info/empty.trashinfo"));
@@ -213,7 +219,7 @@ TEST(ListShortcutsTest, ACancelledWalkStopsWhereItIs) {
   TRows rows;
   TCleanShortcut().ListShortcuts(disk.Root(), rows, &cancel);
   EXPECT_TRUE(rows.Rows.empty()) << "Escape before the walk: nothing listed";
-  std::vector<std::string> folders;
+  std::vector<TFolderFound> folders;
   CollectFolders(disk.Root(), folders, &cancel);
   EXPECT_TRUE(folders.empty());
   EXPECT_TRUE(TCleanShortcut().RemoveEmptyFolders(disk.Root(), &cancel).Removed.empty());
@@ -252,8 +258,8 @@ TEST(RecycleTest, AskingFirstAndNeverDeletingInstead) {
   TAnswer yes(true);
   EXPECT_TRUE(RecycleWithShellDialogs(disk / "a", yes).Ok);
   EXPECT_FALSE(Exists(disk / "a"));
-  EXPECT_TRUE(RecycleSilently(disk / "b").Ok);
-  const platform::TTrashResult gone = RecycleSilently(disk / "b");
+  EXPECT_TRUE(RecycleSilently(platform::TListedItem(disk / "b")).Ok);
+  const platform::TTrashResult gone = RecycleSilently(platform::TListedItem(disk / "b"));
   EXPECT_FALSE(gone.Ok) << "gone already";
   EXPECT_NE(gone.Error.find(disk / "b"), std::string::npos)
       << "the reason names the item: " << gone.Error;

@@ -58,7 +58,7 @@ class CleanupRunsTest : public testing::Test {
   TRun Trash(const std::vector<std::string>& paths, bool cancelled = false) {
     TCleanupRun run(database_, "test");
     for (const std::string& path : paths) {
-      const platform::TTrashResult moved = run.Trash(path);
+      const platform::TTrashResult moved = run.Trash(platform::TListedItem(path));
       EXPECT_TRUE(moved.Ok) << moved.Error;
       EXPECT_FALSE(moved.TrashName.empty()) << "where " << path << " went is known";
     }
@@ -120,8 +120,7 @@ TEST_F(CleanupRunsTest, APlaceTakenMeanwhileKeepsWhatIsThereAndTheItemInTheTrash
   EXPECT_EQ(result.Stayed[0].Path, disk / "x.log");
   EXPECT_EQ(result.Stayed[0].Status, TRestoreStatus::PlaceTaken);
   EXPECT_EQ(Slurp(disk / "x.log"), "new content") << "never overwritten";
-  EXPECT_TRUE(
-      platform::StillInTrash(run.Items[0].TrashFolder, run.Items[0].TrashName, disk / "x.log"));
+  EXPECT_TRUE(platform::StillInTrash(TrashedItem(run.Items[0])));
   EXPECT_TRUE(Exists(disk / "y.log"));
   EXPECT_FALSE(Exists(run.Items[1].TrashFolder + "/info/" + run.Items[1].TrashName + ".trashinfo"))
       << "the info file of what came back is gone";
@@ -167,7 +166,7 @@ TEST_F(CleanupRunsTest, ALinkStandingWhereTheFolderWasIsNeverFollowed) {
   const TUndoResult result = UndoRun(run, true);
   EXPECT_EQ(result.Restored, 0);
   ASSERT_EQ(result.Stayed.size(), 1U);
-  EXPECT_EQ(result.Stayed[0].Status, TRestoreStatus::Failed);
+  EXPECT_EQ(result.Stayed[0].Status, TRestoreStatus::FolderChanged);
   EXPECT_FALSE(Exists(disk / "elsewhere/f.tmp"));
 }
 
@@ -197,9 +196,9 @@ TEST_F(CleanupRunsTest, ACancelledRunKeepsWhatWentAndCanBeUndone) {
 TEST_F(CleanupRunsTest, AFolderMovedWithoutASizeIsCountedInTheTrashAfterwards) {
   test::TTempTree disk("big/a=1048576\nbig/sub/b=524288\nbig/.hidden=7\nsmall/c=10\nfile=5\n");
   TCleanupRun run(database_, "test");
-  ASSERT_TRUE(run.Trash(disk / "big").Ok);
-  ASSERT_TRUE(run.Trash(disk / "small", 1234).Ok);  // a size given is kept
-  ASSERT_TRUE(run.Trash(disk / "file").Ok);
+  ASSERT_TRUE(run.Trash(platform::TListedItem(disk / "big")).Ok);
+  ASSERT_TRUE(run.Trash(platform::TListedItem(disk / "small"), 1234).Ok);  // a size given is kept
+  ASSERT_TRUE(run.Trash(platform::TListedItem(disk / "file")).Ok);
   EXPECT_TRUE(run.UnsizedFolders().InTrash.empty()) << "nothing is kept yet";
   ASSERT_EQ(run.Finish(false).Error, "");
   const TUnsizedFolders unsized = run.UnsizedFolders();
@@ -237,10 +236,6 @@ TEST_F(CleanupRunsTest, AnItemInTheTrashAtTheTopOfAMountComesBack) {
   std::ofstream(trash + "/files/rep.2.txt") << "report";
   std::ofstream(trash + "/info/rep.2.txt.trashinfo")
       << "[Trash Info]\nPath=data/rep.txt\nDeletionDate=2026-12-09T10:00:00\n";
-  EXPECT_EQ(platform::FindTrashName(trash, top / "data/rep.txt", "2026-12-09T09:59:59"),
-            "rep.2.txt");
-  EXPECT_FALSE(platform::FindTrashName(trash, top / "data/rep.txt", "2026-12-09T10:00:01"))
-      << "an older deletion is not the one just made";
   TRun run;
   run.Items.push_back({top / "data/rep.txt", 6, trash, "rep.2.txt"});
   EXPECT_EQ(CountInTrash(run), 1);

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "platform/Trash.h"
+#include "platform/TrashMove.h"
 #include "support/TempTree.h"
 
 namespace nubrix::platform {
@@ -49,6 +50,14 @@ TEST(TrashTest, FilesFoldersLinksAndOddNamesGoWithATrashInfo) {
   struct stat info {};
   ASSERT_EQ(lstat((gDataHome + "/Trash/files/link").c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
+  // The same name again in the same second gets a name of its own: a run never mixes them up.
+  std::ofstream(disk / "file.txt") << "second";
+  const TTrashResult second = MoveToTrash(disk / "file.txt");
+  ASSERT_TRUE(second.Ok) << second.Error;
+  EXPECT_EQ(second.TrashName, "file.2.txt");
+  struct stat moved {};
+  ASSERT_EQ(lstat((gDataHome + "/Trash/files/file.2.txt").c_str(), &moved), 0);
+  EXPECT_EQ(second.ItemId, IdOf(moved)) << "the run knows the very item";
   const std::string odd = InfoOf("\xff\xfe odd");
   EXPECT_NE(odd.find("[Trash Info]"), std::string::npos);
   EXPECT_NE(odd.find("Path=" + disk.Root() + "/%FF%FE%20odd"), std::string::npos) << odd;
@@ -126,55 +135,56 @@ TEST(TrashTest, EmptyingRemovesNothingOutsideTheTrash) {
   }
 }
 
-// A file manager restores a trashed folder while the trash is emptied: the walk must not follow
-// it, nor climb from it into the folder it now lies in.
-TEST(TrashTest, AFolderMovedOutDuringTheEmptyingLeadsNowhere) {
-  for (const bool whenEntered : {true, false}) {
-    SCOPED_TRACE(whenEntered ? "moved as the walk enters it"
-                             : "moved as the walk leaves its subfolder");
-    test::TTempTree documents("precious=5\nnotes/n=1");
-    const std::string trash = MakeTrash(gDataHome + "/Trash");
-    mkdir((trash + "/files/A").c_str(), 0755);
-    mkdir((trash + "/files/A/sub").c_str(), 0755);
-    for (int i = 0; i < 50; ++i) std::ofstream(trash + "/files/A/sub/f" + std::to_string(i)) << "x";
-    std::ofstream(trash + "/files/other") << "x";
-    bool moved = false;
-    auto move = [&](const std::string& shown) {
-      const std::string wanted = trash + (whenEntered ? "/files/A" : "/files/A/sub");
-      if (moved || shown != wanted) return;
-      moved = rename((trash + "/files/A").c_str(), (documents / "A").c_str()) == 0;
-    };
-    TRemoveHooks hooks;
-    (whenEntered ? hooks.FolderEntered : hooks.LeavingFolder) = move;
-    const TEmptyResult result = EmptyHomeTrash(&hooks);
-    ASSERT_TRUE(moved);
-    EXPECT_TRUE(Exists(documents / "precious")) << "nothing beside the restored folder goes";
-    EXPECT_TRUE(Exists(documents / "notes/n"));
-    EXPECT_TRUE(Exists(documents / "A")) << "the restored folder stays where it was put";
-    EXPECT_FALSE(Exists(trash + "/files/other")) << "the rest of the trash is emptied";
-    EXPECT_FALSE(result.Failures.empty());
+// A file manager restores a trashed folder while the trash is emptied: it gets the whole folder
+// or nothing of it, never what the walk had not reached yet.
+TEST(TrashTest, ARestoreDuringTheEmptyingGetsTheWholeFolderOrNothing) {
+  test::TTempTree documents("precious=5");
+  const std::string trash = MakeTrash(gDataHome + "/Trash");
+  test::TTempTree made("Project/README=3\nProject/src/f1.c=2\nProject/src/deep/g1=1\n");
+  ASSERT_EQ(rename((made / "Project").c_str(), (trash + "/files/Project").c_str()), 0);
+  std::ofstream(trash + "/info/Project.trashinfo")
+      << "[Trash Info]\nPath=" << documents.Root() << "/Project\n";
+  std::ofstream(trash + "/files/other") << "x";
+  bool restored = false;
+  TRemoveHooks hooks;
+  hooks.FolderEntered = [&](const std::string& shown) {
+    if (restored || !shown.ends_with("/src/deep")) return;
+    restored = rename((trash + "/files/Project").c_str(), (documents / "Project").c_str()) == 0;
+  };
+  EmptyHomeTrash(&hooks);
+  EXPECT_TRUE(Exists(documents / "precious"));
+  if (restored) {
+    EXPECT_TRUE(Exists(documents / "Project/README"));
+    EXPECT_TRUE(Exists(documents / "Project/src/f1.c"));
+  } else {
+    EXPECT_FALSE(Exists(documents / "Project")) << "the restore found nothing to take";
   }
+  EXPECT_FALSE(Exists(trash + "/files/other")) << "the rest of the trash is emptied";
+  EXPECT_FALSE(Exists(trash + "/info/Project.trashinfo"));
 }
 
-TEST(TrashTest, InfoOfAnItemThatCouldNotGoStays) {
+TEST(TrashTest, WhatCouldNotBeDeletedWaitsInExpungedForTheNextEmptying) {
   const std::string trash = MakeTrash(gDataHome + "/Trash");
   mkdir((trash + "/files/stuck").c_str(), 0755);
-  std::ofstream(trash + "/files/stuck/a") << "x";
-  std::ofstream(trash + "/files/gone") << "x";
-  for (const char* item : {"stuck", "gone"})
-    std::ofstream(trash + "/info/" + item + ".trashinfo") << "[Trash Info]\n";
+  mkdir((trash + "/files/stuck/sub").c_str(), 0755);
+  std::ofstream(trash + "/files/stuck/sub/a") << "x";
+  std::ofstream(trash + "/info/stuck.trashinfo") << "[Trash Info]\n";
   TRemoveHooks hooks;
-  // Something new lands in the folder just emptied, so it cannot be removed.
+  // Something new lands in the folder each time it is emptied, so it cannot be removed now.
+  bool landed = false;
   hooks.LeavingFolder = [&](const std::string& shown) {
-    if (shown == trash + "/files/stuck") std::ofstream(shown + "/late") << "x";
+    if (shown.ends_with("/expunged/stuck/sub"))
+      landed = static_cast<bool>(std::ofstream(shown + "/late") << "x");
   };
-  const TEmptyResult result = EmptyHomeTrash(&hooks);
-  EXPECT_TRUE(Exists(trash + "/files/stuck"));
-  EXPECT_TRUE(Exists(trash + "/info/stuck.trashinfo")) << "so the item can still be restored";
-  EXPECT_FALSE(Exists(trash + "/info/gone.trashinfo"));
-  EXPECT_EQ(result.Failures, std::vector<std::string>{trash + "/files/stuck"});
-  test::RemoveTree(trash + "/files/stuck");
-  unlink((trash + "/info/stuck.trashinfo").c_str());
+  TEmptyResult result = EmptyHomeTrash(&hooks);
+  ASSERT_TRUE(landed);
+  EXPECT_FALSE(Exists(trash + "/files/stuck")) << "it left files/ before anything was deleted";
+  EXPECT_FALSE(Exists(trash + "/info/stuck.trashinfo"));
+  EXPECT_TRUE(Exists(trash + "/expunged/stuck/sub/late"));
+  EXPECT_FALSE(result.Failures.empty());
+  result = EmptyHomeTrash();
+  EXPECT_FALSE(Exists(trash + "/expunged/stuck"));
+  EXPECT_TRUE(result.Failures.empty());
 }
 
 // The trash folders of mounts come from the mount table handed in, so no test reaches a trash

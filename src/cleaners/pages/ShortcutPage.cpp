@@ -231,9 +231,9 @@ void TShortcutPage::actDelCheckedItemsExecute() {
     Host_.Dialogs().ShowMessage(this, QStringLiteral("No items in list"));
     return;
   }
-  std::vector<std::string> checked;
+  std::vector<platform::TListedItem> checked;
   for (auto it = Rows_->Rows().rbegin(); it != Rows_->Rows().rend(); ++it) {
-    if (it->Checked) checked.push_back(platform::WithoutSeparator(it->ShortcutPath));
+    if (it->Checked) checked.push_back(it->Listed());
   }
   if (checked.empty()) return;
   Busy_.emplace();
@@ -241,13 +241,13 @@ void TShortcutPage::actDelCheckedItemsExecute() {
       [checked, database = ProgramDatabaseFile(Host_.AppDataFolder())](TJob& job) {
         TRemovalResult result;
         TCleanupRun run(database, "Delete checked items");
-        for (const std::string& path : checked) {
+        for (const platform::TListedItem& item : checked) {
           if (job.Cancelled()) break;
-          const platform::TTrashResult moved = RecycleSilently(path, &run);
+          const platform::TTrashResult moved = RecycleSilently(item, &run);
           if (moved.Ok) {
-            result.Removed.push_back(path);
+            result.Removed.push_back(item.Path);
           } else {
-            result.Failed.push_back({path, moved.Error});
+            result.Failed.push_back({item.Path, moved.Error});
           }
         }
         result.RunNote = run.Finish(job.Cancelled()).Error;

@@ -255,19 +255,19 @@ void TTempFilesPage::DeleteCheckedTempFiles() {
           TAnswerButtons::OkCancel)) {
     return;
   }
-  std::vector<std::pair<int, std::string>> checked;
+  std::vector<std::pair<int, platform::TListedItem>> checked;
   for (std::size_t i = 0; i < FilesModel_->Rows().size(); ++i) {
-    if (FilesModel_->Rows()[i].Checked)
-      checked.emplace_back(static_cast<int>(i), FilesModel_->Rows()[i].Path());
+    const TTempTreeData& row = FilesModel_->Rows()[i];
+    if (row.Checked) checked.emplace_back(static_cast<int>(i), ListedTempFile(row));
   }
   Busy_.emplace();
   Jobs_->Start(
       [checked, database = ProgramDatabaseFile(Host_.AppDataFolder())](TJob& job) {
         TDeleted deleted;
         TCleanupRun run(database, "Delete checked temp files");
-        for (const auto& [row, path] : checked) {
+        for (const auto& [row, item] : checked) {
           if (job.Cancelled()) break;
-          const platform::TTrashResult moved = RecycleSilently(path, &run);
+          const platform::TTrashResult moved = RecycleSilently(item, &run);
           if (moved.Ok) {
             deleted.Rows.push_back(row);
           } else if (++deleted.Stayed == 1) {
