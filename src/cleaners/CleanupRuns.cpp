@@ -40,7 +40,7 @@ platform::TTrashResult TCleanupRun::Trash(const platform::TListedItem& item, std
   if (result.Ok) {
     if (!bytes) Unsized_.push_back(Items_.size());
     Items_.push_back({result.OriginalPath, bytes.value_or(0), result.TrashFolder, result.TrashName,
-                      result.DeletionDate, result.ItemId, result.FolderId});
+                      result.DeletionDate, result.ItemId, result.ItemBirth, result.FolderId});
   }
   return result;
 }
@@ -87,8 +87,11 @@ db::TDatabaseNote SizeUnsizedFolders(const std::string& databaseFile,
 }
 
 platform::TTrashedItem TrashedItem(const TRunItem& item) {
-  return {item.Path,         item.TrashFolder, item.TrashName,
-          item.DeletionDate, item.ItemId,      item.FolderId};
+  platform::TTrashedItem trashed{item.Path, item.TrashFolder, item.TrashName, item.DeletionDate,
+                                 item.ItemId};
+  trashed.ItemBirth = item.ItemBirth;
+  trashed.Folder = item.FolderId;
+  return trashed;
 }
 
 int CountInTrash(const TRun& run) {

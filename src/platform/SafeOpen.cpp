@@ -119,6 +119,14 @@ int OpenFolderWithoutLinks(const std::string& path, bool make, bool* made) {
   return OpenStepByStep(path, make, made);
 }
 
+std::int64_t BirthOf(int dirFd, const char* name) {
+  struct statx info {};
+  const int flags = AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC | (*name == 0 ? AT_EMPTY_PATH : 0);
+  if (statx(dirFd, name, flags, STATX_BTIME, &info) != 0 || (info.stx_mask & STATX_BTIME) == 0)
+    return 0;
+  return info.stx_btime.tv_sec * 1'000'000'000LL + info.stx_btime.tv_nsec;
+}
+
 bool IsEmptyFolderFd(int dirFd) {
   const int listing = openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   DIR* dir = listing >= 0 ? fdopendir(listing) : nullptr;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -30,6 +31,10 @@ struct TFileId {
   }
 };
 inline TFileId IdOf(const struct stat& info) { return {info.st_dev, info.st_ino}; }
+
+// When a file was made (statx's birth time, in nanoseconds), which a reused inode number does
+// not share; 0 where the file system does not tell. name empty: the open file itself.
+std::int64_t BirthOf(int dirFd, const char* name);
 
 // Owns one descriptor; -1 (or a negative errno) holds none.
 class TFd {

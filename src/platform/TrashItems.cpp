@@ -75,12 +75,17 @@ bool IsFutureDate(const std::string& date) {
   return date > DeletionDateOf(std::time(nullptr) + kClockSlack);
 }
 
+bool SameBirth(const TTrashedItem& item, int dirFd, const std::string& name) {
+  return item.ItemBirth == 0 || BirthOf(dirFd, name.c_str()) == item.ItemBirth;
+}
+
 // Whether files/ holds the very item under its name and its info file names its path.
 bool HoldsItem(const TItemTrash& at, const TTrashedItem& item) {
   struct stat status {};
   if (fstatat(at.Files.Get(), item.TrashName.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
     return false;
   if (item.Item && IdOf(status) != *item.Item) return false;
+  if (!SameBirth(item, at.Files.Get(), item.TrashName)) return false;
   const std::string infoName = item.TrashName + std::string(kInfoSuffix);
   const std::optional<std::string> text = ReadRegularFileAt(at.Info.Get(), infoName.c_str(), 65536);
   if (!text) return false;
@@ -96,10 +101,10 @@ bool AlreadyBack(const TTrashedItem& item) {
   if (!item.Item) return false;
   const TFd folder(OpenFolderWithoutLinks(FolderOf(item.OriginalPath)));
   struct stat status {};
+  const std::string name = NameOf(item.OriginalPath);
   return folder.Ok() &&
-         fstatat(folder.Get(), NameOf(item.OriginalPath).c_str(), &status, AT_SYMLINK_NOFOLLOW) ==
-             0 &&
-         IdOf(status) == *item.Item;
+         fstatat(folder.Get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+         IdOf(status) == *item.Item && SameBirth(item, folder.Get(), name);
 }
 
 TRestoreOutcome Outcome(TRestoreStatus status, std::string detail) {

@@ -35,7 +35,8 @@ struct TTrashedItem {
   std::string TrashName;
   std::string DeletionDate;       // empty in runs kept before dates were recorded
   std::optional<TFileId> Item;    // none in runs kept before identities were recorded
-  std::optional<TFileId> Folder;  // the folder it was in
+  std::int64_t ItemBirth = 0;     // 0: not known
+  std::optional<TFileId> Folder{};  // the folder it was in
 };
 
 enum class TTrashPresence : std::uint8_t {

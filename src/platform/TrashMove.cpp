@@ -33,6 +33,7 @@ struct TTrashMover::TPrepared {
   TFd FolderFd;
   TFileId FolderId;
   TFileId ItemId;
+  std::int64_t ItemBirth = 0;
 };
 
 namespace {
@@ -143,6 +144,7 @@ std::optional<TTrashMover::TPrepared> Prepare(const TListedItem& listed, std::st
     return std::nullopt;
   }
   item.ItemId = IdOf(self);
+  item.ItemBirth = BirthOf(item.FolderFd.Get(), item.Name.c_str());
   if (listed.Item && *listed.Item != item.ItemId) {
     error = LeftAlone(listed.Path, "is not the item that was listed");
     return std::nullopt;
@@ -233,6 +235,7 @@ TTrashResult TTrashMover::Into(TOpenTrash& trash, const TPrepared& item, int& co
   result.OriginalPath = JoinPath(item.Folder, item.Name);
   result.DeletionDate = DeletionDateOf(std::time(nullptr));
   result.ItemId = item.ItemId;
+  result.ItemBirth = item.ItemBirth;
   result.FolderId = item.FolderId;
   const std::string text = "[Trash Info]\nPath=" +
                            EncodeTrashPath(InfoPathOf(result.OriginalPath, trash.Top)) +

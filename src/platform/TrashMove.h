@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -39,6 +40,7 @@ struct TTrashResult {
   std::string OriginalPath;  // the item's absolute path with its folder resolved, as its info names it
   std::string DeletionDate;  // as its info file says
   TFileId ItemId;            // a rename keeps the inode: the item in the trash has this identity
+  std::int64_t ItemBirth = 0;  // and this birth time, which a reused inode number has not
   TFileId FolderId;          // the folder it was in
 
   static TTrashResult Refused(std::string error) {

@@ -69,6 +69,7 @@ void TRunLog::Upgrade() {
         "ALTER TABLE run_items ADD COLUMN date BLOB;"
         "ALTER TABLE run_items ADD COLUMN item_dev INTEGER;"
         "ALTER TABLE run_items ADD COLUMN item_ino INTEGER;"
+        "ALTER TABLE run_items ADD COLUMN item_birth INTEGER NOT NULL DEFAULT 0;"
         "ALTER TABLE run_items ADD COLUMN folder_dev INTEGER;"
         "ALTER TABLE run_items ADD COLUMN folder_ino INTEGER;"
         "ALTER TABLE run_items ADD COLUMN state INTEGER NOT NULL DEFAULT 0;"
@@ -88,14 +89,14 @@ std::int64_t TRunLog::Add(std::int64_t time, const std::string& command, bool ca
   const std::int64_t run = Db_.LastInsertId();
   db::TStatement insert = Db_.Prepare(
       "INSERT INTO run_items(run, seq, path, size, trash, name, date, item_dev, item_ino,"
-      " folder_dev, folder_ino, state) VALUES(?,?,?,?,?,?,?,?,?,?,?,?)");
+      " folder_dev, folder_ino, state, item_birth) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)");
   std::int64_t seq = 0;
   for (const TRunItem& item : items) {
     insert.Bind(1, run).Bind(2, seq++).Bind(3, item.Path).Bind(4, item.Size);
     insert.Bind(5, item.TrashFolder).Bind(6, item.TrashName).Bind(7, item.DeletionDate);
     BindId(insert, 8, item.ItemId);
     BindId(insert, 10, item.FolderId);
-    insert.Bind(12, static_cast<std::int64_t>(item.State)).Run();
+    insert.Bind(12, static_cast<std::int64_t>(item.State)).Bind(13, item.ItemBirth).Run();
   }
   transaction.Commit();
   return run;
@@ -115,8 +116,8 @@ std::optional<TRun> TRunLog::Run(std::int64_t id) {
   TRun run;
   run.Summary = SummaryOf(select);
   db::TStatement items = Db_.Prepare(
-      "SELECT path, size, trash, name, date, item_dev, item_ino, folder_dev, folder_ino, state"
-      " FROM run_items WHERE run = ? ORDER BY seq");
+      "SELECT path, size, trash, name, date, item_dev, item_ino, folder_dev, folder_ino, state,"
+      " item_birth FROM run_items WHERE run = ? ORDER BY seq");
   items.Bind(1, id);
   while (items.Step()) {
     TRunItem& item = run.Items.emplace_back();
@@ -128,6 +129,7 @@ std::optional<TRun> TRunLog::Run(std::int64_t id) {
     item.ItemId = IdAt(items, 5);
     item.FolderId = IdAt(items, 7);
     item.State = static_cast<TItemState>(items.Int(9));
+    item.ItemBirth = items.Int(10);
   }
   return run;
 }

@@ -26,6 +26,7 @@ struct TRunItem {
   std::string TrashName;     // its name in files/ (and, with .trashinfo, in info/)
   std::string DeletionDate{};  // as its info file says; empty in runs kept before it was recorded
   std::optional<platform::TFileId> ItemId{};    // the item itself (a rename keeps it)
+  std::int64_t ItemBirth = 0;                   // when it was made; 0: not known
   std::optional<platform::TFileId> FolderId{};  // the folder it was in
   TItemState State = TItemState::InTrash;
 };

@@ -13,10 +13,13 @@
 
 #include "cleaners/Clean_Shortcuts.h"
 #include "cleaners/CleanupRuns.h"
+#include "cleaners/TempFiles.h"
 #include "cli/CleanCommand.h"
 #include "platform/Paths.h"
 #include "platform/Trash.h"
 #include "platform/TrashItems.h"
+#include "platform/TrashMove.h"
+#include "support/OtherUser.h"
 #include "support/TempTree.h"
 
 namespace nubrix {
@@ -282,6 +285,181 @@ TEST_F(CleanupRunsTest, WrongUndoCallsAndADamagedLog) {
   EXPECT_EQ(call.Status, 0);
   EXPECT_NE(call.Err.find("set aside"), std::string::npos) << call.Err;
   EXPECT_EQ(call.Out, "");
+}
+
+
+// What a cleanup moved comes back only to the folder it came from, through no link, and only the
+// very item: the faults below were each reproduced on real file systems.
+
+#define SKIP_UNLESS_ROOT()                                                           \
+  if (!test::CanActAsOtherUser())                                                    \
+  GTEST_SKIP() << "acting as a second user needs root"
+
+// A folder all users may write, as /tmp is, inside the test's own folder.
+void MakeShared(const test::TTempTree& disk, const std::string& shared) {
+  chmod(disk.Root().c_str(), 0755);
+  mkdir(shared.c_str(), 01777);
+  chmod(shared.c_str(), 01777);
+}
+
+TEST_F(CleanupRunsTest, UndoNeverFollowsALinkPutWhereAFolderOnTheWayWas) {
+  SKIP_UNLESS_ROOT();
+  test::TTempTree disk;
+  const std::string shared = disk / "shared";
+  MakeShared(disk, shared);
+  ASSERT_TRUE(test::AsOtherUser([&] {
+    return mkdir((shared + "/proj").c_str(), 0755) == 0 &&
+           mkdir((shared + "/proj/sub").c_str(), 0755) == 0 &&
+           mkdir((shared + "/somewhere").c_str(), 0755) == 0 &&
+           mkdir((shared + "/somewhere/sub").c_str(), 0755) == 0 &&
+           static_cast<bool>(std::ofstream(shared + "/proj/sub/f.tmp") << "root cleaned this");
+  }));
+  ASSERT_EQ(Clean({"temp-files", "--mask", "*.tmp", "--trash", shared + "/proj"}).Status, 0);
+  // The owner of proj puts a link to a folder of its choice where proj was.
+  ASSERT_TRUE(test::AsOtherUser([&] {
+    return rename((shared + "/proj").c_str(), (shared + "/old").c_str()) == 0 &&
+           symlink((shared + "/somewhere").c_str(), (shared + "/proj").c_str()) == 0;
+  }));
+  TCall call = Clean({"undo"});
+  EXPECT_EQ(call.Status, 1);
+  EXPECT_FALSE(Exists(shared + "/somewhere/sub/f.tmp")) << "never into the link's target";
+  rmdir((shared + "/somewhere/sub").c_str());
+  call = Clean({"undo", "--make-folders"});
+  EXPECT_EQ(call.Status, 1);
+  EXPECT_FALSE(Exists(shared + "/somewhere/sub")) << "no folder made inside the link's target";
+  EXPECT_EQ(CountInTrash(LastRun()), 1) << "it waits in the trash";
+}
+
+TEST_F(CleanupRunsTest, ATrashFolderAnotherUserMadeIsNeverUsedNorBelieved) {
+  SKIP_UNLESS_ROOT();
+  test::TTempTree disk("usb/");
+  const test::TLoopMount usb(disk / "usb");
+  if (!usb.Mounted()) GTEST_SKIP() << "no loop device to mount a file system of the test's own";
+  const std::string top = disk / "usb";
+  const std::string planted = top + "/.Trash/" + std::to_string(getuid());
+  chmod(disk.Root().c_str(), 0755);
+  mkdir((top + "/.Trash").c_str(), 01777);
+  chmod((top + "/.Trash").c_str(), 01777);
+  mkdir((top + "/data").c_str(), 0755);
+  std::ofstream(top + "/data/f.tmp") << "ours";
+  ASSERT_TRUE(test::AsOtherUser([&] {
+    return mkdir(planted.c_str(), 0700) == 0 && mkdir((planted + "/files").c_str(), 0700) == 0 &&
+           mkdir((planted + "/info").c_str(), 0700) == 0 &&
+           static_cast<bool>(std::ofstream(planted + "/files/f.tmp") << "planted") &&
+           static_cast<bool>(std::ofstream(planted + "/info/f.tmp.trashinfo")
+                             << "[Trash Info]\nPath=data/f.tmp\nDeletionDate=9999-12-31T23:59:59\n");
+  }));
+  ASSERT_EQ(Clean({"temp-files", "--mask", "*.tmp", "--trash", top + "/data"}).Status, 0);
+  const TRun run = LastRun();
+  ASSERT_EQ(run.Items.size(), 1U);
+  EXPECT_EQ(run.Items[0].TrashFolder, top + "/.Trash-" + std::to_string(getuid()));
+  const TCall call = Clean({"undo"});
+  EXPECT_EQ(call.Status, 0) << call.Err;
+  EXPECT_EQ(Slurp(top + "/data/f.tmp"), "ours");
+  EXPECT_TRUE(Exists(planted + "/files/f.tmp")) << "what another user put there stays there";
+}
+
+TEST_F(CleanupRunsTest, AFolderGivenWithDotDotAfterALinkIsCleanedAsTheKernelReadsIt) {
+  test::TTempTree disk(
+      "real/inner/\nreal/data/x.tmp=1\ntop/data/x.tmp=2\nreal/dirs/empty/\ntop/dirs/empty/photo.jpg=5\n");
+  symlink((disk / "real/inner").c_str(), (disk / "top/link").c_str());
+  TCall call = Clean({"temp-files", "--mask", "*.tmp", "--trash", disk / "top/link/../data"});
+  EXPECT_EQ(call.Status, 0) << call.Err;
+  EXPECT_EQ(call.Out, "1\t" + disk / "real/data/x.tmp" + "\n");
+  EXPECT_FALSE(Exists(disk / "real/data/x.tmp"));
+  EXPECT_TRUE(Exists(disk / "top/data/x.tmp")) << "the text's reading is never used";
+  call = Clean({"empty-folders", "--trash", disk / "top/link/../dirs"});
+  EXPECT_EQ(call.Status, 0) << call.Err;
+  EXPECT_FALSE(Exists(disk / "real/dirs/empty"));
+  EXPECT_TRUE(Exists(disk / "top/dirs/empty/photo.jpg"));
+}
+
+TEST_F(CleanupRunsTest, WhatChangedBetweenListingAndMovingStays) {
+  SKIP_UNLESS_ROOT();
+  test::TTempTree disk("victim/x.tmp=3\nlist/empty/\n");
+  const std::string shared = disk / "shared";
+  MakeShared(disk, shared);
+  ASSERT_TRUE(test::AsOtherUser([&] {
+    return mkdir((shared + "/proj").c_str(), 0755) == 0 &&
+           static_cast<bool>(std::ofstream(shared + "/proj/x.tmp") << "x");
+  }));
+  std::vector<TTempTreeData> rows;
+  SearchTempFilesInFolder(shared + "/proj", {"*.tmp"}, rows);
+  ASSERT_EQ(rows.size(), 1U);
+  // Listed, then the folder is swapped for a link to a folder of someone else.
+  ASSERT_TRUE(test::AsOtherUser([&] {
+    return rename((shared + "/proj").c_str(), (shared + "/old").c_str()) == 0 &&
+           symlink((disk / "victim").c_str(), (shared + "/proj").c_str()) == 0;
+  }));
+  TCleanupRun run(database_, "test");
+  const platform::TTrashResult moved = run.Trash(ListedTempFile(rows[0]));
+  EXPECT_FALSE(moved.Ok);
+  EXPECT_NE(moved.Error.find("left where it is"), std::string::npos) << moved.Error;
+  EXPECT_TRUE(Exists(disk / "victim/x.tmp"));
+  // A folder listed as empty that is not empty any more.
+  std::vector<TShortcutRow> found;
+  struct TCollect : IShortcutRows {
+    explicit TCollect(std::vector<TShortcutRow>& rows) : Rows(rows) {}
+    void Clear() override { Rows.clear(); }
+    void Add(const TShortcutRow& row) override { Rows.push_back(row); }
+    std::vector<TShortcutRow>& Rows;
+  } collect(found);
+  TCleanShortcut().ListEmptyFolders(disk / "list", collect);
+  ASSERT_EQ(found.size(), 1U);
+  std::ofstream(disk / "list/empty/new.txt") << "arrived";
+  EXPECT_FALSE(run.Trash(found[0].Listed()).Ok);
+  EXPECT_EQ(Slurp(disk / "list/empty/new.txt"), "arrived");
+}
+
+TEST_F(CleanupRunsTest, AnUndoThatCouldNotFinishIsContinuedNotSkipped) {
+  test::TTempTree disk("a/one.tmp=1\nb/two.tmp=2\nb/keep/three.tmp=3\n");
+  ASSERT_EQ(Clean({"temp-files", "--mask", "one.tmp", "--trash", disk / "a"}).Status, 0);
+  ASSERT_EQ(Clean({"temp-files", "--mask", "t*.tmp", "--trash", disk / "b"}).Status, 0);
+  std::filesystem::remove_all(disk / "b/keep");
+  TCall call = Clean({"undo"});
+  EXPECT_EQ(call.Status, 1);
+  EXPECT_EQ(call.Out, disk / "b/two.tmp" + "\n");
+  EXPECT_NE(Clean({"runs"}).Out.find("(partly restored (1 of 2))"), std::string::npos);
+  call = Clean({"undo", "--make-folders"});
+  EXPECT_EQ(call.Status, 0) << call.Err;
+  EXPECT_EQ(call.Out, disk / "b/keep/three.tmp" + "\n") << "the same run, only what was left";
+  EXPECT_FALSE(Exists(disk / "a/one.tmp")) << "an older cleanup is not put back unasked";
+  EXPECT_NE(Clean({"runs"}).Out.find("--trash (restored)"), std::string::npos);
+}
+
+TEST_F(CleanupRunsTest, OnlyTheVeryItemARunMovedComesBack) {
+  test::TTempTree disk;
+  // The same path cleaned twice in one second: each run gets its own item back.
+  std::ofstream(disk / "s.tmp") << "first";
+  ASSERT_EQ(Clean({"temp-files", "--mask", "*.tmp", "--trash", disk.Root()}).Status, 0);
+  std::ofstream(disk / "s.tmp") << "second";
+  ASSERT_EQ(Clean({"temp-files", "--mask", "*.tmp", "--trash", disk.Root()}).Status, 0);
+  ASSERT_EQ(Clean({"undo"}).Status, 0);
+  EXPECT_EQ(Slurp(disk / "s.tmp"), "second");
+  std::filesystem::remove(disk / "s.tmp");
+  ASSERT_EQ(Clean({"undo"}).Status, 0);
+  EXPECT_EQ(Slurp(disk / "s.tmp"), "first");
+  // The trash emptied, then the same path trashed by another program under the same name.
+  std::ofstream(disk / "r.tmp") << "mine";
+  ASSERT_EQ(Clean({"temp-files", "--mask", "r.tmp", "--trash", disk.Root()}).Status, 0);
+  platform::EmptyTrash({{gCleanerDataHome, platform::TTrashKind::Home}}, getuid());
+  std::ofstream(disk / "r.tmp") << "not ours";
+  ASSERT_EQ(platform::MoveToTrash(disk / "r.tmp").TrashName, "r.tmp");
+  const TCall call = Clean({"undo"});
+  EXPECT_EQ(call.Status, 1);
+  EXPECT_FALSE(Exists(disk / "r.tmp")) << "a file the run never moved stays in the trash";
+  EXPECT_FALSE(TRunLog(database_).LastRun()) << "what left the trash is settled";
+}
+
+TEST_F(CleanupRunsTest, ACleanupThatCannotBeKeptForUndoFails) {
+  test::TTempTree disk("x.tmp=1\ne/\n");
+  mkdir(database_.c_str(), 0755);  // a folder where the database should be
+  TCall call = Clean({"temp-files", "--mask", "*.tmp", "--trash", disk.Root()});
+  EXPECT_EQ(call.Status, 1);
+  EXPECT_NE(call.Err.find("cannot be undone"), std::string::npos) << call.Err;
+  EXPECT_FALSE(Exists(disk / "x.tmp")) << "the cleanup itself went through";
+  call = Clean({"empty-folders", "--trash", disk.Root()});
+  EXPECT_EQ(call.Status, 1);
 }
 
 }  // namespace

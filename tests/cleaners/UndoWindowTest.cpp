@@ -4,13 +4,19 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
 
 #include "app/CleanupHistory.h"
+#include "app/FolderTreeModel.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "support/TempTree.h"
@@ -72,6 +78,48 @@ TEST_F(UndoWindowTest, DeleteFolderIsPutBackFromTheFileMenu) {
   dialogs_.Messages.clear();
   form_->Action("actUndoCleanup")->trigger();
   EXPECT_EQ(dialogs_.Messages, QStringList{QStringLiteral("There is no cleanup to undo.")});
+}
+
+// The folder menu of the tree as a user meets it: opened by a right click, "Delete Folder" chosen
+// while the tree changes under the open menu, the new scan answered both ways.
+TEST_F(UndoWindowTest, DeleteFolderFromTheTreeMenuWhileTheTreeChanges) {
+  test::TTempTree disk("A/f=10\nB/g=10\nC/h=10\nD/i=10\n");
+  Scan(disk.Root());
+  auto* tree = form_->findChild<QTreeView*>(QStringLiteral("DirTree"));
+  auto* model = qobject_cast<TFolderTreeModel*>(tree->model());
+  ASSERT_NE(model, nullptr);
+  for (const bool rescan : {false, true}) {
+    const std::string target = disk / (rescan ? "B" : "A");
+    const std::string other = disk / (rescan ? "D" : "C");
+    const QModelIndex index = model->IndexOf(target);
+    ASSERT_TRUE(index.isValid());
+    tree->scrollTo(index);
+    const QPoint at = tree->visualRect(index).center();
+    dialogs_.Answers = {true, rescan};
+    bool chosen = false;
+    QTimer::singleShot(0, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr) return;
+      std::filesystem::remove_all(other);  // another program changes the tree meanwhile
+      QTest::qWait(300);
+      for (QAction* action : menu->actions()) {
+        if (action->text() != QStringLiteral("Delete Folder")) continue;
+        menu->setActiveAction(action);
+        QTest::keyClick(menu, Qt::Key_Return);
+        chosen = true;
+      }
+    });
+    QSignalSpy finished(form_.get(), &TForm1::ScanFinished);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, tree->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(tree->viewport(), &event);
+    ASSERT_TRUE(chosen) << "the menu opened at the folder";
+    EXPECT_FALSE(Exists(target));
+    if (rescan) {
+      EXPECT_TRUE(finished.count() > 0 || finished.wait(30000));
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !model->IndexOf(target).isValid(); }, 5000))
+        << "the tree follows the disk";
+  }
 }
 
 TEST_F(UndoWindowTest, NoLeavesEverythingInTheTrash) {
