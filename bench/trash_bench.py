@@ -32,9 +32,8 @@ def one_round(program, files, scratch):
             out.write(b"x" * 100)
     env = dict(os.environ, XDG_DATA_HOME=os.path.join(work, "data"),
                XDG_CONFIG_HOME=os.path.join(work, "config"), HOME=work)
-    # A program run from its build folder keeps its database in AppData beside it: start afresh.
-    shutil.rmtree(os.path.join(os.path.dirname(program), "AppData"), ignore_errors=True)
-    os.makedirs(os.path.join(os.path.dirname(program), "AppData"))
+    if os.path.isdir(os.path.join(os.path.dirname(program), "AppData")):
+        raise SystemExit(f"{program} runs portable: its database would be shared between rounds")
     trash = timed([program, "temp-files", "--mask", "*.tmp", "--trash", folder], env)
     undo = timed([program, "undo"], env)
     if len(os.listdir(folder)) != files:

@@ -128,9 +128,8 @@ void TForm1::RestoreRun(const TRun& run) {
         // The items move once; only marking the run goes through the database's retry.
         outcome.Result =
             UndoRun(*shared, makeFolders, [&](int tried) { job.Report(tried, total); });
-        outcome.Note =
-            db::WithDatabase(file, [&] { TRunLog(file).RecordUndo(shared->Summary.Id,
-                                                                  outcome.Result.States); });
+        outcome.Note = db::WithDatabase(
+            file, [&] { TRunLog(file).RecordUndo(shared->Summary.Id, outcome.Result.States); });
         return outcome;
       },
       [this](const TOutcome& outcome) {

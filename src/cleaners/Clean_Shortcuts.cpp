@@ -147,8 +147,12 @@ void TCleanShortcut::ListShortcuts(const std::string& folder, IShortcutRows& row
                          : platform::ReadLnkBytes(*bytes, path);
           }
           const TCondition condition = Judge(target);
-          TShortcutRow row{entry.Name, target.Path, ConditionText(condition), path,
-                           condition == kConditionBroken || condition == kConditionCdRom, condition};
+          TShortcutRow row{entry.Name,
+                           target.Path,
+                           ConditionText(condition),
+                           path,
+                           condition == kConditionBroken || condition == kConditionCdRom,
+                           condition};
           struct stat info {};
           if (fstat(current.Fd, &info) == 0) row.FolderId = platform::IdOf(info);
           if (fstatat(current.Fd, entry.Name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
@@ -200,8 +204,12 @@ void TCleanShortcut::ListEmptyFolders(const std::string& folder, IShortcutRows& 
   CollectFolders(folder, folders, cancel);
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
     if (!IsEmptyFolder(it->Path)) continue;
-    TShortcutRow row{platform::NameOf(it->Path), it->Path, ConditionText(kConditionEmpty),
-                     it->Path, true, kConditionEmpty};
+    TShortcutRow row{platform::NameOf(it->Path),
+                     it->Path,
+                     ConditionText(kConditionEmpty),
+                     it->Path,
+                     true,
+                     kConditionEmpty};
     row.FolderId = it->ParentId;
     row.ItemId = it->Id;
     rows.Add(row);

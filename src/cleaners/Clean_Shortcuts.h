@@ -31,7 +31,7 @@ struct TShortcutRow {
   std::string ShortcutPath;  // what the page deletes
   bool Checked = false;
   TCondition State =
-      kConditionUndefined;  // the condition beside its text, for sorting and pictures
+      kConditionUndefined;       // the condition beside its text, for sorting and pictures
   platform::TFileId FolderId{};  // as listed: the move refuses another folder or item
   platform::TFileId ItemId{};
   // What the move must find: the item the row was made for, and an empty folder still empty.

@@ -94,10 +94,10 @@ int RunUndo(const std::vector<std::string>& arguments, const std::string& databa
   }
   // Outside the database's retry: the items must be moved once, whatever the log does after.
   const TUndoResult result = UndoRun(*run, makeFolders);
-  const bool unrecorded = Failed(
-      db::WithDatabase(database,
-                       [&] { TRunLog(database).RecordUndo(run->Summary.Id, result.States); }),
-      err);
+  const bool unrecorded =
+      Failed(db::WithDatabase(
+                 database, [&] { TRunLog(database).RecordUndo(run->Summary.Id, result.States); }),
+             err);
   for (const auto& [seq, state] : result.States) {
     if (state != TItemState::Restored) continue;
     WriteBytes(out, run->Items[static_cast<std::size_t>(seq)].Path);

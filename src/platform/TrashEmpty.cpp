@@ -207,7 +207,7 @@ void EmptyInfo(int infoFd, int filesFd, std::vector<std::string>& failures,
     if (filesFd >= 0 && fstatat(filesFd, item.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) continue;
     if (fstatat(infoFd, file.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(info.st_mode))
       continue;
-    if (unlinkat(infoFd, file.c_str(), 0) != 0) failures.push_back(shown + "/" + file);
+    if (unlinkat(infoFd, file.c_str(), 0) != 0) failures.push_back(JoinPath(shown, file));
   }
 }
 
@@ -248,8 +248,8 @@ int DeleteExpunged(int expungedFd, const std::string& name, std::vector<std::str
   return removed;
 }
 
-void EmptyFiles(int trashFd, int filesFd, const std::string& shown, uid_t uid,
-                TEmptyResult& result, const TRemoveHooks* hooks) {
+void EmptyFiles(int trashFd, int filesFd, const std::string& shown, uid_t uid, TEmptyResult& result,
+                const TRemoveHooks* hooks) {
   const TFd expunged(OpenTrashPart(trashFd, "expunged", uid, true));
   const TFd info(OpenTrashPart(trashFd, "info", uid));
   if (!expunged.Ok()) {
@@ -260,19 +260,21 @@ void EmptyFiles(int trashFd, int filesFd, const std::string& shown, uid_t uid,
     std::string moved;
     if (!MoveToExpunged(filesFd, name, expunged.Get(), moved)) {
       const bool mountPoint = errno == EBUSY;
-      result.Failures.push_back(shown + "/files/" + name +
-                                (mountPoint ? " (a mount point, not entered)"
-                                            : " (" + std::string(std::strerror(errno)) + ")"));
+      std::string failure = JoinPath(shown, "files/" + name);
+      failure += mountPoint ? " (a mount point, not entered)"
+                            : " (" + std::string(std::strerror(errno)) + ")";
+      result.Failures.push_back(std::move(failure));
       continue;
     }
     // Out of files/: no restore can reach it now, so its info file goes before its bytes.
     if (info.Ok()) unlinkat(info.Get(), (name + std::string(kInfoSuffix)).c_str(), 0);
-    result.Removed +=
-        DeleteExpunged(expunged.Get(), moved, result.Failures, shown + "/expunged/" + moved, hooks);
+    result.Removed += DeleteExpunged(expunged.Get(), moved, result.Failures,
+                                     JoinPath(shown, "expunged/" + moved), hooks);
   }
   if (info.Ok()) EmptyInfo(info.Get(), filesFd, result.Failures, shown + "/info");
   for (const std::string& left : NamesIn(expunged.Get()))
-    DeleteExpunged(expunged.Get(), left, result.Failures, shown + "/expunged/" + left, hooks);
+    DeleteExpunged(expunged.Get(), left, result.Failures, JoinPath(shown, "expunged/" + left),
+                   hooks);
 }
 
 void EmptyTrashFolder(int trashFd, const std::string& shown, uid_t uid, TEmptyResult& result,

@@ -16,7 +16,7 @@ namespace {
 
 constexpr std::string_view kInfoSuffix = ".trashinfo";
 // A DeletionDate later than this after now was not written by a clock of this machine.
-constexpr std::time_t kClockSlack = 24 * 60 * 60;
+constexpr std::time_t kClockSlack = std::time_t{24} * 60 * 60;
 
 int Hex(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -102,8 +102,7 @@ bool AlreadyBack(const TTrashedItem& item) {
   const TFd folder(OpenFolderWithoutLinks(FolderOf(item.OriginalPath)));
   struct stat status {};
   const std::string name = NameOf(item.OriginalPath);
-  return folder.Ok() &&
-         fstatat(folder.Get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+  return folder.Ok() && fstatat(folder.Get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
          IdOf(status) == *item.Item && SameBirth(item, folder.Get(), name);
 }
 
@@ -140,11 +139,10 @@ int OpenHomeFolder(const TTrashedItem& item, bool makeParents, TRestoreOutcome& 
   } else if (!fd.Ok()) {
     refusal = Outcome(TRestoreStatus::Failed,
                       "cannot open the folder " + parent + ": " + std::strerror(-fd.Get()));
-  } else if (struct stat info {}; !made && item.Folder &&
-                                  (fstat(fd.Get(), &info) != 0 || IdOf(info) != *item.Folder)) {
-    refusal = Outcome(TRestoreStatus::FolderChanged,
-                      "the folder " + parent + " is not the one " + item.OriginalPath +
-                          " was moved from");
+  } else if (struct stat info{};
+             !made && item.Folder && (fstat(fd.Get(), &info) != 0 || IdOf(info) != *item.Folder)) {
+    refusal = Outcome(TRestoreStatus::FolderChanged, "the folder " + parent + " is not the one " +
+                                                         item.OriginalPath + " was moved from");
     return -1;
   }
   return fd.Release();

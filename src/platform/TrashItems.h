@@ -33,9 +33,9 @@ struct TTrashedItem {
   std::string OriginalPath;
   std::string TrashFolder;
   std::string TrashName;
-  std::string DeletionDate;       // empty in runs kept before dates were recorded
-  std::optional<TFileId> Item;    // none in runs kept before identities were recorded
-  std::int64_t ItemBirth = 0;     // 0: not known
+  std::string DeletionDate;         // empty in runs kept before dates were recorded
+  std::optional<TFileId> Item;      // none in runs kept before identities were recorded
+  std::int64_t ItemBirth = 0;       // 0: not known
   std::optional<TFileId> Folder{};  // the folder it was in
 };
 

@@ -128,8 +128,9 @@ std::optional<TTrashMover::TPrepared> Prepare(const TListedItem& listed, std::st
   struct stat folder {};
   if (!item.FolderFd.Ok() || fstat(item.FolderFd.Get(), &folder) != 0) {
     const int code = item.FolderFd.Ok() ? errno : -item.FolderFd.Get();
-    error = code == ELOOP ? LeftAlone(listed.Path, "changed while it was moved (a link now stands "
-                                                   "on its way)")
+    error = code == ELOOP ? LeftAlone(listed.Path,
+                                      "changed while it was moved (a link now stands "
+                                      "on its way)")
                           : CouldNotMove(listed.Path, std::strerror(code));
     return std::nullopt;
   }
@@ -237,9 +238,9 @@ TTrashResult TTrashMover::Into(TOpenTrash& trash, const TPrepared& item, int& co
   result.ItemId = item.ItemId;
   result.ItemBirth = item.ItemBirth;
   result.FolderId = item.FolderId;
-  const std::string text = "[Trash Info]\nPath=" +
-                           EncodeTrashPath(InfoPathOf(result.OriginalPath, trash.Top)) +
-                           "\nDeletionDate=" + result.DeletionDate + "\n";
+  const std::string text =
+      "[Trash Info]\nPath=" + EncodeTrashPath(InfoPathOf(result.OriginalPath, trash.Top)) +
+      "\nDeletionDate=" + result.DeletionDate + "\n";
   for (int n = 1; n < 10000; ++n) {
     const std::string name = Candidate(item.Name, n);
     const std::string info = name + ".trashinfo";

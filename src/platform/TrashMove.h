@@ -37,11 +37,12 @@ struct TTrashResult {
   // Where the item lies now: the trash folder (holding files/ and info/) and its name there.
   std::string TrashFolder;
   std::string TrashName;
-  std::string OriginalPath;  // the item's absolute path with its folder resolved, as its info names it
-  std::string DeletionDate;  // as its info file says
-  TFileId ItemId;            // a rename keeps the inode: the item in the trash has this identity
+  std::string
+      OriginalPath;  // the item's absolute path with its folder resolved, as its info names it
+  std::string DeletionDate;    // as its info file says
+  TFileId ItemId;              // a rename keeps the inode: the item in the trash has this identity
   std::int64_t ItemBirth = 0;  // and this birth time, which a reused inode number has not
-  TFileId FolderId;          // the folder it was in
+  TFileId FolderId;            // the folder it was in
 
   static TTrashResult Refused(std::string error) {
     TTrashResult result;

@@ -22,8 +22,8 @@ enum class TItemState : std::uint8_t {
 struct TRunItem {
   std::string Path;  // where it was, raw bytes
   std::int64_t Size = 0;
-  std::string TrashFolder;   // the trash folder holding files/ and info/; empty when not known
-  std::string TrashName;     // its name in files/ (and, with .trashinfo, in info/)
+  std::string TrashFolder;     // the trash folder holding files/ and info/; empty when not known
+  std::string TrashName;       // its name in files/ (and, with .trashinfo, in info/)
   std::string DeletionDate{};  // as its info file says; empty in runs kept before it was recorded
   std::optional<platform::TFileId> ItemId{};    // the item itself (a rename keeps it)
   std::int64_t ItemBirth = 0;                   // when it was made; 0: not known

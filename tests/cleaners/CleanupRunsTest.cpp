@@ -287,13 +287,11 @@ TEST_F(CleanupRunsTest, WrongUndoCallsAndADamagedLog) {
   EXPECT_EQ(call.Out, "");
 }
 
-
 // What a cleanup moved comes back only to the folder it came from, through no link, and only the
 // very item: the faults below were each reproduced on real file systems.
 
-#define SKIP_UNLESS_ROOT()                                                           \
-  if (!test::CanActAsOtherUser())                                                    \
-  GTEST_SKIP() << "acting as a second user needs root"
+#define SKIP_UNLESS_ROOT() \
+  if (!test::CanActAsOtherUser()) GTEST_SKIP() << "acting as a second user needs root"
 
 // A folder all users may write, as /tmp is, inside the test's own folder.
 void MakeShared(const test::TTempTree& disk, const std::string& shared) {
@@ -346,8 +344,9 @@ TEST_F(CleanupRunsTest, ATrashFolderAnotherUserMadeIsNeverUsedNorBelieved) {
     return mkdir(planted.c_str(), 0700) == 0 && mkdir((planted + "/files").c_str(), 0700) == 0 &&
            mkdir((planted + "/info").c_str(), 0700) == 0 &&
            static_cast<bool>(std::ofstream(planted + "/files/f.tmp") << "planted") &&
-           static_cast<bool>(std::ofstream(planted + "/info/f.tmp.trashinfo")
-                             << "[Trash Info]\nPath=data/f.tmp\nDeletionDate=9999-12-31T23:59:59\n");
+           static_cast<bool>(
+               std::ofstream(planted + "/info/f.tmp.trashinfo")
+               << "[Trash Info]\nPath=data/f.tmp\nDeletionDate=9999-12-31T23:59:59\n");
   }));
   ASSERT_EQ(Clean({"temp-files", "--mask", "*.tmp", "--trash", top + "/data"}).Status, 0);
   const TRun run = LastRun();
@@ -361,7 +360,8 @@ TEST_F(CleanupRunsTest, ATrashFolderAnotherUserMadeIsNeverUsedNorBelieved) {
 
 TEST_F(CleanupRunsTest, AFolderGivenWithDotDotAfterALinkIsCleanedAsTheKernelReadsIt) {
   test::TTempTree disk(
-      "real/inner/\nreal/data/x.tmp=1\ntop/data/x.tmp=2\nreal/dirs/empty/\ntop/dirs/empty/photo.jpg=5\n");
+      "real/inner/\nreal/data/x.tmp=1\ntop/data/x.tmp=2\nreal/dirs/empty/\ntop/dirs/empty/"
+      "photo.jpg=5\n");
   symlink((disk / "real/inner").c_str(), (disk / "top/link").c_str());
   TCall call = Clean({"temp-files", "--mask", "*.tmp", "--trash", disk / "top/link/../data"});
   EXPECT_EQ(call.Status, 0) << call.Err;

@@ -26,8 +26,7 @@ bool AsOtherUser(const std::function<bool()>& work) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-TLoopMount::TLoopMount(const std::string& folder)
-    : Folder_(folder), Image_(folder + ".img") {
+TLoopMount::TLoopMount(const std::string& folder) : Folder_(folder), Image_(folder + ".img") {
   if (geteuid() != 0) return;
   const std::string make = "truncate -s 16M '" + Image_ + "' && mkfs.ext4 -q -F '" + Image_ +
                            "' >/dev/null 2>&1 && mount -o loop '" + Image_ + "' '" + Folder_ +
