@@ -83,14 +83,25 @@ TEST_F(UndoWindowTest, DeleteFolderIsPutBackFromTheFileMenu) {
 // The folder menu of the tree as a user meets it: opened by a right click, "Delete Folder" chosen
 // while the tree changes under the open menu, the new scan answered both ways.
 TEST_F(UndoWindowTest, DeleteFolderFromTheTreeMenuWhileTheTreeChanges) {
-  test::TTempTree disk("A/f=10\nB/g=10\nC/h=10\nD/i=10\n");
-  Scan(disk.Root());
+  test::TTempTree disk("A/f=10\nB/g=10\nC/h=10\nD/i=10\nE/F/G/j=1\nH/k=1\n");
   auto* tree = form_->findChild<QTreeView*>(QStringLiteral("DirTree"));
   auto* model = qobject_cast<TFolderTreeModel*>(tree->model());
   ASSERT_NE(model, nullptr);
-  for (const bool rescan : {false, true}) {
-    const std::string target = disk / (rescan ? "B" : "A");
-    const std::string other = disk / (rescan ? "D" : "C");
+  // The last round deletes the very folder the charts show, expanded down to where the tree's
+  // current item is.
+  for (const int round : {0, 1, 2}) {
+    const bool rescan = round > 0;
+    const std::string target = disk / std::string(1, "ABE"[round]);
+    const std::string other = disk / std::string(1, "CDH"[round]);
+    if (round == 2) {
+      Scan(target);
+      ASSERT_TRUE(form_->ShowSelectedPath(disk.Root()));  // what the new scan scans
+      const QModelIndex deep = model->IndexOf(disk / "E/F/G");
+      for (QModelIndex up = deep.parent(); up.isValid(); up = up.parent()) tree->expand(up);
+      tree->setCurrentIndex(deep);
+    } else {
+      Scan(disk.Root());
+    }
     const QModelIndex index = model->IndexOf(target);
     ASSERT_TRUE(index.isValid());
     tree->scrollTo(index);
