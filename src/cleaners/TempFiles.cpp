@@ -199,6 +199,20 @@ int CompareTempRows(const TTempTreeData& a, const TTempTreeData& b, int column) 
   }
 }
 
+std::string TypeRefusal(std::string_view mask, std::string_view description) {
+  const auto hasBreak = [](std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+  };
+  if (hasBreak(mask) || hasBreak(description)) return "A junk file type cannot hold a line break.";
+  if (mask.starts_with('[') || mask.starts_with(';')) {
+    return "A mask cannot begin with \"" + std::string(1, mask[0]) +
+           "\": the list of types would not read it back.";
+  }
+  if (mask.find('=') != std::string_view::npos)
+    return "A mask cannot hold \"=\": the list of types would not read it back.";
+  return {};
+}
+
 std::vector<TTmpType> LoadTmpList(const TIniFile& file) {
   std::vector<TTmpType> types;
   for (const std::string& key : file.KeyNames(kSection)) {

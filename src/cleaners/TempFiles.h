@@ -73,6 +73,10 @@ enum TTempColumn { kTempFileNameColumn, kTempFolderColumn, kTempSizeColumn, kTem
 // -1, 0 or 1: names and folders by bytes with A-Z folded to a-z, sizes by number.
 int CompareTempRows(const TTempTreeData& a, const TTempTreeData& b, int column);
 
+// Why a type cannot be kept in the template file (a key there cannot begin with "[" or ";" nor
+// hold "=", and no line can hold a line break); empty when it can.
+std::string TypeRefusal(std::string_view mask, std::string_view description);
+
 // The masks of the template file: the keys of section "tmpList" in file order, each checked.
 std::vector<TTmpType> LoadTmpList(const TIniFile& file);
 // Section "tmpList" erased, then one key per row in order (masks that differ only in case become

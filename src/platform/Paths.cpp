@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "platform/MountInfo.h"
 
@@ -133,31 +135,112 @@ std::string ShownPath(std::string_view path) {
   return shown;
 }
 
+namespace {
+
+constexpr int kMaxLinkHops = 40;
+
+// The file a path leads to through links, as writing to it would: the links themselves stay.
+// A dangling link leads to where its target would be.
+std::string FollowLinks(const std::string& fileName, int& error) {
+  std::string path = fileName;
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    std::string target(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) break;
+    target.resize(static_cast<std::size_t>(length));
+    path = target[0] == '/' ? target : JoinPath(FolderOf(path), target);
+  }
+  error = ELOOP;
+  return {};
+}
+
+// A file with several names is written where it is, or its other names would keep the old
+// text. Never truncated first: the new length is reserved before a byte changes, so a full disk
+// leaves it as it was.
+int RewriteInPlace(const std::string& fileName, std::string_view contents) {
+  const int fd = ::open(fileName.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return errno;
+  struct stat info {};
+  int error = fstat(fd, &info) == 0 ? 0 : errno;
+  const auto length = static_cast<off_t>(contents.size());
+  if (error == 0 && length > info.st_size && fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, length) != 0) {
+    error = errno == EOPNOTSUPP ? 0 : errno;
+    struct statvfs room {};
+    const auto missing = static_cast<unsigned long long>(length - info.st_size);
+    if (error == 0 && fstatvfs(fd, &room) == 0 &&
+        static_cast<unsigned long long>(room.f_bavail) * room.f_frsize < missing * 2) {
+      error = ENOSPC;
+    }
+  }
+  if (error == 0 && (lseek(fd, 0, SEEK_SET) != 0 || !WriteAll(fd, contents))) error = errno;
+  if (error == 0 && (ftruncate(fd, length) != 0 || fsync(fd) != 0)) error = errno;
+  close(fd);
+  return error;
+}
+
+// The new file gets the old one's owner and group; one that cannot is refused, or the owner's
+// program could no longer read its own file.
+int KeepOwner(int fd, const struct stat& old) {
+  struct stat now {};
+  if (fstat(fd, &now) != 0) return errno;
+  if (now.st_uid == old.st_uid && now.st_gid == old.st_gid) return 0;
+  return fchown(fd, old.st_uid, old.st_gid) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
 int ReplaceFileAtomically(const std::string& fileName, std::string_view contents,
                           unsigned newMode) {
+  int error = 0;
+  const std::string target = FollowLinks(fileName, error);
+  if (error != 0) return error;
   struct stat old {};
-  const bool existed = stat(fileName.c_str(), &old) == 0;
+  const bool existed = lstat(target.c_str(), &old) == 0;
+  if (existed && !S_ISREG(old.st_mode)) return EINVAL;
   // A file nobody may write is read-only, whoever we are.
   if (existed && (old.st_mode & 0222) == 0) return EACCES;
-  std::string temporary = fileName + ".XXXXXX";
+  if (existed && old.st_nlink > 1) return RewriteInPlace(target, contents);
+  std::string temporary = target + ".XXXXXX";
   const int fd = mkstemp(temporary.data());
   if (fd < 0) return errno;
   const mode_t mode = existed ? (old.st_mode & 07777) : static_cast<mode_t>(newMode);
-  int error = 0;
-  if (fchmod(fd, mode) != 0 || !WriteAll(fd, contents) || fsync(fd) != 0) error = errno;
+  if (existed) error = KeepOwner(fd, old);
+  if (error == 0 && (fchmod(fd, mode) != 0 || !WriteAll(fd, contents) || fsync(fd) != 0))
+    error = errno;
   if (close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && rename(temporary.c_str(), fileName.c_str()) != 0) error = errno;
+  if (error == 0 && rename(temporary.c_str(), target.c_str()) != 0) error = errno;
   if (error != 0) {
     unlink(temporary.c_str());
     return error;
   }
   // The rename itself reaches the disk with the folder.
-  const int folder = open(FolderOf(fileName).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int folder = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder >= 0) {
     fsync(folder);
     close(folder);
   }
   return 0;
+}
+
+int WriteNewFileAtomically(const std::string& fileName, std::string_view contents, unsigned mode) {
+  std::string temporary = fileName + ".XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) return errno;
+  int error = 0;
+  if (fchmod(fd, static_cast<mode_t>(mode)) != 0 || !WriteAll(fd, contents) || fsync(fd) != 0)
+    error = errno;
+  if (close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 &&
+      renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, fileName.c_str(), RENAME_NOREPLACE) != 0) {
+    error = errno;
+    // Without the flag on this file system: a hard link never replaces either.
+    if ((error == EINVAL || error == ENOSYS) && link(temporary.c_str(), fileName.c_str()) == 0)
+      error = 0;
+  }
+  unlink(temporary.c_str());  // gone by the rename, or the extra name of the link
+  return error;
 }
 
 bool ReadWholeFile(const std::string& fileName, std::string& contents) {

@@ -42,9 +42,16 @@ std::string ShownPath(std::string_view path);
 bool ReadWholeFile(const std::string& fileName, std::string& contents);
 
 // Writes contents to fileName through a temporary file beside it, flushed to the disk and renamed
-// over it, so a crash or a full disk leaves the old file whole. An existing file keeps its mode
-// (new ones get newMode); a file nobody may write is refused. 0, or the errno of the failure.
+// over it, so a crash or a full disk leaves the old file whole. A link is written through to its
+// target and stays a link; an existing file keeps its owner, group and mode (new ones get
+// newMode); a file with several names is rewritten in place after its new length is reserved. A
+// file nobody may write is refused, as is one whose owner cannot be kept. 0, or the errno.
 int ReplaceFileAtomically(const std::string& fileName, std::string_view contents,
                           unsigned newMode = 0644);
+
+// Writes a new file through a temporary file beside it, flushed and renamed into place only when
+// nothing has that name: never replaces anything. 0, EEXIST when the name is taken, or the errno.
+int WriteNewFileAtomically(const std::string& fileName, std::string_view contents,
+                           unsigned mode = 0644);
 
 }  // namespace nubrix::platform

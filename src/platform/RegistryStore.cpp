@@ -23,36 +23,6 @@ std::string Hex(std::uint64_t value) {
   return out.str();
 }
 
-// Wine writes a hive with several names in place; so do we, or the other names would keep the
-// old hive.
-int WriteInPlace(const std::string& fileName, const std::string& text) {
-  const int fd = ::open(fileName.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-  if (fd < 0) return errno;
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-    if (wrote < 0) {
-      if (errno == EINTR) continue;
-      const int error = errno;
-      ::close(fd);
-      return error;
-    }
-    done += static_cast<std::size_t>(wrote);
-  }
-  const int error = ::fsync(fd) == 0 ? 0 : errno;
-  ::close(fd);
-  return error;
-}
-
-int WriteHiveFile(const std::string& fileName, const std::string& text) {
-  char resolved[PATH_MAX];
-  const std::string target =
-      ::realpath(fileName.c_str(), resolved) != nullptr ? resolved : fileName;
-  struct stat info {};
-  if (::stat(target.c_str(), &info) == 0 && info.st_nlink > 1) return WriteInPlace(target, text);
-  return ReplaceFileAtomically(target, text);
-}
-
 }  // namespace
 
 std::string IRegistryStore::HivePrefix(std::uint32_t /*root*/) const { return {}; }
@@ -178,7 +148,8 @@ void TWineRegistry::Change(std::uint32_t root, const std::function<bool(TWineHiv
   TWineHive hive = Loaded_[file].Hive;
   if (!edit(hive)) return;
   if (ServerRunning()) refuse("a Wine program started meanwhile.");
-  if (const int error = WriteHiveFile(file, hive.Text()); error != 0) refuse(std::strerror(error));
+  if (const int error = ReplaceFileAtomically(file, hive.Text()); error != 0)
+    refuse(std::strerror(error));
   Loaded_.erase(file);
 }
 

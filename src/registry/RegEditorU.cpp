@@ -312,9 +312,9 @@ void TRegEditorForm::ToolButton1Click() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  const std::string fileName = BackupFileName(BackupPath_, local);
-  WriteRegFile(Store_, RootKey_, KeyBytes(), fileName);
-  if (platform::Exists(fileName)) {
+  const std::string fileName =
+      WriteRegBackup(Store_, RootKey_, KeyBytes(), BackupFileName(BackupPath_, local));
+  if (!fileName.empty()) {
     Dialogs_.ShowMessage(this, QString::fromStdString(BackupNote(KeyBytes())));
   }
 }

@@ -1,5 +1,6 @@
 #include "registry/RegExpo.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -10,6 +11,8 @@ namespace nubrix::registry {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kVersion5 = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kRegSuffix = ".reg";
 constexpr std::size_t kBytesBetweenBreaks = 25;
 
 std::string UpperHex(unsigned value, int width) {
@@ -98,17 +101,54 @@ void TRegExporter::WriteBinary(const std::string& name) {
   }
 }
 
-void WriteRegFile(platform::IRegistryStore& store, std::uint32_t rootKey, std::string keyPath,
-                  const std::string& fileName) {
+std::string RegFileBytes(const std::string& text) {
+  std::string ansi = platform::Utf8ToAnsi(text);
+  if (platform::AnsiToUtf8(ansi) == text) return ansi;
+  // Text an ANSI file cannot hold would come back as "?": the version 5 file holds it all.
+  const std::string body = text.substr(text.find(kLineEnd));
+  return "\xFF\xFE" + platform::Utf16ToBytes(platform::Utf8ToUtf16(std::string(kVersion5) + body));
+}
+
+namespace {
+
+// The export of keyPath, handed to write; a registry read that fails still writes what came
+// before it, then passes on.
+template <class Write>
+void Export(platform::IRegistryStore& store, std::uint32_t rootKey, std::string keyPath,
+            Write write) {
   if (keyPath.ends_with('\\')) keyPath.pop_back();
   TRegExporter exporter(store, rootKey);
   try {
     exporter.WriteKeySection(keyPath);
   } catch (const platform::TRegistryError&) {
-    platform::ReplaceFileAtomically(fileName, platform::Utf8ToAnsi(exporter.Text()));
+    write(RegFileBytes(exporter.Text()));
     throw;
   }
-  platform::ReplaceFileAtomically(fileName, platform::Utf8ToAnsi(exporter.Text()));
+  write(RegFileBytes(exporter.Text()));
+}
+
+}  // namespace
+
+void WriteRegFile(platform::IRegistryStore& store, std::uint32_t rootKey, std::string keyPath,
+                  const std::string& fileName) {
+  Export(store, rootKey, std::move(keyPath),
+         [&](const std::string& bytes) { platform::ReplaceFileAtomically(fileName, bytes); });
+}
+
+std::string WriteRegBackup(platform::IRegistryStore& store, std::uint32_t rootKey,
+                           std::string keyPath, const std::string& fileName) {
+  std::string written;
+  Export(store, rootKey, std::move(keyPath), [&](const std::string& bytes) {
+    const std::string stem = fileName.substr(0, fileName.size() - kRegSuffix.size());
+    for (int n = 1; n < 1000; ++n) {
+      const std::string name = n == 1 ? fileName : stem + "_" + std::to_string(n) + ".reg";
+      const int error = platform::WriteNewFileAtomically(name, bytes);
+      if (error == EEXIST) continue;
+      if (error == 0) written = name;
+      return;
+    }
+  });
+  return written;
 }
 
 }  // namespace nubrix::registry

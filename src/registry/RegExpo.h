@@ -22,6 +22,16 @@ std::string DoubleBackslashes(std::string_view text);
 void WriteRegFile(platform::IRegistryStore& store, std::uint32_t rootKey, std::string keyPath,
                   const std::string& fileName);
 
+// As WriteRegFile, but a backup never replaces another: fileName (ending in ".reg") when it is
+// free, else the first free of name_2.reg, name_3.reg, ... The name written; empty when none
+// could be.
+std::string WriteRegBackup(platform::IRegistryStore& store, std::uint32_t rootKey,
+                           std::string keyPath, const std::string& fileName);
+
+// The bytes of an export's text: REGEDIT4 in ANSI, or, when its names or data hold characters
+// ANSI cannot, a version 5 file in UTF-16LE with its byte order mark.
+std::string RegFileBytes(const std::string& text);
+
 // The export as WriteRegFile writes it, in memory (UTF-8; WriteRegFile converts it to ANSI).
 class TRegExporter {
  public:

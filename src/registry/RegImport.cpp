@@ -135,17 +135,23 @@ class TParser {
     const bool ok = line[0] == '['                     ? Header(line)
                     : line[0] == '"' || line[0] == '@' ? Value(line)
                                                        : false;
-    if (!ok && Error.empty()) {
+    if (ok) return;
+    ++Refused;
+    if (Error.empty()) {
       Error =
           "line " + std::to_string(number) + " cannot be read: " + std::string(line.substr(0, 60));
     }
   }
 
   std::map<std::uint32_t, std::vector<TOp>> Ops;
-  std::string Error;
+  std::string Error;  // the first line that could not be read
+  int Refused = 0;    // lines not imported, the values below a refused header among them
 
  private:
+  // A header that cannot be used leaves no key open: the values below it go nowhere, never into
+  // the key before it.
   bool Header(std::string_view line) {
+    InKey_ = false;
     const std::size_t close = line.rfind(']');
     if (close == std::string_view::npos) return false;
     std::string_view path = line.substr(1, close - 1);
@@ -157,6 +163,8 @@ class TParser {
     std::string key =
         slash == std::string_view::npos ? std::string() : std::string(path.substr(slash + 1));
     while (key.ends_with('\\')) key.pop_back();
+    // A whole root is never deleted: [-HKEY_CLASSES_ROOT] would take every class of the machine.
+    if (remove && key.empty()) return false;
     const std::string prefix = Store_.HivePrefix(Root_);
     Path_ = prefix.empty() || key.empty() ? prefix + key : prefix + "\\" + key;
     if (Path_.empty()) return false;  // the root itself can be neither created nor deleted
@@ -248,6 +256,9 @@ TRegImportResult ImportRegText(platform::IRegistryStore& store, std::string_view
     parser.Line(line, first);
   }
   result.Error = parser.Error;
+  if (parser.Refused > 1) {
+    result.Error += "; " + std::to_string(parser.Refused) + " lines in all were not imported";
+  }
   for (const auto& entry : parser.Ops) {
     const std::vector<TOp>& ops = entry.second;
     try {

@@ -204,6 +204,26 @@ TEST_F(TempFilesPageTest, HeaderClicksFlipOneDirectionForEveryColumn) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"A.tmp", "c.tmp", "b.tmp"}));
 }
 
+TEST_F(TempFilesPageTest, AMaskTheListFileCannotKeepIsRefusedWithTheReason) {
+  page_->Types().Assign({{"*.tmp", "temp"}});
+  for (const char* mask : {"[x]", ";x", "a=b"}) {
+    QTimer::singleShot(0, [mask] {
+      auto* dialog = qobject_cast<TAdd_Element*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      dialog->Edit1()->setText(QString::fromUtf8(mask));
+      dialog->accept();
+    });
+    page_->ToolButton27Click();
+  }
+  EXPECT_EQ(page_->Types().rowCount(), 1);
+  ASSERT_EQ(dialogs_.Messages.size(), 3);
+  EXPECT_EQ(dialogs_.Messages[0],
+            QStringLiteral("A mask cannot begin with \"[\": the list of types "
+                           "would not read it back."));
+  EXPECT_EQ(dialogs_.Messages[2],
+            QStringLiteral("A mask cannot hold \"=\": the list of types would not read it back."));
+}
+
 TEST_F(TempFilesPageTest, TypesAreAddedUncheckedDeletedOneAtATimeAndKeptInTheTemplate) {
   page_->Types().Assign({{"*.tmp", "temp"}, {"*.bak", "backup"}});
   QTimer::singleShot(0, [] {

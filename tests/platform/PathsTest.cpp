@@ -1,11 +1,14 @@
 // The path toolbox: separators, names, shown text, mount roots and the atomic file replacement.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
 
 #include "platform/Paths.h"
+#include "support/OtherUser.h"
 #include "support/TempTree.h"
 
 namespace nubrix::platform {
@@ -67,6 +70,60 @@ TEST(PathsTest, MountRootsByTheTable) {
   symlink((disk / "nowhere").c_str(), (disk / "dangling").c_str());
   EXPECT_TRUE(Exists(disk / "dangling")) << "a link counts itself";
   EXPECT_FALSE(IsFolder(disk / "dangling"));
+}
+
+std::string Read(const std::string& path) {
+  std::string text;
+  ReadWholeFile(path, text);
+  return text;
+}
+
+TEST(PathsTest, ReplacingALinkWritesItsTargetAndAnotherUsersFileStaysTheirs) {
+  test::TTempTree disk("real/");
+  std::ofstream(disk / "real/vlc.conf") << "old";
+  symlink("real/vlc.conf", (disk / "vlc.conf").c_str());
+  ASSERT_EQ(ReplaceFileAtomically(disk / "vlc.conf", "new"), 0);
+  struct stat info {};
+  ASSERT_EQ(lstat((disk / "vlc.conf").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link stays a link";
+  EXPECT_EQ(Read(disk / "real/vlc.conf"), "new");
+  if (!test::CanActAsOtherUser()) GTEST_SKIP() << "owners other than ourselves need root";
+  const std::string hive = disk / "user.reg";
+  std::ofstream(hive) << "WINE REGISTRY Version 2";
+  ASSERT_EQ(chown(hive.c_str(), test::kOtherUid, test::kOtherUid), 0);
+  chmod(hive.c_str(), 0600);
+  ASSERT_EQ(ReplaceFileAtomically(hive, "WINE REGISTRY Version 2\n"), 0);
+  ASSERT_EQ(lstat(hive.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, test::kOtherUid);
+  EXPECT_EQ(info.st_gid, test::kOtherUid);
+  EXPECT_EQ(info.st_mode & 0777, 0600U);
+}
+
+TEST(PathsTest, AFileWithTwoNamesIsLeftWholeWhenTheDiskIsFull) {
+  if (!test::CanMount()) GTEST_SKIP() << "a small file system of the test's own needs root";
+  test::TTempTree disk("small/");
+  const std::string small = disk / "small";
+  ASSERT_EQ(mount("nubrix-full", small.c_str(), "tmpfs", 0, "size=128k"), 0);
+  std::string keys;
+  for (int i = 0; i < 300; ++i) keys += "\"Key" + std::to_string(i) + "\"=\"value\"\n";
+  std::ofstream(small + "/system.reg") << keys;
+  link((small + "/system.reg").c_str(), (small + "/other-name.reg").c_str());
+  {
+    std::ofstream filler(small + "/filler");
+    const std::string block(4096, 'f');
+    while (filler.write(block.data(), block.size())) {
+    }
+  }
+  const int error = ReplaceFileAtomically(small + "/system.reg", keys + keys + keys);
+  const std::string after = Read(small + "/other-name.reg");
+  unlink((small + "/filler").c_str());
+  const int again = ReplaceFileAtomically(small + "/system.reg", keys + "\"Last\"=\"1\"\n");
+  const std::string other = Read(small + "/other-name.reg");
+  umount2(small.c_str(), MNT_DETACH);
+  EXPECT_EQ(error, ENOSPC);
+  EXPECT_EQ(after, keys) << "nothing changed";
+  EXPECT_EQ(again, 0);
+  EXPECT_EQ(other, keys + "\"Last\"=\"1\"\n") << "both names see the new text";
 }
 
 TEST(PathsTest, ReplacingAFileKeepsItsModeAndRefusesReadOnlyOnes) {

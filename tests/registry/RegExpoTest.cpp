@@ -149,5 +149,25 @@ TEST(RegExpoTest, ExportImportExportGivesTheSameBytes) {
   EXPECT_EQ(ReadFile(second), ReadFile(first));
 }
 
+TEST(RegExpoTest, BackupsInTheSameMinuteKeepEachOtherAndTextANSICannotHoldSurvives) {
+  TMemoryRegistry store;
+  store.SetHive(kHkeyCurrentUser, Hive("[K] 1\n\"Greek\"=\"\\x3a9\\x3b1\"\n"));
+  const test::TTempTree tree;
+  const std::string name = tree / "Media_05_01__09_07.reg";
+  EXPECT_EQ(WriteRegBackup(store, kHkeyCurrentUser, "K", name), name);
+  const std::string first = ReadFile(name);
+  EXPECT_EQ(WriteRegBackup(store, kHkeyCurrentUser, "K", name), tree / "Media_05_01__09_07_2.reg");
+  EXPECT_EQ(WriteRegBackup(store, kHkeyCurrentUser, "K", name), tree / "Media_05_01__09_07_3.reg");
+  EXPECT_EQ(ReadFile(name), first) << "never replaced";
+  ASSERT_TRUE(first.starts_with("\xFF\xFE")) << "UTF-16, not question marks";
+  TMemoryRegistry restored;
+  restored.SetHive(kHkeyCurrentUser, kSignature);
+  EXPECT_EQ(ImportRegText(restored, first).Error, "");
+  platform::TRegistry registry(restored);
+  registry.SetRootKey(kHkeyCurrentUser);
+  ASSERT_TRUE(registry.OpenKey("K"));
+  EXPECT_EQ(registry.ReadString("Greek"), "\xCE\xA9\xCE\xB1");
+}
+
 }  // namespace
 }  // namespace nubrix::registry

@@ -79,7 +79,8 @@ TEST_F(RegImportTest, BadInput) {
                          "REGEDIT4\r\n\"outside\"=\"1\"\r\n[HKEY_NOWHERE\\X]\r\n"
                          "[HKEY_CURRENT_USER\\Y]\r\n\"bad\"=dword:123456789\r\n\"good\"=\"1\"\r\n"
                          "\"unterminated\r\n\"hex\"=hex:1\r\n");
-  EXPECT_EQ(result.Error, "line 2 cannot be read: \"outside\"=\"1\"");
+  EXPECT_EQ(result.Error,
+            "line 2 cannot be read: \"outside\"=\"1\"; 5 lines in all were not imported");
   EXPECT_EQ(Open("Y").GetValueNames(), std::vector<std::string>{"good"})
       << "the lines that could be read are imported";
   EXPECT_NE(Store.Hive(kHkeyCurrentUser)->Text(), before);
@@ -87,6 +88,22 @@ TEST_F(RegImportTest, BadInput) {
   result = ImportRegText(Store, "REGEDIT4\r\n[HKEY_USERS\\.Default\\X]\r\n\"a\"=\"1\"\r\n");
   EXPECT_NE(result.Error.find("cannot be changed"), std::string::npos) << result.Error;
   EXPECT_EQ(result.Changes, 0);
+}
+
+TEST_F(RegImportTest, ARootIsNeverDeletedAndValuesBelowARefusedHeaderGoNowhere) {
+  Store.SetHive(kHkeyLocalMachine, kEmptyHive + "[Software\\Classes\\.txt] 1\n@=\"txtfile\"\n");
+  const std::string machine = Store.Hive(kHkeyLocalMachine)->Text();
+  const TRegImportResult result =
+      ImportRegText(Store,
+                    "REGEDIT4\r\n[-HKEY_CLASSES_ROOT]\r\n[-HKEY_LOCAL_MACHINE]\r\n[HKEY_CURRENT_"
+                    "USER\\Old\\Kept]\r\n"
+                    "\"keep\"=\"3\"\r\n[HKEY_NOWHERE\\X]\r\n\"stray\"=\"1\"\r\n");
+  EXPECT_EQ(result.Error,
+            "line 2 cannot be read: [-HKEY_CLASSES_ROOT]; 4 lines in all were not imported");
+  EXPECT_EQ(Store.Hive(kHkeyLocalMachine)->Text(), machine) << "no class deleted";
+  TRegistry kept = Open("Old\\Kept");
+  EXPECT_EQ(kept.ReadString("keep"), "3");
+  EXPECT_FALSE(kept.ValueExists("stray")) << "not into the key before the refused header";
 }
 
 TEST_F(RegImportTest, ARefusedHiveChangesNothing) {

@@ -177,9 +177,15 @@ void TTempFilesPage::ToolButton19Click() { TypesModel_->SetAllChecked(false); }
 void TTempFilesPage::ToolButton27Click() {
   TAdd_Element dialog(this);
   if (dialog.exec() != QDialog::Accepted) return;
-  // Nothing is checked: an empty mask or one listed already are taken as they are.
-  TypesModel_->Append(
-      {dialog.GetExtension().toStdString(), dialog.GetDescription().toStdString(), false});
+  const std::string mask = dialog.GetExtension().toStdString();
+  const std::string description = dialog.GetDescription().toStdString();
+  // An empty mask or one listed already are taken as they are; one the list file cannot keep
+  // would be gone at the next start without a word.
+  if (const std::string refusal = TypeRefusal(mask, description); !refusal.empty()) {
+    Host_.Dialogs().ShowMessage(this, QString::fromStdString(refusal));
+    return;
+  }
+  TypesModel_->Append({mask, description, false});
 }
 
 void TTempFilesPage::ToolButton28Click() {
