@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <string_view>
 
 #include "platform/Paths.h"
 #include "platform/Trash.h"
@@ -60,9 +61,21 @@ int Count(sqlite3* db, const char* sql) {
   return count;
 }
 
-void RunInTransaction(const std::string& file, const std::vector<std::string>& statements) {
+// A text as an SQL literal.
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// Runs the statements in one transaction with what is deleted overwritten, then folds the
+// write-ahead log into the file, so no removed row is left in any byte of it. attach: another
+// database the statements read, as "places".
+void RunInTransaction(const std::string& file, const std::vector<std::string>& statements,
+                      const std::string& attach = {}) {
   TDatabase db = OpenDatabase(file, SQLITE_OPEN_READWRITE);
   Execute(db.get(), "PRAGMA secure_delete=ON");
+  if (!attach.empty()) Execute(db.get(), "ATTACH DATABASE " + Quoted(attach) + " AS places");
   Execute(db.get(), "BEGIN IMMEDIATE");
   try {
     for (const std::string& sql : statements) Execute(db.get(), sql);
@@ -74,14 +87,83 @@ void RunInTransaction(const std::string& file, const std::vector<std::string>& s
   sqlite3_exec(db.get(), "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
 }
 
+// The addresses of Chromium's bookmarks, from its Bookmarks file: their pictures stay.
+std::vector<std::string> BookmarkedUrls(const std::string& bookmarksFile) {
+  std::vector<std::string> urls;
+  std::string text;
+  if (!platform::ReadWholeFile(bookmarksFile, text)) return urls;
+  constexpr std::string_view kKey = "\"url\"";
+  for (std::size_t at = text.find(kKey); at != std::string::npos; at = text.find(kKey, at + 1)) {
+    std::size_t pos = text.find_first_not_of(" \t\r\n", at + kKey.size());
+    if (pos == std::string::npos || text[pos] != ':') continue;
+    pos = text.find_first_not_of(" \t\r\n", pos + 1);
+    if (pos == std::string::npos || text[pos] != '"') continue;
+    std::string url;
+    for (++pos; pos < text.size() && text[pos] != '"'; ++pos) {
+      if (text[pos] == '\\' && pos + 1 < text.size()) ++pos;  // \" \\ \/ as the byte itself
+      url += text[pos];
+    }
+    urls.push_back(std::move(url));
+  }
+  return urls;
+}
+
+// Every row of every table but meta: what these files hold is taken from the history.
+std::vector<std::string> EmptyAllTables(const std::vector<std::string>& tables) {
+  std::vector<std::string> statements;
+  for (const std::string& table : tables) statements.push_back("DELETE FROM " + table);
+  return statements;
+}
+
+struct TCompanion {
+  std::string File;  // in the profile's folder
+  std::vector<std::string> Statements;
+  bool AttachHistory = false;
+};
+
+// The files beside the history database that keep its addresses: pictures of pages, top sites,
+// the address bar's shortcuts and predictions. Cleared after it, keeping what bookmarks and
+// keywords still use.
+std::vector<TCompanion> HistoryCompanions(const TBrowserProfile& profile) {
+  if (profile.Kind == TBrowserKind::Firefox) {
+    const std::string gone =
+        " WHERE page_url NOT IN (SELECT url FROM places.moz_places WHERE url IS NOT NULL)";
+    return {{"favicons.sqlite",
+             {"DELETE FROM moz_icons_to_pages WHERE page_id IN (SELECT id FROM moz_pages_w_icons" +
+                  gone + ")",
+              "DELETE FROM moz_pages_w_icons" + gone,
+              std::string("DELETE FROM moz_icons WHERE id NOT IN (SELECT icon_id FROM "
+                          "moz_icons_to_pages) AND NOT (root = 1 AND icon_url IN (SELECT prefix "
+                          "|| host || '/favicon.ico' FROM places.moz_origins))")},
+             true}};
+  }
+  std::string kept = "CREATE TEMP TABLE kept(url TEXT PRIMARY KEY)";
+  std::vector<std::string> favicons = {kept};
+  for (const std::string& url : BookmarkedUrls(platform::JoinPath(profile.Folder, "Bookmarks")))
+    favicons.push_back("INSERT OR IGNORE INTO temp.kept VALUES (" + Quoted(url) + ")");
+  favicons.insert(favicons.end(),
+                  {"DELETE FROM icon_mapping WHERE page_url NOT IN (SELECT url FROM temp.kept)",
+                   "DELETE FROM favicon_bitmaps WHERE icon_id NOT IN (SELECT icon_id FROM "
+                   "icon_mapping)",
+                   "DELETE FROM favicons WHERE id NOT IN (SELECT icon_id FROM icon_mapping)"});
+  return {{"Favicons", favicons},
+          {"Top Sites", EmptyAllTables({"top_sites"})},
+          {"Shortcuts", EmptyAllTables({"omni_box_shortcuts"})},
+          {"Network Action Predictor",
+           EmptyAllTables({"network_action_predictor", "resource_prefetch_predictor_host_redirect",
+                           "resource_prefetch_predictor_origin", "lcp_critical_path_predictor",
+                           "lcp_critical_path_predictor_initiator_origin"})}};
+}
+
 struct TTally {
   int Files = 0;
   std::int64_t Bytes = 0;
 };
 thread_local TTally* gTally = nullptr;
 
+// Files and links: what clearing counts, folders aside.
 int TallyEntry(const char*, const struct stat* info, int type, FTW*) {
-  if (type == FTW_F) {
+  if (type == FTW_F || type == FTW_SL) {
     ++gTally->Files;
     gTally->Bytes += info->st_size;
   }
@@ -100,6 +182,7 @@ TTally TallyFolder(const std::string& folder) {
 
 const std::vector<std::string>& HistoryStatements(TBrowserKind kind) {
   static const std::vector<std::string> kFirefox = {
+      "DELETE FROM moz_historyvisits_extra",
       "DELETE FROM moz_historyvisits",
       "DELETE FROM moz_inputhistory",
       "DELETE FROM moz_places_metadata",
@@ -108,6 +191,7 @@ const std::vector<std::string>& HistoryStatements(TBrowserKind kind) {
       std::string("DELETE FROM moz_places WHERE foreign_count=0") +
           " AND id NOT IN (SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL)" +
           " AND id NOT IN (SELECT place_id FROM moz_keywords WHERE place_id IS NOT NULL)",
+      "DELETE FROM moz_places_extra WHERE place_id NOT IN (SELECT id FROM moz_places)",
       "UPDATE moz_places SET visit_count=0, last_visit_date=NULL, typed=0, frecency=-1",
       std::string("DELETE FROM moz_origins WHERE id NOT IN") +
           " (SELECT origin_id FROM moz_places WHERE origin_id IS NOT NULL)",
@@ -123,6 +207,11 @@ const std::vector<std::string>& HistoryStatements(TBrowserKind kind) {
                                                      "DELETE FROM content_annotations",
                                                      "DELETE FROM context_annotations",
                                                      "DELETE FROM visited_links",
+                                                     "DELETE FROM clusters_and_visits",
+                                                     "DELETE FROM cluster_keywords",
+                                                     "DELETE FROM cluster_visit_duplicates",
+                                                     "DELETE FROM clusters",
+                                                     "DELETE FROM journey_history_entries",
                                                      "DELETE FROM urls"};
   return kind == TBrowserKind::Firefox ? kFirefox : kChromium;
 }
@@ -146,14 +235,26 @@ TCacheResult TIEStuff::ClearCache(const std::atomic<bool>* cancel) {
       result.Skipped.push_back(ProfileText(profile) + " is running");
       continue;
     }
+    platform::TRemoveHooks hooks;
+    hooks.Cancel = cancel;  // Escape stops inside a large cache too
     for (const std::string& folder : profile.CacheFolders) {
       const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
       if (fd < 0) continue;
-      result.Removed += platform::RemoveContents(fd, result.Failures, platform::ShownPath(folder));
+      result.Removed +=
+          platform::RemoveContents(fd, result.Failures, platform::ShownPath(folder), &hooks);
       ::close(fd);
     }
   }
   return result;
+}
+
+void TIEStuff::ClearCompanions(const TBrowserProfile& profile) {
+  for (const TCompanion& companion : HistoryCompanions(profile)) {
+    const std::string file = platform::JoinPath(profile.Folder, companion.File);
+    if (!platform::Exists(file)) continue;
+    RunInTransaction(file, companion.Statements,
+                     companion.AttachHistory ? profile.HistoryFile : std::string());
+  }
 }
 
 void TIEStuff::ClearDatabases(TJob job) {
@@ -169,6 +270,7 @@ void TIEStuff::ClearDatabases(TJob job) {
         RunInTransaction(profile.HistoryFile, job == TJob::History
                                                   ? HistoryStatements(profile.Kind)
                                                   : TypedAddressStatements(profile.Kind));
+        if (job == TJob::History) ClearCompanions(profile);
       } catch (const std::exception& failure) {
         error = "The " + std::string(what) + " of " + ProfileText(profile) +
                 " could not be cleared: " + failure.what();
@@ -192,8 +294,9 @@ std::vector<TProfilePreview> TIEStuff::Preview() const {
       preview.CacheFiles += tally.Files;
       preview.CacheBytes += tally.Bytes;
     }
+    preview.HasHistory = platform::Exists(profile.HistoryFile);
     try {
-      if (platform::Exists(profile.HistoryFile)) {
+      if (preview.HasHistory) {
         TDatabase db = OpenDatabase(profile.HistoryFile, SQLITE_OPEN_READONLY);
         const bool firefox = profile.Kind == TBrowserKind::Firefox;
         preview.HistoryRows = Count(db.get(), firefox ? "SELECT COUNT(*) FROM moz_historyvisits"

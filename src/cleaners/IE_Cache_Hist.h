@@ -20,7 +20,7 @@ class TTraceError : public std::runtime_error {
 };
 
 struct TCacheResult {
-  int Removed = 0;                    // entries removed (files, links and emptied folders)
+  int Removed = 0;                    // files (and links) removed, as the preview counts them
   std::vector<std::string> Skipped;   // "Firefox (profile x) is running", one per profile
   std::vector<std::string> Failures;  // files that could not go, with the reason
 };
@@ -30,10 +30,11 @@ struct TProfilePreview {
   std::string Browser;
   std::string Name;
   bool Running = false;
-  int CacheFiles = 0;
+  int CacheFiles = 0;  // files and links
   std::int64_t CacheBytes = 0;
-  int HistoryRows = -1;  // visits; -1 when the database cannot be read
-  int TypedRows = -1;    // typed addresses
+  bool HasHistory = false;  // whether the profile has a history database at all
+  int HistoryRows = -1;     // visits; -1 when the database cannot be read
+  int TypedRows = -1;       // typed addresses
 };
 
 class TIEStuff {
@@ -43,8 +44,9 @@ class TIEStuff {
   explicit TIEStuff(std::vector<platform::TBrowserProfile> profiles);
 
   TCacheResult ClearCache(const std::atomic<bool>* cancel = nullptr);
-  // Clears every profile it can; then throws TTraceError for the first one it could not (a
-  // running browser, a locked or damaged database), which is left as it was.
+  // Clears every profile it can, with the pictures of pages, top sites, the address bar's
+  // shortcuts and predictions that keep the same addresses; then throws TTraceError for the first
+  // one it could not (a running browser, a locked or damaged database), which is left as it was.
   void ClearHistory();
   // The typed-address records of every profile, by the same rules.
   void ClearTypedAddresses();
@@ -55,6 +57,7 @@ class TIEStuff {
  private:
   enum class TJob { History, TypedAddresses };
   void ClearDatabases(TJob job);
+  static void ClearCompanions(const platform::TBrowserProfile& profile);
 
   std::vector<platform::TBrowserProfile> Profiles_;
 };

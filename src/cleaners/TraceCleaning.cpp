@@ -8,8 +8,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -31,11 +33,11 @@ const char* const kEmptyXbel =
 
 namespace {
 
-constexpr std::string_view kVlcSection = "[RecentsMRU]";
+constexpr std::string_view kVlcSection = "[RecentsMRL]";
 constexpr std::string_view kVlcEmpty = "@Invalid()";
 constexpr auto kLockWait = std::chrono::seconds(2);
 
-// Calls visit(line, lineEnd) for each line, inside: whether the line lies in [RecentsMRU].
+// Calls visit(line, lineEnd) for each line, inside: whether the line lies in [RecentsMRL].
 template <typename Visit>
 void ForEachVlcLine(std::string_view text, Visit visit) {
   bool inside = false;
@@ -212,12 +214,9 @@ int ClearKeyValues(platform::IRegistryStore& store, std::uint32_t root, std::str
   platform::TRegistry registry(store);
   registry.SetRootKey(root);
   if (!registry.OpenKey(key)) return 0;
-  const std::vector<std::string> names = registry.GetValueNames();
-  int deleted = 0;
-  for (auto name = names.rbegin(); name != names.rend(); ++name) {
-    deleted += registry.DeleteValue(*name) ? 1 : 0;
-  }
-  return deleted;
+  std::vector<std::string> names = registry.GetValueNames();
+  std::reverse(names.begin(), names.end());
+  return registry.DeleteValues(names);
 }
 
 int CountKeyValues(platform::IRegistryStore& store, std::uint32_t root, std::string_view key) {
@@ -315,11 +314,126 @@ TTrashPreview PreviewTrash(const std::vector<std::string>& trashFolders) {
   return preview;
 }
 
+namespace {
+
+// 1234567 -> "1,234,567".
+std::string Grouped(std::int64_t number) {
+  std::string digits = std::to_string(number < 0 ? -number : number);
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+    digits.insert(static_cast<std::size_t>(at), ",");
+  return (number < 0 ? "-" : "") + digits;
+}
+
+std::string Counted(std::int64_t count, const char* one, const char* many) {
+  return Grouped(count) + " " + (count == 1 ? one : many);
+}
+
+std::string Megabytes(std::int64_t bytes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1048576.0);
+  return text;
+}
+
+std::string Joined(const std::vector<std::string>& parts) {
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : "; ") + part;
+  return text;
+}
+
+int Values(platform::IRegistryStore& registry, std::string_view key) {
+  try {
+    return CountKeyValues(registry, platform::kHkeyCurrentUser, key);
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> SummarizeTraces(
+    const TTraceEnvironment& environment, platform::IRegistryStore& registry) {
+  const TIEStuff browsers(platform::FindBrowserProfiles(environment.Homes));
+  int files = 0;
+  std::int64_t bytes = 0;
+  int visits = 0;
+  int withHistory = 0;
+  int typed = 0;
+  std::vector<std::string> running;
+  for (const TProfilePreview& profile : browsers.Preview()) {
+    if (profile.Running) {
+      running.push_back(profile.Browser + " is running");
+      continue;
+    }
+    files += profile.CacheFiles;
+    bytes += profile.CacheBytes;
+    withHistory += profile.HistoryRows > 0 ? 1 : 0;
+    visits += std::max(profile.HistoryRows, 0);
+    typed += std::max(profile.TypedRows, 0);
+  }
+  std::sort(running.begin(), running.end());
+  running.erase(std::unique(running.begin(), running.end()), running.end());
+  const auto withRunning = [&](std::string text) {
+    return running.empty() ? text : Joined({text, Joined(running)});
+  };
+  std::string vlc;
+  const int vlcFiles =
+      platform::ReadWholeFile(environment.VlcConfig, vlc) ? CountVlcRecent(vlc) : 0;
+  const TTrashPreview trash = PreviewTrash(environment.TrashPaths());
+  return {{"cache", withRunning(Counted(files, "file", "files") + ", " + Megabytes(bytes))},
+          {"history", withRunning(Counted(visits, "visit", "visits") + " in " +
+                                  Counted(withHistory, "profile", "profiles"))},
+          {"typed-addresses", withRunning(Counted(typed, "address", "addresses") + ", " +
+                                          Counted(Values(registry, kTypedUrlsKey), "registry value",
+                                                  "registry values"))},
+          {"recent-documents",
+           Counted(CountRecentDocuments(environment.DataHome, environment.KdeRecent), "document",
+                   "documents")},
+          {"media-history",
+           Counted(vlcFiles, "file", "files") + ", " +
+               Counted(Values(registry, kMediaHistoryKey), "registry value", "registry values")},
+          {"trash", Counted(trash.Items, "item", "items") + ", " + Megabytes(trash.Bytes)}};
+}
+
+void TTraceParts::Run(const std::function<std::string()>& part) {
+  try {
+    Done_.push_back(part());
+  } catch (const std::exception& refusal) {
+    Refused_.emplace_back(refusal.what());
+  }
+}
+
+std::string TTraceParts::Report() const {
+  std::string text;
+  for (const std::string& done : Done_) text += (text.empty() ? "" : ", ") + done;
+  if (Refused_.empty()) return text;
+  std::string message = text.empty() ? std::string("Nothing was cleared.") : text + ".";
+  for (const std::string& refusal : Refused_) message += "\r\n" + refusal;
+  throw TTraceError(message);
+}
+
+namespace {
+
+std::vector<std::string> DefragCommand(const std::string& mountPoint,
+                                       const std::string& fileSystemType) {
+  if (fileSystemType == "ext4") return {"e4defrag", mountPoint};
+  if (fileSystemType == "btrfs") return {"btrfs", "filesystem", "defragment", "-r", mountPoint};
+  if (fileSystemType == "xfs") return {"xfs_fsr", mountPoint};
+  return {};
+}
+
+}  // namespace
+
+std::string DefragQuestion(const std::string& mountPoint, const std::string& fileSystemType) {
+  const std::vector<std::string> command = DefragCommand(mountPoint, fileSystemType);
+  if (command.empty() || FindTool(command.front().c_str()).empty() || FindTool("pkexec").empty())
+    return {};
+  const std::string tool = command.front() == "btrfs" ? "btrfs filesystem defragment" : command[0];
+  return "Defragment " + mountPoint + " (" + fileSystemType + ") with " + tool +
+         "? It can take long.";
+}
+
 bool StartDefragmenter(const std::string& mountPoint, const std::string& fileSystemType) {
-  std::vector<std::string> command;
-  if (fileSystemType == "ext4") command = {"e4defrag", mountPoint};
-  if (fileSystemType == "btrfs") command = {"btrfs", "filesystem", "defragment", "-r", mountPoint};
-  if (fileSystemType == "xfs") command = {"xfs_fsr", mountPoint};
+  std::vector<std::string> command = DefragCommand(mountPoint, fileSystemType);
   const std::string pkexec = FindTool("pkexec");
   if (command.empty() || pkexec.empty()) return false;
   const std::string tool = FindTool(command.front().c_str());

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "cleaners/IE_Cache_Hist.h"
 #include "platform/BrowserProfiles.h"
 #include "platform/RegistryStore.h"
 #include "platform/Trash.h"
@@ -33,12 +36,13 @@ inline constexpr std::string_view kTypedUrlsKey =
 inline constexpr std::string_view kMediaHistoryKey =
     "Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList";
 
-// Deletes every value of key (the key and its subkeys stay), from the last name to the first; a
-// key that does not exist or may not be changed leaves nothing to do. The number deleted.
+// Deletes every value of key (the key and its subkeys stay) in one change of its hive; a key that
+// does not exist or may not be changed leaves nothing to do. The number deleted; throws
+// TRegistryError when the hive refuses the change.
 int ClearKeyValues(platform::IRegistryStore& store, std::uint32_t root, std::string_view key);
 int CountKeyValues(platform::IRegistryStore& store, std::uint32_t root, std::string_view key);
 
-// VLC's recent files: vlc-qt-interface.conf, section [RecentsMRU], keys list and times.
+// VLC's recent files: vlc-qt-interface.conf, section [RecentsMRL], keys list and times.
 std::string VlcConfigFile(const std::string& configHome);
 // The entries its list holds.
 int CountVlcRecent(std::string_view configText);
@@ -67,9 +71,34 @@ struct TTrashPreview {
 };
 TTrashPreview PreviewTrash(const std::vector<std::string>& trashFolders);
 
+// What each clearing command would clear now, for people, by command: "cache", "history",
+// "typed-addresses", "recent-documents", "media-history", "trash" ("312 files, 48.2 MB", "1,204
+// visits in 2 profiles", "Firefox is running"). Reads only; never throws.
+std::vector<std::pair<std::string, std::string>> SummarizeTraces(
+    const TTraceEnvironment& environment, platform::IRegistryStore& registry);
+
+// The parts of one trace command (the registry, then each program's own list): every part runs,
+// also after one was refused (a wineserver holding the hive), and the refusals are told together.
+class TTraceParts {
+ public:
+  // Runs part, which returns what it did for people; a refusal it throws is kept.
+  void Run(const std::function<std::string()>& part);
+  const std::vector<std::string>& Done() const { return Done_; }
+  const std::vector<std::string>& Refused() const { return Refused_; }
+  // What was done, joined with ", "; then each refusal. Throws TTraceError when any was refused.
+  std::string Report() const;
+
+ private:
+  std::vector<std::string> Done_;
+  std::vector<std::string> Refused_;
+};
+
 // The system's tools. Each starts the first of its candidates that is installed and says whether
 // one was; nothing is started otherwise.
 bool StartDefragmenter(const std::string& mountPoint, const std::string& fileSystemType);
+// The question asked before defragmenting, naming the file system and the tool; empty when no
+// tool for it is installed (nothing is asked and nothing happens then).
+std::string DefragQuestion(const std::string& mountPoint, const std::string& fileSystemType);
 bool StartDiskCleanup();
 bool OpenUninstallService();
 

@@ -25,7 +25,8 @@ std::string ProfileName(const TProfilePreview& profile) {
   return profile.Browser + " (profile " + profile.Name + ")";
 }
 
-std::string Rows(int rows, const char* unit) {
+std::string Rows(const TProfilePreview& profile, int rows, const char* unit) {
+  if (!profile.HasHistory) return "no history";
   return rows < 0 ? std::string("unreadable") : std::to_string(rows) + " " + unit;
 }
 
@@ -36,8 +37,8 @@ void PreviewBrowsers(const TTraceEnvironment& environment, std::ostream& out) {
     const std::string running = profile.Running ? "\trunning: left alone" : "";
     out << "cache\t" << where << '\t' << profile.CacheFiles << " files\t" << profile.CacheBytes
         << " bytes" << running << '\n';
-    out << "history\t" << where << '\t' << Rows(profile.HistoryRows, "visits") << running << '\n';
-    out << "typed-addresses\t" << where << '\t' << Rows(profile.TypedRows, "records") << running
+    out << "history\t" << where << '\t' << Rows(profile, profile.HistoryRows, "visits") << running << '\n';
+    out << "typed-addresses\t" << where << '\t' << Rows(profile, profile.TypedRows, "records") << running
         << '\n';
   }
 }
@@ -59,31 +60,52 @@ void Preview(const TTraceEnvironment& environment, platform::IRegistryStore& reg
   out << "trash\ttrash\t" << trash.Items << " items\t" << trash.Bytes << " bytes\n";
 }
 
+// Each part that went prints its line; the refusals pass on together.
+void PrintParts(const TTraceParts& parts, std::ostream& out) {
+  for (const std::string& done : parts.Done()) out << done;
+  if (parts.Refused().empty()) return;
+  std::string refusals;
+  for (const std::string& refusal : parts.Refused())
+    refusals += (refusals.empty() ? "" : "; ") + refusal;
+  throw TTraceError(refusals);
+}
+
 // Clears one trace; what it did goes to out.
 void Clear(std::string_view name, const TTraceEnvironment& environment,
            platform::IRegistryStore& registry, std::ostream& out) {
   const auto browsers = [&] { return TIEStuff(platform::FindBrowserProfiles(environment.Homes)); };
   if (name == "cache") {
     const TCacheResult result = browsers().ClearCache();
-    out << "cache\t" << result.Removed << " entries removed\n";
+    out << "cache\t" << result.Removed << " files removed\n";
     if (!result.Skipped.empty()) throw TTraceError(result.Skipped.front() + ": cache left alone");
   } else if (name == "history") {
     browsers().ClearHistory();
     out << "history\tcleared\n";
   } else if (name == "typed-addresses") {
-    // Counted first: a refused hive prints no half line.
-    const int values = ClearKeyValues(registry, platform::kHkeyCurrentUser, kTypedUrlsKey);
-    out << "typed-addresses\tregistry\t" << values << " values\n";
-    browsers().ClearTypedAddresses();
-    out << "typed-addresses\tbrowsers\tcleared\n";
+    TTraceParts parts;
+    parts.Run([&] {
+      const int values = ClearKeyValues(registry, platform::kHkeyCurrentUser, kTypedUrlsKey);
+      return "typed-addresses\tregistry\t" + std::to_string(values) + " values\n";
+    });
+    parts.Run([&] {
+      browsers().ClearTypedAddresses();
+      return std::string("typed-addresses\tbrowsers\tcleared\n");
+    });
+    PrintParts(parts, out);
   } else if (name == "recent-documents") {
     const TRecentResult result = ClearRecentDocuments(environment.DataHome, environment.KdeRecent);
     out << "recent-documents\t" << result.Entries + result.KdeRemoved << " entries\n";
   } else if (name == "media-history") {
-    const int values = ClearKeyValues(registry, platform::kHkeyCurrentUser, kMediaHistoryKey);
-    out << "media-history\tregistry\t" << values << " values\n";
-    const int files = ClearVlcRecent(environment.VlcConfig);
-    out << "media-history\tVLC\t" << files << " files\n";
+    TTraceParts parts;
+    parts.Run([&] {
+      const int values = ClearKeyValues(registry, platform::kHkeyCurrentUser, kMediaHistoryKey);
+      return "media-history\tregistry\t" + std::to_string(values) + " values\n";
+    });
+    parts.Run([&] {
+      const int files = ClearVlcRecent(environment.VlcConfig);
+      return "media-history\tVLC\t" + std::to_string(files) + " files\n";
+    });
+    PrintParts(parts, out);
   } else {
     const platform::TEmptyResult result = environment.EmptyTrash();
     out << "trash\t" << result.Removed << " items removed\n";

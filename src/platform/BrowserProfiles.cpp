@@ -19,12 +19,12 @@ namespace {
 
 struct TFirefoxPlace {
   const char* Data;   // below the home: where profiles.ini lies
-  const char* Cache;  // below the home: where the profiles' caches lie
+  const char* Cache;  // below the home: where the profiles' caches lie; null: the cache home's
 };
 
 // ~/.config is given relative to the home by its own entry, the XDG one.
 constexpr TFirefoxPlace kFirefoxPlaces[] = {
-    {".mozilla/firefox", ".cache/mozilla/firefox"},
+    {".mozilla/firefox", nullptr},
     {"snap/firefox/common/.mozilla/firefox", "snap/firefox/common/.cache/mozilla/firefox"},
     {".var/app/org.mozilla.firefox/.mozilla/firefox",
      ".var/app/org.mozilla.firefox/cache/mozilla/firefox"},
@@ -53,11 +53,40 @@ std::string KeyString(GKeyFile* file, const char* group, const char* key) {
   return text;
 }
 
+using TKeyFile = std::unique_ptr<GKeyFile, decltype(&g_key_file_free)>;
+
+TKeyFile LoadKeyFile(const std::string& path) {
+  TKeyFile file(g_key_file_new(), g_key_file_free);
+  if (!g_key_file_load_from_file(file.get(), path.c_str(), G_KEY_FILE_NONE, nullptr))
+    return {nullptr, g_key_file_free};
+  return file;
+}
+
+// The profile an installation of Firefox really uses: installs.ini's "Default", then that of an
+// [Install...] group of profiles.ini; empty when neither names one (profiles.ini's Default=1
+// decides then).
+std::string InstalledDefault(const std::string& dataFolder, GKeyFile* profiles) {
+  const auto firstDefault = [](GKeyFile* file, bool installGroupsOnly) {
+    std::string found;
+    gchar** groups = g_key_file_get_groups(file, nullptr);
+    for (gchar** group = groups; *group != nullptr && found.empty(); ++group) {
+      if (installGroupsOnly && !g_str_has_prefix(*group, "Install")) continue;
+      found = KeyString(file, *group, "Default");
+    }
+    g_strfreev(groups);
+    return found;
+  };
+  if (const TKeyFile installs = LoadKeyFile(JoinPath(dataFolder, "installs.ini"))) {
+    if (std::string found = firstDefault(installs.get(), false); !found.empty()) return found;
+  }
+  return firstDefault(profiles, true);
+}
+
 void AddFirefoxProfiles(const std::string& dataFolder, const std::string& cacheFolder,
                         std::vector<TBrowserProfile>& profiles) {
-  const std::string ini = JoinPath(dataFolder, "profiles.ini");
-  std::unique_ptr<GKeyFile, decltype(&g_key_file_free)> file(g_key_file_new(), g_key_file_free);
-  if (!g_key_file_load_from_file(file.get(), ini.c_str(), G_KEY_FILE_NONE, nullptr)) return;
+  const TKeyFile file = LoadKeyFile(JoinPath(dataFolder, "profiles.ini"));
+  if (!file) return;
+  const std::string installed = InstalledDefault(dataFolder, file.get());
   gchar** groups = g_key_file_get_groups(file.get(), nullptr);
   for (gchar** group = groups; *group != nullptr; ++group) {
     if (!g_str_has_prefix(*group, "Profile")) continue;
@@ -71,7 +100,8 @@ void AddFirefoxProfiles(const std::string& dataFolder, const std::string& cacheF
     profile.Folder = relative ? JoinPath(dataFolder, path) : path;
     profile.LockFolder = profile.Folder;
     profile.HistoryFile = JoinPath(profile.Folder, "places.sqlite");
-    profile.IsDefault = KeyString(file.get(), *group, "Default") == "1";
+    profile.IsDefault =
+        installed.empty() ? KeyString(file.get(), *group, "Default") == "1" : path == installed;
     const std::string cache = relative ? JoinPath(cacheFolder, path) : profile.Folder;
     profile.CacheFolders = {JoinPath(cache, "cache2"), JoinPath(cache, "startupCache"),
                             JoinPath(cache, "thumbnails")};
@@ -105,8 +135,17 @@ void AddChromiumProfiles(const TChromiumPlace& place, const TBrowserHomes& homes
     profile.LockFolder = userData;
     profile.HistoryFile = JoinPath(profile.Folder, "History");
     const std::string cache = JoinPath(cacheData, name);
-    profile.CacheFolders = {JoinPath(cache, "Cache"), JoinPath(cache, "Code Cache"),
-                            JoinPath(profile.Folder, "GPUCache")};
+    // A profile of a user data folder given on the command line keeps its caches inside it.
+    profile.CacheFolders = {JoinPath(cache, "Cache"),
+                            JoinPath(cache, "Code Cache"),
+                            JoinPath(profile.Folder, "Cache"),
+                            JoinPath(profile.Folder, "Code Cache"),
+                            JoinPath(profile.Folder, "GPUCache"),
+                            JoinPath(profile.Folder, "DawnGraphiteCache"),
+                            JoinPath(profile.Folder, "DawnWebGPUCache")};
+    // The browser's own, shared by its profiles: counted and cleared with the first.
+    if (name == names.front())
+      profile.CacheFolders.push_back(JoinPath(userData, "GPUPersistentCache"));
     if (IsFolder(profile.Folder)) profiles.push_back(std::move(profile));
   }
 }
@@ -153,8 +192,9 @@ TBrowserHomes TBrowserHomes::OfUser() {
 std::vector<TBrowserProfile> FindBrowserProfiles(const TBrowserHomes& homes) {
   std::vector<TBrowserProfile> profiles;
   for (const TFirefoxPlace& place : kFirefoxPlaces) {
-    AddFirefoxProfiles(JoinPath(homes.Home, place.Data), JoinPath(homes.Home, place.Cache),
-                       profiles);
+    const std::string cache = place.Cache != nullptr ? JoinPath(homes.Home, place.Cache)
+                                                     : JoinPath(homes.CacheHome, "mozilla/firefox");
+    AddFirefoxProfiles(JoinPath(homes.Home, place.Data), cache, profiles);
   }
   AddFirefoxProfiles(JoinPath(homes.ConfigHome, "mozilla/firefox"),
                      JoinPath(homes.CacheHome, "mozilla/firefox"), profiles);

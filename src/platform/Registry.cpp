@@ -120,6 +120,17 @@ bool TRegistry::DeleteValue(std::string_view name) {
   return deleted;
 }
 
+int TRegistry::DeleteValues(const std::vector<std::string>& names) {
+  if (!Current_ || !Store_.Writable(Root_) || names.empty()) return 0;
+  int deleted = 0;
+  const std::string key = *Current_;
+  Store_.Change(Root_, [&](TWineHive& hive) {
+    deleted = hive.DeleteValues(key, names);
+    return deleted > 0;
+  });
+  return deleted;
+}
+
 bool TRegistry::DeleteKey(std::string_view path) {
   const std::string key = HivePath(path);
   if (Trimmed(path).empty() || !Store_.Writable(Root_) || !KeyExists(path)) return false;

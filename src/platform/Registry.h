@@ -48,6 +48,8 @@ class TRegistry {
   // Changes; false when nothing was changed (missing, refused). A refused change of the store
   // (a running wineserver, a file that cannot be written) throws TRegistryError.
   bool DeleteValue(std::string_view name);
+  // Deletes these values of the open key in one change of its hive; how many there were.
+  int DeleteValues(const std::vector<std::string>& names);
   // Deletes path with every key below it.
   bool DeleteKey(std::string_view path);
 

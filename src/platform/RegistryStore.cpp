@@ -145,12 +145,13 @@ void TWineRegistry::Change(std::uint32_t root, const std::function<bool(TWineHiv
         "try again.");
   }
   if (!Writable(root)) refuse(std::strerror(EACCES));
-  TWineHive hive = Loaded_[file].Hive;
+  // Taken, not copied: a large hive is parsed again on its next read in any case.
+  TWineHive hive = std::move(Loaded_[file].Hive);
+  Loaded_.erase(file);
   if (!edit(hive)) return;
   if (ServerRunning()) refuse("a Wine program started meanwhile.");
   if (const int error = ReplaceFileAtomically(file, hive.Text()); error != 0)
     refuse(std::strerror(error));
-  Loaded_.erase(file);
 }
 
 std::string TWineRegistry::Describe(std::uint32_t root) const {

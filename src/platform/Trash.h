@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -52,12 +53,14 @@ std::vector<std::string> UserTrashFolders();
 
 struct TEmptyResult {
   std::vector<std::string> TrashFolders;  // the folders emptied
-  int Removed = 0;                        // entries removed, at every depth
+  int Removed = 0;                        // items that left files/
   std::vector<std::string> Failures;      // what could not be removed, and why
 };
 
-// Points in the emptying walk where a test can change the disk.
+// Where a caller steps into a removal: a cancel flag, checked between entries, and points where a
+// test can change the disk.
 struct TRemoveHooks {
+  const std::atomic<bool>* Cancel = nullptr;
   std::function<void(const std::string& shownPath)> FolderEntered;
   std::function<void(const std::string& shownPath)> LeavingFolder;
 };
@@ -75,7 +78,8 @@ TEmptyResult EmptyAllTrash();
 
 // Removes everything below an open folder, never following a link and never entering a mount
 // point; folders are made writable before they are entered. Each step back up goes only to the
-// folder it came from: a folder moved away meanwhile is left alone. Counts what went.
+// folder it came from: a folder moved away meanwhile is left alone. The files (everything but
+// folders) that went.
 int RemoveContents(int dirFd, std::vector<std::string>& failures, const std::string& shownPath,
                    const TRemoveHooks* hooks = nullptr);
 

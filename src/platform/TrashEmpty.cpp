@@ -64,7 +64,7 @@ class TRemoval {
     if (fstat(TopFd_, &top) != 0) return 0;
     Ids_.push_back(IdOf(top));
     Current_ = dup(TopFd_);
-    while (Current_ >= 0) {
+    while (Current_ >= 0 && !Cancelled()) {
       std::string descend;
       EmptyRound(descend);
       if (!descend.empty()) {
@@ -111,9 +111,14 @@ class TRemoval {
     while (const dirent* entry = readdir(dir)) {
       const std::string_view name = entry->d_name;
       if (name == "." || name == "..") continue;
-      if (RemoveOrChoose(entry->d_name, descend)) break;
+      if (Cancelled() || RemoveOrChoose(entry->d_name, descend)) break;
     }
     closedir(dir);
+  }
+
+  bool Cancelled() const {
+    return Hooks_ != nullptr && Hooks_->Cancel != nullptr &&
+           Hooks_->Cancel->load(std::memory_order_relaxed);
   }
 
   // True when name is a folder to descend into.
@@ -128,10 +133,7 @@ class TRemoval {
       }
       return false;
     }
-    if (unlinkat(Current_, name, AT_REMOVEDIR) == 0) {
-      ++Removed_;
-      return false;
-    }
+    if (unlinkat(Current_, name, AT_REMOVEDIR) == 0) return false;
     if (!Tried_.insert(IdOf(info)).second) {
       Failures_.push_back(Shown(name));
       return false;
@@ -222,12 +224,11 @@ bool MoveToExpunged(int filesFd, const std::string& name, int expungedFd, std::s
   return false;
 }
 
-// Deletes one entry of expunged/ with all it holds; the number of entries that went.
-int DeleteExpunged(int expungedFd, const std::string& name, std::vector<std::string>& failures,
-                   const std::string& shown, const TRemoveHooks* hooks) {
+// Deletes one entry of expunged/ with all it holds; whether it went.
+bool DeleteExpunged(int expungedFd, const std::string& name, std::vector<std::string>& failures,
+                    const std::string& shown, const TRemoveHooks* hooks) {
   struct stat info {};
-  if (fstatat(expungedFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return 0;
-  int removed = 0;
+  if (fstatat(expungedFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return false;
   if (S_ISDIR(info.st_mode)) {
     int fd = OpenAt(expungedFd, name.c_str());
     if (fd == -EACCES) {
@@ -236,16 +237,14 @@ int DeleteExpunged(int expungedFd, const std::string& name, std::vector<std::str
     }
     if (fd >= 0) {
       if ((info.st_mode & S_IRWXU) != S_IRWXU) fchmod(fd, (info.st_mode & 07777) | S_IRWXU);
-      removed += RemoveContents(fd, failures, shown, hooks);
+      RemoveContents(fd, failures, shown, hooks);
       close(fd);
     }
   }
-  if (unlinkat(expungedFd, name.c_str(), S_ISDIR(info.st_mode) ? AT_REMOVEDIR : 0) == 0) {
-    ++removed;
-  } else {
-    failures.push_back(shown + " (" + std::strerror(errno) + ")");
-  }
-  return removed;
+  if (unlinkat(expungedFd, name.c_str(), S_ISDIR(info.st_mode) ? AT_REMOVEDIR : 0) == 0)
+    return true;
+  failures.push_back(shown + " (" + std::strerror(errno) + ")");
+  return false;
 }
 
 void EmptyFiles(int trashFd, int filesFd, const std::string& shown, uid_t uid, TEmptyResult& result,
@@ -268,8 +267,10 @@ void EmptyFiles(int trashFd, int filesFd, const std::string& shown, uid_t uid, T
     }
     // Out of files/: no restore can reach it now, so its info file goes before its bytes.
     if (info.Ok()) unlinkat(info.Get(), (name + std::string(kInfoSuffix)).c_str(), 0);
-    result.Removed += DeleteExpunged(expunged.Get(), moved, result.Failures,
-                                     JoinPath(shown, "expunged/" + moved), hooks);
+    // Out of the user's sight now, whether or not all of it could be deleted yet.
+    ++result.Removed;
+    DeleteExpunged(expunged.Get(), moved, result.Failures, JoinPath(shown, "expunged/" + moved),
+                   hooks);
   }
   if (info.Ok()) EmptyInfo(info.Get(), filesFd, result.Failures, shown + "/info");
   for (const std::string& left : NamesIn(expunged.Get()))

@@ -48,6 +48,18 @@ bool ReadLetterEscape(char c, char16_t& unit) {
 // ends first.
 bool ReadEscaped(std::string_view text, std::size_t& pos, char endChar, std::u16string& out) {
   while (pos < text.size()) {
+    // Most of a hive is plain ASCII: a run of it is copied at once.
+    std::size_t run = pos;
+    while (run < text.size() && static_cast<unsigned char>(text[run]) < 0x80 &&
+           text[run] != endChar && text[run] != '\\') {
+      ++run;
+    }
+    if (run > pos) {
+      out.append(text.begin() + static_cast<std::ptrdiff_t>(pos),
+                 text.begin() + static_cast<std::ptrdiff_t>(run));
+      pos = run;
+      continue;
+    }
     const char c = text[pos];
     if (c == endChar) {
       ++pos;
@@ -313,6 +325,45 @@ bool TWineHive::DeleteValue(std::string_view path, std::string_view name) {
   if (value == nullptr) return false;
   Splice(value->Begin, value->End, "");
   return true;
+}
+
+int TWineHive::DeleteValues(std::string_view path, const std::vector<std::string>& names) {
+  const auto key = std::find_if(Keys_.begin(), Keys_.end(),
+                                [&](const THiveKey& k) { return SameRegName(k.Path, path); });
+  if (key == Keys_.end()) return 0;
+  const auto named = [&](const THiveValue& value) {
+    return std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+      return SameRegName(value.Value.Name, name);
+    });
+  };
+  // The lines go from the text and every place after them moves up: no new parse of a large hive.
+  std::size_t removed = 0;
+  std::vector<THiveValue> kept;
+  for (THiveValue& value : key->Values) {
+    if (named(value)) {
+      const std::size_t begin = value.Begin - removed;
+      Text_.erase(begin, value.End - value.Begin);
+      removed += value.End - value.Begin;
+      continue;
+    }
+    value.Begin -= removed;
+    value.End -= removed;
+    kept.push_back(std::move(value));
+  }
+  const int deleted = static_cast<int>(key->Values.size() - kept.size());
+  key->Values = std::move(kept);
+  key->ContentEnd -= removed;
+  key->End -= removed;
+  for (auto later = key + 1; later != Keys_.end(); ++later) {
+    later->Begin -= removed;
+    later->End -= removed;
+    later->ContentEnd -= removed;
+    for (THiveValue& value : later->Values) {
+      value.Begin -= removed;
+      value.End -= removed;
+    }
+  }
+  return deleted;
 }
 
 bool TWineHive::DeleteKeyTree(std::string_view path, std::int64_t unixTime) {

@@ -52,6 +52,8 @@ class TWineHive {
 
   // Changes; each says whether it changed anything. unixTime stamps new and changed sections.
   bool DeleteValue(std::string_view path, std::string_view name);
+  // Deletes these values of one key with a single pass over the text; how many there were.
+  int DeleteValues(std::string_view path, const std::vector<std::string>& names);
   bool DeleteKeyTree(std::string_view path, std::int64_t unixTime);
   void CreateKey(std::string_view path, std::int64_t unixTime);
   void SetValue(std::string_view path, const TRegValue& value, std::int64_t unixTime);

@@ -4,49 +4,71 @@
 #include <sqlite3.h>
 
 #include <fstream>
+#include <iterator>
 
 namespace nubrix::test {
 
 namespace {
 
+// The browsers' own tables (tests/cleaners/schemas), filled with rows in their real columns.
+std::string Schema(const char* name) {
+  std::string text;
+  std::ifstream in(std::string(NUBRIX_BROWSER_SCHEMAS) + "/" + name, std::ios::binary);
+  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  EXPECT_FALSE(text.empty()) << name;
+  return text;
+}
+
 const char* const kPlaces = R"(
-CREATE TABLE moz_origins (id INTEGER PRIMARY KEY, host TEXT);
-CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT, visit_count INTEGER, last_visit_date
-  INTEGER, typed INTEGER, frecency INTEGER, foreign_count INTEGER, origin_id INTEGER);
-CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY, place_id INTEGER);
-CREATE TABLE moz_inputhistory (place_id INTEGER, input TEXT);
-CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, fk INTEGER, title TEXT);
-CREATE TABLE moz_keywords (id INTEGER PRIMARY KEY, keyword TEXT, place_id INTEGER);
-CREATE TABLE moz_annos (id INTEGER PRIMARY KEY, place_id INTEGER);
-CREATE TABLE moz_meta (key TEXT PRIMARY KEY, value TEXT);
-INSERT INTO moz_origins VALUES (1, 'bookmarked.example'), (2, 'visited.example'), (3, 'kw.example');
-INSERT INTO moz_places VALUES
-  (1, 'https://bookmarked.example/', 5, 100, 1, 50, 1, 1),
-  (2, 'https://visited.example/', 3, 200, 1, 40, 0, 2),
-  (3, 'https://kw.example/?q=%s', 2, 300, 0, 30, 0, 3),
-  (4, 'https://visited.example/other', 1, 400, 0, 20, 0, NULL);
-INSERT INTO moz_historyvisits VALUES (1, 1), (2, 2), (3, 2), (4, 3), (5, 4);
-INSERT INTO moz_inputhistory VALUES (2, 'vis');
-INSERT INTO moz_bookmarks VALUES (1, NULL, 'menu'), (2, 1, 'A bookmark');
-INSERT INTO moz_keywords VALUES (1, 'kw', 3);
-INSERT INTO moz_annos VALUES (1, 2), (2, 1);
-INSERT INTO moz_meta VALUES ('origin_frecency_count', '3'), ('other', 'kept');
+INSERT INTO moz_origins (id, prefix, host, frecency) VALUES (1, 'https://', 'bookmarked.example', 1),
+  (2, 'https://', 'visited.example', 1), (3, 'https://', 'kw.example', 1);
+INSERT INTO moz_places (id, url, title, visit_count, last_visit_date, typed, frecency,
+  foreign_count, origin_id, guid) VALUES
+  (1, 'https://bookmarked.example/', 'Bookmarked', 5, 100, 1, 50, 1, 1, 'g1'),
+  (2, 'https://visited.example/', 'nubrix-secret visited', 3, 200, 1, 40, 0, 2, 'g2'),
+  (3, 'https://kw.example/?q=%s', 'Keyword', 2, 300, 0, 30, 0, 3, 'g3'),
+  (4, 'https://visited.example/?q=nubrix-secret', 'Search', 1, 400, 0, 20, 0, NULL, 'g4');
+INSERT INTO moz_historyvisits (id, place_id, visit_date) VALUES (1, 1, 1), (2, 2, 2), (3, 2, 3),
+  (4, 3, 4), (5, 4, 5);
+INSERT INTO moz_inputhistory (place_id, input, use_count) VALUES (2, 'nubrix-secret', 1);
+INSERT INTO moz_bookmarks (id, type, fk, title) VALUES (1, 2, NULL, 'menu'), (2, 1, 1, 'A bookmark');
+INSERT INTO moz_keywords (id, keyword, place_id) VALUES (1, 'kw', 3);
+INSERT INTO moz_annos (id, place_id) VALUES (1, 2), (2, 1);
+INSERT INTO moz_meta (key, value) VALUES ('origin_frecency_count', '3'), ('other', 'kept');
+)";
+
+const char* const kFirefoxFavicons = R"(
+INSERT INTO moz_icons (id, icon_url, fixed_icon_url_hash, root, data) VALUES
+  (1, 'https://bookmarked.example/favicon.ico', 1, 1, x'00'),
+  (2, 'https://visited.example/nubrix-secret.png', 2, 0, x'00'),
+  (3, 'https://kw.example/favicon.ico', 3, 1, x'00');
+INSERT INTO moz_pages_w_icons (id, page_url, page_url_hash) VALUES
+  (1, 'https://bookmarked.example/', 1), (2, 'https://visited.example/', 2),
+  (3, 'https://visited.example/?q=nubrix-secret', 3);
+INSERT INTO moz_icons_to_pages (page_id, icon_id) VALUES (1, 1), (2, 2), (3, 2);
 )";
 
 const char* const kChromiumHistory = R"(
-CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT);
-CREATE TABLE urls (id INTEGER PRIMARY KEY, url TEXT, typed_count INTEGER);
-CREATE TABLE visits (id INTEGER PRIMARY KEY, url INTEGER);
-CREATE TABLE keyword_search_terms (keyword_id INTEGER, url_id INTEGER, term TEXT);
-CREATE TABLE downloads (id INTEGER PRIMARY KEY, target_path TEXT);
-CREATE TABLE segments (id INTEGER PRIMARY KEY, name TEXT);
-INSERT INTO meta VALUES ('version', '60');
-INSERT INTO urls VALUES (1, 'https://a.example/', 3), (2, 'https://b.example/', 0);
-INSERT INTO visits VALUES (1, 1), (2, 2);
-INSERT INTO keyword_search_terms VALUES (1, 1, 'query');
-INSERT INTO downloads VALUES (1, '/tmp/x');
-INSERT INTO segments VALUES (1, 'a');
+INSERT INTO meta VALUES ('version', '70');
+INSERT INTO urls (id, url, title, visit_count, typed_count, last_visit_time) VALUES
+  (1, 'https://a.example/', 'A', 1, 3, 1), (2, 'https://b.example/search?q=nubrix-secret', 'S', 1, 0, 2);
+INSERT INTO visits (id, url, visit_time) VALUES (1, 1, 1), (2, 2, 2);
+INSERT INTO keyword_search_terms VALUES (1, 2, 'nubrix-secret', 'nubrix-secret');
+INSERT INTO segments (id, name, url_id) VALUES (1, 'http://b.example/', 2);
 )";
+
+const char* const kChromiumFavicons = R"(
+INSERT INTO meta VALUES ('version', '8');
+INSERT INTO favicons (id, url) VALUES (1, 'https://bookmarked.example/favicon.ico'),
+  (2, 'https://b.example/nubrix-secret.ico');
+INSERT INTO icon_mapping (id, page_url, icon_id) VALUES (1, 'https://bookmarked.example/', 1),
+  (2, 'https://b.example/search?q=nubrix-secret', 2);
+INSERT INTO favicon_bitmaps (id, icon_id, image_data) VALUES (1, 1, x'01'), (2, 2, x'02');
+)";
+
+const char* const kChromiumBookmarks = R"({ "roots": { "bookmark_bar": { "children": [
+  { "name": "B", "type": "url", "url": "https://bookmarked.example/" } ], "type": "folder" } },
+  "version": 1 })";
 
 }  // namespace
 
@@ -101,8 +123,24 @@ platform::TBrowserHomes MakeBrowserHome(TTempTree& tree) {
   WriteFile(tree / ".mozilla/firefox/profiles.ini",
             "[Profile0]\nName=default-release\nIsRelative=1\nPath=abc.default-release\n"
             "Default=1\n\n[General]\nStartWithLastProfile=1\n");
-  Sql(FirefoxPlaces(tree), kPlaces);
-  Sql(ChromiumHistory(tree), kChromiumHistory);
+  const std::string firefox = tree / ".mozilla/firefox/abc.default-release/";
+  Sql(FirefoxPlaces(tree), Schema("firefox-places.sql") + kPlaces);
+  Sql(firefox + "favicons.sqlite", Schema("firefox-favicons.sql") + kFirefoxFavicons);
+  const std::string chromium = tree / ".config/chromium/Default/";
+  Sql(ChromiumHistory(tree), Schema("chromium-history.sql") + kChromiumHistory);
+  Sql(chromium + "Favicons", Schema("chromium-favicons.sql") + kChromiumFavicons);
+  WriteFile(chromium + "Bookmarks", kChromiumBookmarks);
+  const std::string secret = "'https://b.example/search?q=nubrix-secret'";
+  Sql(chromium + "Top Sites",
+      Schema("chromium-top-sites.sql") + "INSERT INTO top_sites VALUES (" + secret + ", 0, 'S');");
+  Sql(chromium + "Shortcuts", Schema("chromium-shortcuts.sql") +
+                                  "INSERT INTO omni_box_shortcuts (id, text, url) VALUES "
+                                  "('1', 'nubrix-secret', " +
+                                  secret + ");");
+  Sql(chromium + "Network Action Predictor",
+      Schema("chromium-network-action-predictor.sql") +
+          "INSERT INTO network_action_predictor VALUES ('1', 'nubrix-secret', " + secret +
+          ", 1, 0);");
   for (int i = 0; i < 3; ++i) {
     WriteFile(
         tree / (".cache/mozilla/firefox/abc.default-release/cache2/entries/e" + std::to_string(i)),

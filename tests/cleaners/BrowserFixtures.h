@@ -16,8 +16,10 @@ void Sql(const std::string& file, const std::string& sql);
 // The rows of a query, one "a|b|c" text a row.
 std::vector<std::string> Rows(const std::string& file, const std::string& sql);
 
-// Fills tree with the two profiles: places.sqlite with 4 places (one bookmarked, one a keyword's),
-// 5 visits, 1 input; History with 2 urls (one typed) and 2 visits; 3 cache files each.
+// Fills tree with the two profiles, their databases in the browsers' own tables: places.sqlite with
+// 4 places (one bookmarked, one a keyword's), 5 visits, 1 input, and favicons.sqlite; History with
+// 2 urls (one typed) and 2 visits, Favicons, Bookmarks, Top Sites, Shortcuts and Network Action
+// Predictor; 3 cache files each. Every address that clearing removes holds "nubrix-secret".
 platform::TBrowserHomes MakeBrowserHome(TTempTree& tree);
 std::string FirefoxPlaces(const TTempTree& tree);
 std::string ChromiumHistory(const TTempTree& tree);

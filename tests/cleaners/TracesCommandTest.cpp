@@ -7,6 +7,7 @@
 #include "cleaners/BrowserFixtures.h"
 #include "cli/TracesCommand.h"
 #include "platform/Paths.h"
+#include "platform/RegistryStore.h"
 
 namespace nubrix {
 namespace {
@@ -20,7 +21,8 @@ class TracesCommandTest : public ::testing::Test {
     Environment.DataHome = Home / "data";
     Environment.KdeRecent = Home / "kde";
     Environment.VlcConfig = Home / "vlc/vlc-qt-interface.conf";
-    test::WriteFile(Environment.VlcConfig, "[RecentsMRU]\nlist=/a.mp3, /b.mp3\ntimes=0, 0\n");
+    test::WriteFile(Environment.VlcConfig,
+                    "[RecentsMRL]\nlist=file:///a.mp3, file:///b%20c.mp3\ntimes=0, 0\n");
     Environment.Trash =
         std::vector<platform::TTrashFolder>{{Home / "top", platform::TTrashKind::Home}};
     Registry.SetHive(platform::kHkeyCurrentUser,
@@ -74,6 +76,26 @@ TEST_F(TracesCommandTest, ThePreviewTellsWhatAClearRemoves) {
             "trash\ttrash\t0 items\t0 bytes\n");
   EXPECT_EQ(test::Rows(test::FirefoxPlaces(Home), "SELECT COUNT(*) FROM moz_bookmarks"),
             std::vector<std::string>{"2"});
+}
+
+// A hive a running wineserver holds: its change is refused, as TWineRegistry refuses it.
+class TRefusingRegistry : public platform::TMemoryRegistry {
+ public:
+  void Change(std::uint32_t, const std::function<bool(platform::TWineHive&)>&) override {
+    throw platform::TRegistryError("The registry key cannot be changed: Wine is running.");
+  }
+};
+
+TEST_F(TracesCommandTest, ARefusedHiveStopsNoOtherPart) {
+  TRefusingRegistry refusing;
+  refusing.SetHive(platform::kHkeyCurrentUser,
+                   "WINE REGISTRY Version 2\n[Software\\\\Microsoft\\\\MediaPlayer\\\\Player\\\\"
+                   "RecentFileList] 1\n\"File0\"=\"a\"\n");
+  EXPECT_EQ(RunTraces({"--clear", "media-history"}, Environment, refusing, Out, Err), 1);
+  EXPECT_EQ(Out.str(), "media-history\tVLC\t2 files\n") << "VLC's list is cleared all the same";
+  EXPECT_EQ(Err.str(),
+            "nubrix-clean: media-history: The registry key cannot be changed: Wine is "
+            "running.\n");
 }
 
 TEST_F(TracesCommandTest, RefusalsAndWrongCalls) {

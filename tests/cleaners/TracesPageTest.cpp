@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -59,7 +60,6 @@ class TracesPageJobsTest : public ::testing::Test {
   void SetUp() override {
     form_ = window_.Start();
     page_ = form_->TracesPage();
-    form_->ShowPage(TPage::Traces);
     TTraceEnvironment environment;
     environment.Homes = test::MakeBrowserHome(home_);
     home_.Add("data/\nkde/\nvlc/");
@@ -76,6 +76,17 @@ class TracesPageJobsTest : public ::testing::Test {
                    "MediaPlayer\\\\Player\\\\RecentFileList] 1\n\"File0\"=\"x\"\n");
     store_ = store.get();
     page_->SetRegistry(std::move(store));
+    form_->ShowPage(TPage::Traces);
+  }
+  QString Preview(const char* command) {
+    auto* label = page_->findChild<QLabel*>(QStringLiteral("Preview_") + command);
+    EXPECT_NE(label, nullptr) << command;
+    return label != nullptr ? label->text() : QString();
+  }
+  void WaitForJobs() {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Preview("actRecycleBin").isEmpty(); }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return form_->Action("actEditURLHistory")->isEnabled(); }, 20000));
   }
   void Run(const char* command) {
     form_->Action(command)->trigger();
@@ -92,6 +103,19 @@ class TracesPageJobsTest : public ::testing::Test {
   TTracesPage* page_ = nullptr;
   platform::TMemoryRegistry* store_ = nullptr;
 };
+
+TEST_F(TracesPageJobsTest, EachCommandShowsWhatItWouldClearAndAfterwardsWhatIsLeft) {
+  WaitForJobs();
+  EXPECT_EQ(Preview("actClearIECache"), QStringLiteral("6 files, 0.0 MB"));
+  EXPECT_EQ(Preview("actCleanIEHistory"), QStringLiteral("7 visits in 2 profiles"));
+  EXPECT_EQ(Preview("actClearURL"), QStringLiteral("4 addresses, 2 registry values"));
+  EXPECT_EQ(Preview("actClearMedia"), QStringLiteral("0 files, 1 registry value"));
+  EXPECT_EQ(Preview("actRecycleBin"), QStringLiteral("0 items, 0.0 MB"));
+  Run("actClearURL");
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return Preview("actClearURL") == QStringLiteral("0 addresses, 0 registry values"); },
+      20000));
+}
 
 TEST_F(TracesPageJobsTest, ClearingCommandsRunAsJobs) {
   Run("actClearIECache");

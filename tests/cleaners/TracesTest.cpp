@@ -4,9 +4,11 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -62,6 +64,25 @@ TEST_F(TracesTest, FindsTheProfiles) {
   EXPECT_FALSE(platform::BrowserRunning(profiles[1]));
 }
 
+// As Firefox 153 leaves them: profiles.ini's Default=1 names a profile no installation uses.
+TEST(BrowserProfilesTest, TheProfileInUseAndCachesBelowTheCacheHome) {
+  test::TTempTree tree(".mozilla/firefox/old.default/\n.mozilla/firefox/new.default-esr/");
+  WriteFile(tree / ".mozilla/firefox/profiles.ini",
+            "[Profile1]\nName=default\nIsRelative=1\nPath=old.default\nDefault=1\n\n[Profile0]\n"
+            "Name=default-esr\nIsRelative=1\nPath=new.default-esr\n\n[Install3B6073811A6ABF12]\n"
+            "Default=new.default-esr\nLocked=1\n");
+  WriteFile(tree / ".mozilla/firefox/installs.ini",
+            "[3B6073811A6ABF12]\nDefault=new.default-esr\nLocked=1\n");
+  const platform::TBrowserHomes homes{tree.Root(), tree / "config", tree / "xdg-cache"};
+  const std::vector<platform::TBrowserProfile> profiles = platform::FindBrowserProfiles(homes);
+  ASSERT_EQ(profiles.size(), 2U);
+  EXPECT_EQ(profiles[0].Name, "default");
+  EXPECT_FALSE(profiles[0].IsDefault);
+  EXPECT_TRUE(profiles[1].IsDefault) << "installs.ini names the profile in use";
+  EXPECT_EQ(profiles[1].CacheFolders.front(),
+            tree / "xdg-cache/mozilla/firefox/new.default-esr/cache2");
+}
+
 TEST_F(TracesTest, HistoryGoesBookmarksAndKeywordsStay) {
   Stuff().ClearHistory();
   EXPECT_EQ(Rows(Places(),
@@ -86,6 +107,28 @@ TEST_F(TracesTest, HistoryGoesBookmarksAndKeywordsStay) {
   EXPECT_TRUE(Rows(ChromiumHistory(), "SELECT * FROM keyword_search_terms").empty());
   EXPECT_TRUE(Rows(ChromiumHistory(), "SELECT * FROM downloads").empty());
   EXPECT_EQ(Rows(ChromiumHistory(), "SELECT key FROM meta"), std::vector<std::string>{"version"});
+}
+
+// The pictures of pages, top sites, shortcuts and predictions keep the addresses too: after
+// clearing, none removed is left in any byte of any database of either profile.
+TEST_F(TracesTest, NoRemovedAddressIsLeftInAnyByteOfTheProfiles) {
+  Stuff().ClearHistory();
+  const std::string firefox = Tree / ".mozilla/firefox/abc.default-release/";
+  const std::string chromium = Tree / ".config/chromium/Default/";
+  for (const std::string& folder : {firefox, chromium}) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      EXPECT_EQ(ReadFile(entry.path()).find("nubrix-secret"), std::string::npos) << entry.path();
+    }
+  }
+  EXPECT_EQ(Rows(firefox + "favicons.sqlite", "SELECT page_url FROM moz_pages_w_icons"),
+            std::vector<std::string>{"https://bookmarked.example/"});
+  EXPECT_EQ(Rows(firefox + "favicons.sqlite", "SELECT id FROM moz_icons ORDER BY id"),
+            (std::vector<std::string>{"1", "3"}))
+      << "the bookmark's picture and the keyword site's stay";
+  EXPECT_EQ(Rows(chromium + "Favicons", "SELECT page_url FROM icon_mapping"),
+            std::vector<std::string>{"https://bookmarked.example/"});
+  EXPECT_EQ(Rows(chromium + "Favicons", "SELECT id FROM favicon_bitmaps"),
+            std::vector<std::string>{"1"});
 }
 
 TEST_F(TracesTest, TypedAddressesGoTheRestStays) {
@@ -115,7 +158,7 @@ TEST_F(TracesTest, ARunningBrowserIsLeftAlone) {
     EXPECT_TRUE(Rows(ChromiumHistory(), "SELECT * FROM urls").empty())
         << "the other browser was cleared all the same";
     const TCacheResult cache = stuff.ClearCache();
-    EXPECT_EQ(cache.Removed, 4) << "only Chromium's cache: three files and their folder";
+    EXPECT_EQ(cache.Removed, 3) << "only Chromium's cache: its three files";
     EXPECT_EQ(cache.Skipped,
               std::vector<std::string>{"Firefox (profile default-release) is running"});
     EXPECT_TRUE(
@@ -174,12 +217,29 @@ TEST_F(TracesTest, CacheFilesGoOneByOneAndThePreviewCountsThem) {
   ASSERT_EQ(::symlink(Tree.Root().c_str(),
                       (Tree / ".cache/chromium/Default/Cache/Cache_Data/link").c_str()),
             0);
+  EXPECT_EQ(Stuff().Preview()[1].CacheFiles, 4) << "the link counts as a file";
   const TCacheResult result = Stuff().ClearCache();
-  EXPECT_EQ(result.Removed, 9) << "six files, two folders, the link itself";
+  EXPECT_EQ(result.Removed, 7) << "six files and the link itself, as the preview counts them";
   EXPECT_TRUE(platform::Exists(Places())) << "a link is never followed";
   EXPECT_TRUE(platform::IsFolder(Tree / ".cache/mozilla/firefox/abc.default-release/cache2"));
   EXPECT_EQ(Stuff().Preview()[0].CacheFiles, 0);
   EXPECT_EQ(Stuff().Preview()[0].HistoryRows, 5) << "the preview reads, never writes";
+}
+
+TEST(DefragTest, TheQuestionNamesTheFileSystemAndTheTool) {
+  const test::TTempTree tools;
+  for (const char* tool : {"e4defrag", "btrfs", "pkexec"}) {
+    WriteFile(tools / tool, "#!/bin/sh\n");
+    ::chmod((tools / tool).c_str(), 0755);
+  }
+  const std::string path = std::getenv("PATH");
+  ::setenv("PATH", tools.Root().c_str(), 1);
+  EXPECT_EQ(DefragQuestion("/home", "ext4"),
+            "Defragment /home (ext4) with e4defrag? It can take long.");
+  EXPECT_EQ(DefragQuestion("/data", "btrfs"),
+            "Defragment /data (btrfs) with btrfs filesystem defragment? It can take long.");
+  EXPECT_EQ(DefragQuestion("/media/usb", "vfat"), "") << "no tool: nothing is asked";
+  ::setenv("PATH", path.c_str(), 1);
 }
 
 TEST(RecentDocumentsTest, TheListIsWrittenEmptyUnderItsLock) {
@@ -225,12 +285,14 @@ TEST(RecentDocumentsTest, TheListIsWrittenEmptyUnderItsLock) {
 
 TEST(VlcHistoryTest, OnlyTheRecentListIsEmptied) {
   const std::string text =
-      "[General]\r\nlist=not this one\r\n\r\n[RecentsMRU]\r\nlist=/m/a.mp3, \"/m/b, c.mp3\", "
-      "/m/d.mp3\r\ntimes=0, 12, 0\r\nother=1\r\n[MainWindow]\r\ngeometry=@ByteArray(x)\r\n";
+      "[General]\r\nlist=not this one\r\n\r\n[RecentsMRU]\r\nlist=file:///old.mp3\r\n\r\n"
+      "[RecentsMRL]\r\nlist=file:///m/a.mp3, \"file:///m/b,%20c.mp3\", file:///m/d.mp3\r\n"
+      "times=0, 12, 0\r\nother=1\r\n[MainWindow]\r\ngeometry=@ByteArray(x)\r\n";
   EXPECT_EQ(CountVlcRecent(text), 3);
   const std::string cleared = ClearedVlcText(text);
   EXPECT_EQ(cleared,
-            "[General]\r\nlist=not this one\r\n\r\n[RecentsMRU]\r\nlist=@Invalid()\r\n"
+            "[General]\r\nlist=not this one\r\n\r\n[RecentsMRU]\r\nlist=file:///old.mp3\r\n\r\n"
+            "[RecentsMRL]\r\nlist=@Invalid()\r\n"
             "times=@Invalid()\r\nother=1\r\n[MainWindow]\r\ngeometry=@ByteArray(x)\r\n");
   EXPECT_EQ(CountVlcRecent(cleared), 0);
 

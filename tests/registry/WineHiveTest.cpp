@@ -87,6 +87,30 @@ TEST(WineHiveTest, DeletingAValueRemovesOnlyItsLines) {
   EXPECT_EQ(hive.FindValue(kInner, "Big")->Value.Type, kRegQword);
 }
 
+// Several values go in one pass; every key and value after them still lies where a fresh read of
+// the text finds it.
+TEST(WineHiveTest, DeletingSeveralValuesAtOnceKeepsTheRestInPlace) {
+  TWineHive hive(kUserReg);
+  TWineHive oneByOne(kUserReg);
+  EXPECT_EQ(hive.DeleteValues(kInner, {"blob", "nothing", "BIG"}), 2);
+  oneByOne.DeleteValue(kInner, "Blob");
+  oneByOne.DeleteValue(kInner, "Big");
+  EXPECT_EQ(hive.Text(), oneByOne.Text());
+  const TWineHive fresh(hive.Text());
+  ASSERT_EQ(hive.Keys().size(), fresh.Keys().size());
+  for (std::size_t i = 0; i < fresh.Keys().size(); ++i) {
+    const THiveKey& now = hive.Keys()[i];
+    const THiveKey& read = fresh.Keys()[i];
+    EXPECT_EQ(std::tie(now.Path, now.Begin, now.End, now.ContentEnd),
+              std::tie(read.Path, read.Begin, read.End, read.ContentEnd));
+    ASSERT_EQ(now.Values.size(), read.Values.size()) << now.Path;
+    for (std::size_t v = 0; v < now.Values.size(); ++v) {
+      EXPECT_EQ(now.Values[v].Begin, read.Values[v].Begin);
+      EXPECT_EQ(now.Values[v].End, read.Values[v].End);
+    }
+  }
+}
+
 TEST(WineHiveTest, DeletingAKeyTreeKeepsItsParentAndTheRest) {
   TWineHive hive(kUserReg);
   EXPECT_FALSE(hive.DeleteKeyTree("Software\\Nothing", kNow));

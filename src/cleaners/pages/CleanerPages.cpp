@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -60,6 +61,18 @@ QString FirstOf(const std::vector<std::string>& texts) {
   return texts.empty() ? QString() : QString::fromStdString(texts.front());
 }
 
+// The trace a command clears, as the summary names it; null for the system's tools.
+const char* TraceOf(std::string_view command) {
+  static const std::pair<std::string_view, const char*> kTraces[] = {
+      {"actClearIECache", "cache"},       {"actCleanIEHistory", "history"},
+      {"actClearURL", "typed-addresses"}, {"actClearDocs", "recent-documents"},
+      {"actClearMedia", "media-history"}, {"actRecycleBin", "trash"}};
+  for (const auto& [name, trace] : kTraces) {
+    if (name == command) return trace;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 std::span<const TCommandSpec> TTracesPage::Commands() { return kTracesCommands; }
@@ -76,11 +89,17 @@ TTracesPage::TTracesPage(TCommands& commands, IPageHost& host, QWidget* parent)
   column->addLayout(editRow, 1);
   BuildEditGroup(editRow, commands);
   ConnectCommands(commands);
-  connect(Jobs_, &TJobRunner::Idle, this, &TTracesPage::UpdateActions);
+  connect(Jobs_, &TJobRunner::Idle, this, [this] {
+    Clearing_ = 0;  // a clearing dropped by Escape behind another job never reports
+    Busy_.reset();
+    UpdateActions();
+  });
   connect(Jobs_, &TJobRunner::Failed, this, [this](const QString& message) {
     Busy_.reset();
+    Clearing_ = 0;
     Host_.ShowStatus(QString());
     Host_.Dialogs().ShowError(this, message);
+    RefreshPreview();
   });
 }
 
@@ -97,6 +116,8 @@ void TTracesPage::BuildTracesGroup(QHBoxLayout* row, TCommands& commands) {
   for (int r = 0; r < 3; ++r) {
     for (int c = 0; c < 3; ++c) {
       QAction* action = commands.Find(cells[r][c]);
+      auto* cell = new QVBoxLayout;
+      cell->setSpacing(0);
       auto* button = new QToolButton;
       button->setDefaultAction(action);
       button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -110,7 +131,20 @@ void TTracesPage::BuildTracesGroup(QHBoxLayout* row, TCommands& commands) {
       policy.setRetainSizeWhenHidden(true);
       button->setSizePolicy(policy);
       button->setVisible(action->isVisible());
-      grid->addWidget(button, r, c);
+      cell->addWidget(button, 0, Qt::AlignHCenter);
+      if (const char* trace = TraceOf(cells[r][c])) {
+        auto* preview = new QLabel;
+        preview->setObjectName(QStringLiteral("Preview_") + QString::fromUtf8(cells[r][c]));
+        preview->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        preview->setWordWrap(true);
+        QFont small = preview->font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        preview->setFont(small);
+        Previews_[trace] = preview;
+        cell->addWidget(preview);
+      }
+      cell->addStretch(1);
+      grid->addLayout(cell, r, c);
     }
   }
   BuildFolderButtons(grid);
@@ -181,8 +215,17 @@ void TTracesPage::BuildEditGroup(QHBoxLayout* row, TCommands& commands) {
   buttons->addStretch(1);
 }
 
+// A job may be reading the store or the places being replaced: it ends first.
 void TTracesPage::SetRegistry(std::unique_ptr<platform::IRegistryStore> registry) {
+  Jobs_->CancelAndWait();
   Registry_ = std::move(registry);
+  if (isVisible()) RefreshPreview();
+}
+
+void TTracesPage::SetEnvironment(TTraceEnvironment environment) {
+  Jobs_->CancelAndWait();
+  Environment_ = std::move(environment);
+  if (isVisible()) RefreshPreview();
 }
 
 platform::IRegistryStore& TTracesPage::Registry() {
@@ -202,12 +245,37 @@ void TTracesPage::OpenListEditor(registry::TRegList list) {
   editor->exec();
 }
 
-bool TTracesPage::Busy() const { return Jobs_->Running(); }
+bool TTracesPage::Busy() const { return Clearing_ > 0; }
+
+// What each command would clear, read on the page's runner behind any clearing, so it never
+// reads a store a clearing is changing.
+void TTracesPage::RefreshPreview() {
+  Registry();
+  Jobs_->Start([this, environment =
+                          Environment_](TJob&) { return SummarizeTraces(environment, Registry()); },
+               [this](const std::vector<std::pair<std::string, std::string>>& summary) {
+                 for (const auto& [trace, text] : summary) {
+                   if (const auto found = Previews_.find(trace); found != Previews_.end())
+                     found->second->setText(QString::fromStdString(platform::ShownPath(text)));
+                 }
+               });
+  UpdateActions();
+}
+
+void TTracesPage::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  RefreshPreview();
+}
 
 void TTracesPage::CancelJob() { Jobs_->Cancel(); }
 
 void TTracesPage::UpdateActions() {
-  for (const TCommandSpec& spec : Commands()) Commands_.Find(spec.Name)->setEnabled(!Busy());
+  // The list editors share the registry store with the jobs: they wait for every job, the
+  // preview's too; the clearings queue behind a preview.
+  for (const TCommandSpec& spec : Commands()) {
+    const bool editor = std::string_view(spec.Name).starts_with("actEdit");
+    Commands_.Find(spec.Name)->setEnabled(editor ? !Jobs_->Running() : !Busy());
+  }
   Commands_.Find("actCleanIEHistory")->setEnabled(!Busy());
 }
 
@@ -215,12 +283,15 @@ void TTracesPage::StartClearing(const QString& status,
                                 std::function<QString(const std::atomic<bool>&)> work) {
   if (Busy()) return;
   Busy_.emplace();
+  ++Clearing_;
   Host_.ShowStatus(status);
   Jobs_->Start([work = std::move(work)](TJob& job) { return work(job.CancelFlag()); },
                [this](const QString& done) {
                  Busy_.reset();
+                 Clearing_ = 0;
                  Host_.ShowStatus(done);
                  Host_.StartStatusReset();
+                 RefreshPreview();
                });
   UpdateActions();
 }
@@ -263,35 +334,51 @@ void TTracesPage::actClearDocsExecute() {
                 });
 }
 
-void TTracesPage::ClearMediaHistory() {
-  ClearKeyValues(Registry(), platform::kHkeyCurrentUser, kMediaHistoryKey);
+int TTracesPage::ClearMediaHistory() {
+  return ClearKeyValues(Registry(), platform::kHkeyCurrentUser, kMediaHistoryKey);
 }
 
-void TTracesPage::ClearTypedURLs() {
-  ClearKeyValues(Registry(), platform::kHkeyCurrentUser, kTypedUrlsKey);
+int TTracesPage::ClearTypedURLs() {
+  return ClearKeyValues(Registry(), platform::kHkeyCurrentUser, kTypedUrlsKey);
 }
 
+// The registry's part runs on the worker too: a large hive takes a while to parse and write. The
+// page's other commands, the list editors among them, wait while it runs, and the store is made
+// here, on the window's thread, before the worker uses it.
 void TTracesPage::actClearMediaExecute() {
-  {
-    const TBusyCursor busy;
-    ClearMediaHistory();
-  }
+  Registry();
   StartClearing(QStringLiteral("Clearing the media players' history ..."),
-                [file = Environment_.VlcConfig](const std::atomic<bool>&) {
-                  return Count(ClearVlcRecent(file), "recent media file removed",
-                               "recent media files removed");
+                [this, file = Environment_.VlcConfig](const std::atomic<bool>&) {
+                  TTraceParts parts;
+                  parts.Run([&] {
+                    return Count(ClearMediaHistory(), "registry value removed",
+                                 "registry values removed")
+                        .toStdString();
+                  });
+                  parts.Run([&] {
+                    return Count(ClearVlcRecent(file), "recent media file removed",
+                                 "recent media files removed")
+                        .toStdString();
+                  });
+                  return QString::fromStdString(parts.Report());
                 });
 }
 
 void TTracesPage::actClearURLExecute() {
-  {
-    const TBusyCursor busy;
-    ClearTypedURLs();
-  }
+  Registry();
   StartClearing(QStringLiteral("Clearing the typed addresses ..."),
-                [homes = Environment_.Homes](const std::atomic<bool>&) {
-                  TIEStuff(platform::FindBrowserProfiles(homes)).ClearTypedAddresses();
-                  return QStringLiteral("Typed addresses cleared");
+                [this, homes = Environment_.Homes](const std::atomic<bool>&) {
+                  TTraceParts parts;
+                  parts.Run([&] {
+                    return Count(ClearTypedURLs(), "registry value removed",
+                                 "registry values removed")
+                        .toStdString();
+                  });
+                  parts.Run([&] {
+                    TIEStuff(platform::FindBrowserProfiles(homes)).ClearTypedAddresses();
+                    return std::string("typed addresses of the browsers cleared");
+                  });
+                  return QString::fromStdString(parts.Report());
                 });
 }
 
@@ -316,7 +403,16 @@ void TTracesPage::actDefrag2Execute() {
   std::string folder = Host_.SelectedFolder();
   if (folder.empty()) folder = Environment_.Homes.Home;
   const std::optional<platform::TMountEntry> mount = platform::MountOfPath(folder);
-  if (mount) StartDefragmenter(mount->MountPoint, mount->FsType);
+  if (!mount) return;
+  // The tool runs as root for a long while: the user knows which disk and which tool first.
+  const std::string question = DefragQuestion(mount->MountPoint, mount->FsType);
+  if (question.empty() ||
+      !Host_.Dialogs().Ask(this, TQuestionKind::Confirmation,
+                           QString::fromStdString(platform::ShownPath(question)),
+                           TAnswerButtons::YesNo)) {
+    return;
+  }
+  StartDefragmenter(mount->MountPoint, mount->FsType);
 }
 
 void TTracesPage::actHDCleanupExecute() { StartDiskCleanup(); }

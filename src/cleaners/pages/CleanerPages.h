@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -15,6 +16,7 @@
 #include "platform/RegistryStore.h"
 
 class QGridLayout;
+class QLabel;
 class QHBoxLayout;
 
 namespace nubrix {
@@ -42,7 +44,7 @@ class TTracesPage : public QWidget {
   platform::IRegistryStore& Registry();
 
   // Where the traces lie: the user's own unless a test gives others.
-  void SetEnvironment(TTraceEnvironment environment) { Environment_ = std::move(environment); }
+  void SetEnvironment(TTraceEnvironment environment);
 
   // The openers of the three registry list editors.
   void SpeedButton7Click();
@@ -65,11 +67,17 @@ class TTracesPage : public QWidget {
   void SpeedButton23Click();
   void SpeedButton24Click();
 
-  void ClearTypedURLs();
-  void ClearMediaHistory();
+  // Each clears one registry key's values (run on the page's worker); the number cleared.
+  int ClearTypedURLs();
+  int ClearMediaHistory();
   bool Busy() const;
   void CancelJob();
   void UpdateActions();
+  // Reads again, behind any clearing, what each command would clear, and shows it under it.
+  void RefreshPreview();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildFolderButtons(QGridLayout* grid);
@@ -87,6 +95,8 @@ class TTracesPage : public QWidget {
   TTraceEnvironment Environment_ = TTraceEnvironment::OfUser();
   TJobRunner* Jobs_;
   std::optional<TBusyCursor> Busy_;
+  int Clearing_ = 0;                         // clearings started and not reported yet
+  std::map<std::string, QLabel*> Previews_;  // under the commands, by the trace they clear
 };
 
 }  // namespace nubrix
