@@ -98,6 +98,13 @@ TEST_F(TracesCommandTest, ARefusedHiveStopsNoOtherPart) {
             "running.\n");
 }
 
+TEST_F(TracesCommandTest, AProfileWithoutAHistoryDatabaseHasNoHistory) {
+  ::unlink(test::ChromiumHistory(Home).c_str());
+  ASSERT_EQ(Run({"--preview"}), 0);
+  EXPECT_NE(Out.str().find("history\tChromium (profile Default)\tno history\n"), std::string::npos)
+      << Out.str();
+}
+
 TEST_F(TracesCommandTest, RefusalsAndWrongCalls) {
   test::WriteFile(Home / "damaged.sqlite", std::string(2048, '\x11'));
   ::rename((Home / "damaged.sqlite").c_str(), test::ChromiumHistory(Home).c_str());
