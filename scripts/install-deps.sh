@@ -7,7 +7,8 @@ packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmar
           emf2svg libwmf-bin fonts-urw-base35
           qt6-tools-dev qt6-tools-dev-tools libqt6help6 libqt6sql6-sqlite libsqlite3-dev
           libjpeg62-turbo-dev desktop-file-utils appstream lintian file
-          clang libclang-rt-14-dev clang-format clang-tidy)
+          clang libclang-rt-14-dev clang-format clang-tidy
+          xvfb xauth openbox xdotool wmctrl x11-utils)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -29,6 +29,7 @@
 #include "app/HelpWindow.h"
 #include "app/ToolBars.h"
 #include "charts/ChartView.h"
+#include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/CleanerPages.h"
 #include "cleaners/pages/ShortcutPage.h"
 #include "cleaners/pages/TempFilesPage.h"
@@ -203,6 +204,13 @@ QWidget* TForm1::BuildFolderPanel() {
                      "other elements of the\r\nsize tree can be accessed directly."));
   DirTree_->expand(DirModel_->index(0, 0));
   connect(DirTree_, &QTreeView::clicked, this, [this] { Guarded([this] { DirTreeClick(); }); });
+  // The folder highlighted is the folder scanned and deleted, however it got highlighted: by the
+  // keyboard, or by its neighbour going away. The window's own syncing is not a choice, nor the
+  // first item the view makes current by itself when it first gets the focus.
+  connect(DirTree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex&, const QModelIndex& previous) {
+            if (!SyncingTree_ && previous.isValid()) Guarded([this] { DirTreeClick(); });
+          });
   connect(DirTree_, &QTreeView::pressed, this, [this](const QModelIndex& index) {
     // A right click selects too.
     if (QGuiApplication::mouseButtons() & Qt::RightButton) DirTree_->setCurrentIndex(index);
@@ -267,6 +275,10 @@ QWidget* TForm1::BuildPagePanel() {
   }
   ToolBar2_ = BuildPageButtons();
   connect(TempFilesPage_, &TTempFilesPage::BusyChanged, this, &TForm1::UpdateActions);
+  connect(&TempFilesPage_->Types(), &QAbstractItemModel::rowsInserted, this,
+          [this] { KeepTypeList(); });
+  connect(&TempFilesPage_->Types(), &QAbstractItemModel::rowsRemoved, this,
+          [this] { KeepTypeList(); });
   column->addWidget(ToolBar2_);
   column->addWidget(FlatPageControl1_, 1);
   auto* comboPanel = new QWidget;

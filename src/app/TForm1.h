@@ -161,6 +161,9 @@ class TForm1 : public QMainWindow, public IPageHost {
   void LoadSettings();
   void SaveSettings();
   void AddToHistory();
+  // The folder history and the junk file types, written when they change.
+  void KeepHistory();
+  void KeepTypeList();
   void ShowHistory(bool visible);
   void HistoryComboClick(int index);
   void ClearAll1Click();
@@ -297,6 +300,7 @@ class TForm1 : public QMainWindow, public IPageHost {
 
   std::unique_ptr<TSizeTree> Tree_;
   TSizeFolder* CurrentFolder_ = nullptr;
+  bool SyncingTree_ = false;  // the window moves the tree's current item itself
   std::vector<std::string> BackList_;
   std::string SelectedPath_;
   TSortMode SortMode_ = TSortMode::ByName;

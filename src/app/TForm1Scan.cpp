@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QTreeView>
 
 #include "app/FolderTreeModel.h"
@@ -140,6 +141,7 @@ bool TForm1::ShowSelectedPath(const std::string& path) {
   if (path == kAllDrives) {
     HistoryCombo_->setEditText(QString::fromStdString(path));
     SetStatus(1, QString::fromStdString(path));
+    const QScopedValueRollback syncing(SyncingTree_, true);
     DirTree_->setCurrentIndex(DirModel_->IndexOf("/"));
   }
   return false;
@@ -148,6 +150,7 @@ bool TForm1::ShowSelectedPath(const std::string& path) {
 void TForm1::SyncDirTree(const std::string& path) {
   const std::string selected = DirModel_->PathOf(DirTree_->currentIndex());
   if (!selected.empty() && (WithSeparator(selected) == WithSeparator(path))) return;
+  const QScopedValueRollback syncing(SyncingTree_, true);
   DirTree_->setUpdatesEnabled(false);
   const QModelIndex index = DirModel_->IndexOf(WithoutSeparator(path));
   if (index.isValid()) {

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStatusBar>
 
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
@@ -69,9 +70,11 @@ void TForm1::ApplySettings(const TWindowSettings& s) {
 
 TWindowSettings TForm1::CollectSettings() const {
   TWindowSettings s;
-  const QRect frame = frameGeometry();
-  s.Left = frame.left();
-  s.Top = frame.top();
+  // The place of the window's inside, as move() takes it before the window is shown: the frame's
+  // place would put the window higher by its title bar at every start.
+  const QRect inside = geometry();
+  s.Left = inside.left();
+  s.Top = inside.top();
   s.Width = width();
   s.Height = height();
   s.TabSheet = PageShown();
@@ -126,6 +129,33 @@ void TForm1::RefreshHistoryCombo() {
 void TForm1::AddToHistory() {
   History_.Add(SelectedPath_, HistorySize_, Random_);
   RefreshHistoryCombo();
+  KeepHistory();
+}
+
+// What the user typed or chose is written when it changes, so a crash cannot take it; the rest of
+// the settings follow at close.
+void TForm1::KeepHistory() {
+  if (!SettingsLoaded_ || SettingsSaved_ || !platform::Exists(SettingsFile_)) return;
+  try {
+    TIniFile ini(SettingsFile_);
+    SaveHistory(ini, History_.Entries());
+    ini.UpdateFile();
+  } catch (const std::exception& error) {
+    statusBar()->showMessage(QStringLiteral("The folder history could not be kept: ") +
+                             DisplayPath(error.what()));
+  }
+}
+
+void TForm1::KeepTypeList() {
+  if (!SettingsLoaded_ || SettingsSaved_) return;
+  try {
+    TIniFile types(TemplateFileName(SettingsFile_));
+    SaveTmpList(types, TempFilesPage_->Types().Types());
+    types.UpdateFile();
+  } catch (const std::exception& error) {
+    statusBar()->showMessage(QStringLiteral("The list of junk file types could not be kept: ") +
+                             DisplayPath(error.what()));
+  }
 }
 
 void TForm1::ShowHistory(bool visible) {
@@ -147,6 +177,7 @@ void TForm1::ClearAll1Click() {
   }
   History_.Clear();
   RefreshHistoryCombo();
+  KeepHistory();
   HistoryCombo_->setEditText({});
 }
 
@@ -160,6 +191,7 @@ void TForm1::DeleteHistoryItemClick() {
   }
   History_.Remove(static_cast<std::size_t>(index));
   RefreshHistoryCombo();
+  KeepHistory();
 }
 
 }  // namespace nubrix

@@ -18,6 +18,8 @@
 #include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
+#include "cleaners/models/TempFilesModels.h"
+#include "cleaners/pages/TempFilesPage.h"
 #include "support/TempTree.h"
 
 namespace nubrix {
@@ -255,6 +257,24 @@ TEST_F(SettingsWindowTest, ScanPutsTheFolderIntoTheHistoryFirst) {
   form->Action("actRun")->trigger();
   ASSERT_TRUE(finished.wait(10000));
   EXPECT_EQ(form->History().Entries().size(), 1u);
+}
+
+// A crash takes nothing the user added: the history and the junk file types are on the disk as
+// soon as they change, before the window closes (if it ever does).
+TEST_F(SettingsWindowTest, WhatTheUserAddsIsOnTheDiskAtOnce) {
+  test::TTempTree folder("a/");
+  WriteFile("[LastDir]\nStart with=" + folder.ScanPath() + "\n");
+  auto form = Start();
+  QSignalSpy finished(form.get(), &TForm1::ScanFinished);
+  form->Action("actRun")->trigger();
+  ASSERT_TRUE(finished.wait(10000));
+  EXPECT_NE(FileText().find("[HistoryCombo]"), std::string::npos) << FileText();
+  EXPECT_NE(FileText().find(folder.ScanPath()), std::string::npos) << FileText();
+  form->TempFilesPage()->Types().Append({"*.crash", "added just now", false});
+  std::ifstream in(dir_ / "AppData/Nubrix.tpl");
+  std::ostringstream types;
+  types << in.rdbuf();
+  EXPECT_NE(types.str().find("*.crash=added just now"), std::string::npos) << types.str();
 }
 
 }  // namespace

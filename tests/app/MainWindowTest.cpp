@@ -252,6 +252,23 @@ TEST_F(MainWindowTest, SelectingAFolderShowsItEverywhere) {
   EXPECT_EQ(form_->HistoryCombo()->currentText(), QStringLiteral("<All Drives>"));
 }
 
+// What the keyboard highlights in the folder tree is what F9 scans and Delete Dir offers.
+TEST_F(MainWindowTest, TheHighlightedFolderIsTheSelectedOne) {
+  test::TTempTree disk("a/\nb/\n");
+  ASSERT_TRUE(form_->ShowSelectedPath(disk / "a"));
+  form_->DirTree()->setFocus();
+  QTest::keyClick(form_->DirTree(), Qt::Key_Down);
+  EXPECT_EQ(form_->SelectedPath(), disk / "b/");
+  QTest::keyClick(form_->DirTree(), Qt::Key_Left);  // to the parent
+  EXPECT_EQ(form_->SelectedPath(), disk.Root() + "/");
+  QTest::keyClick(form_->DirTree(), Qt::Key_Down);
+  dialogs_.Answers = {false};
+  form_->Action("actDeleteFile")->trigger();
+  ASSERT_FALSE(dialogs_.Questions.isEmpty());
+  EXPECT_EQ(dialogs_.Questions.back(),
+            QString::fromStdString("Move " + disk / "a" + " to the trash?"));
+}
+
 TEST_F(MainWindowTest, ResizingKeepsTheComboAndTheStatusPanels) {
   form_->ShowHistory(true);
   for (QSize size : {QSize(834, 689), QSize(1100, 700), QSize(600, 450), QSize(834, 689)}) {
