@@ -106,6 +106,7 @@ void TCleanupHistoryDialog::Show(const THistoryRows& rows) {
     auto* item = new QTreeWidgetItem(List_);
     item->setText(0, QString::fromStdString(RunTimeText(run.Time)));
     item->setText(1, CommandText(run));
+    item->setToolTip(1, CommandText(run));  // a long command is read whole in its hint
     item->setText(2, QString::number(run.Items));
     item->setText(3, BytesText(run.Bytes));
     item->setText(4, QString::number(rows.InTrash[i]));

@@ -26,6 +26,7 @@ void TCommands::Register(std::span<const TCommandSpec> table) {
     action->setObjectName(Text(spec.Name));
     // No status tip: showing one would hide the status bar's panels.
     action->setToolTip(Text(spec.Hint));
+    action->setProperty(kCommandHint, Text(spec.Hint));
     if (!spec.Shortcut.empty()) action->setShortcut(QKeySequence(Text(spec.Shortcut)));
     action->setCheckable(spec.Checkable);
     action->setEnabled(spec.Built);

@@ -17,6 +17,10 @@ class QWidget;
 
 namespace nubrix {
 
+// The property of a command (and of a button with a hint of its own) that holds its hint as the
+// command table gives it: empty means no hint, where Qt would show the caption instead.
+inline constexpr const char* kCommandHint = "nubrixHint";
+
 class TUnknownCommand : public std::logic_error {
  public:
   explicit TUnknownCommand(std::string_view name);

@@ -1,16 +1,19 @@
 #include "app/HelpWindow.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHelpContentWidget>
+#include <QHelpContentModel>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
 #include <QHelpSearchEngine>
 #include <QHelpSearchQueryWidget>
 #include <QHelpSearchResultWidget>
+#include <QScreen>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -28,7 +31,6 @@ QVariant THelpBrowser::loadResource(int type, const QUrl& name) {
 
 THelpWindow::THelpWindow(const QString& collection, QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle(QStringLiteral("Nubrix lite Help"));
-  resize(820, 560);
   Engine_ = new QHelpEngine(collection, this);
   Ready_ = !collection.isEmpty() && QFileInfo::exists(collection) && Engine_->setupData();
   Tabs_ = new QTabWidget;
@@ -49,6 +51,11 @@ THelpWindow::THelpWindow(const QString& collection, QWidget* parent) : QWidget(p
   layout->addWidget(splitter);
 
   connect(Engine_->contentWidget(), &QHelpContentWidget::linkActivated, this, &THelpWindow::Open);
+  // One click on a topic opens it, as a contents list in a help window does.
+  connect(Engine_->contentWidget(), &QTreeView::clicked, this, [this](const QModelIndex& index) {
+    if (const QHelpContentItem* item = Engine_->contentModel()->contentItemAt(index))
+      Open(item->url());
+  });
   connect(Engine_->indexWidget(), &QHelpIndexWidget::documentActivated, this,
           [this](const QHelpLink& link) { Open(link.url); });
   connect(Engine_->indexWidget(), &QHelpIndexWidget::documentsActivated, this,
@@ -69,6 +76,25 @@ void THelpWindow::ShowContents() {
   Tabs_->setCurrentIndex(0);
   Engine_->contentWidget()->expandAll();
   Open(QUrl(QStringLiteral("qthelp://org.nubrix.lite/doc/index.html")));
+  Present();
+}
+
+// The first time, over the program's window and wholly inside the screen's work area (a panel
+// at the bottom does not hide the lower part).
+void THelpWindow::Present() {
+  if (!Placed_) {
+    Placed_ = true;
+    QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
+    const QRect room = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 820, 560);
+    const QMargins frame(4, 30, 4, 4);  // room for a window manager's frame until it is known
+    const QRect inside = room.marginsRemoved(frame);
+    resize(std::min(820, inside.width()), std::min(560, inside.height()));
+    QPoint at = parentWidget() != nullptr ? parentWidget()->geometry().center() - rect().center()
+                                          : inside.center() - rect().center();
+    at.setX(std::clamp(at.x(), inside.left(), inside.right() - width() + 1));
+    at.setY(std::clamp(at.y(), inside.top(), inside.bottom() - height() + 1));
+    move(at);
+  }
   show();
   raise();
 }
@@ -77,14 +103,12 @@ void THelpWindow::ShowIndex() {
   Tabs_->setCurrentIndex(1);
   if (Browser_->source().isEmpty())
     Open(QUrl(QStringLiteral("qthelp://org.nubrix.lite/doc/index.html")));
-  show();
-  raise();
+  Present();
 }
 
 void THelpWindow::ShowSearch() {
   Tabs_->setCurrentIndex(2);
-  show();
-  raise();
+  Present();
 }
 
 void THelpWindow::ShowTopic(int helpContext) {
@@ -94,8 +118,7 @@ void THelpWindow::ShowTopic(int helpContext) {
     return;
   }
   Open(links.front().url);
-  show();
-  raise();
+  Present();
 }
 
 QString HelpCollectionFile() {

@@ -40,12 +40,14 @@ class THelpWindow : public QWidget {
   QTabWidget* Tabs() const { return Tabs_; }
 
  private:
+  void Present();
   void Open(const QUrl& url);
 
   QHelpEngine* Engine_ = nullptr;
   QTabWidget* Tabs_ = nullptr;
   THelpBrowser* Browser_ = nullptr;
   bool Ready_ = false;
+  bool Placed_ = false;
 };
 
 // Where the help collection of this program is: beside the executable when it can be written

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QMenu>
+#include <QToolButton>
 #include <QPainter>
 #include <QScreen>
 
@@ -81,14 +82,32 @@ void THintManager::HideHint() {
   Owner_ = nullptr;
 }
 
-// The hint for a tool-tip event on widget: a menu's hint is its item's; otherwise the widget's
-// own, or, as Qt itself does, that of the first parent in the same window that has one (a tree's
-// viewport, a combo box's line edit). Empty when none has a hint.
-QString THintManager::HintFor(QWidget* widget, const QPoint& position, QWidget*& owner) {
+namespace {
+
+// A command's own hint, where it has one: Qt's tool tip of an action without a hint is its
+// caption, which is no hint.
+std::optional<QString> CommandHint(const QObject* object) {
+  const QVariant hint = object != nullptr ? object->property(kCommandHint) : QVariant();
+  if (!hint.isValid()) return std::nullopt;
+  return hint.toString();
+}
+
+}  // namespace
+
+// The hint for a tool-tip event on widget: a menu's hint is its item's; a command's button shows
+// the command's hint; otherwise the widget's own, or, as Qt itself does, that of the first parent
+// in the same window that has one (a tree's viewport, a combo box's line edit). Empty: no hint.
+std::optional<QString> THintManager::HintFor(QWidget* widget, const QPoint& position,
+                                             QWidget*& owner) {
   owner = widget;
   if (auto* menu = qobject_cast<QMenu*>(widget)) {
     const QAction* action = menu->actionAt(position);
-    return action != nullptr && menu->toolTipsVisible() ? action->toolTip() : QString();
+    if (action == nullptr || !menu->toolTipsVisible()) return QString();
+    return CommandHint(action).value_or(action->toolTip());
+  }
+  if (auto* button = qobject_cast<QToolButton*>(widget)) {
+    if (std::optional<QString> own = CommandHint(button)) return own;
+    if (std::optional<QString> command = CommandHint(button->defaultAction())) return command;
   }
   for (QWidget* w = widget; w != nullptr; w = w->isWindow() ? nullptr : w->parentWidget()) {
     if (!w->toolTip().isEmpty()) {
@@ -96,7 +115,7 @@ QString THintManager::HintFor(QWidget* widget, const QPoint& position, QWidget*&
       return w->toolTip();
     }
   }
-  return {};
+  return std::nullopt;
 }
 
 bool THintManager::eventFilter(QObject* watched, QEvent* event) {
@@ -106,9 +125,9 @@ bool THintManager::eventFilter(QObject* watched, QEvent* event) {
       if (widget == nullptr) break;
       auto* help = static_cast<QHelpEvent*>(event);
       QWidget* owner = nullptr;
-      const QString hint = HintFor(widget, help->pos(), owner);
-      if (hint.isEmpty()) break;  // Qt goes on: an item view's own tips, or nothing
-      ShowHint(owner, hint, help->globalPos());
+      const std::optional<QString> hint = HintFor(widget, help->pos(), owner);
+      if (!hint) break;  // Qt goes on: an item view's own tips, or nothing
+      ShowHint(owner, *hint, help->globalPos());  // an empty one hides the hint
       return true;  // no default tool tip
     }
     case QEvent::Leave:

@@ -7,10 +7,14 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <optional>
+
+#include "app/Commands.h"
 
 namespace nubrix {
 
 inline constexpr int kHintHidePause = 10000;  // ms
+
 inline constexpr QRgb kHintFrameColour = 0xFFCC00;
 
 class TMyHintWindow : public QLabel {
@@ -43,7 +47,8 @@ class THintManager : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  static QString HintFor(QWidget* widget, const QPoint& position, QWidget*& owner);
+  // The hint for a tool-tip event on widget; nullopt when Qt is to show its own.
+  static std::optional<QString> HintFor(QWidget* widget, const QPoint& position, QWidget*& owner);
 
   TMyHintWindow* Window_;
   QPointer<QWidget> Owner_;

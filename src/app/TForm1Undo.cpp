@@ -134,9 +134,11 @@ void TForm1::RestoreRun(const TRun& run) {
       },
       [this](const TOutcome& outcome) {
         ReportRunNote(outcome.Note);
-        SetStatus(
-            1, QStringLiteral("%1 item(s) put back from the trash").arg(outcome.Result.Restored));
+        const QString done = QStringLiteral("%1 item(s) put back").arg(outcome.Result.Restored);
+        SetStatus(1, done + QStringLiteral(" from the trash"));
         Timer3_.start();
+        // The panel goes back to the selected folder soon; the note stays a while longer.
+        statusBar()->showMessage(done, kNoteMilliseconds);
         if (!outcome.Result.Stayed.empty()) Dialogs_->ShowMessage(this, StayedText(outcome.Result));
         emit CleanupRestored();
       });

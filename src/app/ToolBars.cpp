@@ -6,6 +6,8 @@
 #include <QVBoxLayout>
 #include <QVariant>
 
+#include "app/Commands.h"
+
 namespace nubrix {
 
 namespace {
@@ -40,6 +42,7 @@ void KeepButtonTexts(QToolButton* button, QAction* action, const QString& captio
     if (!caption.isEmpty()) button->setText(caption);
     if (!hint.isEmpty()) button->setToolTip(hint);
   };
+  if (!hint.isEmpty()) button->setProperty(kCommandHint, hint);
   apply();
   QObject::connect(action, &QAction::changed, button, apply);
 }

@@ -12,7 +12,9 @@
 #include <QHelpSearchResult>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QScreen>
 #include <QTest>
+#include <QTreeView>
 #include <fstream>
 
 #include "app/HelpWindow.h"
@@ -64,6 +66,28 @@ TEST_F(HelpTest, ContentsListEveryPageAndIndexAndNumbersLead) {
   help.ShowTopic(999);
   EXPECT_EQ(help.Browser()->source().fileName(), QStringLiteral("index.html"))
       << "an unknown number: the contents";
+}
+
+TEST_F(HelpTest, TheWindowStaysOnTheScreenAndATopicOpensOnOneClick) {
+  QWidget owner;
+  const QRect room = owner.screen()->availableGeometry();
+  owner.setGeometry(room.left() + 10, room.bottom() - 200, 400, 150);  // low on the screen
+  owner.show();
+  THelpWindow help(collection_, &owner);
+  QHelpContentModel* contents = help.Engine()->contentModel();
+  QSignalSpy created(contents, &QHelpContentModel::contentsCreated);
+  if (contents->rowCount() == 0) {
+    ASSERT_TRUE(created.wait(5000));
+  }
+  help.ShowContents();
+  EXPECT_TRUE(room.contains(help.geometry())) << "inside the work area";
+  QTreeView* tree = help.Engine()->contentWidget();
+  const QModelIndex pie = contents->index(1, 0, contents->index(0, 0));
+  ASSERT_TRUE(pie.isValid());
+  tree->scrollTo(pie);
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(pie).center());
+  EXPECT_NE(help.Browser()->source().fileName(), QStringLiteral("index.html"))
+      << "one click opened the topic";
 }
 
 TEST_F(HelpTest, SearchFindsTheWords) {

@@ -12,11 +12,14 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 #include <fstream>
 
 #include "app/ChartBuilding.h"
+#include "app/HintWindow.h"
 #include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
@@ -147,10 +150,7 @@ TEST_F(MainWindowTest, MenusHoldTheCommandsInOrder) {
       }
       EXPECT_EQ(items[i]->text().toStdString(), line.Text);
       EXPECT_EQ(items[i]->shortcut().toString().toStdString(), line.Shortcut) << line.Text;
-      EXPECT_EQ(items[i]->toolTip().toStdString(), std::string(line.Hint).empty()
-                                                       ? items[i]->text().remove('&').toStdString()
-                                                       : line.Hint)
-          << line.Text;
+      EXPECT_EQ(items[i]->property(kCommandHint).toString().toStdString(), line.Hint) << line.Text;
     }
   }
 }
@@ -304,6 +304,32 @@ TEST_F(MainWindowTest, FolderPanelToggleRemembersItsWidth) {
   fresh.findChild<QSplitter*>("Splitter1")->setSizes({1, 800});
   fresh.Action("actToggleDirTree")->trigger();
   EXPECT_EQ(fresh.findChild<QSplitter*>("Splitter1")->sizes().value(0), TForm1::kReopenedWidth);
+}
+
+// A command without a hint shows none: Qt would show its caption ("Exit", "Back") instead.
+TEST_F(MainWindowTest, CommandsWithoutAHintShowNone) {
+  THintManager* hints = form_->Hints();
+  int withHint = 0;
+  int without = 0;
+  for (QToolButton* button : form_->findChildren<QToolButton*>()) {
+    if (button->defaultAction() == nullptr || !button->isVisibleTo(form_.get())) continue;
+    const QString hint = button->property(kCommandHint).isValid()
+                             ? button->property(kCommandHint).toString()
+                             : button->defaultAction()->property(kCommandHint).toString();
+    hints->HideHint();
+    QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(button, &event);
+    const std::string name = button->defaultAction()->objectName().toStdString();
+    if (hint.isEmpty()) {
+      ++without;
+      EXPECT_FALSE(hints->Window()->isVisible()) << name << " shows no hint";
+    } else {
+      ++withHint;
+      EXPECT_EQ(hints->Window()->text(), hint) << name;
+    }
+  }
+  EXPECT_GT(without, 0);
+  EXPECT_GT(withHint, 10);
 }
 
 TEST_F(MainWindowTest, HintWindowHasTheHintColourAndTheFrame) {

@@ -103,8 +103,10 @@ TEST_F(TempFilesPageTest, SearchesTheScannedFoldersForTheCheckedMasks) {
   EXPECT_EQ(names, (std::vector<std::string>{"b.tmp", "c.tmp", "e.TMP"}));
   page_->Types().SetAllChecked(false);
   page_->ListTempFiles(true);
-  WaitForPage();
-  EXPECT_TRUE(Names().empty()) << "no checked mask: nothing found";
+  EXPECT_EQ(dialogs_.Messages.back(),
+            QStringLiteral("No junk file type is checked: check the types to look for first."));
+  EXPECT_FALSE(page_->Busy()) << "nothing is searched for";
+  EXPECT_EQ(Names().size(), 3U) << "the last list stays";
 }
 
 TEST_F(TempFilesPageTest, DeletingTheCheckedFilesKeepsWhatDidNotGoChecked) {
@@ -230,6 +232,11 @@ TEST_F(TempFilesPageTest, TypesAreAddedUncheckedDeletedOneAtATimeAndKeptInTheTem
     auto* dialog = qobject_cast<TAdd_Element*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Nubrix"));
+    EXPECT_EQ(dialog->width(), 410);
+    for (QLineEdit* edit : {dialog->Edit1(), dialog->Edit2()}) {
+      EXPECT_GE(edit->height(), edit->fontMetrics().height() + 4) << "a line of text shows whole";
+      EXPECT_LE(edit->mapTo(dialog, QPoint(0, edit->height())).y(), dialog->height());
+    }
     dialog->Edit1()->setText(QStringLiteral("*.TMP"));
     dialog->Edit2()->setText(QStringLiteral("upper"));
     dialog->accept();

@@ -1,6 +1,7 @@
 #include "cleaners/pages/Add_ElementU.h"
 
 #include <QGroupBox>
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,10 +29,13 @@ TAdd_Element::TAdd_Element(QWidget* parent)
     : QDialog(parent), Edit1_(new QLineEdit), Edit2_(new QLineEdit) {
   setObjectName(QStringLiteral("Add_Element"));
   setWindowTitle(QStringLiteral("Nubrix"));
-  setFixedSize(410, 146);
   auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(8, 6, 8, 6);
+  column->setSpacing(4);
   auto* box = new QGroupBox(QStringLiteral("Add junk file type"));
   auto* fields = new QVBoxLayout(box);
+  fields->setContentsMargins(8, 4, 8, 6);
+  fields->setSpacing(2);
   fields->addWidget(new QLabel(QStringLiteral("Extension (*.tmp)")));
   Edit1_->setFixedWidth(81);
   fields->addWidget(Edit1_);
@@ -50,6 +54,8 @@ TAdd_Element::TAdd_Element(QWidget* parent)
   connect(ok, &QToolButton::clicked, this, &QDialog::accept);      // SpeedButton2Click
   setTabOrder(Edit1_, Edit2_);
   Edit1_->setFocus();
+  // 410 by 146 as laid out, but never so low that a box cannot show a line of the user's font.
+  setFixedSize(410, std::max(146, column->sizeHint().height()));
   if (parent != nullptr) move(parent->window()->geometry().center() - rect().center());
 }
 

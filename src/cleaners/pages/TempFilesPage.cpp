@@ -226,9 +226,15 @@ void TTempFilesPage::ListTempFiles(bool fromRoot) {
     Host_.Dialogs().ShowMessage(this, QStringLiteral("You must scan a folder or drive first!"));
     return;
   }
+  const std::vector<std::string> masks = TypesModel_->CheckedMasks();
+  // A search for nothing would end with an empty list, as if the folders held no junk.
+  if (masks.empty()) {
+    Host_.Dialogs().ShowMessage(
+        this, QStringLiteral("No junk file type is checked: check the types to look for first."));
+    return;
+  }
   const TSizeFolder* start = fromRoot ? Host_.ScanRoot() : Host_.ShownFolder();
   Host_.ShowStatus(QStringLiteral("Look for Tempfiles in: ") + DisplayPath(start->Path()));
-  const std::vector<std::string> masks = TypesModel_->CheckedMasks();
   Host_.ShowGauge(Host_.ScannedFolderCount());
   FilesModel_->Clear();
   // The folders are taken from the tree here, so the job never touches the tree.
