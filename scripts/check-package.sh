@@ -12,7 +12,7 @@ root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg -x "$deb" "$root"
 expected=(usr/bin/nubrix usr/bin/nubrix-scan usr/bin/nubrix-clean
-          usr/share/nubrix/help/nubrix.qhc usr/share/nubrix/help/nubrix.qch
+          usr/share/nubrix/help/nubrix.qhc usr/share/nubrix/help/nubrix.qch usr/share/nubrix/Nubrix.tpl
           usr/share/applications/io.github.nubrix.Nubrix.desktop
           usr/share/metainfo/io.github.nubrix.Nubrix.metainfo.xml
           usr/share/icons/hicolor/scalable/apps/io.github.nubrix.Nubrix.svg

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "platform/Paths.h"
+
 namespace nubrix {
 
 namespace {
@@ -126,5 +128,23 @@ std::string AppDir() {
 }
 
 std::string SettingsFileName() { return AppDir() + "AppData/Nubrix.ini"; }
+
+std::string ShippedTemplateFile() {
+  const std::string installed =
+      platform::JoinPath(platform::FolderOf(platform::WithoutSeparator(ExecutableFolder())),
+                         "share/nubrix/Nubrix.tpl");
+  if (platform::Exists(installed)) return installed;
+#ifdef NUBRIX_SOURCE_TEMPLATE
+  if (platform::Exists(NUBRIX_SOURCE_TEMPLATE)) return NUBRIX_SOURCE_TEMPLATE;
+#endif
+  return {};
+}
+
+bool InstallShippedTemplate(const std::string& templateFile, const std::string& shipped) {
+  std::string text;
+  if (shipped.empty() || platform::Exists(templateFile) || !platform::ReadWholeFile(shipped, text))
+    return false;
+  return platform::WriteNewFileAtomically(templateFile, text) == 0;
+}
 
 }  // namespace nubrix

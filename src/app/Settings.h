@@ -57,4 +57,11 @@ std::string AppDir();
 // AppDir() + "AppData/Nubrix.ini".
 std::string SettingsFileName();
 
+// The list of junk file types that comes with the program (the program itself has none): in
+// share/nubrix beside an installed program's bin, else the one of the source tree the program was
+// built from. Empty when neither is there.
+std::string ShippedTemplateFile();
+// Copies shipped to templateFile when no file is there yet; never replaces one. Whether it did.
+bool InstallShippedTemplate(const std::string& templateFile, const std::string& shipped);
+
 }  // namespace nubrix

@@ -35,6 +35,8 @@ void TForm1::LoadSettings() {
     if (!created) Dialogs_->ShowMessage(this, QStringLiteral("Error creating ini file"));
   }
   ApplySettings(ReadSettings(TIniFile(SettingsFile_)));
+  // A first start begins with the common junk masks that come with the program.
+  InstallShippedTemplate(TemplateFileName(SettingsFile_), ShippedTemplateFile());
   TempFilesPage_->Types().Assign(LoadTmpList(TIniFile(TemplateFileName(SettingsFile_))));
   SettingsLoaded_ = true;
 }

@@ -78,6 +78,18 @@ TEST_F(SettingsWindowTest, FirstRunCreatesTheFileAndStartsWithTheDefaults) {
   EXPECT_EQ(text.find("[Settings]"), std::string::npos);
 }
 
+TEST_F(SettingsWindowTest, AFirstStartBeginsWithTheShippedJunkTypesAndKeepsTheUsersOwn) {
+  {
+    auto form = Start();
+    EXPECT_EQ(form->TempFilesPage()->Types().Types().front().Mask, "*.tmp");
+    EXPECT_GT(form->TempFilesPage()->Types().rowCount(), 5);
+  }
+  std::ofstream(dir_ / "AppData/Nubrix.tpl") << "[tmpList]\n*.mine=only this\n";
+  auto form = Start();
+  ASSERT_EQ(form->TempFilesPage()->Types().rowCount(), 1) << "a list of the user's stays as it is";
+  EXPECT_EQ(form->TempFilesPage()->Types().Types().front().Mask, "*.mine");
+}
+
 TEST_F(SettingsWindowTest, EverySavedSwitchSurvivesARestart) {
   test::TTempTree start("chosen/");
   {

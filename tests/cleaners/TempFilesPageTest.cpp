@@ -1,6 +1,7 @@
 // The temp-file page through the window: the type list and its template, the search of the
 // scanned folders, sorting, deleting to the trash of the test's home, with scripted answers.
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <QAction>
@@ -269,6 +270,7 @@ TEST_F(TempFilesPageTest, TypesAreAddedUncheckedDeletedOneAtATimeAndKeptInTheTem
 
 TEST_F(TempFilesPageTest, ATemplateThatCannotBeWrittenIsReported) {
   page_->Types().Assign({{"*.tmp", "temp"}});
+  unlink(TemplateFile().c_str());
   mkdir(TemplateFile().c_str(), 0755);  // a folder stands where the file would go
   form_.reset();
   rmdir(TemplateFile().c_str());
