@@ -104,9 +104,10 @@ QWidget* TAboutBox::BuildFirstPage() {
   auto* page = new QWidget;
   auto* column = new QVBoxLayout(page);
   column->setContentsMargins(0, 0, 0, 0);
-  auto* header = new QLabel;
-  header->setPixmap(QPixmap::fromImage(LoadJpegResource(QStringLiteral(":/about/header.jpg"))));
-  column->addWidget(header);
+  Image1 = new QLabel;
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setPixmap(QPixmap::fromImage(LoadJpegResource(QStringLiteral(":/about/header.jpg"))));
+  column->addWidget(Image1);
   auto* row = new QHBoxLayout;
   auto* icon = new QLabel;
   icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
@@ -119,9 +120,9 @@ QWidget* TAboutBox::BuildFirstPage() {
   Build = new QLabel;
   Copyright = new QLabel;
   const QVector<int> parts = VersionParts();
-  VersNo->setText(QStringLiteral("Version ") + VersionText());
-  Release->setText(QStringLiteral("Release %1").arg(parts[2]));
-  Build->setText(QStringLiteral("Build %1").arg(parts[3]));
+  VersNo->setText(VersionText());
+  Release->setText(QString::number(parts[2]));
+  Build->setText(QString::number(parts[3]));
   auto* rights = new QHBoxLayout;
   rights->addWidget(new QLabel(QStringLiteral("\u00A9")));
   rights->addWidget(Copyright, 1);
@@ -257,6 +258,12 @@ void TAboutBox::FormActivate() {
   QPalette palette = Panel3->palette();
   palette.setColor(QPalette::Window, BackCol);
   Panel3->setPalette(palette);
+}
+
+void TAboutBox::showEvent(QShowEvent* event) {
+  // The background picture takes the header picture's place.
+  Image1->setVisible(!UseBackBMP);
+  QDialog::showEvent(event);
 }
 
 void TAboutBox::paintEvent(QPaintEvent* event) {

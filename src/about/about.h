@@ -46,6 +46,7 @@ class TAboutBox : public QDialog {
   void ToolButton13Click();
   void ToolButton2Click();
 
+  QLabel* Image1 = nullptr;  // the header picture
   QLabel* ProductName = nullptr;
   QLabel* VersNo = nullptr;
   QLabel* Release = nullptr;
@@ -66,6 +67,7 @@ class TAboutBox : public QDialog {
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   QWidget* BuildToolBar();

@@ -34,9 +34,9 @@ void TAboutBoxDlg::SetMovieSpeed(int speed) { MovieSpeed_ = StoredMovieSpeed(spe
 std::unique_ptr<TAboutBox> TAboutBoxDlg::Build(QWidget* parent) const {
   InitAboutResources();
   auto box = std::make_unique<TAboutBox>(Dialogs_, parent);
+  // Only the property switches the background on; its picture is the one given.
   box->UseBackBMP = UseBackBMP;
-  box->BackBMP = UseBackBMP ? BackBMP : QImage(QStringLiteral(":/about/BACKGND.bmp"));
-  box->UseBackBMP = UseBackBMP || !box->BackBMP.isNull();
+  box->BackBMP = BackBMP;
   box->BackCol = BackCol;
   box->setFont(FormFont);
   QPalette palette = box->palette();

@@ -1,12 +1,11 @@
 #include "app/HelpWindow.h"
 
 #include <QCoreApplication>
-#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHelpContentWidget>
 #include <QHelpContentModel>
+#include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
@@ -18,6 +17,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace nubrix {
 

@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QMenu>
-#include <QToolButton>
 #include <QPainter>
 #include <QScreen>
+#include <QToolButton>
 
 namespace nubrix {
 
@@ -126,9 +126,9 @@ bool THintManager::eventFilter(QObject* watched, QEvent* event) {
       auto* help = static_cast<QHelpEvent*>(event);
       QWidget* owner = nullptr;
       const std::optional<QString> hint = HintFor(widget, help->pos(), owner);
-      if (!hint) break;  // Qt goes on: an item view's own tips, or nothing
+      if (!hint) break;                           // Qt goes on: an item view's own tips, or nothing
       ShowHint(owner, *hint, help->globalPos());  // an empty one hides the hint
-      return true;  // no default tool tip
+      return true;                                // no default tool tip
     }
     case QEvent::Leave:
     case QEvent::MouseButtonPress:

@@ -214,8 +214,9 @@ std::vector<std::string> TIniFile::KeyNames(std::string_view section) const {
     if (SectionName(Lines_[i].Text, name)) break;
     if (IsComment(Lines_[i].Text)) continue;
     const std::string_view text = Lines_[i].Text;
-    const std::size_t equals = text.find('=');
-    if (equals != std::string_view::npos) names.emplace_back(Trim(text.substr(0, equals)));
+    // A line without "=" is a key too, with no value, as the system's INI reader lists it.
+    const std::string_view key = Trim(text.substr(0, text.find('=')));
+    if (!key.empty()) names.emplace_back(key);
   }
   return names;
 }

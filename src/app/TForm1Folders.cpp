@@ -21,10 +21,10 @@ std::string HomeFolder() {
   return platform::WithoutSeparator(home != nullptr ? home : "");
 }
 
-// Why a folder must not go to the trash as a whole; empty when it may.
+// Why a folder must not go to the trash as a whole; empty when it may (an empty path is the
+// callers' own case).
 QString RefusalOf(const std::string& folder) {
-  if (folder.empty()) return QStringLiteral("No folder is chosen.");
-  if (folder == "/") return QStringLiteral("The root folder / cannot be moved to the trash.");
+  if (folder == "/") return QString::fromUtf8(kRootRefusal);
   if (folder == HomeFolder()) {
     return DisplayPath(folder) +
            QStringLiteral(" is your home folder; it cannot be moved to the trash.");
@@ -69,6 +69,7 @@ void TForm1::ShowFolderMenu(const QPoint& at) {
 // size tree only at the next scan, which is offered.
 void TForm1::MnuDeleteFolderClick(const std::string& target) {
   const std::string folder = platform::WithoutSeparator(target);
+  if (folder.empty()) return;  // nothing to move: nothing is said, no scan offered
   if (const QString refusal = RefusalOf(folder); !refusal.isEmpty()) {
     Dialogs_->ShowMessage(this, refusal);
     return;
@@ -95,6 +96,10 @@ void TForm1::MnuDeleteFolderClick(const std::string& target) {
 
 void TForm1::actDeleteFileExecute() {
   const std::string folder = platform::WithoutSeparator(SelectedPath_);
+  if (folder.empty()) {
+    Dialogs_->ShowMessage(this, QStringLiteral("Could not delete "));
+    return;
+  }
   if (const QString refusal = RefusalOf(folder); !refusal.isEmpty()) {
     Dialogs_->ShowMessage(this, refusal);
     return;

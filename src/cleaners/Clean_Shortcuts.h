@@ -89,6 +89,12 @@ class TCleanShortcut {
   TCondition Judge(const platform::TShortcutTarget& target) const;
 };
 
+// What the root folder gets from every command that would move it, or what lies below it, to the
+// trash.
+inline constexpr const char* kRootRefusal = "The root folder / cannot be moved to the trash.";
+inline constexpr const char* kRootEmptyFoldersRefusal =
+    "Empty folders are not looked for below the root folder /: choose a folder below it.";
+
 // "\\server\share", smb://, sftp://..., or a path on a network file system (from the mount table).
 bool IsNetworkPath(const std::string& path);
 // A path on an optical disc, by the mount table.

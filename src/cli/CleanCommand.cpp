@@ -83,6 +83,10 @@ int EmptyFolders(const std::string& folder, bool trash, const std::string& datab
     for (const TShortcutRow& row : rows.Rows) out << row.ShortcutPath << '\n';
     return 0;
   }
+  if (folder == "/") {
+    err << "nubrix-clean: " << kRootEmptyFoldersRefusal << '\n';
+    return 2;
+  }
   TCleanupRun run(database, "nubrix-clean empty-folders --trash");
   const TRemovalResult result = TCleanShortcut().RemoveEmptyFolders(folder, nullptr, &run);
   const bool notKept = RunNotKept(run, false, err);

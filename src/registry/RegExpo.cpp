@@ -118,13 +118,14 @@ void Export(platform::IRegistryStore& store, std::uint32_t rootKey, std::string 
             Write write) {
   if (keyPath.ends_with('\\')) keyPath.pop_back();
   TRegExporter exporter(store, rootKey);
+  // Every line ends with CR LF, the last one too.
   try {
     exporter.WriteKeySection(keyPath);
   } catch (const platform::TRegistryError&) {
-    write(RegFileBytes(exporter.Text()));
+    write(RegFileBytes(exporter.Text() + std::string(kLineEnd)));
     throw;
   }
-  write(RegFileBytes(exporter.Text()));
+  write(RegFileBytes(exporter.Text() + std::string(kLineEnd)));
 }
 
 }  // namespace

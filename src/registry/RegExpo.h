@@ -1,5 +1,6 @@
 // The registry export file: one key with its values and all its subkeys, in the "REGEDIT4" text
-// format a registry editor imports again (ANSI bytes, CR LF lines, no closing empty line).
+// format a registry editor imports again (ANSI bytes, every line ending in CR LF, no closing
+// empty line).
 #pragma once
 
 #include <cstdint>

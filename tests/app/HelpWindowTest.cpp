@@ -10,9 +10,9 @@
 #include <QHelpLink>
 #include <QHelpSearchEngine>
 #include <QHelpSearchResult>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
-#include <QScreen>
 #include <QTest>
 #include <QTreeView>
 #include <fstream>

@@ -6,13 +6,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QHelpEvent>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <QHelpEvent>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
@@ -267,6 +267,13 @@ TEST_F(MainWindowTest, TheHighlightedFolderIsTheSelectedOne) {
   ASSERT_FALSE(dialogs_.Questions.isEmpty());
   EXPECT_EQ(dialogs_.Questions.back(),
             QString::fromStdString("Move " + disk / "a" + " to the trash?"));
+}
+
+TEST_F(MainWindowTest, DeleteDirWithoutATargetCouldNotDelete) {
+  ASSERT_TRUE(form_->SelectedPath().empty()) << "the fixture's start folder is not there";
+  form_->Action("actDeleteFile")->trigger();
+  EXPECT_TRUE(dialogs_.Questions.isEmpty());
+  EXPECT_EQ(dialogs_.Messages, QStringList{QStringLiteral("Could not delete ")});
 }
 
 TEST_F(MainWindowTest, ResizingKeepsTheComboAndTheStatusPanels) {

@@ -95,6 +95,11 @@ TEST(CleanCommandTest, WrongCallsAndUnreadableFolders) {
     EXPECT_EQ(run.Out, "");
     EXPECT_NE(run.Err.find("usage: nubrix-clean"), std::string::npos);
   }
+  const TRun root = Clean({"empty-folders", "--trash", "/"});
+  EXPECT_EQ(root.Status, 2);
+  EXPECT_EQ(root.Err,
+            "nubrix-clean: Empty folders are not looked for below the root folder /: "
+            "choose a folder below it.\n");
   const TRun missing = Clean({"shortcuts", "/no/such/folder"});
   EXPECT_EQ(missing.Status, 2);
   EXPECT_EQ(missing.Out, "");

@@ -159,6 +159,14 @@ TEST_F(ShortcutPageTest, TheCurrentFolderNeedsASelectedFolder) {
   Run("actListShortcuts");
   EXPECT_EQ(dialogs_.Messages, (QStringList{QStringLiteral("No folder selected"),
                                             QStringLiteral("No broken shortcut in  found")}));
+  ASSERT_TRUE(form_->ShowSelectedPath("/"));
+  dialogs_.Messages.clear();
+  Run("actDelEmptyFolders");
+  EXPECT_TRUE(dialogs_.Questions.isEmpty()) << "refused before anything is asked";
+  EXPECT_EQ(
+      dialogs_.Messages,
+      QStringList{QStringLiteral(
+          "Empty folders are not looked for below the root folder /: choose a folder below it.")});
 }
 
 TEST_F(ShortcutPageTest, WhatCannotGoToTheTrashStaysCheckedAndIsNamed) {
@@ -218,7 +226,11 @@ TEST_F(ShortcutPageTest, DeleteFolderAsksThenOffersANewScanAndNoKeepsTheCharts) 
   for (const std::string& folder : {std::string("/"), gHome, std::string("/proc")})
     form_->MnuDeleteFolderClick(folder);
   EXPECT_TRUE(dialogs_.Questions.isEmpty());
-  EXPECT_EQ(dialogs_.Messages.size(), 3);
+  ASSERT_EQ(dialogs_.Messages.size(), 3);
+  EXPECT_EQ(dialogs_.Messages.front(),
+            QStringLiteral("The root folder / cannot be moved to the trash."));
+  form_->MnuDeleteFolderClick("");
+  EXPECT_EQ(dialogs_.Messages.size(), 3) << "no target: nothing said, nothing asked";
   // Delete Dir on the selected path: No is a failure to delete.
   ASSERT_TRUE(form_->ShowSelectedPath(disk / "B"));
   dialogs_.Answers = {false};

@@ -1,8 +1,8 @@
 // The temp-file page through the window: the type list and its template, the search of the
 // scanned folders, sorting, deleting to the trash of the test's home, with scripted answers.
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>

@@ -152,14 +152,16 @@ TEST(TmpListTest, ReadsEveryKeyOfItsSectionAsAWriterLeftIt) {
       << "\xEF\xBB\xBF[Other]\r\nkeep=1\r\n\r\n[TMPLIST]\r\n*.tmp = Temp files \r\n\r\n"
          "*.bak=\"Backups\"\r\n*.TMP=second\r\n*.old\r\n~*=\r\n";
   const std::vector<TTmpType> types = LoadTmpList(TIniFile(file));
-  ASSERT_EQ(types.size(), 4u);
+  ASSERT_EQ(types.size(), 5u);
   EXPECT_EQ(types[0].Mask, "*.tmp");
   EXPECT_EQ(types[0].Description, "Temp files");
   EXPECT_EQ(types[1].Description, "Backups") << "quotes dropped";
   EXPECT_EQ(types[2].Mask, "*.TMP");
   EXPECT_EQ(types[2].Description, "Temp files") << "the first of two keys alike wins";
-  EXPECT_EQ(types[3].Mask, "~*");
+  EXPECT_EQ(types[3].Mask, "*.old") << "a line without \"=\" is a key with no description";
   EXPECT_TRUE(types[3].Description.empty());
+  EXPECT_EQ(types[4].Mask, "~*");
+  EXPECT_TRUE(types[4].Description.empty());
   for (const TTmpType& type : types) EXPECT_TRUE(type.Checked);
   EXPECT_TRUE(LoadTmpList(TIniFile(dir / "none.tpl")).empty())
       << "no file: an empty list, no message";

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -115,6 +116,18 @@ TEST_F(TracesPageJobsTest, EachCommandShowsWhatItWouldClearAndAfterwardsWhatIsLe
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return Preview("actClearURL") == QStringLiteral("0 addresses, 0 registry values"); },
       20000));
+}
+
+TEST_F(TracesPageJobsTest, NineButtonsOfOneSizeAndTheUninstallButtonFollowsItsCommand) {
+  const QList<QToolButton*> buttons =
+      page_->findChild<QWidget*>(QStringLiteral("GroupBox5"))
+          ->findChildren<QToolButton*>(QRegularExpression(QStringLiteral("^Button_")));
+  ASSERT_EQ(buttons.size(), 9);
+  for (const QToolButton* button : buttons) EXPECT_EQ(button->size(), QSize(115, 99));
+  auto* uninstall = page_->findChild<QToolButton*>(QStringLiteral("Button_actUninstall"));
+  EXPECT_FALSE(uninstall->isVisibleTo(page_)) << "the command is created not visible";
+  form_->Action("actUninstall")->setVisible(true);
+  EXPECT_TRUE(uninstall->isVisibleTo(page_));
 }
 
 TEST_F(TracesPageJobsTest, ClearingCommandsRunAsJobs) {

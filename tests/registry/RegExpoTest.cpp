@@ -43,7 +43,8 @@ TEST(RegExpoTest, TheExampleFile) {
   WriteRegFile(store, kHkeyCurrentUser, "Software\\X", tree / "x.reg");
   EXPECT_EQ(ReadFile(tree / "x.reg"),
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\X]\r\n@=dword:000000FF\r\n\r\n"
-            "[HKEY_CURRENT_USER\\Software\\X\\Sub]\r\n@=hex:01,02,FF");
+            "[HKEY_CURRENT_USER\\Software\\X\\Sub]\r\n@=hex:01,02,FF\r\n")
+      << "every line ends with CR LF, the last one too, and no empty line follows";
   WriteRegFile(store, kHkeyCurrentUser, "Software\\X\\", tree / "y.reg");
   EXPECT_EQ(ReadFile(tree / "y.reg"), ReadFile(tree / "x.reg")) << "a trailing backslash";
 }

@@ -1,13 +1,13 @@
 #include "cleaners/pages/Add_ElementU.h"
 
 #include <QGroupBox>
-#include <algorithm>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace nubrix {
 

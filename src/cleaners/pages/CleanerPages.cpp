@@ -131,6 +131,11 @@ void TTracesPage::BuildTracesGroup(QHBoxLayout* row, TCommands& commands) {
       policy.setRetainSizeWhenHidden(true);
       button->setSizePolicy(policy);
       button->setVisible(action->isVisible());
+      button->setFixedSize(115, 99);
+      button->setObjectName(QStringLiteral("Button_") + QString::fromUtf8(cells[r][c]));
+      // A command made visible later (actUninstall) shows its button then.
+      connect(action, &QAction::changed, button,
+              [button, action] { button->setVisible(action->isVisible()); });
       cell->addWidget(button, 0, Qt::AlignHCenter);
       if (const char* trace = TraceOf(cells[r][c])) {
         auto* preview = new QLabel;

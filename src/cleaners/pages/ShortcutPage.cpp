@@ -265,6 +265,11 @@ void TShortcutPage::actDelEmptyFoldersExecute() {
   Rows_->Clear();
   const TShortcutLocation location = GetShortcutLocation();
   if (location.Folders.empty()) return;
+  for (const std::string& folder : location.Folders) {
+    if (platform::WithoutSeparator(folder) != "/") continue;
+    Host_.Dialogs().ShowMessage(this, QString::fromUtf8(kRootEmptyFoldersRefusal));
+    return;
+  }
   if (!Host_.Dialogs().Ask(this, TQuestionKind::Confirmation,
                            QString::fromUtf8(TCleanShortcut::kDeleteEmptyQuestion),
                            TAnswerButtons::YesNo)) {
