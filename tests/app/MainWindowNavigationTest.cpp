@@ -105,9 +105,11 @@ TEST_F(NavigationTest, OwnFilesPointLeftShowsTheFolderAgainRightAsksForTheFileMa
   dialogs_.Answers = {false};
   form_->BarsClickSeries(IndexOf("<All files in folder>"), Qt::RightButton);
   ASSERT_EQ(dialogs_.Questions.size(), 1);
-  EXPECT_EQ(
-      dialogs_.Questions.front().toStdString(),
-      "Do you want to open " + disk / "A/" + " in Windows Explorer. Do you \r\nwant to proceed?");
+  EXPECT_EQ(dialogs_.Asked.front(),
+            (test::TQuestion{TQuestionKind::Confirmation, TAnswerButtons::YesNo,
+                             QString::fromStdString("Do you want to open " + disk / "A/" +
+                                                    " in Windows Explorer. Do you \r\nwant to "
+                                                    "proceed?")}));
   EXPECT_EQ(Shown(), disk / "A") << "No changes nothing";
   form_->BarsClickSeries(0, Qt::MiddleButton);
   EXPECT_EQ(Shown(), disk / "A");

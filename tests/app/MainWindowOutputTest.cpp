@@ -253,5 +253,17 @@ TEST_F(OutputWindowTest, ClipboardGetsTheChartInEveryFormat) {
   EXPECT_TRUE(QString::fromUtf8(data->data("image/svg+xml")).contains("Folder Sizes in"));
 }
 
+TEST_F(OutputWindowTest, TheBarsClipboardCommandCopiesTheBars) {
+  form_->ShowPage(1);  // the pie page shown: the command still copies the bars
+  QGuiApplication::clipboard()->clear();
+  form_->Action("actBarClbd")->trigger();
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  ASSERT_NE(data, nullptr);
+  const QString svg = QString::fromUtf8(data->data("image/svg+xml"));
+  EXPECT_TRUE(svg.contains("Size in MB")) << "the bar chart's axis, which the pie has not";
+  EXPECT_TRUE(data->data("image/png").startsWith("\x89PNG"));
+  EXPECT_EQ(U32(data->data(charts::kEmfMime), 40), 0x464D4520u);
+}
+
 }  // namespace
 }  // namespace nubrix

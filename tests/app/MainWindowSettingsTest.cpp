@@ -242,8 +242,10 @@ TEST_F(SettingsWindowTest, HistoryBoxClearsOnlyOnYesAndChoosingSelects) {
   dialogs_.Answers = {false};
   form->ClearAll1Click();
   EXPECT_EQ(form->HistoryCombo()->count(), 3) << "Cancel";
-  EXPECT_EQ(dialogs_.Questions.back(),
-            QStringLiteral("Do you really want to delete the entire histoy list?"));
+  EXPECT_EQ(
+      dialogs_.Asked.back(),
+      (test::TQuestion{TQuestionKind::Warning, TAnswerButtons::YesCancel,
+                       QStringLiteral("Do you really want to delete the entire histoy list?")}));
   form->HistoryCombo()->setCurrentIndex(0);
   dialogs_.Answers = {true};
   form->DeleteHistoryItemClick();

@@ -265,8 +265,9 @@ TEST_F(MainWindowTest, TheHighlightedFolderIsTheSelectedOne) {
   dialogs_.Answers = {false};
   form_->Action("actDeleteFile")->trigger();
   ASSERT_FALSE(dialogs_.Questions.isEmpty());
-  EXPECT_EQ(dialogs_.Questions.back(),
-            QString::fromStdString("Move " + disk / "a" + " to the trash?"));
+  EXPECT_EQ(dialogs_.Asked.back(),
+            (test::TQuestion{TQuestionKind::Confirmation, TAnswerButtons::YesNo,
+                             QString::fromStdString("Move " + disk / "a" + " to the trash?")}));
 }
 
 TEST_F(MainWindowTest, DeleteDirWithoutATargetCouldNotDelete) {

@@ -4,6 +4,7 @@
 #include <QPrinter>
 #include <QStringList>
 #include <deque>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,13 +12,30 @@
 
 namespace nubrix::test {
 
+// One question as the window asked it: its kind (the picture), its buttons and its text.
+struct TQuestion {
+  TQuestionKind Kind = TQuestionKind::Confirmation;
+  TAnswerButtons Buttons = TAnswerButtons::YesNo;
+  QString Text;
+  bool operator==(const TQuestion&) const = default;
+};
+
+inline void PrintTo(const TQuestion& question, std::ostream* out) {
+  static const char* const kKinds[] = {"Confirmation", "Warning", "Error"};
+  static const char* const kButtons[] = {"YesNo", "YesCancel", "OkCancel", "NoOk"};
+  *out << kKinds[static_cast<int>(question.Kind)] << ", "
+       << kButtons[static_cast<int>(question.Buttons)] << ": \"" << question.Text.toStdString()
+       << '"';
+}
+
 class TScriptedDialogs : public IUserDialogs {
  public:
   void ShowError(QWidget*, const QString& message) override { Errors << message; }
   void ShowMessage(QWidget*, const QString& message) override { Messages << message; }
   void ShowWarning(QWidget*, const QString& message) override { Warnings << message; }
-  bool Ask(QWidget*, TQuestionKind, const QString& question, TAnswerButtons) override {
+  bool Ask(QWidget*, TQuestionKind kind, const QString& question, TAnswerButtons buttons) override {
     Questions << question;
+    Asked.push_back({kind, buttons, question});
     if (Answers.empty()) return false;
     const bool answer = Answers.front();
     Answers.pop_front();
@@ -78,6 +96,7 @@ class TScriptedDialogs : public IUserDialogs {
   int SaveDialogs = 0;
   QStringList Errors;
   QStringList Messages;
+  std::vector<TQuestion> Asked;  // beside Questions: with each one's kind and buttons
   QStringList Questions;
   std::deque<bool> Answers;  // true: Yes; runs out as "No"/"Cancel"
 };

@@ -213,7 +213,11 @@ TEST_F(ShortcutPageTest, DeleteFolderAsksThenOffersANewScanAndNoKeepsTheCharts) 
   EXPECT_FALSE(Exists(disk / "A"));
   EXPECT_TRUE(Exists(TrashFiles() + "/A"));
   ASSERT_EQ(dialogs_.Questions.size(), 2);
-  EXPECT_EQ(dialogs_.Questions[0].toStdString(), "Move " + (disk / "A") + " to the trash?");
+  EXPECT_EQ(dialogs_.Asked[0],
+            (test::TQuestion{TQuestionKind::Confirmation, TAnswerButtons::YesNo,
+                             QString::fromStdString("Move " + (disk / "A") + " to the trash?")}));
+  EXPECT_EQ(dialogs_.Asked[1].Kind, TQuestionKind::Warning) << "the new scan";
+  EXPECT_EQ(dialogs_.Asked[1].Buttons, TAnswerButtons::YesNo);
   EXPECT_EQ(dialogs_.Questions[1].toStdString(),
             "You changed the folder structure.\r\nTo consider correct results while browsing "
             "through the size "

@@ -48,6 +48,14 @@ TEST(TempFilesModelTest, TextsPathsChecksSortingAndRemoval) {
   EXPECT_EQ(model.Rows()[1].FileName, "b.tmp");
   model.sort(kTempFolderColumn, Qt::AscendingOrder);
   EXPECT_EQ(model.Rows()[0].Folder, "/A/");
+  model.SetLooks(QStringLiteral("document"), QStringLiteral("folder"), {}, ',');
+  model.SetFocusedLooks(QStringLiteral("highlighted document"), QStringLiteral("open folder"));
+  model.SetFocusedRow(1);
+  EXPECT_EQ(model.index(0, 0).data(Qt::DecorationRole).toString(), QStringLiteral("document"));
+  EXPECT_EQ(model.index(1, 0).data(Qt::DecorationRole).toString(),
+            QStringLiteral("highlighted document"));
+  EXPECT_EQ(model.index(1, 1).data(Qt::DecorationRole).toString(), QStringLiteral("open folder"));
+  EXPECT_FALSE(model.index(1, 2).data(Qt::DecorationRole).isValid()) << "no picture for the size";
   model.SetAllChecked(false);
   EXPECT_FALSE(model.Rows()[0].Checked);
   model.RemoveRows({2, 0, 2});

@@ -126,9 +126,11 @@ TEST_F(TempFilesPageTest, DeletingTheCheckedFilesKeepsWhatDidNotGoChecked) {
   }
   dialogs_.Answers = {false};
   page_->DeleteCheckedTempFiles();
-  EXPECT_EQ(dialogs_.Questions.back(),
-            QStringLiteral("Do you really want to delete the checked temp files?\n\r(Temp "
-                           "Files in use will not be deleted!)"));
+  EXPECT_EQ(
+      dialogs_.Asked.back(),
+      (test::TQuestion{TQuestionKind::Confirmation, TAnswerButtons::OkCancel,
+                       QStringLiteral("Do you really want to delete the checked temp "
+                                      "files?\n\r(Temp Files in use will not be deleted!)")}));
   EXPECT_TRUE(Exists(disk / "one.tmp")) << "Cancel: nothing goes";
   dialogs_.Answers = {true};
   page_->DeleteCheckedTempFiles();
@@ -258,8 +260,9 @@ TEST_F(TempFilesPageTest, TypesAreAddedUncheckedDeletedOneAtATimeAndKeptInTheTem
                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
   dialogs_.Answers = {true};
   page_->ToolButton28Click();
-  EXPECT_EQ(dialogs_.Questions.back(),
-            QStringLiteral("Do you really want to delete \n\r*.bak extension?"));
+  EXPECT_EQ(dialogs_.Asked.back(),
+            (test::TQuestion{TQuestionKind::Confirmation, TAnswerButtons::YesCancel,
+                             QStringLiteral("Do you really want to delete \n\r*.bak extension?")}));
   ASSERT_EQ(page_->Types().rowCount(), 2);
   form_.reset();  // closing writes the template: *.tmp and *.TMP become one key
   EXPECT_EQ(Slurp(TemplateFile()), "[tmpList]\n*.tmp=upper\n");

@@ -74,6 +74,8 @@ TEST_F(UndoWindowTest, DeleteFolderIsPutBackFromTheFileMenu) {
   ASSERT_EQ(dialogs_.Questions.size(), 1);
   EXPECT_TRUE(dialogs_.Questions[0].startsWith(
       QStringLiteral("Put back the 1 item(s) of \"Delete Folder\" of ")));
+  EXPECT_EQ(dialogs_.Asked[0].Kind, TQuestionKind::Confirmation);
+  EXPECT_EQ(dialogs_.Asked[0].Buttons, TAnswerButtons::YesNo);
   EXPECT_TRUE(Exists(disk / "A/sub/g"));
   EXPECT_EQ(form_->StatusText(1), QStringLiteral("1 item(s) put back from the trash"));
   EXPECT_EQ(form_->statusBar()->currentMessage(), QStringLiteral("1 item(s) put back"));

@@ -101,7 +101,7 @@ TEST_F(RegEditorTest, WithoutARegistryTheListIsEmptyAndTheStatusSaysWhy) {
   ASSERT_EQ(backups.size(), 1) << "as for a missing key: the header alone";
   EXPECT_EQ(ReadFile(Tree.Root() + "/" + backups[0].toStdString()),
             "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
-            "CurrentVersion\\Run]");
+            "CurrentVersion\\Run]\r\n");
 }
 
 TEST_F(RegEditorTest, SortingAColumnTwiceTurnsItRound) {
@@ -127,9 +127,11 @@ TEST_F(RegEditorTest, DeletingSelectedValues) {
   Dialogs.Answers = {false};
   editor->actDelKey->trigger();
   ASSERT_EQ(Dialogs.Questions.size(), 1);
-  EXPECT_EQ(Dialogs.Questions[0],
-            "It is a good idea to do a backup of this \r\nregistry section before manipulating "
-            "any item!\r\nDo you really want to delete this registry Item?");
+  EXPECT_EQ(Dialogs.Asked[0],
+            (test::TQuestion{TQuestionKind::Warning, TAnswerButtons::NoOk,
+                             "It is a good idea to do a backup of this \r\nregistry section before "
+                             "manipulating any item!\r\nDo you really want to delete this registry "
+                             "Item?"}));
   EXPECT_EQ(Column(*editor, 0).size(), 4) << "No deletes nothing";
   EXPECT_EQ(Store.Changes, 0);
 
@@ -151,7 +153,9 @@ TEST_F(RegEditorTest, KeyModeDeletesTheFirstSelectedKey) {
   Select(editor, {1});
   Dialogs.Answers = {true};
   editor.actDelKey->trigger();
-  EXPECT_EQ(Dialogs.Questions.back(), "Do you really want to delete this Uninstall File?");
+  EXPECT_EQ(Dialogs.Asked.back(),
+            (test::TQuestion{TQuestionKind::Warning, TAnswerButtons::NoOk,
+                             "Do you really want to delete this Uninstall File?"}));
   EXPECT_EQ(Dialogs.Messages, QStringList{"Registry Key and all Subkeys have been deleted"});
   EXPECT_EQ(Column(editor, 0), QStringList{"A"});
 }
@@ -166,7 +170,7 @@ TEST_F(RegEditorTest, BackupsAndRestore) {
             "successfully created");
   const QStringList backups =
       QDir(QString::fromStdString(Tree.Root())).entryList({"TypedURLs_*.reg"}, QDir::Files);
-  ASSERT_EQ(backups.size(), 1) << "two backups in one minute leave one file";
+  ASSERT_EQ(backups.size(), 2) << "a second backup in the same minute keeps the first";
   const std::string backup = Tree.Root() + "/" + backups[0].toStdString();
   EXPECT_TRUE(ReadFile(backup).starts_with("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\"));
 
@@ -180,8 +184,11 @@ TEST_F(RegEditorTest, BackupsAndRestore) {
   editor->ToolButton2Click();
   EXPECT_EQ(Dialogs.OpenFilters, QStringList{"*.reg"});
   EXPECT_EQ(Dialogs.OpenFolders, std::vector<std::string>{Tree.Root()});
-  EXPECT_EQ(Dialogs.Questions.back().toStdString(),
-            "Are you sure you want to add the information in " + backup + " to the registry?");
+  EXPECT_EQ(Dialogs.Asked.back(),
+            (test::TQuestion{TQuestionKind::Confirmation, TAnswerButtons::YesNo,
+                             QString::fromStdString("Are you sure you want to add the information "
+                                                    "in " +
+                                                    backup + " to the registry?")}));
   EXPECT_EQ(editor->ListView1->topLevelItemCount(), 0) << "No imports nothing";
   Dialogs.Answers = {true};
   editor->ToolButton2Click();

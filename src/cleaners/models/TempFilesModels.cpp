@@ -114,9 +114,14 @@ QVariant TTempFilesModel::data(const QModelIndex& index, int role) const {
       return QString::fromStdString(TempSizeText(row.Size, DecimalPoint_));
     case Qt::CheckStateRole:
       return index.column() == kTempFileNameColumn ? CheckState(row.Checked) : QVariant();
-    case Qt::DecorationRole:
-      if (index.column() == kTempFileNameColumn) return FilePicture_;
-      return index.column() == kTempFolderColumn ? FolderPicture_ : QVariant();
+    case Qt::DecorationRole: {
+      const bool focused = index.row() == FocusedRow_;
+      if (index.column() == kTempFileNameColumn)
+        return focused ? FocusedFilePicture_ : FilePicture_;
+      if (index.column() == kTempFolderColumn)
+        return focused ? FocusedFolderPicture_ : FolderPicture_;
+      return {};
+    }
     case Qt::BackgroundRole:
       return index.column() == kTempFileNameColumn ? NameBackground_ : QVariant();
     case Qt::TextAlignmentRole:
@@ -217,6 +222,20 @@ void TTempFilesModel::SetLooks(QVariant filePicture, QVariant folderPicture,
   FolderPicture_ = std::move(folderPicture);
   NameBackground_ = std::move(nameBackground);
   DecimalPoint_ = decimalPoint;
+}
+
+void TTempFilesModel::SetFocusedLooks(QVariant filePicture, QVariant folderPicture) {
+  FocusedFilePicture_ = std::move(filePicture);
+  FocusedFolderPicture_ = std::move(folderPicture);
+}
+
+void TTempFilesModel::SetFocusedRow(int row) {
+  const int before = FocusedRow_;
+  FocusedRow_ = row;
+  for (const int changed : {before, row}) {
+    if (changed >= 0 && changed < rowCount())
+      emit dataChanged(index(changed, 0), index(changed, kTempFolderColumn), {Qt::DecorationRole});
+  }
 }
 
 }  // namespace nubrix

@@ -67,11 +67,18 @@ class TTempFilesModel : public QAbstractTableModel {
   // column's background, the decimal point of the sizes.
   void SetLooks(QVariant filePicture, QVariant folderPicture, QVariant nameBackground,
                 char decimalPoint);
+  // The focused row shows a highlighted document and an open folder instead.
+  void SetFocusedLooks(QVariant filePicture, QVariant folderPicture);
+  // The row the view's focus is on; -1 for none.
+  void SetFocusedRow(int row);
 
  private:
   std::vector<TTempTreeData> Rows_;
   QVariant FilePicture_;
   QVariant FolderPicture_;
+  QVariant FocusedFilePicture_;
+  QVariant FocusedFolderPicture_;
+  int FocusedRow_ = -1;
   QVariant NameBackground_;
   char DecimalPoint_ = '.';
 };

@@ -137,13 +137,18 @@ QWidget* TTempFilesPage::BuildFileGroup() {
   VstTemp_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   VstTemp_->header()->setSectionsMovable(true);
   VstTemp_->header()->setSectionsClickable(true);
-  VstTemp_->header()->setFixedHeight(16 + 4);
+  VstTemp_->header()->setFixedHeight(16);
   VstTemp_->setStyleSheet(QStringLiteral("QTreeView::item { height: 20px; }"));
   const int widths[] = {150, 300, 100};
   for (int c = 0; c < 3; ++c) VstTemp_->setColumnWidth(c, widths[c]);
   FilesModel_->SetLooks(style()->standardIcon(QStyle::SP_FileIcon),
                         style()->standardIcon(QStyle::SP_DirClosedIcon), QColor(247, 247, 247),
                         QLocale().decimalPoint().at(0).toLatin1());
+  FilesModel_->SetFocusedLooks(
+      style()->standardIcon(QStyle::SP_FileIcon).pixmap(16, 16, QIcon::Selected),
+      style()->standardIcon(QStyle::SP_DirOpenIcon));
+  connect(VstTemp_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) { FilesModel_->SetFocusedRow(current.row()); });
   connect(VstTemp_->header(), &QHeaderView::sectionClicked, this, [this](int section) {
     Host_.RunCommand([this, section] { VSTTempHeaderClick(section); });
   });
