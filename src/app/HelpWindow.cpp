@@ -86,8 +86,10 @@ void THelpWindow::Present() {
     Placed_ = true;
     QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
     const QRect room = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 820, 560);
-    const QMargins frame(4, 30, 4, 4);  // room for a window manager's frame until it is known
-    const QRect inside = room.marginsRemoved(frame);
+    // Before the window is shown its frame is not known, and window managers read the place
+    // asked for as the frame's or as the inside's: room for a title bar on both ends holds either.
+    constexpr int kTitle = 40;
+    const QRect inside = room.marginsRemoved(QMargins(8, kTitle, 8, kTitle));
     resize(std::min(820, inside.width()), std::min(560, inside.height()));
     QPoint at = parentWidget() != nullptr ? parentWidget()->geometry().center() - rect().center()
                                           : inside.center() - rect().center();
