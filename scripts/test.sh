@@ -10,6 +10,9 @@ jobs=$(nproc)
 echo "== format"
 find src tests bench tools fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run -Werror
 
+echo "== layers: what each folder may include"
+python3 scripts/check-includes.py .
+
 for preset in default asan; do
   echo "== build and test: $preset"
   cmake --preset "$preset" -DNUBRIX_BUILD_TESTS=ON >/dev/null

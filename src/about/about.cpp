@@ -20,8 +20,8 @@
 #include "about/AboutCore.h"
 #include "about/Resources.h"
 #include "about/SplashU.h"
-#include "app/UserDialogs.h"
 #include "platform/ShellOpen.h"
+#include "ui/UserDialogs.h"
 #include "version/Version.h"
 
 namespace nubrix::about {

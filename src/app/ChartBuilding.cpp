@@ -27,10 +27,6 @@ int TColourWalk::Next() {
   return Position_;
 }
 
-QString DisplayPath(const std::string& path) {
-  return QString::fromStdString(platform::ShownPath(path));
-}
-
 QString FolderChartTitle(const TSizeFolder& folder) {
   return QStringLiteral("Folder Sizes in: ") + DisplayPath(folder.Path());
 }

@@ -10,6 +10,7 @@
 
 #include "charts/ChartModel.h"
 #include "sizetree/SizeTreeU.h"
+#include "ui/DisplayText.h"
 
 namespace nubrix {
 
@@ -57,9 +58,5 @@ void BuildFolderPoints(TSizeFolder& folder, const TFolderChartInput& input,
 
 // "Folder Sizes in: " followed by the folder's path as shown.
 QString FolderChartTitle(const TSizeFolder& folder);
-
-// A byte path as text for people, the one conversion of the window: invalid UTF-8 shown as
-// replacement characters. Never used to find a file again.
-QString DisplayPath(const std::string& path);
 
 }  // namespace nubrix

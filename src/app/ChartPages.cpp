@@ -5,9 +5,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/Commands.h"
-#include "app/ToolBars.h"
 #include "charts/ChartView.h"
+#include "ui/Commands.h"
+#include "ui/ToolBars.h"
 
 namespace nubrix {
 

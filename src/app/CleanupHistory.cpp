@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "app/ChartBuilding.h"
-#include "app/JobRunner.h"
 #include "cleaners/CleanupRuns.h"
+#include "ui/JobRunner.h"
 
 namespace nubrix {
 

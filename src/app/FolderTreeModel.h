@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/JobRunner.h"
+#include "ui/JobRunner.h"
 
 namespace nubrix {
 

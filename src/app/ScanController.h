@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "app/JobRunner.h"
 #include "sizetree/ScanEngine.h"
+#include "ui/JobRunner.h"
 
 namespace nubrix {
 

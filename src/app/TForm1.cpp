@@ -26,13 +26,13 @@
 #include "about/aboutdlg.h"
 #include "app/ChartPages.h"
 #include "app/FolderTreeModel.h"
-#include "app/HelpWindow.h"
-#include "app/ToolBars.h"
 #include "charts/ChartView.h"
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/CleanerPages.h"
 #include "cleaners/pages/ShortcutPage.h"
 #include "cleaners/pages/TempFilesPage.h"
+#include "ui/HelpWindow.h"
+#include "ui/ToolBars.h"
 #include "version/Version.h"
 
 namespace nubrix {

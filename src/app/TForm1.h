@@ -18,17 +18,17 @@
 
 #include "app/ChartBuilding.h"
 #include "app/ChartPages.h"
-#include "app/CommandGuard.h"
-#include "app/Commands.h"
-#include "app/HintWindow.h"
-#include "app/History.h"
-#include "app/PageHost.h"
 #include "app/ScanController.h"
 #include "app/ScanGrowth.h"
-#include "app/Settings.h"
-#include "app/UserDialogs.h"
 #include "programdb/RunLog.h"
+#include "settings/History.h"
+#include "settings/Settings.h"
 #include "sizetree/SizeTreeU.h"
+#include "ui/CommandGuard.h"
+#include "ui/Commands.h"
+#include "ui/HintWindow.h"
+#include "ui/PageHost.h"
+#include "ui/UserDialogs.h"
 
 class QAction;
 class QPrinter;

@@ -7,14 +7,14 @@
 #include <QToolButton>
 
 #include "about/aboutdlg.h"
-#include "app/CommandGuard.h"
-#include "app/CommandTable.h"
-#include "app/Commands.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
 #include "cleaners/pages/CleanerPages.h"
 #include "cleaners/pages/ShortcutPage.h"
 #include "cleaners/pages/TempFilesPage.h"
+#include "ui/CommandGuard.h"
+#include "ui/CommandTable.h"
+#include "ui/Commands.h"
 
 namespace nubrix {
 

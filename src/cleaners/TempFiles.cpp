@@ -7,8 +7,8 @@
 
 #include <optional>
 
-#include "app/IniStuff.h"
 #include "platform/Paths.h"
+#include "settings/IniStuff.h"
 #include "sizetree/SizeTreeU.h"
 
 namespace nubrix {

@@ -9,13 +9,13 @@
 #include <optional>
 #include <set>
 
-#include "app/IniStuff.h"
-#include "app/Settings.h"
 #include "cleaners/Clean_Shortcuts.h"
 #include "cleaners/TempFiles.h"
 #include "cli/TracesCommand.h"
 #include "cli/UndoCommand.h"
 #include "platform/Paths.h"
+#include "settings/IniStuff.h"
+#include "settings/Settings.h"
 #include "sizetree/ScanEngine.h"
 
 namespace nubrix {

@@ -37,9 +37,10 @@ void PreviewBrowsers(const TTraceEnvironment& environment, std::ostream& out) {
     const std::string running = profile.Running ? "\trunning: left alone" : "";
     out << "cache\t" << where << '\t' << profile.CacheFiles << " files\t" << profile.CacheBytes
         << " bytes" << running << '\n';
-    out << "history\t" << where << '\t' << Rows(profile, profile.HistoryRows, "visits") << running << '\n';
-    out << "typed-addresses\t" << where << '\t' << Rows(profile, profile.TypedRows, "records") << running
+    out << "history\t" << where << '\t' << Rows(profile, profile.HistoryRows, "visits") << running
         << '\n';
+    out << "typed-addresses\t" << where << '\t' << Rows(profile, profile.TypedRows, "records")
+        << running << '\n';
   }
 }
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
 #include "cli/ScanReport.h"
 #include "programdb/ScanRecord.h"
+#include "settings/Settings.h"
 #include "sizetree/ScanEngine.h"
 
 namespace {

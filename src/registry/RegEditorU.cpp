@@ -17,12 +17,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/CommandGuard.h"
-#include "app/Icons.h"
-#include "app/UserDialogs.h"
 #include "platform/Paths.h"
 #include "registry/RegExpo.h"
 #include "registry/RegImport.h"
+#include "ui/CommandGuard.h"
+#include "ui/Icons.h"
+#include "ui/UserDialogs.h"
 
 namespace nubrix::registry {
 

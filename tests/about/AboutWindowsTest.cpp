@@ -13,9 +13,9 @@
 #include "about/SplashU.h"
 #include "about/about.h"
 #include "about/aboutdlg.h"
-#include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
+#include "ui/ScriptedDialogs.h"
 
 namespace nubrix::about {
 namespace {

@@ -19,12 +19,12 @@
 #include <map>
 
 #include "app/ScanSources.h"
-#include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "charts/BarPaging.h"
 #include "charts/ChartView.h"
 #include "support/TempTree.h"
+#include "ui/ScriptedDialogs.h"
 
 namespace nubrix {
 namespace {

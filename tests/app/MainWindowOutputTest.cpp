@@ -15,12 +15,12 @@
 #include <QTimer>
 #include <fstream>
 
-#include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "charts/ChartOutput.h"
 #include "charts/ChartView.h"
 #include "support/TempTree.h"
+#include "ui/ScriptedDialogs.h"
 
 namespace nubrix {
 namespace {

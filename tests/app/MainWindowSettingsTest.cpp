@@ -15,12 +15,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/TempFilesPage.h"
 #include "support/TempTree.h"
+#include "ui/ScriptedDialogs.h"
 
 namespace nubrix {
 namespace {

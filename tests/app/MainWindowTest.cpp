@@ -19,12 +19,12 @@
 #include <fstream>
 
 #include "app/ChartBuilding.h"
-#include "app/HintWindow.h"
-#include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "charts/ChartView.h"
 #include "support/TempTree.h"
+#include "ui/HintWindow.h"
+#include "ui/ScriptedDialogs.h"
 
 namespace nubrix {
 namespace {

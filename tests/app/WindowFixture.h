@@ -10,9 +10,9 @@
 #include <string>
 
 #include "app/ScanSources.h"
-#include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
 #include "support/TempTree.h"
+#include "ui/ScriptedDialogs.h"
 
 namespace nubrix::test {
 

@@ -11,7 +11,6 @@
 #include <QTest>
 #include <fstream>
 
-#include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "charts/ChartView.h"
@@ -19,6 +18,7 @@
 #include "cleaners/pages/ShortcutPage.h"
 #include "programdb/RunLog.h"
 #include "support/TempTree.h"
+#include "ui/ScriptedDialogs.h"
 
 namespace nubrix {
 

@@ -16,7 +16,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "cleaners/CleanupRuns.h"
@@ -25,6 +24,7 @@
 #include "cleaners/pages/TempFilesPage.h"
 #include "programdb/RunLog.h"
 #include "support/TempTree.h"
+#include "ui/ScriptedDialogs.h"
 
 namespace nubrix {
 

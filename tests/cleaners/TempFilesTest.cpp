@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/IniStuff.h"
 #include "cleaners/TempFiles.h"
+#include "settings/IniStuff.h"
 #include "sizetree/ScanEngine.h"
 #include "support/TempTree.h"
 

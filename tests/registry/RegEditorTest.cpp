@@ -12,10 +12,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/ScriptedDialogs.h"
 #include "platform/Paths.h"
 #include "registry/RegEditorU.h"
 #include "support/TempTree.h"
+#include "ui/ScriptedDialogs.h"
 
 namespace nubrix::registry {
 namespace {

@@ -1,7 +1,7 @@
 #include "cleaners/pages/BrowseForDirU.h"
 
-#include "app/UserDialogs.h"
 #include "platform/Paths.h"
+#include "ui/UserDialogs.h"
 
 namespace nubrix {
 

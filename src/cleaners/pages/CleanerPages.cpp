@@ -9,16 +9,16 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/Commands.h"
-#include "app/JobRunner.h"
-#include "app/PageHost.h"
-#include "app/ToolBars.h"
-#include "app/UserDialogs.h"
 #include "cleaners/IE_Cache_Hist.h"
 #include "platform/Mounts.h"
 #include "platform/Paths.h"
 #include "platform/ShellOpen.h"
 #include "registry/RegEditorU.h"
+#include "ui/Commands.h"
+#include "ui/JobRunner.h"
+#include "ui/PageHost.h"
+#include "ui/ToolBars.h"
+#include "ui/UserDialogs.h"
 
 namespace nubrix {
 

@@ -10,10 +10,10 @@
 #include <optional>
 #include <span>
 
-#include "app/CommandGuard.h"
-#include "app/CommandTable.h"
 #include "cleaners/TraceCleaning.h"
 #include "platform/RegistryStore.h"
+#include "ui/CommandGuard.h"
+#include "ui/CommandTable.h"
 
 class QGridLayout;
 class QLabel;

@@ -9,17 +9,17 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "app/ChartBuilding.h"
-#include "app/Commands.h"
-#include "app/JobRunner.h"
-#include "app/PageHost.h"
-#include "app/ToolBars.h"
-#include "app/UserDialogs.h"
 #include "cleaners/Clean_Shortcuts.h"
 #include "cleaners/models/ShortcutRowsModel.h"
 #include "cleaners/pages/BrowseForDirU.h"
 #include "platform/Paths.h"
 #include "platform/ShellOpen.h"
+#include "ui/Commands.h"
+#include "ui/DisplayText.h"
+#include "ui/JobRunner.h"
+#include "ui/PageHost.h"
+#include "ui/ToolBars.h"
+#include "ui/UserDialogs.h"
 
 namespace nubrix {
 

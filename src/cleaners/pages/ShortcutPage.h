@@ -10,9 +10,9 @@
 #include <span>
 #include <string>
 
-#include "app/CommandGuard.h"
-#include "app/CommandTable.h"
 #include "cleaners/ShortcutLocations.h"
+#include "ui/CommandGuard.h"
+#include "ui/CommandTable.h"
 
 class QTreeView;
 

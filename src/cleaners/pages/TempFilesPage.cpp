@@ -12,17 +12,17 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "app/ChartBuilding.h"
-#include "app/Icons.h"
-#include "app/JobRunner.h"
-#include "app/PageHost.h"
-#include "app/ToolBars.h"
-#include "app/UserDialogs.h"
 #include "cleaners/Clean_Shortcuts.h"
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/Add_ElementU.h"
 #include "platform/ShellOpen.h"
 #include "sizetree/SizeTreeU.h"
+#include "ui/DisplayText.h"
+#include "ui/Icons.h"
+#include "ui/JobRunner.h"
+#include "ui/PageHost.h"
+#include "ui/ToolBars.h"
+#include "ui/UserDialogs.h"
 
 namespace nubrix {
 

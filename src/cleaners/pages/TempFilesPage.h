@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/CommandGuard.h"
+#include "ui/CommandGuard.h"
 
 class QTreeView;
 

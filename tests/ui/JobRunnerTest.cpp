@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/JobRunner.h"
+#include "ui/JobRunner.h"
 
 namespace nubrix {
 namespace {

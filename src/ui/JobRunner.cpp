@@ -1,4 +1,4 @@
-#include "app/JobRunner.h"
+#include "ui/JobRunner.h"
 
 #include <QMetaObject>
 #include <stdexcept>

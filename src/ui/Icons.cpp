@@ -1,4 +1,4 @@
-#include "app/Icons.h"
+#include "ui/Icons.h"
 
 #include <QFile>
 #include <QPainter>

@@ -5,8 +5,8 @@
 #include <QCursor>
 #include <stdexcept>
 
-#include "app/CommandGuard.h"
-#include "app/ScriptedDialogs.h"
+#include "ui/CommandGuard.h"
+#include "ui/ScriptedDialogs.h"
 
 namespace nubrix {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/ToolBars.h"
+#include "ui/ToolBars.h"
 
 #include <QAction>
 #include <QToolBar>
@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 #include <QVariant>
 
-#include "app/Commands.h"
+#include "ui/Commands.h"
 
 namespace nubrix {
 

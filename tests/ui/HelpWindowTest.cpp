@@ -17,13 +17,13 @@
 #include <QTreeView>
 #include <fstream>
 
-#include "app/HelpWindow.h"
-#include "app/ScriptedDialogs.h"
 #include "app/TForm1.h"
-#include "app/ToolBars.h"
 #include "app/WindowFixture.h"
 #include "charts/ChartView.h"
 #include "support/TempTree.h"
+#include "ui/HelpWindow.h"
+#include "ui/ScriptedDialogs.h"
+#include "ui/ToolBars.h"
 
 namespace nubrix {
 namespace {

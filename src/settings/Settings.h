@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/IniStuff.h"
+#include "settings/IniStuff.h"
 
 namespace nubrix {
 

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "support/TempTree.h"
 
 namespace nubrix {

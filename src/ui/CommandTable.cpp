@@ -1,4 +1,4 @@
-#include "app/CommandTable.h"
+#include "ui/CommandTable.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/HintWindow.h"
+#include "ui/HintWindow.h"
 
 #include <QApplication>
 #include <QHelpEvent>

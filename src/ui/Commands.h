@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/CommandTable.h"
+#include "ui/CommandTable.h"
 
 class QAction;
 class QWidget;

@@ -1,9 +1,9 @@
-#include "app/CommandGuard.h"
+#include "ui/CommandGuard.h"
 
 #include <QApplication>
 #include <exception>
 
-#include "app/UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 namespace nubrix {
 

@@ -1,4 +1,4 @@
-#include "app/HelpWindow.h"
+#include "ui/HelpWindow.h"
 
 #include <QCoreApplication>
 #include <QDir>

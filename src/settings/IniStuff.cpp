@@ -1,4 +1,4 @@
-#include "app/IniStuff.h"
+#include "settings/IniStuff.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/History.h"
-#include "app/Settings.h"
+#include "settings/History.h"
+#include "settings/Settings.h"
 #include "support/TempTree.h"
 
 namespace nubrix {

@@ -1,9 +1,9 @@
-#include "app/Commands.h"
+#include "ui/Commands.h"
 
 #include <QAction>
 #include <QWidget>
 
-#include "app/Icons.h"
+#include "ui/Icons.h"
 
 namespace nubrix {
 

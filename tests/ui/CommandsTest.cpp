@@ -4,13 +4,13 @@
 #include <QAction>
 #include <QWidget>
 
-#include "app/CommandTable.h"
-#include "app/Commands.h"
-#include "app/Icons.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "cleaners/pages/CleanerPages.h"
 #include "cleaners/pages/ShortcutPage.h"
+#include "ui/CommandTable.h"
+#include "ui/Commands.h"
+#include "ui/Icons.h"
 
 namespace nubrix {
 namespace {

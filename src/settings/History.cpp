@@ -1,4 +1,4 @@
-#include "app/History.h"
+#include "settings/History.h"
 
 #include <glib.h>
 

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <optional>
 
-#include "app/Commands.h"
+#include "ui/Commands.h"
 
 namespace nubrix {
 

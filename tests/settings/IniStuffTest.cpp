@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/IniStuff.h"
+#include "settings/IniStuff.h"
 #include "support/TempTree.h"
 
 namespace nubrix {
