@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/GrowthView.h"
 #include "app/TForm1.h"
 
 namespace {
@@ -61,7 +62,8 @@ double WindowScan(nubrix::TForm1& form, const std::string& tree) {
 // The scan is kept (and compared) on a worker after the charts show; how long that takes.
 double WaitForRecord(nubrix::TForm1& form) {
   const auto start = std::chrono::steady_clock::now();
-  while (form.Recorder()->Running()) QApplication::processEvents(QEventLoop::AllEvents, 5);
+  while (form.GrowthView()->Recorder()->Running())
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 

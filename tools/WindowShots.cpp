@@ -20,6 +20,7 @@
 #include "about/about.h"
 #include "about/aboutdlg.h"
 #include "app/CleanupHistory.h"
+#include "app/GrowthView.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
 #include "cleaners/CleanupRuns.h"
@@ -160,7 +161,8 @@ int main(int argc, char** argv) {
       form.ShowSelectedPath(demo.toStdString());
       form.Action("actRun")->trigger();
       if (form.Scanning()) wait.exec();
-      while (form.Recorder()->Running()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+      while (form.GrowthView()->Recorder()->Running())
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
     };
     scan();
     write("Downloads/b", 120LL << 20);

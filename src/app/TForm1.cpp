@@ -26,6 +26,7 @@
 #include "about/aboutdlg.h"
 #include "app/ChartPages.h"
 #include "app/FolderTreeModel.h"
+#include "app/GrowthView.h"
 #include "charts/ChartView.h"
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/CleanerPages.h"
@@ -40,7 +41,6 @@ namespace nubrix {
 namespace {
 
 constexpr int kStatusPanelWidths[3] = {270, 550, 90};
-constexpr int kGrowthPanelWidth = 250;
 constexpr int kSpacerIdle = 20;
 constexpr int kSplitterWidth = 7;
 
@@ -62,7 +62,6 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   Hints_ = new THintManager(this);
   qApp->installEventFilter(Hints_);
   Scanner_ = new TScanController(this);
-  Recorder_ = new TJobRunner(this);
   Undoer_ = new TJobRunner(this);
   Sizer_ = new TJobRunner(this);
   connect(Undoer_, &TJobRunner::Progress, this, [this](const TJobProgress& progress) {
@@ -365,12 +364,10 @@ void TForm1::BuildStatusBar() {
       bar->addWidget(StatusPanels_[i]);
     }
   }
-  GrowthPanel_ = new QLabel;
-  GrowthPanel_->setObjectName(QStringLiteral("GrowthPanel"));
-  GrowthPanel_->setFrameShape(QFrame::StyledPanel);
-  GrowthPanel_->setFixedWidth(kGrowthPanelWidth);
-  GrowthPanel_->hide();
-  bar->addWidget(GrowthPanel_);
+  GrowthView_ = new TGrowthView(
+      Action("actShowGrowth"), bar, Bars_, Pies_, [this] { return CurrentFolder_; }, this);
+  connect(GrowthView_, &TGrowthView::PanelChanged, this, &TForm1::FormResize);
+  bar->addWidget(GrowthView_->Panel());
 }
 
 QString TForm1::StatusText(int panel) const { return StatusPanels_[panel]->text(); }
@@ -413,7 +410,8 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 // Panel 1 fills the status bar between panels 0 and 2. Its width is an upper bound, not a fixed
 // size, so that the window can always be made smaller again.
 void TForm1::FormResize() {
-  const int growth = GrowthPanel_->isVisibleTo(this) ? kGrowthPanelWidth + 4 : 0;
+  const int growth =
+      GrowthView_->Panel()->isVisibleTo(this) ? GrowthView_->Panel()->width() + 4 : 0;
   const int rest =
       statusBar()->width() - kStatusPanelWidths[0] - kStatusPanelWidths[2] - growth - 8;
   StatusPanels_[1]->setMaximumWidth(std::max(20, rest));

@@ -19,7 +19,6 @@
 #include "app/ChartBuilding.h"
 #include "app/ChartPages.h"
 #include "app/ScanController.h"
-#include "app/ScanGrowth.h"
 #include "programdb/RunLog.h"
 #include "settings/History.h"
 #include "settings/Settings.h"
@@ -48,6 +47,7 @@ class TChartView;
 }
 class TCleanupRun;
 class TFolderTreeModel;
+class TGrowthView;
 class THelpWindow;
 class TShortcutPage;
 class TTracesPage;
@@ -155,7 +155,6 @@ class TForm1 : public QMainWindow, public IPageHost {
   void SetChartHints(bool on);
   void SetExplodeBiggest(bool on);
   void SetEllipticPie(bool on);
-  void SetShowGrowth(bool on);
 
   // Settings and history.
   void LoadSettings();
@@ -186,10 +185,8 @@ class TForm1 : public QMainWindow, public IPageHost {
   const TChartPalette& ChartPalette() const { return Palette_; }
   QString StatusText(int panel) const;
   QLabel* StatusPanel(int panel) const { return StatusPanels_[panel]; }
-  QLabel* GrowthPanel() const { return GrowthPanel_; }
-  const TScanGrowth& Growth() const { return Growth_; }
-  // The scan record is written after a scan; tests wait for it.
-  TJobRunner* Recorder() const { return Recorder_; }
+  // Growth since the last scan: its record job, its comparison and its status panel.
+  TGrowthView* GrowthView() const { return GrowthView_; }
   // Undo runs its renames here, off the window's thread.
   TJobRunner* Undoer() const { return Undoer_; }
   // A folder moved to the trash without a scan is counted here, after its run was kept.
@@ -265,14 +262,6 @@ class TForm1 : public QMainWindow, public IPageHost {
   // Finishes the run (not cancelled) and has its folders without a size counted.
   void KeepRun(TCleanupRun& run);
 
-  // Growth since the last scan (TForm1Growth.cpp).
-  void RecordScan();
-  void OnScanRecorded(const TRecordOutcome& outcome, const std::vector<const TSizeFolder*>& folders,
-                      std::uint64_t generation);
-  void RefreshGrowthMarks();
-  void ShowGrowthStatus();
-  QString GrowthChangeText(const TSizeFolder& folder) const;
-
   // Output (TForm1Output.cpp).
   charts::TChartView* ChartOfPageShown() const;
   void actPrintExecute();
@@ -324,11 +313,9 @@ class TForm1 : public QMainWindow, public IPageHost {
   bool RotateRightOn_ = false;
 
   TScanController* Scanner_ = nullptr;
-  TJobRunner* Recorder_ = nullptr;
   TJobRunner* Undoer_ = nullptr;
   TJobRunner* Sizer_ = nullptr;
-  TScanGrowth Growth_;
-  std::uint64_t TreeGeneration_ = 0;
+  TGrowthView* GrowthView_ = nullptr;
   std::chrono::steady_clock::time_point ScanStarted_;
   std::optional<TBusyCursor> ScanCursor_;
   QTimer Timer1_;
@@ -355,7 +342,6 @@ class TForm1 : public QMainWindow, public IPageHost {
   charts::TChartView* Bars_ = nullptr;
   charts::TChartView* Pies_ = nullptr;
   QLabel* StatusPanels_[3] = {};
-  QLabel* GrowthPanel_ = nullptr;
 };
 
 }  // namespace nubrix

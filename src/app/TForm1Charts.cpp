@@ -6,6 +6,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/GrowthView.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
 #include "platform/FreeSpace.h"
@@ -28,7 +29,7 @@ TFolderChartInput TForm1::ChartInput() const {
   input.ShowFreeSpace = Action("actFreeSpace")->isChecked();
   input.IsMountRoot = [](const std::string& path) { return platform::IsMountRoot(path); };
   input.FreeBytes = [](const std::string& path) { return platform::FreeBytesAvailable(path); };
-  input.ChangeText = [this](const TSizeFolder& folder) { return GrowthChangeText(folder); };
+  input.ChangeText = [this](const TSizeFolder& folder) { return GrowthView_->ChangeText(folder); };
   return input;
 }
 
@@ -45,7 +46,7 @@ void TForm1::ShowFolderCharts(TSizeFolder* folder) {
   pies.Title = bars.Title;
   Bars_->Changed();
   Pies_->Changed();
-  ShowGrowthStatus();
+  GrowthView_->ShowStatus();
 }
 
 // Sorting by name or size marks that command and clears the other; "Don't sort" changes no

@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "about/aboutdlg.h"
+#include "app/GrowthView.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
 #include "cleaners/pages/CleanerPages.h"
@@ -111,13 +112,16 @@ void TForm1::ConnectToggles() {
       {"actExplode", &TForm1::SetExplodeBiggest},
       {"actElypticPie", &TForm1::SetEllipticPie},
       {"actFolderHistory", &TForm1::ShowHistory},
-      {"actShowGrowth", &TForm1::SetShowGrowth}};
+  };
   for (const auto& [name, setter] : toggles) {
     QAction* action = Action(name);
     connect(action, &QAction::triggered, this, [this, action, setter = setter] {
       Guarded([&] { (this->*setter)(action->isChecked()); });
     });
   }
+  QAction* growth = Action("actShowGrowth");
+  connect(growth, &QAction::triggered, this,
+          [this, growth] { Guarded([&] { GrowthView_->SetShown(growth->isChecked()); }); });
 }
 
 void TForm1::ConnectCharts() {

@@ -9,6 +9,7 @@
 #include <QTreeView>
 
 #include "app/FolderTreeModel.h"
+#include "app/GrowthView.h"
 #include "app/StatusTexts.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
@@ -55,9 +56,7 @@ void TForm1::ResetSizeTree() {
   BackList_.clear();
   CurrentFolder_ = nullptr;
   Tree_ = std::make_unique<TSizeTree>();
-  ++TreeGeneration_;
-  Growth_.Clear();
-  ShowGrowthStatus();
+  GrowthView_->TreeReplaced();
   actBarsNormalExecute();
   ShowUnreadableCount(0);
 }
@@ -85,7 +84,7 @@ void TForm1::OnScanFinished(bool sized) {
     ShowFolderCharts(root);
     SetStatus(1, {});
     ShowUnreadableCount(Tree_->UnreadableCount());
-    RecordScan();
+    GrowthView_->RecordScan(*Tree_, ProgramDatabaseFile(AppDataFolder()));
   } else {
     // Cancelled: the bars go, the pie keeps what it showed, and no folder is current.
     CurrentFolder_ = nullptr;

@@ -8,6 +8,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 
+#include "app/GrowthView.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
 #include "cleaners/TempFiles.h"
@@ -60,7 +61,7 @@ void TForm1::ApplySettings(const TWindowSettings& s) {
   SetChart3D(s.Toggle3D);
   Action("actFreeSpace")->setChecked(s.FreeSpace);
   ShowHistory(s.HistoryCombo);
-  SetShowGrowth(s.ShowGrowth);
+  GrowthView_->SetShown(s.ShowGrowth);
   SortMode_ = static_cast<TSortMode>(s.Sort);
   ShowSortMode(SortMode_);
   StartFolder_ = s.StartWith;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/GrowthView.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "charts/ChartView.h"
@@ -25,7 +26,8 @@ class MainWindowGrowthTest : public testing::Test {
   // Scans folder through "Scan" and waits until the scan has been kept.
   void Scan(const std::string& folder) {
     ASSERT_TRUE(test::TWindowFixture::ScanAndWait(*form_, folder));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Recorder()->Running(); }, 30000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !form_->GrowthView()->Recorder()->Running(); }, 30000));
   }
   QString Mark(const std::string& label) const {
     for (const charts::TChartPoint& point : form_->Bars()->Model().Series.Points()) {
@@ -46,7 +48,8 @@ TEST_F(MainWindowGrowthTest, TheSecondScanShowsWhatGrewWhatShrankAndWhatIsNew) {
   ASSERT_TRUE(form_->Action("actShowGrowth")->isChecked());
   Scan(disk.ScanPath());
   EXPECT_EQ(Mark("grows"), QStringLiteral("grows 1 MB")) << "nothing to compare with yet";
-  EXPECT_EQ(form_->GrowthPanel()->text(), QStringLiteral("No earlier scan to compare with"));
+  EXPECT_EQ(form_->GrowthView()->Panel()->text(),
+            QStringLiteral("No earlier scan to compare with"));
 
   disk.Add("grows/g=1572864\nnew/f=3145728");
   std::filesystem::resize_file(disk / "shrinks/f", 1048576);
@@ -55,10 +58,10 @@ TEST_F(MainWindowGrowthTest, TheSecondScanShowsWhatGrewWhatShrankAndWhatIsNew) {
   EXPECT_EQ(Mark("shrinks"), QStringLiteral("shrinks 1 MB (-1 MB)"));
   EXPECT_EQ(Mark("new"), QStringLiteral("new 3 MB (new)"));
   EXPECT_EQ(Mark("same"), QStringLiteral("same 1 MB"));
-  const QString status = form_->GrowthPanel()->text();
+  const QString status = form_->GrowthView()->Panel()->text();
   EXPECT_TRUE(status.startsWith(QStringLiteral("Since "))) << status.toStdString();
   EXPECT_TRUE(status.endsWith(QStringLiteral(": +3.5 MB"))) << status.toStdString();
-  EXPECT_TRUE(form_->GrowthPanel()->isVisible());
+  EXPECT_TRUE(form_->GrowthView()->Panel()->isVisible());
 
   // The pie's marks and the point hint say the same.
   const charts::TChartSeries& pies = form_->Pies()->Model().Series;
@@ -72,7 +75,7 @@ TEST_F(MainWindowGrowthTest, TheSecondScanShowsWhatGrewWhatShrankAndWhatIsNew) {
   // Off: the charts are as before and the panel goes.
   form_->Action("actShowGrowth")->trigger();
   EXPECT_EQ(Mark("grows"), QStringLiteral("grows 2.5 MB"));
-  EXPECT_FALSE(form_->GrowthPanel()->isVisible());
+  EXPECT_FALSE(form_->GrowthView()->Panel()->isVisible());
 }
 
 TEST_F(MainWindowGrowthTest, DescendingShowsTheChangeOfTheFolderShown) {
@@ -84,13 +87,13 @@ TEST_F(MainWindowGrowthTest, DescendingShowsTheChangeOfTheFolderShown) {
   form_->OpenChartPath(disk / "a", Qt::LeftButton);
   ASSERT_EQ(form_->CurrentFolder()->Name(), "a");
   EXPECT_EQ(Mark("b"), QStringLiteral("b 3 MB (+2 MB)"));
-  EXPECT_TRUE(form_->GrowthPanel()->text().endsWith(QStringLiteral(": +2 MB")));
+  EXPECT_TRUE(form_->GrowthView()->Panel()->text().endsWith(QStringLiteral(": +2 MB")));
 }
 
 TEST_F(MainWindowGrowthTest, ACancelledScanIsNotKept) {
   test::TTempTree disk("a/f=1000\n");
   ASSERT_TRUE(test::TWindowFixture::ScanAndEscape(*form_, disk.ScanPath()));
-  EXPECT_FALSE(form_->Recorder()->Running());
+  EXPECT_FALSE(form_->GrowthView()->Recorder()->Running());
   EXPECT_FALSE(std::filesystem::exists(DatabaseFile()));
 }
 
@@ -105,7 +108,7 @@ TEST_F(MainWindowGrowthTest, ADamagedRecordIsReportedOnceAndSetAside) {
     aside += entry.path().filename().string().rfind("Nubrix.db.damaged-", 0) == 0;
   }
   EXPECT_EQ(aside, 1);
-  EXPECT_EQ(form_->Growth().State(), TScanGrowth::TState::NoEarlierScan);
+  EXPECT_EQ(form_->GrowthView()->Growth().State(), TScanGrowth::TState::NoEarlierScan);
 }
 
 TEST_F(MainWindowGrowthTest, ARecordThatCannotBeWrittenIsSaidAndTheChartsStayAsTheyAre) {
@@ -115,7 +118,7 @@ TEST_F(MainWindowGrowthTest, ARecordThatCannotBeWrittenIsSaidAndTheChartsStayAsT
   Scan(disk.ScanPath());
   EXPECT_TRUE(form_->statusBar()->currentMessage().startsWith(
       QStringLiteral("This scan could not be kept for comparison: ")));
-  EXPECT_EQ(form_->GrowthPanel()->text(),
+  EXPECT_EQ(form_->GrowthView()->Panel()->text(),
             QStringLiteral("No comparison: the scan record cannot be used"));
   EXPECT_EQ(Mark("a"), QStringLiteral("a 1 MB"));
   EXPECT_TRUE(std::filesystem::is_directory(DatabaseFile())) << "nothing set aside or removed";
