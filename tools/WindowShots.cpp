@@ -20,6 +20,8 @@
 #include "about/about.h"
 #include "about/aboutdlg.h"
 #include "app/CleanupHistory.h"
+#include "app/CleanupUndo.h"
+#include "app/FolderOperations.h"
 #include "app/GrowthView.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
@@ -186,14 +188,14 @@ int main(int argc, char** argv) {
     nubrix::TCleanupHistoryDialog history(
         database,
         [&](std::int64_t id) {
-          if (auto run = nubrix::TRunLog(database).Run(id)) form.RestoreRun(*run);
+          if (auto run = nubrix::TRunLog(database).Run(id)) form.Undo()->RestoreRun(*run);
         },
         &form);
     history.show();
     while (history.Loading()) QApplication::processEvents(QEventLoop::AllEvents, 20);
     history.List()->setCurrentItem(history.List()->topLevelItem(1));
     history.RestoreSelected();
-    while (form.Undoer()->Running()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (form.Undo()->Undoer()->Running()) QApplication::processEvents(QEventLoop::AllEvents, 20);
     history.Reload();
     while (history.Loading()) QApplication::processEvents(QEventLoop::AllEvents, 20);
     history.List()->setCurrentItem(history.List()->topLevelItem(0));

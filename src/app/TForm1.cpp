@@ -25,6 +25,8 @@
 
 #include "about/aboutdlg.h"
 #include "app/ChartPages.h"
+#include "app/CleanupUndo.h"
+#include "app/FolderOperations.h"
 #include "app/FolderTreeModel.h"
 #include "app/GrowthView.h"
 #include "charts/ChartView.h"
@@ -62,11 +64,8 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   Hints_ = new THintManager(this);
   qApp->installEventFilter(Hints_);
   Scanner_ = new TScanController(this);
-  Undoer_ = new TJobRunner(this);
-  Sizer_ = new TJobRunner(this);
-  connect(Undoer_, &TJobRunner::Progress, this, [this](const TJobProgress& progress) {
-    SetGaugePosition(static_cast<int>(progress.Done));
-  });
+  Undo_ = new TCleanupUndo(*this, this);
+  Folders_ = new TFolderOperations(*this);
   connect(Scanner_, &TScanController::Progress, this, &TForm1::OnScanProgress);
   connect(Scanner_, &TScanController::Finished, this,
           [this](bool sized) { Guarded([&] { OnScanFinished(sized); }); });
@@ -194,7 +193,7 @@ QWidget* TForm1::BuildFolderPanel() {
   DirTree_->setUniformRowHeights(true);
   DirTree_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(DirTree_, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { ShowFolderMenu(at); });
+          [this](const QPoint& at) { Folders_->ShowFolderMenu(at); });
   DirTree_->setToolTip(
       QStringLiteral("Chose directory to start size scan.\r\nThe chosen directory will be "
                      "shown\r\nas root path in the "

@@ -45,7 +45,8 @@ namespace nubrix {
 namespace charts {
 class TChartView;
 }
-class TCleanupRun;
+class TCleanupUndo;
+class TFolderOperations;
 class TFolderTreeModel;
 class TGrowthView;
 class THelpWindow;
@@ -114,17 +115,10 @@ class TForm1 : public QMainWindow, public IPageHost {
   void ShowAboutBox();
   void CreateAboutBox();
 
-  // Folders of the tree (TForm1Folders.cpp): the folder picker, the folder menu, deleting.
-  void actBrowseDirExecute();
-  void MnuDeleteFolderClick(const std::string& folder);
-  void actDeleteFileExecute();
-  // Undo of cleanups (TForm1Undo.cpp).
-  void actUndoCleanupExecute();
-  void actCleanupHistoryExecute();
-  // Puts back what run moved to the trash, asking first about folders that are gone.
-  void RestoreRun(const TRun& run);
-  // The folder menu of the folder tree for the folder at a point of the tree's viewport.
-  void ShowFolderMenu(const QPoint& at);
+  // The window's features, each a class of its own: the folder picker, the folder menu and
+  // deleting; undo of cleanups.
+  TFolderOperations* Folders() const { return Folders_; }
+  TCleanupUndo* Undo() const { return Undo_; }
   TShortcutPage* ShortcutPage() const { return ShortcutPage_; }
   TTracesPage* TracesPage() const { return TracesPage_; }
 
@@ -187,10 +181,6 @@ class TForm1 : public QMainWindow, public IPageHost {
   QLabel* StatusPanel(int panel) const { return StatusPanels_[panel]; }
   // Growth since the last scan: its record job, its comparison and its status panel.
   TGrowthView* GrowthView() const { return GrowthView_; }
-  // Undo runs its renames here, off the window's thread.
-  TJobRunner* Undoer() const { return Undoer_; }
-  // A folder moved to the trash without a scan is counted here, after its run was kept.
-  TJobRunner* Sizer() const { return Sizer_; }
   charts::TChartView* Bars() const { return Bars_; }
   charts::TChartView* Pies() const { return Pies_; }
   QProgressBar* Gauge() const { return Gauge_; }
@@ -198,6 +188,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   QComboBox* HistoryCombo() const { return HistoryCombo_; }
   QStackedWidget* Pages() const { return FlatPageControl1_; }
   QTreeView* DirTree() const { return DirTree_; }
+  TFolderTreeModel* DirModel() const { return DirModel_; }
   THintManager* Hints() const { return Hints_; }
   QTimer& StatusResetTimer() { return Timer3_; }
   THelpWindow* HelpWindow() const { return Help_; }
@@ -208,8 +199,6 @@ class TForm1 : public QMainWindow, public IPageHost {
 
  signals:
   void ScanFinished(bool sized);
-  // An undo has put back what it could.
-  void CleanupRestored();
   void StatusChanged(int panel, const QString& text);
 
  protected:
@@ -255,12 +244,6 @@ class TForm1 : public QMainWindow, public IPageHost {
   void Timer3Tick();
   void ShowUnreadableCount(int count);
   void SetStatus(int panel, const QString& text);
-
-  // The bytes the last scan found in folder, for the run log; -1 when it was not scanned.
-  std::int64_t ScannedBytes(const std::string& folder) const;
-  void ReportRunNote(const db::TDatabaseNote& note);
-  // Finishes the run (not cancelled) and has its folders without a size counted.
-  void KeepRun(TCleanupRun& run);
 
   // Output (TForm1Output.cpp).
   charts::TChartView* ChartOfPageShown() const;
@@ -313,9 +296,9 @@ class TForm1 : public QMainWindow, public IPageHost {
   bool RotateRightOn_ = false;
 
   TScanController* Scanner_ = nullptr;
-  TJobRunner* Undoer_ = nullptr;
-  TJobRunner* Sizer_ = nullptr;
   TGrowthView* GrowthView_ = nullptr;
+  TCleanupUndo* Undo_ = nullptr;
+  TFolderOperations* Folders_ = nullptr;
   std::chrono::steady_clock::time_point ScanStarted_;
   std::optional<TBusyCursor> ScanCursor_;
   QTimer Timer1_;

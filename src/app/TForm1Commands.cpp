@@ -7,6 +7,8 @@
 #include <QToolButton>
 
 #include "about/aboutdlg.h"
+#include "app/CleanupUndo.h"
+#include "app/FolderOperations.h"
 #include "app/GrowthView.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
@@ -85,10 +87,10 @@ void TForm1::ConnectCommands() {
       {"actBarsDown", [this] { ShiftBars(-1); }},
       {"actRotateLeft", [this] { RotateLeftExecute(); }},
       {"actRotateRight", [this] { RotateRightExecute(); }},
-      {"actBrowseDir", [this] { actBrowseDirExecute(); }},
-      {"actDeleteFile", [this] { actDeleteFileExecute(); }},
-      {"actUndoCleanup", [this] { actUndoCleanupExecute(); }},
-      {"actCleanupHistory", [this] { actCleanupHistoryExecute(); }}};
+      {"actBrowseDir", [this] { Folders_->actBrowseDirExecute(); }},
+      {"actDeleteFile", [this] { Folders_->actDeleteFileExecute(); }},
+      {"actUndoCleanup", [this] { Undo_->actUndoCleanupExecute(); }},
+      {"actCleanupHistory", [this] { Undo_->actCleanupHistoryExecute(); }}};
   for (const auto& [name, handler] : handlers) {
     connect(Action(name), &QAction::triggered, this,
             [this, handler = handler] { Guarded(handler); });

@@ -129,6 +129,8 @@ void TForm1::RefreshHistoryCombo() {
   HistoryCombo_->blockSignals(false);
 }
 
+void TForm1::ShowHistoryText(const QString& text) { HistoryCombo_->setEditText(text); }
+
 void TForm1::AddToHistory() {
   History_.Add(SelectedPath_, HistorySize_, Random_);
   RefreshHistoryCombo();

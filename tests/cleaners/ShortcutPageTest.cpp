@@ -11,6 +11,8 @@
 #include <QTest>
 #include <fstream>
 
+#include "app/CleanupUndo.h"
+#include "app/FolderOperations.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "charts/ChartView.h"
@@ -209,7 +211,7 @@ TEST_F(ShortcutPageTest, DeleteFolderAsksThenOffersANewScanAndNoKeepsTheCharts) 
   const TSizeFolder* shown = form_->CurrentFolder();
   const int points = form_->Bars()->Model().Series.Count();
   dialogs_.Answers = {true, false};
-  form_->MnuDeleteFolderClick(disk / "A");
+  form_->Folders()->MnuDeleteFolderClick(disk / "A");
   EXPECT_FALSE(Exists(disk / "A"));
   EXPECT_TRUE(Exists(TrashFiles() + "/A"));
   ASSERT_EQ(dialogs_.Questions.size(), 2);
@@ -228,12 +230,12 @@ TEST_F(ShortcutPageTest, DeleteFolderAsksThenOffersANewScanAndNoKeepsTheCharts) 
   // Refused before anything is asked.
   dialogs_.Questions.clear();
   for (const std::string& folder : {std::string("/"), gHome, std::string("/proc")})
-    form_->MnuDeleteFolderClick(folder);
+    form_->Folders()->MnuDeleteFolderClick(folder);
   EXPECT_TRUE(dialogs_.Questions.isEmpty());
   ASSERT_EQ(dialogs_.Messages.size(), 3);
   EXPECT_EQ(dialogs_.Messages.front(),
             QStringLiteral("The root folder / cannot be moved to the trash."));
-  form_->MnuDeleteFolderClick("");
+  form_->Folders()->MnuDeleteFolderClick("");
   EXPECT_EQ(dialogs_.Messages.size(), 3) << "no target: nothing said, nothing asked";
   // Delete Dir on the selected path: No is a failure to delete.
   ASSERT_TRUE(form_->ShowSelectedPath(disk / "B"));

@@ -17,6 +17,8 @@
 #include <filesystem>
 
 #include "app/CleanupHistory.h"
+#include "app/CleanupUndo.h"
+#include "app/FolderOperations.h"
 #include "app/FolderTreeModel.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
@@ -45,7 +47,7 @@ class UndoWindowTest : public testing::Test {
   std::string Database() const { return ProgramDatabaseFile(form_->AppDataFolder()); }
   // Undo moves the items off the window's thread.
   void WaitForUndo() {
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Undoer()->Running(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Undo()->Undoer()->Running(); }, 20000));
   }
   static void WaitForHistory(const TCleanupHistoryDialog& history) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !history.Loading(); }, 20000));
@@ -60,7 +62,7 @@ TEST_F(UndoWindowTest, DeleteFolderIsPutBackFromTheFileMenu) {
   test::TTempTree disk("A/f=1048576\nA/sub/g=10\n");
   Scan(disk.Root());
   dialogs_.Answers = {true, false};  // move it; no new scan
-  form_->MnuDeleteFolderClick(disk / "A");
+  form_->Folders()->MnuDeleteFolderClick(disk / "A");
   ASSERT_FALSE(Exists(disk / "A"));
   const std::optional<TRun> run = TRunLog(Database()).LastRun();
   ASSERT_TRUE(run);
@@ -157,7 +159,7 @@ TEST_F(UndoWindowTest, NoLeavesEverythingInTheTrash) {
 TEST_F(UndoWindowTest, AFolderDeletedWithoutAScanIsCountedAfterwards) {
   test::TTempTree disk("D/f=1048576\nD/sub/g=524288\n");
   DeleteDir(disk / "D");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Sizer()->Running(); }, 20000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Undo()->Sizer()->Running(); }, 20000));
   const std::optional<TRun> run = TRunLog(Database()).LastRun();
   ASSERT_TRUE(run);
   EXPECT_EQ(run->Summary.Bytes, 1572864);
@@ -168,7 +170,7 @@ TEST_F(UndoWindowTest, TheHistoryListsRunsAndRestoresTheChosenOne) {
   DeleteDir(disk / "B");
   DeleteDir(disk / "C");
   TCleanupHistoryDialog history(
-      Database(), [&](std::int64_t id) { form_->RestoreRun(*TRunLog(Database()).Run(id)); },
+      Database(), [&](std::int64_t id) { form_->Undo()->RestoreRun(*TRunLog(Database()).Run(id)); },
       form_.get());
   QTreeWidget* list = history.List();
   ASSERT_TRUE(history.Loading()) << "counting what is in the trash runs off the window's thread";
@@ -181,7 +183,8 @@ TEST_F(UndoWindowTest, TheHistoryListsRunsAndRestoresTheChosenOne) {
   EXPECT_EQ(list->topLevelItem(0)->text(4), QStringLiteral("1")) << "still in the trash";
   EXPECT_TRUE(history.RestoreButton()->isEnabled());
   // The older run: B.
-  QObject::connect(form_.get(), &TForm1::CleanupRestored, &history, &TCleanupHistoryDialog::Reload);
+  QObject::connect(form_->Undo(), &TCleanupUndo::CleanupRestored, &history,
+                   &TCleanupHistoryDialog::Reload);
   list->setCurrentItem(list->topLevelItem(1));
   history.RestoreSelected();
   WaitForUndo();
@@ -228,7 +231,7 @@ TEST_F(UndoWindowTest, AFolderThatIsGoneIsMadeAgainOnlyOnYes) {
   const std::vector<TRunSummary> runs = TRunLog(Database()).Runs();
   ASSERT_EQ(runs.size(), 1U);
   dialogs_.Answers = {true};
-  form_->RestoreRun(*TRunLog(Database()).Run(runs[0].Id));
+  form_->Undo()->RestoreRun(*TRunLog(Database()).Run(runs[0].Id));
   WaitForUndo();
   EXPECT_TRUE(Exists(disk / "X/Y/f"));
 }

@@ -103,7 +103,9 @@ TTracesPage::TTracesPage(TCommands& commands, IPageHost& host, QWidget* parent)
   });
 }
 
-TTracesPage::~TTracesPage() = default;
+// A job may still be reading the registry store, which goes with the page's members, before
+// the runner (a child object) would wait for it.
+TTracesPage::~TTracesPage() { Jobs_->CancelAndWait(); }
 
 void TTracesPage::BuildTracesGroup(QHBoxLayout* row, TCommands& commands) {
   QGroupBox* box =

@@ -1,16 +1,18 @@
-// Folders of the tree: the folder picker for the next scan, the folder menu of the folder tree,
-// and moving a folder to the trash (with a new scan offered afterwards).
+#include "app/FolderOperations.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QMenu>
 #include <QTreeView>
 #include <cstdlib>
 
+#include "app/CleanupUndo.h"
 #include "app/FolderTreeModel.h"
 #include "app/TForm1.h"
 #include "cleaners/Clean_Shortcuts.h"
 #include "cleaners/pages/BrowseForDirU.h"
 #include "platform/Paths.h"
+#include "sizetree/SizeMB.h"
 
 namespace nubrix {
 
@@ -38,23 +40,23 @@ QString RefusalOf(const std::string& folder) {
 
 }  // namespace
 
-void TForm1::ShowHistoryText(const QString& text) { HistoryCombo_->setEditText(text); }
+TFolderOperations::TFolderOperations(TForm1& form) : QObject(&form), Form_(form) {}
 
-void TForm1::actBrowseDirExecute() {
+void TFolderOperations::actBrowseDirExecute() {
   const std::string folder = TBrowseForFolders().BrowseForFolder(
-      *Dialogs_, this, QStringLiteral("Select Directory to scan!"), "/");
-  if (!folder.empty()) ShowSelectedPath(folder);
+      Form_.Dialogs(), &Form_, QStringLiteral("Select Directory to scan!"), "/");
+  if (!folder.empty()) Form_.ShowSelectedPath(folder);
 }
 
-void TForm1::ShowFolderMenu(const QPoint& at) {
-  const std::string folder = DirModel_->PathOf(DirTree_->indexAt(at));
+void TFolderOperations::ShowFolderMenu(const QPoint& at) {
+  const std::string folder = Form_.DirModel()->PathOf(Form_.DirTree()->indexAt(at));
   if (folder.empty()) return;
-  QMenu folderListPopUp(this);
+  QMenu folderListPopUp(&Form_);
   folderListPopUp.setObjectName(QStringLiteral("FolderListPopUp"));
   folderListPopUp.addAction(QStringLiteral("open with explorer"))->setEnabled(false);
   folderListPopUp.addSeparator();
   folderListPopUp.addAction(QStringLiteral("Delete Folder"), this, [this, folder] {
-    Guarded([this, &folder] { MnuDeleteFolderClick(folder); });
+    Form_.RunCommand([this, &folder] { MnuDeleteFolderClick(folder); });
   });
   for (const char* item : {"Move Folder", "Copy Folder", "Move to archive"}) {
     folderListPopUp.addAction(QString::fromUtf8(item))->setEnabled(false);
@@ -62,55 +64,65 @@ void TForm1::ShowFolderMenu(const QPoint& at) {
   folderListPopUp.addSeparator();
   folderListPopUp.addAction(QStringLiteral("Size tree: Full expand"))->setEnabled(false);
   folderListPopUp.addAction(QStringLiteral("collapse"))->setEnabled(false);
-  folderListPopUp.exec(DirTree_->viewport()->mapToGlobal(at));
+  folderListPopUp.exec(Form_.DirTree()->viewport()->mapToGlobal(at));
 }
 
 // The folder goes to the trash after our question; the tree follows the disk by itself, the
 // size tree only at the next scan, which is offered.
-void TForm1::MnuDeleteFolderClick(const std::string& target) {
+void TFolderOperations::MnuDeleteFolderClick(const std::string& target) {
   const std::string folder = platform::WithoutSeparator(target);
   if (folder.empty()) return;  // nothing to move: nothing is said, no scan offered
   if (const QString refusal = RefusalOf(folder); !refusal.isEmpty()) {
-    Dialogs_->ShowMessage(this, refusal);
+    Form_.Dialogs().ShowMessage(&Form_, refusal);
     return;
   }
   platform::TTrashResult moved;
   {
     const TBusyCursor busy;
-    TCleanupRun run(ProgramDatabaseFile(AppDataFolder()), "Delete Folder");
-    moved = RecycleWithShellDialogs(folder, *Dialogs_, &run, ScannedBytes(folder));
-    KeepRun(run);
+    TCleanupRun run(ProgramDatabaseFile(Form_.AppDataFolder()), "Delete Folder");
+    moved = RecycleWithShellDialogs(folder, Form_.Dialogs(), &run, ScannedBytes(folder));
+    Form_.Undo()->KeepRun(run);
   }
   if (!moved.Ok) {
-    if (!moved.Error.empty()) Dialogs_->ShowMessage(this, DisplayPath(moved.Error));
+    if (!moved.Error.empty()) Form_.Dialogs().ShowMessage(&Form_, DisplayPath(moved.Error));
     return;
   }
-  if (CurrentFolder_ == nullptr) return;
+  if (Form_.CurrentFolder() == nullptr) return;
   const QString question =
       QStringLiteral(
           "You changed the folder structure.\r\nTo consider correct results while browsing through "
           "the size tree, \r\nyou have to run \"scan\" again.\r\nRun scan for ") +
-      DisplayPath(CurrentFolder_->Path()) + QStringLiteral(" ?");
-  if (Dialogs_->Ask(this, TQuestionKind::Warning, question, TAnswerButtons::YesNo)) actRunExecute();
+      DisplayPath(Form_.CurrentFolder()->Path()) + QStringLiteral(" ?");
+  if (Form_.Dialogs().Ask(&Form_, TQuestionKind::Warning, question, TAnswerButtons::YesNo))
+    Form_.actRunExecute();
 }
 
-void TForm1::actDeleteFileExecute() {
-  const std::string folder = platform::WithoutSeparator(SelectedPath_);
+void TFolderOperations::actDeleteFileExecute() {
+  const std::string folder = platform::WithoutSeparator(Form_.SelectedPath());
   if (folder.empty()) {
-    Dialogs_->ShowMessage(this, QStringLiteral("Could not delete "));
+    Form_.Dialogs().ShowMessage(&Form_, QStringLiteral("Could not delete "));
     return;
   }
   if (const QString refusal = RefusalOf(folder); !refusal.isEmpty()) {
-    Dialogs_->ShowMessage(this, refusal);
+    Form_.Dialogs().ShowMessage(&Form_, refusal);
     return;
   }
   const TBusyCursor busy;
-  TCleanupRun run(ProgramDatabaseFile(AppDataFolder()), "Delete Dir");
-  const bool moved = RecycleWithShellDialogs(folder, *Dialogs_, &run, ScannedBytes(folder)).Ok;
-  KeepRun(run);
+  TCleanupRun run(ProgramDatabaseFile(Form_.AppDataFolder()), "Delete Dir");
+  const bool moved =
+      RecycleWithShellDialogs(folder, Form_.Dialogs(), &run, ScannedBytes(folder)).Ok;
+  Form_.Undo()->KeepRun(run);
   if (!moved) {
-    Dialogs_->ShowMessage(this, QStringLiteral("Could not delete ") + DisplayPath(folder));
+    Form_.Dialogs().ShowMessage(&Form_, QStringLiteral("Could not delete ") + DisplayPath(folder));
   }
+}
+
+// The bytes the last scan found in folder, for the run log; -1 when it was not scanned.
+std::int64_t TFolderOperations::ScannedBytes(const std::string& folder) const {
+  const TSizeTree& tree = Form_.SizeTree();
+  const TSizeFolder* found = tree.ScanRoot() != nullptr ? tree.FindFolder(folder) : nullptr;
+  if (found == nullptr || platform::WithoutSeparator(found->Path()) != folder) return -1;
+  return SizeMBToBytes(found->TotalSize());
 }
 
 }  // namespace nubrix
