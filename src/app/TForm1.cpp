@@ -29,6 +29,7 @@
 #include "app/FolderOperations.h"
 #include "app/FolderTreeModel.h"
 #include "app/GrowthView.h"
+#include "app/HistoryBox.h"
 #include "charts/ChartView.h"
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/CleanerPages.h"
@@ -279,34 +280,14 @@ QWidget* TForm1::BuildPagePanel() {
           [this] { KeepTypeList(); });
   column->addWidget(ToolBar2_);
   column->addWidget(FlatPageControl1_, 1);
-  auto* comboPanel = new QWidget;
-  ComboPanel_ = comboPanel;
-  comboPanel->setObjectName(QStringLiteral("ComboPanel"));
-  comboPanel->setFixedHeight(20);
-  auto* comboRow = new QHBoxLayout(comboPanel);
-  // The box stays 24 pixels narrower than the page area.
-  comboRow->setContentsMargins(0, 0, 24, 0);
-  HistoryCombo_ = new QComboBox;
-  HistoryCombo_->setObjectName(QStringLiteral("HistoryCombo"));
-  HistoryCombo_->setEditable(true);
-  HistoryCombo_->setInsertPolicy(QComboBox::NoInsert);
-  HistoryCombo_->setToolTip(
-      QStringLiteral("Display a list of recent analyzed folders. \r\nFolders scanned will be "
-                     "added!\r\nEdit list with right mouse pop up menu"));
-  HistoryCombo_->setContextMenuPolicy(Qt::CustomContextMenu);
+  HistoryBox_ = new THistoryBox(*Dialogs_);
+  HistoryCombo_ = HistoryBox_->Combo();
   connect(HistoryCombo_, &QComboBox::activated, this,
-          [this](int index) { Guarded([&] { HistoryComboClick(index); }); });
-  connect(HistoryCombo_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    QMenu historyPop(this);
-    historyPop.addAction(QStringLiteral("Delete selected history item"), this,
-                         [this] { Guarded([this] { DeleteHistoryItemClick(); }); });
-    historyPop.addSeparator();
-    historyPop.addAction(QStringLiteral("Clear all history items"), this,
-                         [this] { Guarded([this] { ClearAll1Click(); }); });
-    historyPop.exec(HistoryCombo_->mapToGlobal(at));
-  });
-  comboRow->addWidget(HistoryCombo_, 1);
-  column->addWidget(comboPanel);
+          [this](int index) { Guarded([&] { HistoryBox_->HistoryComboClick(index); }); });
+  connect(HistoryBox_, &THistoryBox::FolderChosen, this,
+          [this](const std::string& folder) { ShowSelectedPath(folder); });
+  connect(HistoryBox_, &THistoryBox::Changed, this, [this] { KeepHistory(); });
+  column->addWidget(HistoryBox_);
   return Panel2_;
 }
 

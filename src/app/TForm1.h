@@ -12,7 +12,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -20,7 +19,6 @@
 #include "app/ChartPages.h"
 #include "app/ScanController.h"
 #include "programdb/RunLog.h"
-#include "settings/History.h"
 #include "settings/Settings.h"
 #include "sizetree/SizeTreeU.h"
 #include "ui/CommandGuard.h"
@@ -49,6 +47,7 @@ class TCleanupUndo;
 class TFolderOperations;
 class TFolderTreeModel;
 class TGrowthView;
+class THistoryBox;
 class THelpWindow;
 class TShortcutPage;
 class TTracesPage;
@@ -158,11 +157,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   void KeepHistory();
   void KeepTypeList();
   void ShowHistory(bool visible);
-  void HistoryComboClick(int index);
-  void ClearAll1Click();
-  void DeleteHistoryItemClick();
-  const THistoryList& History() const { return History_; }
-  int HistorySize() const { return HistorySize_; }
+  THistoryBox* HistoryBox() const { return HistoryBox_; }
   const std::string& SettingsFile() const { return SettingsFile_; }
   std::string AppDataFolder() const override;
   // A stored page number: 0 to 4 show their page, anything else no page.
@@ -223,7 +218,6 @@ class TForm1 : public QMainWindow, public IPageHost {
   void RotateLeftExecute();
   void RotateRightExecute();
   void FollowRotation();
-  void RefreshHistoryCombo();
   TWindowSettings CollectSettings() const;
   void ApplySettings(const TWindowSettings& settings);
   // Commands (TForm1Commands.cpp).
@@ -284,10 +278,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   bool SettingsSaved_ = false;
   std::string SettingsFile_;
   std::string StartFolder_;
-  THistoryList History_;
-  int HistorySize_ = 20;
-  std::mt19937 Random_{std::random_device{}()};
-  QWidget* ComboPanel_ = nullptr;
+  THistoryBox* HistoryBox_ = nullptr;
   QString HelpFile_;
   THelpWindow* Help_ = nullptr;
   QButtonGroup* PageButtons_ = nullptr;

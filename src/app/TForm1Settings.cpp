@@ -9,6 +9,7 @@
 #include <QStatusBar>
 
 #include "app/GrowthView.h"
+#include "app/HistoryBox.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
 #include "cleaners/TempFiles.h"
@@ -66,9 +67,7 @@ void TForm1::ApplySettings(const TWindowSettings& s) {
   ShowSortMode(SortMode_);
   StartFolder_ = s.StartWith;
   Bars_->Model().Bars.ZoomEnabled = s.EnableZoom;
-  History_.Assign(s.History);
-  RefreshHistoryCombo();
-  HistorySize_ = s.HistorySize;
+  HistoryBox_->Assign(s.History, s.HistorySize);
 }
 
 TWindowSettings TForm1::CollectSettings() const {
@@ -89,11 +88,11 @@ TWindowSettings TForm1::CollectSettings() const {
   s.Toggle3D = Action("act3D")->isChecked();
   s.FreeSpace = Action("actFreeSpace")->isChecked();
   s.ShowGrowth = Action("actShowGrowth")->isChecked();
-  s.HistoryCombo = ComboPanel_->isVisibleTo(const_cast<TForm1*>(this));
+  s.HistoryCombo = HistoryBox_->isVisibleTo(const_cast<TForm1*>(this));
   s.Sort = static_cast<std::uint8_t>(SortMode_);
   s.Elyptic = Action("actElypticPie")->isChecked();
   s.StartWith = SelectedPath_;
-  s.History = History_.Entries();
+  s.History = HistoryBox_->History().Entries();
   return s;
 }
 
@@ -117,25 +116,9 @@ void TForm1::SaveSettings() {
   types.UpdateFile();
 }
 
-void TForm1::RefreshHistoryCombo() {
-  const QString text = HistoryCombo_->currentText();
-  HistoryCombo_->blockSignals(true);
-  HistoryCombo_->clear();
-  for (const std::string& entry : History_.Entries()) {
-    HistoryCombo_->addItem(DisplayPath(entry),
-                           QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
-  }
-  HistoryCombo_->setEditText(text);
-  HistoryCombo_->blockSignals(false);
-}
+void TForm1::ShowHistoryText(const QString& text) { HistoryBox_->ShowText(text); }
 
-void TForm1::ShowHistoryText(const QString& text) { HistoryCombo_->setEditText(text); }
-
-void TForm1::AddToHistory() {
-  History_.Add(SelectedPath_, HistorySize_, Random_);
-  RefreshHistoryCombo();
-  KeepHistory();
-}
+void TForm1::AddToHistory() { HistoryBox_->AddToHistory(SelectedPath_); }
 
 // What the user typed or chose is written when it changes, so a crash cannot take it; the rest of
 // the settings follow at close.
@@ -143,7 +126,7 @@ void TForm1::KeepHistory() {
   if (!SettingsLoaded_ || SettingsSaved_ || !platform::Exists(SettingsFile_)) return;
   try {
     TIniFile ini(SettingsFile_);
-    SaveHistory(ini, History_.Entries());
+    SaveHistory(ini, HistoryBox_->History().Entries());
     ini.UpdateFile();
   } catch (const std::exception& error) {
     statusBar()->showMessage(QStringLiteral("The folder history could not be kept: ") +
@@ -164,39 +147,9 @@ void TForm1::KeepTypeList() {
 }
 
 void TForm1::ShowHistory(bool visible) {
-  ComboPanel_->setVisible(visible);
+  HistoryBox_->setVisible(visible);
   HistoryCombo_->setVisible(visible);
   Action("actFolderHistory")->setChecked(visible);
-}
-
-void TForm1::HistoryComboClick(int index) {
-  if (index < 0 || index >= HistoryCombo_->count()) return;
-  ShowSelectedPath(HistoryCombo_->itemData(index, kBytesRole).toByteArray().toStdString());
-}
-
-void TForm1::ClearAll1Click() {
-  if (!Dialogs_->Ask(this, TQuestionKind::Warning,
-                     QStringLiteral("Do you really want to delete the entire histoy list?"),
-                     TAnswerButtons::YesCancel)) {
-    return;
-  }
-  History_.Clear();
-  RefreshHistoryCombo();
-  KeepHistory();
-  HistoryCombo_->setEditText({});
-}
-
-void TForm1::DeleteHistoryItemClick() {
-  const int index = HistoryCombo_->currentIndex();
-  if (index < 0) return;
-  if (!Dialogs_->Ask(this, TQuestionKind::Warning,
-                     QStringLiteral("Do you really want to delete the selected history item?"),
-                     TAnswerButtons::YesCancel)) {
-    return;
-  }
-  History_.Remove(static_cast<std::size_t>(index));
-  RefreshHistoryCombo();
-  KeepHistory();
 }
 
 }  // namespace nubrix

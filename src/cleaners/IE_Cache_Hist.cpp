@@ -111,6 +111,7 @@ std::vector<std::string> BookmarkedUrls(const std::string& bookmarksFile) {
 // Every row of every table but meta: what these files hold is taken from the history.
 std::vector<std::string> EmptyAllTables(const std::vector<std::string>& tables) {
   std::vector<std::string> statements;
+  statements.reserve(tables.size());
   for (const std::string& table : tables) statements.push_back("DELETE FROM " + table);
   return statements;
 }

@@ -372,7 +372,7 @@ std::vector<std::pair<std::string, std::string>> SummarizeTraces(
   }
   std::sort(running.begin(), running.end());
   running.erase(std::unique(running.begin(), running.end()), running.end());
-  const auto withRunning = [&](std::string text) {
+  const auto withRunning = [&](const std::string& text) {
     return running.empty() ? text : Joined({text, Joined(running)});
   };
   std::string vlc;

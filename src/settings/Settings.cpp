@@ -130,7 +130,7 @@ std::string AppDir() {
 std::string SettingsFileName() { return AppDir() + "AppData/Nubrix.ini"; }
 
 std::string ShippedTemplateFile() {
-  const std::string installed =
+  std::string installed =
       platform::JoinPath(platform::FolderOf(platform::WithoutSeparator(ExecutableFolder())),
                          "share/nubrix/Nubrix.tpl");
   if (platform::Exists(installed)) return installed;

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/HistoryBox.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
 #include "cleaners/models/TempFilesModels.h"
@@ -68,7 +69,7 @@ TEST_F(SettingsWindowTest, FirstRunCreatesTheFileAndStartsWithTheDefaults) {
   EXPECT_FALSE(form->HistoryCombo()->isVisible());
   EXPECT_TRUE(form->Action("actSortName")->isChecked());
   EXPECT_EQ(form->SelectedPath(), "/");
-  EXPECT_EQ(form->HistorySize(), 20);
+  EXPECT_EQ(form->HistoryBox()->HistorySize(), 20);
   form.reset();
   const std::string text = FileText();
   for (const char* section :
@@ -130,7 +131,7 @@ TEST_F(SettingsWindowTest, EverySavedSwitchSurvivesARestart) {
   EXPECT_LE(PanelWidth(*form), 1) << "the folder panel stays collapsed";
   EXPECT_EQ(form->PageShown(), 3);
   EXPECT_EQ(form->SelectedPath(), start / "chosen/");
-  ASSERT_EQ(form->History().Entries().size(), 1u);
+  ASSERT_EQ(form->HistoryBox()->History().Entries().size(), 1u);
   EXPECT_EQ(form->HistoryCombo()->itemText(0).toStdString(), start / "chosen/");
   // Collapsed by the settings, the panel reopens at 150 pixels.
   form->Action("actToggleDirTree")->trigger();
@@ -235,12 +236,12 @@ TEST_F(SettingsWindowTest, HistoryBoxClearsOnlyOnYesAndChoosingSelects) {
             "\n2=/gone/\n[Switches]\nHistoryCombo=1\n");
   auto form = Start();
   ASSERT_EQ(form->HistoryCombo()->count(), 3);
-  form->HistoryComboClick(1);
+  form->HistoryBox()->HistoryComboClick(1);
   EXPECT_EQ(form->SelectedPath(), folders / "two/");
-  form->HistoryComboClick(2);
+  form->HistoryBox()->HistoryComboClick(2);
   EXPECT_EQ(form->SelectedPath(), folders / "two/") << "a folder that is gone changes nothing";
   dialogs_.Answers = {false};
-  form->ClearAll1Click();
+  form->HistoryBox()->ClearAll1Click();
   EXPECT_EQ(form->HistoryCombo()->count(), 3) << "Cancel";
   EXPECT_EQ(
       dialogs_.Asked.back(),
@@ -248,11 +249,11 @@ TEST_F(SettingsWindowTest, HistoryBoxClearsOnlyOnYesAndChoosingSelects) {
                        QStringLiteral("Do you really want to delete the entire histoy list?")}));
   form->HistoryCombo()->setCurrentIndex(0);
   dialogs_.Answers = {true};
-  form->DeleteHistoryItemClick();
+  form->HistoryBox()->DeleteHistoryItemClick();
   ASSERT_EQ(form->HistoryCombo()->count(), 2);
   EXPECT_EQ(form->HistoryCombo()->itemText(0).toStdString(), folders / "two/");
   dialogs_.Answers = {true};
-  form->ClearAll1Click();
+  form->HistoryBox()->ClearAll1Click();
   EXPECT_EQ(form->HistoryCombo()->count(), 0);
   EXPECT_TRUE(form->HistoryCombo()->currentText().isEmpty());
   form.reset();
@@ -265,12 +266,12 @@ TEST_F(SettingsWindowTest, ScanPutsTheFolderIntoTheHistoryFirst) {
   auto form = Start();
   QSignalSpy finished(form.get(), &TForm1::ScanFinished);
   form->Action("actRun")->trigger();
-  EXPECT_EQ(form->History().Entries(), std::vector<std::string>{folder.ScanPath()})
+  EXPECT_EQ(form->HistoryBox()->History().Entries(), std::vector<std::string>{folder.ScanPath()})
       << "before the scan ends";
   ASSERT_TRUE(finished.wait(10000));
   form->Action("actRun")->trigger();
   ASSERT_TRUE(finished.wait(10000));
-  EXPECT_EQ(form->History().Entries().size(), 1u);
+  EXPECT_EQ(form->HistoryBox()->History().Entries().size(), 1u);
 }
 
 // A crash takes nothing the user added: the history and the junk file types are on the disk as
