@@ -84,10 +84,10 @@ int main(int argc, char** argv) {
               static_cast<long long>(clock.elapsed()), static_cast<long long>(longest));
   form.ShowPage(0);
   ok &= Shoot(form, dir + "/window-bars.png");
-  form.Pages()->setCurrentIndex(1);
+  form.Layout().FlatPageControl1->setCurrentIndex(1);
   ok &= Shoot(form, dir + "/window-pie.png");
   // Into the biggest folder from the pie, with the legend and the hint of a slice.
-  form.Pages()->setCurrentIndex(0);
+  form.Layout().FlatPageControl1->setCurrentIndex(0);
   form.SetChartLegend(true);
   const auto& series = form.Bars()->Model().Series;
   int biggest = 0;
@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
     form.SetChartLegend(false);
     form.ShowPage(0);
     ok &= Shoot(form, dir + "/window-growth.png");
-    form.Pages()->setCurrentIndex(1);
+    form.Layout().FlatPageControl1->setCurrentIndex(1);
     ok &= Shoot(form, dir + "/window-growth-pie.png");
     // Two cleanups of the demo, one put back, in the cleanup history.
     const std::string database = nubrix::ProgramDatabaseFile(form.AppDataFolder());

@@ -24,12 +24,14 @@
 #include <QVBoxLayout>
 
 #include "about/aboutdlg.h"
+#include "app/ChartOutputs.h"
 #include "app/ChartPages.h"
 #include "app/CleanupUndo.h"
 #include "app/FolderOperations.h"
 #include "app/FolderTreeModel.h"
 #include "app/GrowthView.h"
 #include "app/HistoryBox.h"
+#include "app/PieRotation.h"
 #include "charts/ChartView.h"
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/CleanerPages.h"
@@ -74,15 +76,15 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   BuildLayout();
   BuildMenus();
   ConnectCommands();
-  // Turns the pie; it runs only while a rotation is on.
-  Timer1_.setInterval(20);
-  connect(&Timer1_, &QTimer::timeout, this, &TForm1::Timer1Tick);
+  Help_ = new THelpLauncher(*Dialogs_, this);
+  Rotation_ = new TPieRotation(Action("actRotateLeft"), Action("actRotateRight"), Pies_, this);
+  Outputs_ = new TChartOutputs(*Dialogs_, this, [this] { return ChartOfPageShown(); });
   // F1 opens the manual at the topic of the widget under the mouse, else at its contents.
   auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(helpKey, &QShortcut::activated, this, [this] {
     Guarded([this] {
       const int context = HelpContextAt(QApplication::widgetAt(QCursor::pos()));
-      context != 0 ? ShowHelpTopic(context) : ShowHelp(0);
+      context != 0 ? Help_->ShowHelpTopic(context) : Help_->ShowHelp(0);
     });
   });
   // Escape cancels a running scan's walk.
@@ -118,27 +120,28 @@ void TForm1::BuildLayout() {
   auto* central = new QWidget;
   QVBoxLayout* column = TightColumn(central);
   column->addWidget(BuildCoolBar());
-  Splitter1_ = new QSplitter(Qt::Horizontal);
-  Splitter1_->setObjectName(QStringLiteral("Splitter1"));
-  Splitter1_->setHandleWidth(kSplitterWidth);
-  Splitter1_->setChildrenCollapsible(true);
-  Splitter1_->addWidget(BuildFolderPanel());
-  Splitter1_->addWidget(BuildPagePanel());
-  Splitter1_->setStretchFactor(1, 1);
-  Splitter1_->handle(1)->setToolTip(QStringLiteral("Resize directory panel"));
-  column->addWidget(Splitter1_, 1);
+  Layout_.Splitter1 = new QSplitter(Qt::Horizontal);
+  Layout_.Splitter1->setObjectName(QStringLiteral("Splitter1"));
+  Layout_.Splitter1->setHandleWidth(kSplitterWidth);
+  Layout_.Splitter1->setChildrenCollapsible(true);
+  Layout_.Splitter1->addWidget(BuildFolderPanel());
+  Layout_.Splitter1->addWidget(BuildPagePanel());
+  Layout_.Splitter1->setStretchFactor(1, 1);
+  Layout_.Splitter1->handle(1)->setToolTip(QStringLiteral("Resize directory panel"));
+  column->addWidget(Layout_.Splitter1, 1);
   setCentralWidget(central);
   BuildStatusBar();
   // The panel's width is set once the splitter has its real width; the page panel takes the
   // rest, then and on every resize.
-  Splitter1_->setStretchFactor(0, 0);
-  Splitter1_->installEventFilter(this);
+  Layout_.Splitter1->setStretchFactor(0, 0);
+  Layout_.Splitter1->installEventFilter(this);
   statusBar()->installEventFilter(this);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Resize) {
-    if (watched == Splitter1_ && !PanelPlaced_ && Splitter1_->width() > kFolderPanelWidth) {
+    if (watched == Layout_.Splitter1 && !PanelPlaced_ &&
+        Layout_.Splitter1->width() > kFolderPanelWidth) {
       PanelPlaced_ = true;
       SetFolderPanelWidth(kFolderPanelWidth);
     }
@@ -148,39 +151,43 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QWidget* TForm1::BuildCoolBar() {
-  CoolBar1_ = new QWidget;
-  CoolBar1_->setObjectName(QStringLiteral("CoolBar1"));
-  CoolBar1_->setAutoFillBackground(true);
-  auto* row = new QHBoxLayout(CoolBar1_);
+  Layout_.CoolBar1 = new QWidget;
+  Layout_.CoolBar1->setObjectName(QStringLiteral("CoolBar1"));
+  Layout_.CoolBar1->setAutoFillBackground(true);
+  auto* row = new QHBoxLayout(Layout_.CoolBar1);
   row->setContentsMargins(2, 2, 2, 2);
   row->setSpacing(4);
-  ToolBar7_ = FlatToolBar(QStringLiteral("ToolBar7"), 32);
-  for (const char* name : {"actRun", "actToggleDirTree"}) AddCommandButton(ToolBar7_, Action(name));
-  ToolBar1_ = FlatToolBar(QStringLiteral("ToolBar1"), 32);
+  Layout_.ToolBar7 = FlatToolBar(QStringLiteral("ToolBar7"), 32);
+  for (const char* name : {"actRun", "actToggleDirTree"})
+    AddCommandButton(Layout_.ToolBar7, Action(name));
+  Layout_.ToolBar1 = FlatToolBar(QStringLiteral("ToolBar1"), 32);
   for (const char* name : {"actLabels", "actshowLegend", "actSortNow"})
-    AddCommandButton(ToolBar1_, Action(name));
-  AddCommandButton(ToolBar1_, Action("actSortName"), QStringLiteral("Set sort based on Name"));
-  AddCommandButton(ToolBar1_, Action("actSortSize"), QStringLiteral("Set sort based on size"));
+    AddCommandButton(Layout_.ToolBar1, Action(name));
+  AddCommandButton(Layout_.ToolBar1, Action("actSortName"),
+                   QStringLiteral("Set sort based on Name"));
+  AddCommandButton(Layout_.ToolBar1, Action("actSortSize"),
+                   QStringLiteral("Set sort based on size"));
   for (const char* name : {"actFreeSpace", "actshowHints", "actCleanIEHistory", "act3D"}) {
-    AddCommandButton(ToolBar1_, Action(name));
+    AddCommandButton(Layout_.ToolBar1, Action(name));
   }
-  ToolBar9_ = FlatToolBar(QStringLiteral("ToolBar9"), 16);
-  ToolBar9Label_ = new QLabel(QStringLiteral("Nubrix lite %1").arg(QStringLiteral(NUBRIX_VERSION)));
-  ToolBar9Label_->setObjectName(QStringLiteral("ToolBar9Label"));
-  ToolBar9Label_->setStyleSheet(QStringLiteral("color: #808080;"));
-  ToolBar9_->addWidget(ToolBar9Label_);
-  row->addWidget(ToolBar7_);
-  row->addWidget(ToolBar1_);
+  Layout_.ToolBar9 = FlatToolBar(QStringLiteral("ToolBar9"), 16);
+  Layout_.ToolBar9Label =
+      new QLabel(QStringLiteral("Nubrix lite %1").arg(QStringLiteral(NUBRIX_VERSION)));
+  Layout_.ToolBar9Label->setObjectName(QStringLiteral("ToolBar9Label"));
+  Layout_.ToolBar9Label->setStyleSheet(QStringLiteral("color: #808080;"));
+  Layout_.ToolBar9->addWidget(Layout_.ToolBar9Label);
+  row->addWidget(Layout_.ToolBar7);
+  row->addWidget(Layout_.ToolBar1);
   row->addStretch(1);
-  row->addWidget(ToolBar9_);
-  return CoolBar1_;
+  row->addWidget(Layout_.ToolBar9);
+  return Layout_.CoolBar1;
 }
 
 QWidget* TForm1::BuildFolderPanel() {
-  Panel1_ = new QWidget;
-  Panel1_->setObjectName(QStringLiteral("Panel1"));
-  Panel1_->setMinimumWidth(kCollapsedWidth);  // so the splitter may shrink it to a line
-  QVBoxLayout* column = TightColumn(Panel1_);
+  Layout_.Panel1 = new QWidget;
+  Layout_.Panel1->setObjectName(QStringLiteral("Panel1"));
+  Layout_.Panel1->setMinimumWidth(kCollapsedWidth);  // so the splitter may shrink it to a line
+  QVBoxLayout* column = TightColumn(Layout_.Panel1);
   column->addWidget(FlatToolBar(QStringLiteral("ToolBar3"), 16));
   DirModel_ = new TFolderTreeModel(this);
   DirModel_->SetIcons(
@@ -218,17 +225,17 @@ QWidget* TForm1::BuildFolderPanel() {
   pages->setObjectName(QStringLiteral("FPC2"));
   pages->addWidget(DirTree_);
   column->addWidget(pages, 1);
-  Label2_ = new QWidget;
-  Label2_->setObjectName(QStringLiteral("Label2"));
-  Label2_->setFixedHeight(kSpacerIdle);
-  column->addWidget(Label2_);
-  Gauge_ = new QProgressBar;
-  Gauge_->setObjectName(QStringLiteral("Gauge"));
-  Gauge_->setTextVisible(false);
-  Gauge_->setFixedHeight(14);
-  Gauge_->hide();
-  column->addWidget(Gauge_);
-  return Panel1_;
+  Layout_.Label2 = new QWidget;
+  Layout_.Label2->setObjectName(QStringLiteral("Label2"));
+  Layout_.Label2->setFixedHeight(kSpacerIdle);
+  column->addWidget(Layout_.Label2);
+  Layout_.Gauge = new QProgressBar;
+  Layout_.Gauge->setObjectName(QStringLiteral("Gauge"));
+  Layout_.Gauge->setTextVisible(false);
+  Layout_.Gauge->setFixedHeight(14);
+  Layout_.Gauge->hide();
+  column->addWidget(Layout_.Gauge);
+  return Layout_.Panel1;
 }
 
 // The main window's about box: the free text dragged, not scrolled.
@@ -253,11 +260,11 @@ void TForm1::CreateAboutBox() {
 }
 
 QWidget* TForm1::BuildPagePanel() {
-  Panel2_ = new QWidget;
-  Panel2_->setObjectName(QStringLiteral("Panel2"));
-  QVBoxLayout* column = TightColumn(Panel2_);
-  FlatPageControl1_ = new QStackedWidget;
-  FlatPageControl1_->setObjectName(QStringLiteral("FlatPageControl1"));
+  Layout_.Panel2 = new QWidget;
+  Layout_.Panel2->setObjectName(QStringLiteral("Panel2"));
+  QVBoxLayout* column = TightColumn(Layout_.Panel2);
+  Layout_.FlatPageControl1 = new QStackedWidget;
+  Layout_.FlatPageControl1->setObjectName(QStringLiteral("FlatPageControl1"));
   auto* bars = new TBarPage(Commands_);
   auto* pies = new TPiePage(Commands_);
   // The corner buttons show the box with whatever texts it holds.
@@ -270,16 +277,16 @@ QWidget* TForm1::BuildPagePanel() {
            bars, pies, (TempFilesPage_ = new TTempFilesPage(*this)),
            (ShortcutPage_ = new TShortcutPage(Commands_, *this)),
            (TracesPage_ = new TTracesPage(Commands_, *this)), new QWidget}) {
-    FlatPageControl1_->addWidget(page);
+    Layout_.FlatPageControl1->addWidget(page);
   }
-  ToolBar2_ = BuildPageButtons();
+  Layout_.ToolBar2 = BuildPageButtons();
   connect(TempFilesPage_, &TTempFilesPage::BusyChanged, this, &TForm1::UpdateActions);
   connect(&TempFilesPage_->Types(), &QAbstractItemModel::rowsInserted, this,
           [this] { KeepTypeList(); });
   connect(&TempFilesPage_->Types(), &QAbstractItemModel::rowsRemoved, this,
           [this] { KeepTypeList(); });
-  column->addWidget(ToolBar2_);
-  column->addWidget(FlatPageControl1_, 1);
+  column->addWidget(Layout_.ToolBar2);
+  column->addWidget(Layout_.FlatPageControl1, 1);
   HistoryBox_ = new THistoryBox(*Dialogs_);
   HistoryCombo_ = HistoryBox_->Combo();
   connect(HistoryCombo_, &QComboBox::activated, this,
@@ -288,7 +295,7 @@ QWidget* TForm1::BuildPagePanel() {
           [this](const std::string& folder) { ShowSelectedPath(folder); });
   connect(HistoryBox_, &THistoryBox::Changed, this, [this] { KeepHistory(); });
   column->addWidget(HistoryBox_);
-  return Panel2_;
+  return Layout_.Panel2;
 }
 
 // The captioned buttons that switch the pages; the one of the page shown stays pressed.
@@ -296,7 +303,7 @@ QToolBar* TForm1::BuildPageButtons() {
   QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar2"), 16);
   bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
   auto* group = new QButtonGroup(this);
-  PageButtons_ = group;
+  Layout_.PageButtons = group;
   const std::pair<TPage, QString> buttons[] = {
       {TPage::Bars, QStringLiteral("Bar chart")},
       {TPage::Pies, QStringLiteral("Pie chart")},
@@ -316,8 +323,9 @@ QToolBar* TForm1::BuildPageButtons() {
     group->addButton(button, static_cast<int>(page));
     bar->addWidget(button);
   }
-  connect(group, &QButtonGroup::idClicked, FlatPageControl1_, &QStackedWidget::setCurrentIndex);
-  connect(FlatPageControl1_, &QStackedWidget::currentChanged, group, [group](int index) {
+  connect(group, &QButtonGroup::idClicked, Layout_.FlatPageControl1,
+          &QStackedWidget::setCurrentIndex);
+  connect(Layout_.FlatPageControl1, &QStackedWidget::currentChanged, group, [group](int index) {
     if (QAbstractButton* button = group->button(index)) {
       button->setChecked(true);
     } else if (QAbstractButton* checked = group->checkedButton()) {
@@ -333,15 +341,15 @@ void TForm1::BuildStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setSizeGripEnabled(false);
   for (int i = 0; i < 3; ++i) {
-    StatusPanels_[i] = new QLabel;
-    StatusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-    StatusPanels_[i]->setFrameShape(QFrame::StyledPanel);
+    Layout_.StatusPanels[i] = new QLabel;
+    Layout_.StatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+    Layout_.StatusPanels[i]->setFrameShape(QFrame::StyledPanel);
     if (i == 1) {
-      StatusPanels_[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-      bar->addWidget(StatusPanels_[i], 1);
+      Layout_.StatusPanels[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+      bar->addWidget(Layout_.StatusPanels[i], 1);
     } else {
-      StatusPanels_[i]->setFixedWidth(kStatusPanelWidths[i]);
-      bar->addWidget(StatusPanels_[i]);
+      Layout_.StatusPanels[i]->setFixedWidth(kStatusPanelWidths[i]);
+      bar->addWidget(Layout_.StatusPanels[i]);
     }
   }
   GrowthView_ = new TGrowthView(
@@ -350,14 +358,14 @@ void TForm1::BuildStatusBar() {
   bar->addWidget(GrowthView_->Panel());
 }
 
-QString TForm1::StatusText(int panel) const { return StatusPanels_[panel]->text(); }
+QString TForm1::StatusText(int panel) const { return Layout_.StatusPanels[panel]->text(); }
 
 void TForm1::SetStatus(int panel, const QString& text) {
-  StatusPanels_[panel]->setText(text);
+  Layout_.StatusPanels[panel]->setText(text);
   emit StatusChanged(panel, text);
 }
 
-int TForm1::SpacerHeight() const { return Label2_->minimumHeight(); }
+int TForm1::SpacerHeight() const { return Layout_.Label2->minimumHeight(); }
 
 bool TForm1::event(QEvent* event) {
   // Status tips of menus and buttons would hide the three panels of the status bar.
@@ -375,7 +383,6 @@ void TForm1::showEvent(QShowEvent* event) {
 
 // The start-up work, once: the colours, the settings, the start folder.
 void TForm1::FormActivate() {
-  HelpFile_ = HelpCollectionFile();
   ApplyColourScheme();
   Guarded([this] { LoadSettings(); });
   ShowSelectedPath(StartFolder_);
@@ -394,7 +401,7 @@ void TForm1::FormResize() {
       GrowthView_->Panel()->isVisibleTo(this) ? GrowthView_->Panel()->width() + 4 : 0;
   const int rest =
       statusBar()->width() - kStatusPanelWidths[0] - kStatusPanelWidths[2] - growth - 8;
-  StatusPanels_[1]->setMaximumWidth(std::max(20, rest));
+  Layout_.StatusPanels[1]->setMaximumWidth(std::max(20, rest));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -406,13 +413,13 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::SetFolderPanelWidth(int width) {
-  const QList<int> sizes = Splitter1_->sizes();
+  const QList<int> sizes = Layout_.Splitter1->sizes();
   const int total = std::max(width + 1, sizes.value(0) + sizes.value(1));
-  Splitter1_->setSizes({width, std::max(1, total - width)});
+  Layout_.Splitter1->setSizes({width, std::max(1, total - width)});
 }
 
 void TForm1::actToggleDirTree() {
-  const int width = Splitter1_->sizes().value(0);
+  const int width = Layout_.Splitter1->sizes().value(0);
   if (width > 100) {
     SavedPanelWidth_ = width;
     SetFolderPanelWidth(kCollapsedWidth);
@@ -422,66 +429,30 @@ void TForm1::actToggleDirTree() {
   }
 }
 
-THelpWindow* TForm1::EnsureHelp() {
-  if (HelpFile_.isEmpty()) {
-    Dialogs_->ShowMessage(this, QStringLiteral("The help file of the program is not there."));
-    return nullptr;
-  }
-  if (Help_ == nullptr) Help_ = new THelpWindow(HelpFile_, this);
-  return Help_;
-}
-
-void TForm1::ShowHelp(int tab) {
-  if (THelpWindow* help = EnsureHelp()) tab == 1 ? help->ShowIndex() : help->ShowContents();
-}
-
-void TForm1::ShowHelpTopic(int helpContext) {
-  if (THelpWindow* help = EnsureHelp()) help->ShowTopic(helpContext);
-}
-
 void TForm1::ShowPage(int page) {
   ShowPage(page >= static_cast<int>(TPage::Bars) && page < static_cast<int>(TPage::None)
                ? static_cast<TPage>(page)
                : TPage::None);
 }
 
-void TForm1::ShowPage(TPage page) { FlatPageControl1_->setCurrentIndex(static_cast<int>(page)); }
+void TForm1::ShowPage(TPage page) {
+  Layout_.FlatPageControl1->setCurrentIndex(static_cast<int>(page));
+}
 
 int TForm1::PageShown() const {
-  const int page = FlatPageControl1_->currentIndex();
+  const int page = Layout_.FlatPageControl1->currentIndex();
   return page >= 0 && page < static_cast<int>(TPage::None) ? page : -1;
 }
 
-void TForm1::RotateLeftExecute() {
-  RotateLeftOn_ = Action("actRotateLeft")->isChecked();
-  RotateRightOn_ = false;
-  FollowRotation();
-}
-
-void TForm1::RotateRightExecute() {
-  RotateRightOn_ = Action("actRotateRight")->isChecked();
-  RotateLeftOn_ = false;
-  FollowRotation();
-}
-
-void TForm1::FollowRotation() {
-  if (RotateLeftOn_ || RotateRightOn_) {
-    if (!Timer1_.isActive()) Timer1_.start();
-  } else {
-    Timer1_.stop();
+charts::TChartView* TForm1::ChartOfPageShown() const {
+  switch (Layout_.FlatPageControl1->currentIndex()) {
+    case 0:
+      return Bars_;
+    case 1:
+      return Pies_;
+    default:
+      return nullptr;
   }
-}
-
-void TForm1::Timer1Tick() {
-  charts::TPieOptions& pie = Pies_->Model().Pie;
-  if (RotateRightOn_) {
-    pie.RotationAngle = (pie.RotationAngle + 359) % 360;
-  } else if (RotateLeftOn_) {
-    pie.RotationAngle = (pie.RotationAngle + 1) % 360;
-  } else {
-    return;
-  }
-  Pies_->Changed();
 }
 
 }  // namespace nubrix

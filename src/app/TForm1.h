@@ -18,6 +18,7 @@
 #include "app/ChartBuilding.h"
 #include "app/ChartPages.h"
 #include "app/ScanController.h"
+#include "app/WindowLayout.h"
 #include "programdb/RunLog.h"
 #include "settings/Settings.h"
 #include "sizetree/SizeTreeU.h"
@@ -48,7 +49,9 @@ class TFolderOperations;
 class TFolderTreeModel;
 class TGrowthView;
 class THistoryBox;
-class THelpWindow;
+class TChartOutputs;
+class TPieRotation;
+class THelpLauncher;
 class TShortcutPage;
 class TTracesPage;
 class TTempFilesPage;
@@ -135,10 +138,8 @@ class TForm1 : public QMainWindow, public IPageHost {
   void StartStatusReset() override { Timer3_.start(); }
   TTempFilesPage* TempFilesPage() const { return TempFilesPage_; }
 
-  // Help.
-  void ShowHelp(int tab);  // 0 contents, 1 index
-  void ShowHelpTopic(int helpContext);
-  THelpWindow* EnsureHelp();
+  // The manual.
+  THelpLauncher* Help() const { return Help_; }
 
   // Display options: each applies its state to the charts and sets its check mark, for the
   // command and the settings alike.
@@ -173,24 +174,19 @@ class TForm1 : public QMainWindow, public IPageHost {
   const TColourScheme& Colours() const { return Colours_; }
   const TChartPalette& ChartPalette() const { return Palette_; }
   QString StatusText(int panel) const;
-  QLabel* StatusPanel(int panel) const { return StatusPanels_[panel]; }
   // Growth since the last scan: its record job, its comparison and its status panel.
   TGrowthView* GrowthView() const { return GrowthView_; }
   charts::TChartView* Bars() const { return Bars_; }
   charts::TChartView* Pies() const { return Pies_; }
-  QProgressBar* Gauge() const { return Gauge_; }
-  QWidget* FolderPanel() const { return Panel1_; }
+
   QComboBox* HistoryCombo() const { return HistoryCombo_; }
-  QStackedWidget* Pages() const { return FlatPageControl1_; }
+  const TWindowLayout& Layout() const { return Layout_; }
   QTreeView* DirTree() const { return DirTree_; }
   TFolderTreeModel* DirModel() const { return DirModel_; }
   THintManager* Hints() const { return Hints_; }
   QTimer& StatusResetTimer() { return Timer3_; }
-  THelpWindow* HelpWindow() const { return Help_; }
   int SpacerHeight() const;
-  bool RotatingLeft() const { return RotateLeftOn_; }
-  bool RotatingRight() const { return RotateRightOn_; }
-  const QTimer& RotationTimer() const { return Timer1_; }
+  TPieRotation* Rotation() const { return Rotation_; }
 
  signals:
   void ScanFinished(bool sized);
@@ -214,10 +210,6 @@ class TForm1 : public QMainWindow, public IPageHost {
   void FormActivate();
   void FormResize();
   void SetFolderPanelWidth(int width);
-  void Timer1Tick();
-  void RotateLeftExecute();
-  void RotateRightExecute();
-  void FollowRotation();
   TWindowSettings CollectSettings() const;
   void ApplySettings(const TWindowSettings& settings);
   // Commands (TForm1Commands.cpp).
@@ -239,12 +231,8 @@ class TForm1 : public QMainWindow, public IPageHost {
   void ShowUnreadableCount(int count);
   void SetStatus(int panel, const QString& text);
 
-  // Output (TForm1Output.cpp).
+  // The chart of the page shown; null when the page holds none.
   charts::TChartView* ChartOfPageShown() const;
-  void actPrintExecute();
-  void actSaveAsPictureExecute();
-  static void PrintChart(const charts::TChartView& chart, QPrinter& printer);
-  static void CopyChart(const charts::TChartView& chart);
 
   // Navigation (TForm1Navigation.cpp).
   std::string ChartTarget(int index) const;
@@ -279,43 +267,28 @@ class TForm1 : public QMainWindow, public IPageHost {
   std::string SettingsFile_;
   std::string StartFolder_;
   THistoryBox* HistoryBox_ = nullptr;
-  QString HelpFile_;
-  THelpWindow* Help_ = nullptr;
-  QButtonGroup* PageButtons_ = nullptr;
+  THelpLauncher* Help_ = nullptr;
   bool PanelPlaced_ = false;
-  bool RotateLeftOn_ = false;
-  bool RotateRightOn_ = false;
 
   TScanController* Scanner_ = nullptr;
   TGrowthView* GrowthView_ = nullptr;
   TCleanupUndo* Undo_ = nullptr;
   TFolderOperations* Folders_ = nullptr;
+  TPieRotation* Rotation_ = nullptr;
+  TChartOutputs* Outputs_ = nullptr;
   std::chrono::steady_clock::time_point ScanStarted_;
   std::optional<TBusyCursor> ScanCursor_;
-  QTimer Timer1_;
   QTimer Timer3_;
 
-  QWidget* CoolBar1_ = nullptr;
-  QToolBar* ToolBar7_ = nullptr;
-  QToolBar* ToolBar1_ = nullptr;
-  QToolBar* ToolBar9_ = nullptr;
-  QLabel* ToolBar9Label_ = nullptr;
-  QSplitter* Splitter1_ = nullptr;
-  QWidget* Panel1_ = nullptr;
   QTreeView* DirTree_ = nullptr;
   TFolderTreeModel* DirModel_ = nullptr;
-  QWidget* Label2_ = nullptr;
-  QProgressBar* Gauge_ = nullptr;
-  QWidget* Panel2_ = nullptr;
-  QToolBar* ToolBar2_ = nullptr;
-  QStackedWidget* FlatPageControl1_ = nullptr;
   QComboBox* HistoryCombo_ = nullptr;
+  TWindowLayout Layout_;
   TShortcutPage* ShortcutPage_ = nullptr;
   TTracesPage* TracesPage_ = nullptr;
   TTempFilesPage* TempFilesPage_ = nullptr;
   charts::TChartView* Bars_ = nullptr;
   charts::TChartView* Pies_ = nullptr;
-  QLabel* StatusPanels_[3] = {};
 };
 
 }  // namespace nubrix

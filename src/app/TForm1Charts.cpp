@@ -123,7 +123,7 @@ void TForm1::ApplyColourScheme() {
   QPalette window = palette();
   window.setColor(QPalette::Window, c.FormColour);
   setPalette(window);
-  CoolBar1_->setPalette(window);
+  Layout_.CoolBar1->setPalette(window);
   statusBar()->setStyleSheet(
       QStringLiteral("QStatusBar { background: %1; }").arg(Css(c.FormColour)));
   HistoryCombo_->setStyleSheet(
@@ -135,9 +135,10 @@ void TForm1::ApplyColourScheme() {
     chart->Changed();
   }
   Hints_->SetHintColour(c.HintColour);
-  Gauge_->setStyleSheet(QStringLiteral("QProgressBar { background: %1; border: 1px solid #2a6fa8; }"
-                                       "QProgressBar::chunk { background: %2; }")
-                            .arg(Css(c.ChartBackColour), Css(c.LetteringColour)));
+  Layout_.Gauge->setStyleSheet(
+      QStringLiteral("QProgressBar { background: %1; border: 1px solid #2a6fa8; }"
+                     "QProgressBar::chunk { background: %2; }")
+          .arg(Css(c.ChartBackColour), Css(c.LetteringColour)));
 }
 
 }  // namespace nubrix

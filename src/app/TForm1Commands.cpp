@@ -7,9 +7,11 @@
 #include <QToolButton>
 
 #include "about/aboutdlg.h"
+#include "app/ChartOutputs.h"
 #include "app/CleanupUndo.h"
 #include "app/FolderOperations.h"
 #include "app/GrowthView.h"
+#include "app/PieRotation.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
 #include "cleaners/pages/CleanerPages.h"
@@ -18,6 +20,7 @@
 #include "ui/CommandGuard.h"
 #include "ui/CommandTable.h"
 #include "ui/Commands.h"
+#include "ui/HelpWindow.h"
 
 namespace nubrix {
 
@@ -71,22 +74,22 @@ void TForm1::ConnectCommands() {
       {"actSortName", [this] { SetSortMode(TSortMode::ByName); }},
       {"actSortSize", [this] { SetSortMode(TSortMode::BySize); }},
       {"actNoSort", [this] { SetSortMode(TSortMode::None); }},
-      {"actPrint", [this] { actPrintExecute(); }},
-      {"acthelp", [this] { ShowHelp(0); }},
+      {"actPrint", [this] { Outputs_->actPrintExecute(); }},
+      {"acthelp", [this] { Help_->ShowHelp(0); }},
       {"actAbout", [this] { actAboutExecute(); }},
-      {"actHelpCnt", [this] { ShowHelp(0); }},
-      {"actHelpIDX", [this] { ShowHelp(1); }},
-      {"actSaveAsPicture", [this] { actSaveAsPictureExecute(); }},
-      {"actBarClbd", [this] { CopyChart(*Bars_); }},
-      {"actPieClbd", [this] { CopyChart(*Pies_); }},
+      {"actHelpCnt", [this] { Help_->ShowHelp(0); }},
+      {"actHelpIDX", [this] { Help_->ShowHelp(1); }},
+      {"actSaveAsPicture", [this] { Outputs_->actSaveAsPictureExecute(); }},
+      {"actBarClbd", [this] { TChartOutputs::CopyChart(*Bars_); }},
+      {"actPieClbd", [this] { TChartOutputs::CopyChart(*Pies_); }},
       {"actUpOneDir", [this] { GoToParentFolder(); }},
       {"actBack", [this] { GoBack(); }},
       {"actBarsSpread", [this] { actBarsSpreadExecute(); }},
       {"actBarsNormal", [this] { actBarsNormalExecute(); }},
       {"actBarsUp", [this] { ShiftBars(+1); }},
       {"actBarsDown", [this] { ShiftBars(-1); }},
-      {"actRotateLeft", [this] { RotateLeftExecute(); }},
-      {"actRotateRight", [this] { RotateRightExecute(); }},
+      {"actRotateLeft", [this] { Rotation_->RotateLeftExecute(); }},
+      {"actRotateRight", [this] { Rotation_->RotateRightExecute(); }},
       {"actBrowseDir", [this] { Folders_->actBrowseDirExecute(); }},
       {"actDeleteFile", [this] { Folders_->actDeleteFileExecute(); }},
       {"actUndoCleanup", [this] { Undo_->actUndoCleanupExecute(); }},

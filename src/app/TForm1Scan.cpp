@@ -63,17 +63,18 @@ void TForm1::ResetSizeTree() {
 
 void TForm1::OnScanProgress(const TScanProgressView& progress) {
   if (!progress.Sizing) {
-    Gauge_->setValue(std::clamp(progress.GaugePercent, Gauge_->minimum(), Gauge_->maximum()));
+    Layout_.Gauge->setValue(
+        std::clamp(progress.GaugePercent, Layout_.Gauge->minimum(), Layout_.Gauge->maximum()));
     if (progress.FoldersFound > 0) SetStatus(1, DirectoriesText(progress.FoldersFound));
     return;
   }
   // The size pass: the gauge counts the sized folders against the announced total.
-  if (Gauge_->maximum() != std::max(1, progress.Total)) {
+  if (Layout_.Gauge->maximum() != std::max(1, progress.Total)) {
     SetStatus(1, kCalculateSize);
-    Gauge_->setRange(0, std::max(1, progress.Total));
+    Layout_.Gauge->setRange(0, std::max(1, progress.Total));
   }
   SetStatus(1, DirectoriesText(progress.Total));
-  Gauge_->setValue(std::clamp(progress.FoldersSized, 0, Gauge_->maximum()));
+  Layout_.Gauge->setValue(std::clamp(progress.FoldersSized, 0, Layout_.Gauge->maximum()));
 }
 
 void TForm1::OnScanFinished(bool sized) {
@@ -102,7 +103,7 @@ void TForm1::OnScanFinished(bool sized) {
 // Beside the scan's own texts: folders that could not be read leave sizes that are too small.
 void TForm1::ShowUnreadableCount(int count) {
   SetStatus(2, count > 0 ? QStringLiteral("%1 unreadable").arg(count) : QString());
-  StatusPanels_[2]->setToolTip(
+  Layout_.StatusPanels[2]->setToolTip(
       count > 0
           ? QStringLiteral("%1 folder(s) could not be read:\r\nthe sizes above them are too small")
                 .arg(count)
@@ -112,21 +113,21 @@ void TForm1::ShowUnreadableCount(int count) {
 int TForm1::ScannedFolderCount() const { return Scanner_->Context().State.FolderCount.load(); }
 
 void TForm1::SetGaugePosition(int position) {
-  Gauge_->setValue(std::clamp(position, Gauge_->minimum(), Gauge_->maximum()));
+  Layout_.Gauge->setValue(std::clamp(position, Layout_.Gauge->minimum(), Layout_.Gauge->maximum()));
 }
 
 void TForm1::ShowGauge(int maximum) {
   Timer3_.stop();
-  Gauge_->setRange(0, maximum);
-  Gauge_->show();
-  Label2_->setFixedHeight(kSpacerBusy);
+  Layout_.Gauge->setRange(0, maximum);
+  Layout_.Gauge->show();
+  Layout_.Label2->setFixedHeight(kSpacerBusy);
 }
 
 void TForm1::Timer3Tick() {
   SetStatus(1, DisplayPath(SelectedPath_));
-  Gauge_->setValue(0);
-  Gauge_->hide();
-  Label2_->setFixedHeight(kSpacerIdle);
+  Layout_.Gauge->setValue(0);
+  Layout_.Gauge->hide();
+  Layout_.Label2->setFixedHeight(kSpacerIdle);
 }
 
 bool TForm1::ShowSelectedPath(const std::string& path) {

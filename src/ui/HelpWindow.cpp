@@ -19,6 +19,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ui/UserDialogs.h"
+
 namespace nubrix {
 
 THelpBrowser::THelpBrowser(QHelpEngine* engine, QWidget* parent)
@@ -146,6 +148,28 @@ QString HelpCollectionFile() {
     return cache + QStringLiteral("/nubrix.qhc");
   }
   return {};
+}
+
+THelpLauncher::THelpLauncher(IUserDialogs& dialogs, QWidget* owner)
+    : QObject(owner), Dialogs_(dialogs), Owner_(owner) {}
+
+THelpWindow* THelpLauncher::Ensure() {
+  if (Window_ != nullptr) return Window_;
+  const QString file = HelpCollectionFile();
+  if (file.isEmpty()) {
+    Dialogs_.ShowMessage(Owner_, QStringLiteral("The help file of the program is not there."));
+    return nullptr;
+  }
+  Window_ = new THelpWindow(file, Owner_);
+  return Window_;
+}
+
+void THelpLauncher::ShowHelp(int tab) {
+  if (THelpWindow* help = Ensure()) tab == 1 ? help->ShowIndex() : help->ShowContents();
+}
+
+void THelpLauncher::ShowHelpTopic(int helpContext) {
+  if (THelpWindow* help = Ensure()) help->ShowTopic(helpContext);
 }
 
 }  // namespace nubrix

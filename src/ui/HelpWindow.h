@@ -55,4 +55,25 @@ class THelpWindow : public QWidget {
 // there is none.
 QString HelpCollectionFile();
 
+class IUserDialogs;
+
+// Opens the manual of a window: made when first asked for, over that window; says so when the
+// program's help file is not there.
+class THelpLauncher : public QObject {
+  Q_OBJECT
+
+ public:
+  THelpLauncher(IUserDialogs& dialogs, QWidget* owner);
+  void ShowHelp(int tab);  // 0 contents, 1 index
+  void ShowHelpTopic(int helpContext);
+  THelpWindow* Window() const { return Window_; }
+
+ private:
+  THelpWindow* Ensure();
+
+  IUserDialogs& Dialogs_;
+  QWidget* Owner_;
+  THelpWindow* Window_ = nullptr;
+};
+
 }  // namespace nubrix

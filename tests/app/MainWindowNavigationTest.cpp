@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <map>
 
+#include "app/PieRotation.h"
 #include "app/ScanSources.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
@@ -244,7 +246,7 @@ TEST_F(NavigationTest, HintsShowOverTheFolderTreeTheHistoryBoxAndTheMenus) {
   EXPECT_EQ(HintShownOver(*form_, view, item.center()), QStringLiteral("Show hints on/off"));
   view->hide();
   // Where no widget up to the window has a hint, nothing shows and Qt keeps the event.
-  EXPECT_TRUE(HintShownOver(*form_, form_->FolderPanel(), QPoint(2, 2)).isEmpty());
+  EXPECT_TRUE(HintShownOver(*form_, form_->Layout().Panel1, QPoint(2, 2)).isEmpty());
 }
 
 // Qt copies an action's text and hint onto its buttons whenever the action changes.
@@ -324,13 +326,13 @@ TEST_F(NavigationTest, AFolderNamedLikeASpecialPointCanBeEntered) {
 TEST_F(NavigationTest, ThePieTimerRunsOnlyWhileThePieTurns) {
   test::TTempTree disk("A/");
   Scan(disk.Root());
-  EXPECT_FALSE(form_->RotationTimer().isActive());
+  EXPECT_FALSE(form_->Rotation()->RotationTimer().isActive());
   form_->Action("actRotateLeft")->trigger();
-  EXPECT_TRUE(form_->RotationTimer().isActive());
+  EXPECT_TRUE(form_->Rotation()->RotationTimer().isActive());
   form_->Action("actRotateRight")->trigger();
-  EXPECT_TRUE(form_->RotationTimer().isActive());
+  EXPECT_TRUE(form_->Rotation()->RotationTimer().isActive());
   form_->Action("actRotateRight")->trigger();
-  EXPECT_FALSE(form_->RotationTimer().isActive());
+  EXPECT_FALSE(form_->Rotation()->RotationTimer().isActive());
 }
 
 TEST_F(NavigationTest, FoldersThatCouldNotBeReadAreCountedAndNamedInTheHints) {
@@ -360,15 +362,15 @@ TEST_F(NavigationTest, RotationTurnsOneDegreePerTickAndTheTwoCommandsExcludeEach
   charts::TPieOptions& pie = form_->Pies()->Model().Pie;
   pie.RotationAngle = 0;
   form_->Action("actRotateRight")->trigger();
-  EXPECT_TRUE(form_->RotatingRight());
+  EXPECT_TRUE(form_->Rotation()->RotatingRight());
   ASSERT_TRUE(QTest::qWaitFor([&] { return pie.RotationAngle != 0; }, 1000));
   EXPECT_GE(pie.RotationAngle, 300) << "from 0 going right: 359 and down";
   form_->Action("actRotateLeft")->trigger();
-  EXPECT_TRUE(form_->RotatingLeft());
-  EXPECT_FALSE(form_->RotatingRight());
+  EXPECT_TRUE(form_->Rotation()->RotatingLeft());
+  EXPECT_FALSE(form_->Rotation()->RotatingRight());
   EXPECT_FALSE(form_->Action("actRotateRight")->isChecked());
   form_->Action("actRotateLeft")->trigger();  // pressed again: stops
-  EXPECT_FALSE(form_->RotatingLeft());
+  EXPECT_FALSE(form_->Rotation()->RotatingLeft());
   const int stopped = pie.RotationAngle;
   QTest::qWait(60);
   EXPECT_EQ(pie.RotationAngle, stopped);

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -207,11 +208,11 @@ TEST_F(MainWindowTest, EscapeDuringTheWalkLeavesNoFolderAndAnEmptyBarChart) {
   EXPECT_LE(form_->SizeTree().ScanRoot()->ChildCount(), 3);
   EXPECT_TRUE(statuses_.last().endsWith(QStringLiteral(" ms")));
   // Two seconds later the gauge goes, its spacer grows back and the selected path returns.
-  EXPECT_TRUE(form_->Gauge()->isVisible());
+  EXPECT_TRUE(form_->Layout().Gauge->isVisible());
   EXPECT_EQ(form_->SpacerHeight(), 6);
   QElapsedTimer waited;
   waited.start();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !form_->Gauge()->isVisible(); }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !form_->Layout().Gauge->isVisible(); }, 3000));
   EXPECT_GE(waited.elapsed(), 1900);
   EXPECT_EQ(form_->SpacerHeight(), 20);
   EXPECT_EQ(form_->StatusText(1).toStdString(), disk.ScanPath());
@@ -221,7 +222,7 @@ TEST_F(MainWindowTest, StatusTipsNeverHideTheStatusPanels) {
   QStatusTipEvent tip(QStringLiteral("a status tip of a menu item"));
   QApplication::sendEvent(form_->DirTree(), &tip);
   for (int panel = 0; panel < 3; ++panel)
-    EXPECT_TRUE(form_->StatusPanel(panel)->isVisible()) << panel;
+    EXPECT_TRUE(form_->Layout().StatusPanels[panel]->isVisible()) << panel;
   EXPECT_TRUE(form_->statusBar()->currentMessage().isEmpty());
   EXPECT_TRUE(form_->Action("actRun")->statusTip().isEmpty());
 }
@@ -282,14 +283,17 @@ TEST_F(MainWindowTest, ResizingKeepsTheComboAndTheStatusPanels) {
   for (QSize size : {QSize(834, 689), QSize(1100, 700), QSize(600, 450), QSize(834, 689)}) {
     form_->resize(size);
     QTest::qWait(20);
-    EXPECT_EQ(form_->HistoryCombo()->width(), form_->Pages()->width() - 24) << size.width();
+    EXPECT_EQ(form_->HistoryCombo()->width(), form_->Layout().FlatPageControl1->width() - 24)
+        << size.width();
     // Panel 1 fills the space between panels 0 and 2.
-    const QRect middle = form_->StatusPanel(1)->geometry();
-    EXPECT_LE(form_->StatusPanel(0)->geometry().right(), middle.left()) << size.width();
-    EXPECT_GE(form_->StatusPanel(2)->geometry().left() - middle.right(), 1) << size.width();
-    EXPECT_LE(form_->StatusPanel(2)->geometry().left() - middle.right(), 10) << size.width();
-    EXPECT_EQ(form_->StatusPanel(0)->width(), 270);
-    EXPECT_EQ(form_->StatusPanel(2)->width(), 90);
+    const QRect middle = form_->Layout().StatusPanels[1]->geometry();
+    EXPECT_LE(form_->Layout().StatusPanels[0]->geometry().right(), middle.left()) << size.width();
+    EXPECT_GE(form_->Layout().StatusPanels[2]->geometry().left() - middle.right(), 1)
+        << size.width();
+    EXPECT_LE(form_->Layout().StatusPanels[2]->geometry().left() - middle.right(), 10)
+        << size.width();
+    EXPECT_EQ(form_->Layout().StatusPanels[0]->width(), 270);
+    EXPECT_EQ(form_->Layout().StatusPanels[2]->width(), 90);
   }
   EXPECT_EQ(form_->minimumSize(), QSize(500, 400));
   form_->resize(500, 400);

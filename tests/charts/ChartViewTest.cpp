@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTest>
 
 #include "charts/ChartView.h"

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -82,8 +83,8 @@ TEST_F(TempFilesPageTest, SearchesTheScannedFoldersForTheCheckedMasks) {
   Scan(disk.Root());
   page_->Types().Assign({{"*.tmp", "temp"}, {"*.bak", "backup", false}});
   page_->ListTempFiles(true);
-  EXPECT_TRUE(form_->Gauge()->isVisible());
-  EXPECT_EQ(form_->Gauge()->maximum(), form_->ScannedFolderCount());
+  EXPECT_TRUE(form_->Layout().Gauge->isVisible());
+  EXPECT_EQ(form_->Layout().Gauge->maximum(), form_->ScannedFolderCount());
   EXPECT_EQ(form_->StatusText(1).toStdString(), "Look for Tempfiles in: " + disk.ScanPath());
   EXPECT_FALSE(form_->Action("actRun")->isEnabled())
       << "no new scan while the search reads the last one";
@@ -92,7 +93,7 @@ TEST_F(TempFilesPageTest, SearchesTheScannedFoldersForTheCheckedMasks) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"a.tmp", "b.tmp", "c.tmp", "e.TMP"}))
       << "unchecked masks, dot files and folders named like a mask are not listed";
-  EXPECT_EQ(form_->Gauge()->value(), form_->ScannedFolderCount())
+  EXPECT_EQ(form_->Layout().Gauge->value(), form_->ScannedFolderCount())
       << "from the root the gauge runs full";
   EXPECT_TRUE(form_->StatusResetTimer().isActive());
   // From a lower folder: the rows of that folder and below only, replacing the others.

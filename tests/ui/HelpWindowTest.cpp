@@ -109,17 +109,17 @@ TEST_F(HelpTest, HelpCommandsOfTheWindow) {
   TForm1& form = *started;
   test::TScriptedDialogs& dialogs = window.Dialogs;
   form.Action("actHelpIDX")->trigger();
-  ASSERT_NE(form.HelpWindow(), nullptr);
-  EXPECT_TRUE(form.HelpWindow()->isVisible());
-  EXPECT_EQ(form.HelpWindow()->Tabs()->currentIndex(), 1);
+  ASSERT_NE(form.Help()->Window(), nullptr);
+  EXPECT_TRUE(form.Help()->Window()->isVisible());
+  EXPECT_EQ(form.Help()->Window()->Tabs()->currentIndex(), 1);
   form.Action("acthelp")->trigger();
-  EXPECT_EQ(form.HelpWindow()->Tabs()->currentIndex(), 0);
+  EXPECT_EQ(form.Help()->Window()->Tabs()->currentIndex(), 0);
   // Each chart carries its topic; F1 finds it from the widget under the mouse.
   EXPECT_EQ(HelpContextAt(form.Bars()), TBarPage::kHelpContext);
   EXPECT_EQ(HelpContextAt(form.Pies()), TPiePage::kHelpContext);
   EXPECT_EQ(HelpContextAt(form.DirTree()), 0);
-  form.ShowHelpTopic(HelpContextAt(form.Bars()));
-  EXPECT_EQ(form.HelpWindow()->Browser()->source().fileName(), QStringLiteral("bars.html"));
+  form.Help()->ShowHelpTopic(HelpContextAt(form.Bars()));
+  EXPECT_EQ(form.Help()->Window()->Browser()->source().fileName(), QStringLiteral("bars.html"));
   EXPECT_TRUE(dialogs.Messages.isEmpty());
 }
 

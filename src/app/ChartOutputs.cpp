@@ -1,39 +1,31 @@
-// The chart of the page shown on paper, in a picture file, on the clipboard.
-#include <QAction>
+#include "app/ChartOutputs.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
-#include <QStackedWidget>
+#include <QWidget>
 #include <stdexcept>
 
-#include "app/TForm1.h"
 #include "charts/ChartOutput.h"
 #include "charts/ChartView.h"
+#include "ui/UserDialogs.h"
 
 namespace nubrix {
 
-charts::TChartView* TForm1::ChartOfPageShown() const {
-  switch (FlatPageControl1_->currentIndex()) {
-    case 0:
-      return Bars_;
-    case 1:
-      return Pies_;
-    default:
-      return nullptr;
-  }
-}
+TChartOutputs::TChartOutputs(IUserDialogs& dialogs, QWidget* window,
+                             std::function<charts::TChartView*()> shown)
+    : QObject(window), Dialogs_(dialogs), Window_(window), Shown_(std::move(shown)) {}
 
-void TForm1::actPrintExecute() {
+void TChartOutputs::actPrintExecute() {
   QPrinter printer(QPrinter::HighResolution);
-  if (!Dialogs_->ChoosePrinter(this, printer)) return;
-  charts::TChartView* chart = ChartOfPageShown();
+  if (!Dialogs_.ChoosePrinter(Window_, printer)) return;
+  charts::TChartView* chart = Shown_();
   if (chart == nullptr) return;
   PrintChart(*chart, printer);
 }
 
-// The chart alone on one page, as large as fits with its proportions kept.
-void TForm1::PrintChart(const charts::TChartView& chart, QPrinter& printer) {
+void TChartOutputs::PrintChart(const charts::TChartView& chart, QPrinter& printer) {
   QPainter painter;
   if (!painter.begin(&printer)) throw std::runtime_error("The printer could not be started.");
   const QRectF page = printer.pageRect(QPrinter::DevicePixel);
@@ -45,13 +37,13 @@ void TForm1::PrintChart(const charts::TChartView& chart, QPrinter& printer) {
   painter.end();
 }
 
-void TForm1::actSaveAsPictureExecute() {
+void TChartOutputs::actSaveAsPictureExecute() {
   QString fileName;
   QString filter;
-  if (!Dialogs_->ChooseSaveFile(this, charts::PictureFilters(), QStringLiteral("bmp"), fileName,
-                                filter))
+  if (!Dialogs_.ChooseSaveFile(Window_, charts::PictureFilters(), QStringLiteral("bmp"), fileName,
+                               filter))
     return;
-  charts::TChartView* chart = ChartOfPageShown();
+  charts::TChartView* chart = Shown_();
   if (chart == nullptr) return;
   const charts::TPictureType type = charts::PictureTypeOfFilter(filter);
   QString error;
@@ -62,7 +54,7 @@ void TForm1::actSaveAsPictureExecute() {
   }
 }
 
-void TForm1::CopyChart(const charts::TChartView& chart) {
+void TChartOutputs::CopyChart(const charts::TChartView& chart) {
   QGuiApplication::clipboard()->setMimeData(
       charts::ChartMimeData(chart.Kind(), chart.Model(), chart.size()).release());
 }

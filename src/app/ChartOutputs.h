@@ -1,0 +1,37 @@
+// The chart of the page shown on paper, in a picture file and on the clipboard: "Print",
+// "Save as picture" and the two clipboard commands. The window owns it.
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+class QPrinter;
+class QWidget;
+
+namespace nubrix {
+
+namespace charts {
+class TChartView;
+}
+class IUserDialogs;
+
+class TChartOutputs : public QObject {
+  Q_OBJECT
+
+ public:
+  // shown: the chart of the page shown now; null when the page holds none.
+  TChartOutputs(IUserDialogs& dialogs, QWidget* window, std::function<charts::TChartView*()> shown);
+
+  void actPrintExecute();
+  void actSaveAsPictureExecute();
+  // The chart alone on one page, as large as fits with its proportions kept.
+  static void PrintChart(const charts::TChartView& chart, QPrinter& printer);
+  static void CopyChart(const charts::TChartView& chart);
+
+ private:
+  IUserDialogs& Dialogs_;
+  QWidget* Window_;
+  std::function<charts::TChartView*()> Shown_;
+};
+
+}  // namespace nubrix
