@@ -32,6 +32,7 @@
 #include "app/GrowthView.h"
 #include "app/HistoryBox.h"
 #include "app/PieRotation.h"
+#include "app/SettingsKeeper.h"
 #include "charts/ChartView.h"
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/CleanerPages.h"
@@ -52,14 +53,14 @@ constexpr int kSplitterWidth = 7;
 }  // namespace
 
 TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
-    : QMainWindow(parent),
-      Dialogs_(dialogs),
-      Tree_(std::make_unique<TSizeTree>()),
-      SettingsFile_(std::move(settingsFile)) {
+    : QMainWindow(parent), Dialogs_(dialogs), Tree_(std::make_unique<TSizeTree>()) {
   if (Dialogs_ == nullptr) {
     OwnDialogs_ = std::make_unique<TMessageBoxDialogs>();
     Dialogs_ = OwnDialogs_.get();
   }
+  Settings_ = new TSettingsKeeper(*Dialogs_, std::move(settingsFile), this);
+  connect(Settings_, &TSettingsKeeper::KeepFailed, this,
+          [this](const QString& message) { statusBar()->showMessage(message); });
   Dialogs_->SetParentWindow(this);
   setWindowTitle(QStringLiteral("Nubrix lite"));
   CreateAboutBox();
@@ -112,7 +113,7 @@ TForm1::~TForm1() {
   Scanner_->CancelAndWait();
   // Settings that were never loaded are not written back: that would put defaults over them.
   // Normally closing the window has saved them already, while a message could still be shown.
-  if (SettingsLoaded_ && !SettingsSaved_) Guarded([this] { SaveSettings(); });
+  if (Settings_->Pending()) Guarded([this] { SaveSettings(); });
   qApp->removeEventFilter(Hints_);
 }
 
@@ -281,10 +282,6 @@ QWidget* TForm1::BuildPagePanel() {
   }
   Layout_.ToolBar2 = BuildPageButtons();
   connect(TempFilesPage_, &TTempFilesPage::BusyChanged, this, &TForm1::UpdateActions);
-  connect(&TempFilesPage_->Types(), &QAbstractItemModel::rowsInserted, this,
-          [this] { KeepTypeList(); });
-  connect(&TempFilesPage_->Types(), &QAbstractItemModel::rowsRemoved, this,
-          [this] { KeepTypeList(); });
   column->addWidget(Layout_.ToolBar2);
   column->addWidget(Layout_.FlatPageControl1, 1);
   HistoryBox_ = new THistoryBox(*Dialogs_);
@@ -293,7 +290,8 @@ QWidget* TForm1::BuildPagePanel() {
           [this](int index) { Guarded([&] { HistoryBox_->HistoryComboClick(index); }); });
   connect(HistoryBox_, &THistoryBox::FolderChosen, this,
           [this](const std::string& folder) { ShowSelectedPath(folder); });
-  connect(HistoryBox_, &THistoryBox::Changed, this, [this] { KeepHistory(); });
+  connect(HistoryBox_, &THistoryBox::Changed, this,
+          [this] { Settings_->KeepHistory(HistoryBox_->History().Entries()); });
   column->addWidget(HistoryBox_);
   return Layout_.Panel2;
 }
@@ -384,7 +382,10 @@ void TForm1::showEvent(QShowEvent* event) {
 // The start-up work, once: the colours, the settings, the start folder.
 void TForm1::FormActivate() {
   ApplyColourScheme();
-  Guarded([this] { LoadSettings(); });
+  Guarded([this] {
+    ApplySettings(Settings_->Read());
+    Settings_->ReadTypeList(TempFilesPage_->Types());
+  });
   ShowSelectedPath(StartFolder_);
   CurrentFolder_ = nullptr;
 }
@@ -408,7 +409,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
   // Closing during a scan first stops it; the window then goes as usual.
   if (Scanner_->Running()) Scanner_->CancelAndWait();
   Hints_->HideHint();
-  if (SettingsLoaded_ && !SettingsSaved_) Guarded([this] { SaveSettings(); });
+  if (Settings_->Pending()) Guarded([this] { SaveSettings(); });
   event->accept();
 }
 

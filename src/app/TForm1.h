@@ -51,6 +51,7 @@ class TGrowthView;
 class THistoryBox;
 class TChartOutputs;
 class TPieRotation;
+class TSettingsKeeper;
 class THelpLauncher;
 class TShortcutPage;
 class TTracesPage;
@@ -151,15 +152,9 @@ class TForm1 : public QMainWindow, public IPageHost {
   void SetEllipticPie(bool on);
 
   // Settings and history.
-  void LoadSettings();
-  void SaveSettings();
-  void AddToHistory();
-  // The folder history and the junk file types, written when they change.
-  void KeepHistory();
-  void KeepTypeList();
+  TSettingsKeeper* Settings() const { return Settings_; }
   void ShowHistory(bool visible);
   THistoryBox* HistoryBox() const { return HistoryBox_; }
-  const std::string& SettingsFile() const { return SettingsFile_; }
   std::string AppDataFolder() const override;
   // A stored page number: 0 to 4 show their page, anything else no page.
   void ShowPage(int page);
@@ -171,8 +166,6 @@ class TForm1 : public QMainWindow, public IPageHost {
   TSizeFolder* CurrentFolder() const { return CurrentFolder_; }
   TSizeTree& SizeTree() { return *Tree_; }
   TSortMode SortMode() const { return SortMode_; }
-  const TColourScheme& Colours() const { return Colours_; }
-  const TChartPalette& ChartPalette() const { return Palette_; }
   QString StatusText(int panel) const;
   // Growth since the last scan: its record job, its comparison and its status panel.
   TGrowthView* GrowthView() const { return GrowthView_; }
@@ -212,6 +205,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   void SetFolderPanelWidth(int width);
   TWindowSettings CollectSettings() const;
   void ApplySettings(const TWindowSettings& settings);
+  void SaveSettings();
   // Commands (TForm1Commands.cpp).
   void CreateActions();
   void BuildMenus();
@@ -262,9 +256,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   TChartPalette Palette_ = kChartPalette;
   int SavedPanelWidth_ = 0;
   bool Activated_ = false;
-  bool SettingsLoaded_ = false;
-  bool SettingsSaved_ = false;
-  std::string SettingsFile_;
+  TSettingsKeeper* Settings_ = nullptr;
   std::string StartFolder_;
   THistoryBox* HistoryBox_ = nullptr;
   THelpLauncher* Help_ = nullptr;

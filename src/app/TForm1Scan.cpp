@@ -10,6 +10,7 @@
 
 #include "app/FolderTreeModel.h"
 #include "app/GrowthView.h"
+#include "app/HistoryBox.h"
 #include "app/StatusTexts.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
@@ -33,7 +34,7 @@ void TForm1::actRunExecute() {
   ShowGauge(100);
   if (!Scanning() && IsFolder(SelectedPath_)) {
     HistoryCombo_->setEditText(DisplayPath(SelectedPath_));
-    AddToHistory();  // the folder enters the history before it is scanned
+    HistoryBox_->AddToHistory(SelectedPath_);  // the folder enters the history before it is scanned
     ScanFolder(SelectedPath_);
   }
   // A running scan arms the status reset when it ends.

@@ -1,47 +1,18 @@
-// The settings file and the folder history of the main window.
-#include <sys/stat.h>
-
+// The window's side of its settings: what it shows from them and what it gives back.
 #include <QAction>
 #include <QComboBox>
-#include <QMenu>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 
 #include "app/GrowthView.h"
 #include "app/HistoryBox.h"
+#include "app/SettingsKeeper.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
-#include "cleaners/TempFiles.h"
-#include "cleaners/models/TempFilesModels.h"
-#include "cleaners/pages/TempFilesPage.h"
 #include "platform/Paths.h"
 
 namespace nubrix {
-
-namespace {
-
-constexpr int kBytesRole = Qt::UserRole;
-
-}  // namespace
-
-void TForm1::LoadSettings() {
-  if (SettingsFile_.empty()) SettingsFile_ = SettingsFileName();
-  if (!platform::Exists(SettingsFile_)) {
-    bool created = false;
-    try {
-      created = EnsureIniFile(SettingsFile_);
-    } catch (const TIniCreateError&) {
-      created = false;
-    }
-    if (!created) Dialogs_->ShowMessage(this, QStringLiteral("Error creating ini file"));
-  }
-  ApplySettings(ReadSettings(TIniFile(SettingsFile_)));
-  // A first start begins with the common junk masks that come with the program.
-  InstallShippedTemplate(TemplateFileName(SettingsFile_), ShippedTemplateFile());
-  TempFilesPage_->Types().Assign(LoadTmpList(TIniFile(TemplateFileName(SettingsFile_))));
-  SettingsLoaded_ = true;
-}
 
 void TForm1::ApplySettings(const TWindowSettings& s) {
   move(s.Left, s.Top);
@@ -96,55 +67,13 @@ TWindowSettings TForm1::CollectSettings() const {
   return s;
 }
 
-// One atomic write of the whole file: a failure leaves the old file as it was.
 void TForm1::SaveSettings() {
-  if (SettingsFile_.empty()) SettingsFile_ = SettingsFileName();
-  SettingsSaved_ = true;  // once per run, even when the write fails: the user has been told
-  if (!platform::Exists(SettingsFile_)) {
-    EnsureIniFile(SettingsFile_, [this](const std::string& message) {
-      Dialogs_->ShowMessage(this, DisplayPath(message));
-    });
-  }
-  TIniFile ini(SettingsFile_);
   const bool normal =
       !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
-  WriteSettings(ini, CollectSettings(), normal);
-  ini.UpdateFile();
-  // The type list after the settings: when they could not be written, it is not written either.
-  TIniFile types(TemplateFileName(SettingsFile_));
-  SaveTmpList(types, TempFilesPage_->Types().Types());
-  types.UpdateFile();
+  Settings_->Save(CollectSettings(), normal);
 }
 
 void TForm1::ShowHistoryText(const QString& text) { HistoryBox_->ShowText(text); }
-
-void TForm1::AddToHistory() { HistoryBox_->AddToHistory(SelectedPath_); }
-
-// What the user typed or chose is written when it changes, so a crash cannot take it; the rest of
-// the settings follow at close.
-void TForm1::KeepHistory() {
-  if (!SettingsLoaded_ || SettingsSaved_ || !platform::Exists(SettingsFile_)) return;
-  try {
-    TIniFile ini(SettingsFile_);
-    SaveHistory(ini, HistoryBox_->History().Entries());
-    ini.UpdateFile();
-  } catch (const std::exception& error) {
-    statusBar()->showMessage(QStringLiteral("The folder history could not be kept: ") +
-                             DisplayPath(error.what()));
-  }
-}
-
-void TForm1::KeepTypeList() {
-  if (!SettingsLoaded_ || SettingsSaved_) return;
-  try {
-    TIniFile types(TemplateFileName(SettingsFile_));
-    SaveTmpList(types, TempFilesPage_->Types().Types());
-    types.UpdateFile();
-  } catch (const std::exception& error) {
-    statusBar()->showMessage(QStringLiteral("The list of junk file types could not be kept: ") +
-                             DisplayPath(error.what()));
-  }
-}
 
 void TForm1::ShowHistory(bool visible) {
   HistoryBox_->setVisible(visible);
@@ -152,13 +81,8 @@ void TForm1::ShowHistory(bool visible) {
   Action("actFolderHistory")->setChecked(visible);
 }
 
-}  // namespace nubrix
-
-namespace nubrix {
-
 std::string TForm1::AppDataFolder() const {
-  return platform::WithSeparator(
-      platform::FolderOf(SettingsFile_.empty() ? SettingsFileName() : SettingsFile_));
+  return platform::WithSeparator(platform::FolderOf(Settings_->File()));
 }
 
 }  // namespace nubrix

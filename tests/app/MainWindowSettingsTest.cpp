@@ -108,7 +108,7 @@ TEST_F(SettingsWindowTest, EverySavedSwitchSurvivesARestart) {
     form->Action("actToggleDirTree")->trigger();
     form->ShowPage(3);
     form->ShowSelectedPath(start / "chosen");
-    form->AddToHistory();
+    form->HistoryBox()->AddToHistory(form->SelectedPath());
   }
   auto form = Start();
   EXPECT_EQ(form->width(), 700);
