@@ -115,16 +115,16 @@ int main(int argc, char** argv) {
   form.Action("actListShortcuts")->trigger();
   QElapsedTimer listing;
   listing.start();
-  while (form.ShortcutPage()->Busy() && listing.elapsed() < 60000)
+  while (form.Pages().Shortcuts->Busy() && listing.elapsed() < 60000)
     QApplication::processEvents(QEventLoop::AllEvents, 50);
   ok &= Shoot(form, dir + "/window-shortcuts.png");
   // The temp-file page after searching the scanned folder for a few masks.
   form.ShowPage(nubrix::TPage::TempFiles);
-  form.TempFilesPage()->Types().Assign(
+  form.Pages().TempFiles->Types().Assign(
       {{"*.gz", "compressed"}, {"*.bak", "backups"}, {"*~", "editor copies", false}});
-  form.TempFilesPage()->ListTempFiles(true);
+  form.Pages().TempFiles->ListTempFiles(true);
   listing.restart();
-  while (form.TempFilesPage()->Busy() && listing.elapsed() < 60000)
+  while (form.Pages().TempFiles->Busy() && listing.elapsed() < 60000)
     QApplication::processEvents(QEventLoop::AllEvents, 50);
   ok &= Shoot(form, dir + "/window-tempfiles.png");
   // The traces page, and the media-player list in its editor over a sample registry.

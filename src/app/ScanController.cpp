@@ -67,11 +67,16 @@ void TScanController::Start(TSizeTree* tree, std::string path) {
   Context_ = std::make_unique<TScanContext>();
   Context_->Progress = Sink_.get();
   Context_->Source = Source_;
+  Files_ = std::make_unique<TFileCollector>(LargestCount_);
+  Context_->Files = Files_.get();
+  RootStats_.reset();
   Runner_->Start(
       [this, tree, path = std::move(path)](TJob& job) {
         Context_->Escape = &job.CancelFlag();
         try {
-          return ScanIntoTree(*tree, path, *Context_);
+          const bool sized = ScanIntoTree(*tree, path, *Context_);
+          if (sized) RootStats_ = Files_->Take();
+          return sized;
         } catch (...) {
           // Out of memory in the middle of a scan: the tree is whatever was built; show nothing.
           return false;

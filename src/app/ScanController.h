@@ -8,8 +8,11 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
+#include "sizetree/FileStats.h"
 #include "sizetree/ScanEngine.h"
 #include "ui/JobRunner.h"
 
@@ -39,6 +42,10 @@ class TScanController : public QObject {
   void CancelAndWait();
 
   const TScanContext& Context() const { return *Context_; }
+  // How many of the largest files the next scans keep for their root.
+  void SetLargestCount(std::size_t count) { LargestCount_ = count; }
+  // The largest files and the types of the last scan's root, once; nothing after a cancel.
+  std::optional<TFileStats> TakeRootStats() { return std::exchange(RootStats_, std::nullopt); }
   // Where the next scans read the disk; null for the system. Tests use it to hold a scan at a
   // chosen point.
   void SetSource(TDirSource* source) { Source_ = source; }
@@ -55,6 +62,9 @@ class TScanController : public QObject {
   std::unique_ptr<TSink> Sink_;
   TJobRunner* Runner_;
   TDirSource* Source_ = nullptr;
+  std::size_t LargestCount_ = kDefaultLargestCount;
+  std::unique_ptr<TFileCollector> Files_;
+  std::optional<TFileStats> RootStats_;  // written by the job, read after Finished
 };
 
 }  // namespace nubrix

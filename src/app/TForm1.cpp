@@ -36,6 +36,7 @@
 #include "charts/ChartView.h"
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/CleanerPages.h"
+#include "cleaners/pages/LargestFilesPage.h"
 #include "cleaners/pages/ShortcutPage.h"
 #include "cleaners/pages/TempFilesPage.h"
 #include "ui/HelpWindow.h"
@@ -93,9 +94,10 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   escape->setContext(Qt::ApplicationShortcut);
   connect(escape, &QShortcut::activated, this, [this] {
     if (Scanner_->Running()) Scanner_->Cancel();
-    ShortcutPage_->CancelJob();
-    TempFilesPage_->CancelJob();
-    TracesPage_->CancelJob();
+    Pages_.Shortcuts->CancelJob();
+    Pages_.TempFiles->CancelJob();
+    Pages_.Traces->CancelJob();
+    Pages_.Largest->CancelJob();
   });
   Timer3_.setInterval(2000);
   Timer3_.setTimerType(Qt::PreciseTimer);
@@ -275,13 +277,14 @@ QWidget* TForm1::BuildPagePanel() {
   Bars_ = bars->Chart();
   Pies_ = pies->Chart();
   for (QWidget* page : std::initializer_list<QWidget*>{
-           bars, pies, (TempFilesPage_ = new TTempFilesPage(*this)),
-           (ShortcutPage_ = new TShortcutPage(Commands_, *this)),
-           (TracesPage_ = new TTracesPage(Commands_, *this)), new QWidget}) {
+           bars, pies, (Pages_.TempFiles = new TTempFilesPage(*this)),
+           (Pages_.Shortcuts = new TShortcutPage(Commands_, *this)),
+           (Pages_.Traces = new TTracesPage(Commands_, *this)),
+           (Pages_.Largest = new TLargestFilesPage(*this)), new QWidget}) {
     Layout_.FlatPageControl1->addWidget(page);
   }
   Layout_.ToolBar2 = BuildPageButtons();
-  connect(TempFilesPage_, &TTempFilesPage::BusyChanged, this, &TForm1::UpdateActions);
+  connect(Pages_.TempFiles, &TTempFilesPage::BusyChanged, this, &TForm1::UpdateActions);
   column->addWidget(Layout_.ToolBar2);
   column->addWidget(Layout_.FlatPageControl1, 1);
   HistoryBox_ = new THistoryBox(*Dialogs_);
@@ -308,7 +311,9 @@ QToolBar* TForm1::BuildPageButtons() {
       {TPage::None, {}},
       {TPage::TempFiles, QStringLiteral("Clean temp files")},
       {TPage::Shortcuts, QStringLiteral("Clean shortcuts")},
-      {TPage::Traces, QStringLiteral("Clean IE Traces")}};
+      {TPage::Traces, QStringLiteral("Clean IE Traces")},
+      {TPage::None, {}},
+      {TPage::Largest, QStringLiteral("Largest files")}};
   for (const auto& [page, caption] : buttons) {
     if (caption.isEmpty()) {
       bar->addSeparator();
@@ -384,7 +389,7 @@ void TForm1::FormActivate() {
   ApplyColourScheme();
   Guarded([this] {
     ApplySettings(Settings_->Read());
-    Settings_->ReadTypeList(TempFilesPage_->Types());
+    Settings_->ReadTypeList(Pages_.TempFiles->Types());
   });
   ShowSelectedPath(StartFolder_);
   CurrentFolder_ = nullptr;

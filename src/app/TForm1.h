@@ -56,6 +56,7 @@ class THelpLauncher;
 class TShortcutPage;
 class TTracesPage;
 class TTempFilesPage;
+class TLargestFilesPage;
 
 // The design colours of the window.
 struct TColourScheme {
@@ -67,7 +68,23 @@ struct TColourScheme {
 
 // The pages in the order of the page buttons; None is the empty page shown for a stored page
 // number out of range.
-enum class TPage : int { Bars = 0, Pies = 1, TempFiles = 2, Shortcuts = 3, Traces = 4, None = 5 };
+enum class TPage : int {
+  Bars = 0,
+  Pies = 1,
+  TempFiles = 2,
+  Shortcuts = 3,
+  Traces = 4,
+  Largest = 5,
+  None = 6
+};
+
+// The pages beside the charts, each a class of its own that the window stacks.
+struct TPages {
+  TTempFilesPage* TempFiles = nullptr;
+  TShortcutPage* Shortcuts = nullptr;
+  TTracesPage* Traces = nullptr;
+  TLargestFilesPage* Largest = nullptr;
+};
 
 namespace about {
 class TAboutBoxDlg;
@@ -122,8 +139,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   // deleting; undo of cleanups.
   TFolderOperations* Folders() const { return Folders_; }
   TCleanupUndo* Undo() const { return Undo_; }
-  TShortcutPage* ShortcutPage() const { return ShortcutPage_; }
-  TTracesPage* TracesPage() const { return TracesPage_; }
+  const TPages& Pages() const { return Pages_; }
 
   // What the pages may ask of the window.
   IUserDialogs& Dialogs() override { return *Dialogs_; }
@@ -137,7 +153,6 @@ class TForm1 : public QMainWindow, public IPageHost {
   void ShowGauge(int maximum) override;
   void SetGaugePosition(int position) override;
   void StartStatusReset() override { Timer3_.start(); }
-  TTempFilesPage* TempFilesPage() const { return TempFilesPage_; }
 
   // The manual.
   THelpLauncher* Help() const { return Help_; }
@@ -156,10 +171,10 @@ class TForm1 : public QMainWindow, public IPageHost {
   void ShowHistory(bool visible);
   THistoryBox* HistoryBox() const { return HistoryBox_; }
   std::string AppDataFolder() const override;
-  // A stored page number: 0 to 4 show their page, anything else no page.
+  // A stored page number: 0 to 5 show their page, anything else no page.
   void ShowPage(int page);
   void ShowPage(TPage page);
-  // The page shown as stored: 0 to 4, or -1 for none.
+  // The page shown as stored: 0 to 5, or -1 for none.
   int PageShown() const;
   // State, for the commands of later pages and for tests.
   const std::string& SelectedPath() const { return SelectedPath_; }
@@ -276,9 +291,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   TFolderTreeModel* DirModel_ = nullptr;
   QComboBox* HistoryCombo_ = nullptr;
   TWindowLayout Layout_;
-  TShortcutPage* ShortcutPage_ = nullptr;
-  TTracesPage* TracesPage_ = nullptr;
-  TTempFilesPage* TempFilesPage_ = nullptr;
+  TPages Pages_;
   charts::TChartView* Bars_ = nullptr;
   charts::TChartView* Pies_ = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "app/GrowthView.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
+#include "cleaners/pages/LargestFilesPage.h"
 #include "platform/FreeSpace.h"
 #include "platform/Paths.h"
 
@@ -46,6 +47,7 @@ void TForm1::ShowFolderCharts(TSizeFolder* folder) {
   pies.Title = bars.Title;
   Bars_->Changed();
   Pies_->Changed();
+  Pages_.Largest->FolderShown();
   GrowthView_->ShowStatus();
 }
 
@@ -71,6 +73,7 @@ void TForm1::SetChart3D(bool on) {
   Bars_->Model().View3D = Pies_->Model().View3D = on;
   Bars_->Changed();
   Pies_->Changed();
+  Pages_.Largest->FolderShown();
   Action("act3D")->setChecked(on);
 }
 
@@ -78,6 +81,7 @@ void TForm1::SetChartLabels(bool on) {
   Bars_->Model().MarksVisible = Pies_->Model().MarksVisible = on;
   Bars_->Changed();
   Pies_->Changed();
+  Pages_.Largest->FolderShown();
   Action("actLabels")->setChecked(on);
 }
 
@@ -85,6 +89,7 @@ void TForm1::SetChartLegend(bool on) {
   Bars_->Model().LegendVisible = Pies_->Model().LegendVisible = on;
   Bars_->Changed();
   Pies_->Changed();
+  Pages_.Largest->FolderShown();
   Action("actshowLegend")->setChecked(on);
 }
 

@@ -146,7 +146,7 @@ void TForm1::ConnectCharts() {
 
 void TForm1::UpdateActions() {
   // A temp-file search reads what the last scan found: no new scan replaces it meanwhile.
-  const bool idle = !Scanner_->Running() && !TempFilesPage_->Busy();
+  const bool idle = !Scanner_->Running() && !Pages_.TempFiles->Busy();
   Action("actRun")->setEnabled(idle);
   Action("actSortNow")->setEnabled(idle && CurrentFolder_ != nullptr);
   const bool paging = Bars_->Model().Bars.PointsPerPage > 0;
@@ -163,8 +163,8 @@ void TForm1::UpdateActions() {
   // Disabling the rotation leaves a turning pie turning.
   Action("actRotateLeft")->setEnabled(CurrentFolder_ != nullptr);
   Action("actRotateRight")->setEnabled(CurrentFolder_ != nullptr);
-  ShortcutPage_->UpdateActions();
-  TracesPage_->UpdateActions();
+  Pages_.Shortcuts->UpdateActions();
+  Pages_.Traces->UpdateActions();
 }
 
 }  // namespace nubrix

@@ -14,6 +14,7 @@
 #include "app/StatusTexts.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
+#include "cleaners/pages/LargestFilesPage.h"
 #include "platform/Paths.h"
 
 namespace nubrix {
@@ -58,6 +59,7 @@ void TForm1::ResetSizeTree() {
   CurrentFolder_ = nullptr;
   Tree_ = std::make_unique<TSizeTree>();
   GrowthView_->TreeReplaced();
+  Pages_.Largest->TreeReplaced(std::nullopt);
   actBarsNormalExecute();
   ShowUnreadableCount(0);
 }
@@ -83,6 +85,7 @@ void TForm1::OnScanFinished(bool sized) {
   TSizeFolder* root = Tree_->ScanRoot();
   if (sized && root != nullptr) {
     CurrentFolder_ = root;
+    Pages_.Largest->TreeReplaced(Scanner_->TakeRootStats());
     ShowFolderCharts(root);
     SetStatus(1, {});
     ShowUnreadableCount(Tree_->UnreadableCount());

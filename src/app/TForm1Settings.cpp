@@ -10,6 +10,7 @@
 #include "app/SettingsKeeper.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
+#include "cleaners/pages/LargestFilesPage.h"
 #include "platform/Paths.h"
 
 namespace nubrix {
@@ -39,6 +40,8 @@ void TForm1::ApplySettings(const TWindowSettings& s) {
   StartFolder_ = s.StartWith;
   Bars_->Model().Bars.ZoomEnabled = s.EnableZoom;
   HistoryBox_->Assign(s.History, s.HistorySize);
+  Pages_.Largest->SetLargestCount(static_cast<std::size_t>(s.LargestFiles));
+  Scanner_->SetLargestCount(static_cast<std::size_t>(s.LargestFiles));
 }
 
 TWindowSettings TForm1::CollectSettings() const {

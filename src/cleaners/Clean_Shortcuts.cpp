@@ -258,6 +258,25 @@ platform::TTrashResult RecycleSilently(const platform::TListedItem& item, TClean
   return run != nullptr ? run->Trash(item, size) : platform::MoveToTrash(item);
 }
 
+TRemovalResult TrashListedItems(const std::vector<platform::TListedItem>& items,
+                                const std::string& databaseFile, const std::string& command,
+                                const std::atomic<bool>* cancel) {
+  TRemovalResult result;
+  TCleanupRun run(databaseFile, command);
+  bool cancelled = false;
+  for (const platform::TListedItem& item : items) {
+    if ((cancelled = cancel != nullptr && cancel->load())) break;
+    const platform::TTrashResult moved = RecycleSilently(item, &run);
+    if (moved.Ok) {
+      result.Removed.push_back(item.Path);
+    } else {
+      result.Failed.push_back({item.Path, moved.Error});
+    }
+  }
+  result.RunNote = run.Finish(cancelled).Error;
+  return result;
+}
+
 platform::TTrashResult RecycleWithShellDialogs(const std::string& path, IAskUser& ask,
                                                TCleanupRun* run, std::int64_t size) {
   const platform::TListedItem item = platform::ListedNow(path);

@@ -116,6 +116,11 @@ bool IsEmptyFolder(const std::string& folder);
 // With a run, the item is noted in it.
 platform::TTrashResult RecycleSilently(const platform::TListedItem& item,
                                        TCleanupRun* run = nullptr, std::int64_t size = -1);
+// Each item to the trash silently, as one cleanup run kept under command in the program's
+// database (empty: none), until cancel is set.
+TRemovalResult TrashListedItems(const std::vector<platform::TListedItem>& items,
+                                const std::string& databaseFile, const std::string& command,
+                                const std::atomic<bool>* cancel = nullptr);
 // To the trash after asking "Move ... to the trash?"; No gives a result that is not Ok and has
 // no error. The item is taken as it is when the question is answered.
 platform::TTrashResult RecycleWithShellDialogs(const std::string& path, IAskUser& ask,

@@ -52,4 +52,24 @@ void WriteUnreadableNote(std::ostream& out, std::int32_t unreadable) {
       << " are too small\n";
 }
 
+void WriteLargest(std::ostream& out, const TFileStats& stats) {
+  for (const TLargeFile& file : stats.Largest) {
+    out << file.Size << '\t';
+    out.write(file.Path.data(), static_cast<std::streamsize>(file.Path.size()));
+    out << '\n';
+  }
+}
+
+void WriteTypes(std::ostream& out, const TFileStats& stats) {
+  for (const TTypeTotal& type : stats.Types) {
+    out << type.Files << '\t' << type.Bytes << '\t';
+    if (type.Extension.empty()) {
+      out << '-';
+    } else {
+      out.write(type.Extension.data(), static_cast<std::streamsize>(type.Extension.size()));
+    }
+    out << '\n';
+  }
+}
+
 }  // namespace nubrix

@@ -27,12 +27,15 @@ struct TOptions {
   std::string Database;  // empty: the program's database in the settings folder
   int Top = -1;
   int Threads = 0;
+  int Largest = 0;  // --largest N: how many files; 0 for none
+  bool Types = false;
   std::string Folder = "/";
 };
 
 constexpr const char* kUsage =
     "usage: nubrix-scan [--list] [--top N] [--threads N] [--record | --compare] [--database FILE]"
-    " [FOLDER]\n";
+    " [FOLDER]\n"
+    "       nubrix-scan [--threads N] (--largest N | --types) FOLDER\n";
 
 // Exit status of --compare when no earlier scan of the folder is kept.
 constexpr int kNoEarlierScan = 3;
@@ -54,6 +57,12 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--list") {
       options.List = true;
+    } else if (arg == "--types") {
+      options.Types = true;
+    } else if (arg == "--largest" && i + 1 < argc) {
+      const std::optional<int> count = ParseCount(argv[++i]);
+      if (!count || *count == 0) return std::nullopt;
+      options.Largest = *count;
     } else if (arg == "--record" || arg == "--compare") {
       (arg == "--record" ? options.Record : options.Compare) = true;
     } else if (arg == "--database" && i + 1 < argc && argv[i + 1][0] != '\0') {
@@ -72,6 +81,12 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
     }
   }
   if (options.Folder.empty() || (options.Record && options.Compare)) return std::nullopt;
+  const bool files = options.Largest > 0 || options.Types;
+  const bool others = options.List || options.Record || options.Compare || options.Top >= 0;
+  // One output at a time, and the file lists name the folder they are of.
+  if (files && (others || !haveFolder || (options.Largest > 0 && options.Types))) {
+    return std::nullopt;
+  }
   if (options.Folder.back() != '/') options.Folder.push_back('/');
   return options;
 }
@@ -140,6 +155,11 @@ int main(int argc, char** argv) {
   nubrix::TSizeTree tree;
   nubrix::TScanContext context;
   context.Threads = options->Threads;
+  std::optional<nubrix::TFileCollector> files;
+  if (options->Largest > 0 || options->Types) {
+    files.emplace(static_cast<std::size_t>(options->Largest));
+    context.Files = &*files;
+  }
   nubrix::ScanIntoTree(tree, options->Folder, context);
   nubrix::TSizeFolder& root = *tree.ScanRoot();
   if (root.ReadError() != 0) {
@@ -159,7 +179,10 @@ int main(int argc, char** argv) {
     }
   }
   std::ostringstream out;
-  if (options->List) {
+  if (files) {
+    const nubrix::TFileStats stats = files->Take();
+    options->Types ? nubrix::WriteTypes(out, stats) : nubrix::WriteLargest(out, stats);
+  } else if (options->List) {
     nubrix::WriteListing(out, root);
   } else {
     nubrix::WriteSummary(out, root, context.State.FolderCount.load(), elapsed, options->Top);

@@ -150,6 +150,11 @@ std::optional<TTrashMover::TPrepared> Prepare(const TListedItem& listed, std::st
     error = LeftAlone(listed.Path, "is not the item that was listed");
     return std::nullopt;
   }
+  if ((listed.Size && *listed.Size != static_cast<std::uint64_t>(self.st_size)) ||
+      (listed.Modified && *listed.Modified != self.st_mtim.tv_sec)) {
+    error = LeftAlone(listed.Path, "has changed since it was listed");
+    return std::nullopt;
+  }
   if (listed.EmptyFolder && !StillEmptyFolder(item.FolderFd.Get(), item.Name, item.ItemId)) {
     error = LeftAlone(listed.Path, "is no longer an empty folder");
     return std::nullopt;

@@ -29,6 +29,10 @@ struct TListedItem {
   std::optional<TFileId> Folder;  // the folder it was listed in
   std::optional<TFileId> Item;    // the item itself, when the listing looked at it
   bool EmptyFolder = false;       // listed as an empty folder: refused when it holds anything now
+  // The size and the time of change (seconds) it was listed with: a file that changed since, or
+  // another that took its inode, is refused.
+  std::optional<std::uint64_t> Size;
+  std::optional<std::int64_t> Modified;
 };
 
 struct TTrashResult {

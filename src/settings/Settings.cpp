@@ -50,6 +50,8 @@ TWindowSettings ReadSettings(const TIniFile& ini) {
   s.EnableZoom = ini.ReadBool("Settings", "EnableZoom", s.EnableZoom);
   s.History = LoadHistory(ini);
   s.HistorySize = ini.ReadInteger("Settings", "HistorySize", s.HistorySize);
+  s.LargestFiles =
+      std::clamp(ini.ReadInteger("Settings", "LargestFiles", s.LargestFiles), 1, 1'000'000);
   return s;
 }
 

@@ -15,7 +15,7 @@ struct TWindowSettings {
   int Width = 900;
   int Top = 50;
   int Height = 600;
-  int TabSheet = 0;  // 0 to 4; anything else shows no page
+  int TabSheet = 0;  // 0 to 5; anything else shows no page
   bool ShowDirTree = true;
   bool Elyptic = false;
   bool ExplodeBiggest = false;
@@ -28,8 +28,9 @@ struct TWindowSettings {
   bool ShowGrowth = false;
   std::uint8_t Sort = 0;
   std::string StartWith = "/";
-  bool EnableZoom = true;  // read, never written
-  int HistorySize = 20;    // read, never written
+  bool EnableZoom = true;   // read, never written
+  int HistorySize = 20;     // read, never written
+  int LargestFiles = 1000;  // how many the largest files keep; read, never written
   std::vector<std::string> History;
 };
 

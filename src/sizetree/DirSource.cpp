@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -33,9 +34,15 @@ int TDirSource::StatEntry(int dirFd, const char* name, TEntryStat& out) {
   struct statx info {};
   // DONT_SYNC: a network file system answers from its cache instead of asking the server.
   constexpr int kFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC;
-  if (statx(dirFd, name, kFlags, STATX_TYPE | STATX_SIZE, &info) != 0) return -errno;
+  // The time and the inode come with the same call for free: the largest files show the one and
+  // need the other to move the right file later.
+  if (statx(dirFd, name, kFlags, STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_INO, &info) != 0)
+    return -errno;
   out.IsDirectory = S_ISDIR(info.stx_mode);
   out.Size = out.IsDirectory ? 0 : info.stx_size;
+  out.Modified = info.stx_mtime.tv_sec;
+  out.Device = makedev(info.stx_dev_major, info.stx_dev_minor);
+  out.Inode = info.stx_ino;
   return 0;
 }
 

@@ -13,7 +13,10 @@ namespace nubrix {
 
 struct TEntryStat {
   bool IsDirectory = false;
-  std::uint64_t Size = 0;  // apparent size in bytes; a link's own size
+  std::uint64_t Size = 0;     // apparent size in bytes; a link's own size
+  std::int64_t Modified = 0;  // seconds since the epoch
+  std::uint64_t Device = 0;
+  std::uint64_t Inode = 0;
 };
 
 class TDirSource {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "sizetree/DirSource.h"
+#include "sizetree/FileStats.h"
 #include "sizetree/MountPoints.h"
 
 namespace nubrix {
@@ -107,6 +108,7 @@ class TFolderWalk {
   struct TWorker {
     std::vector<TTask> Stack;
     std::vector<char> Buffer = std::vector<char>(kListBufferBytes);
+    std::unique_ptr<TFolderFiles> Files;
   };
   struct TListing {
     std::uint64_t FilesBytes = 0;
@@ -264,6 +266,11 @@ TFolderWalk::TListing TFolderWalk::List(int fd, const TTask& task, TWorker& work
   TListing out;
   TSizeFolder* folder = task.Folder;
   int sinceEscapeCheck = 0;
+  if (Context_.Files != nullptr && !worker.Files) {
+    worker.Files = std::make_unique<TFolderFiles>(*Context_.Files);
+  }
+  TFolderFiles* files = worker.Files.get();
+  if (files != nullptr) files->Begin(fd, [folder] { return folder->Path(); });
   out.Error = ForEachEntry(Source_, fd, worker.Buffer,
                            [&](const char* name, std::size_t length, unsigned char type) {
                              if (++sinceEscapeCheck == kEscapePollEntries) {
@@ -292,8 +299,10 @@ TFolderWalk::TListing TFolderWalk::List(int fd, const TTask& task, TWorker& work
                              // An entry that vanished since the listing is skipped.
                              if (!statted && Source_.StatEntry(fd, name, stat) != 0) return true;
                              out.FilesBytes += stat.Size;
+                             if (files != nullptr) files->Add({name, length}, stat);
                              return true;
                            });
+  if (files != nullptr) files->End();
   return out;
 }
 

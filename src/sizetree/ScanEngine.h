@@ -13,6 +13,7 @@
 namespace nubrix {
 
 class TDirSource;
+class TFileCollector;
 
 // Where the scan reports progress. The calls come from the scan's threads, possibly two at a
 // time, and must return quickly; a window queues them to its own thread.
@@ -40,6 +41,7 @@ struct TScanContext {
   const std::atomic<bool>* Escape = nullptr;  // set from outside to cancel the walk
   int Threads = 0;                            // 0: the default, 8; at most 64
   TDirSource* Source = nullptr;               // null: the system's
+  TFileCollector* Files = nullptr;            // when set, hears every file the scan counts
 };
 
 inline constexpr std::int32_t kFoundReportInterval = 50;

@@ -82,13 +82,14 @@ TEST_F(SettingsWindowTest, FirstRunCreatesTheFileAndStartsWithTheDefaults) {
 TEST_F(SettingsWindowTest, AFirstStartBeginsWithTheShippedJunkTypesAndKeepsTheUsersOwn) {
   {
     auto form = Start();
-    EXPECT_EQ(form->TempFilesPage()->Types().Types().front().Mask, "*.tmp");
-    EXPECT_GT(form->TempFilesPage()->Types().rowCount(), 5);
+    EXPECT_EQ(form->Pages().TempFiles->Types().Types().front().Mask, "*.tmp");
+    EXPECT_GT(form->Pages().TempFiles->Types().rowCount(), 5);
   }
   std::ofstream(dir_ / "AppData/Nubrix.tpl") << "[tmpList]\n*.mine=only this\n";
   auto form = Start();
-  ASSERT_EQ(form->TempFilesPage()->Types().rowCount(), 1) << "a list of the user's stays as it is";
-  EXPECT_EQ(form->TempFilesPage()->Types().Types().front().Mask, "*.mine");
+  ASSERT_EQ(form->Pages().TempFiles->Types().rowCount(), 1)
+      << "a list of the user's stays as it is";
+  EXPECT_EQ(form->Pages().TempFiles->Types().Types().front().Mask, "*.mine");
 }
 
 TEST_F(SettingsWindowTest, EverySavedSwitchSurvivesARestart) {
@@ -285,7 +286,7 @@ TEST_F(SettingsWindowTest, WhatTheUserAddsIsOnTheDiskAtOnce) {
   ASSERT_TRUE(finished.wait(10000));
   EXPECT_NE(FileText().find("[HistoryCombo]"), std::string::npos) << FileText();
   EXPECT_NE(FileText().find(folder.ScanPath()), std::string::npos) << FileText();
-  form->TempFilesPage()->Types().Append({"*.crash", "added just now", false});
+  form->Pages().TempFiles->Types().Append({"*.crash", "added just now", false});
   std::ifstream in(dir_ / "AppData/Nubrix.tpl");
   std::ostringstream types;
   types << in.rdbuf();

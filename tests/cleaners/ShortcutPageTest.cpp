@@ -46,7 +46,7 @@ class ShortcutPageTest : public testing::Test {
     test::RemoveTree(StartMenu());
     mkdir(StartMenu().c_str(), 0755);
     form_ = window_.Start();
-    page_ = form_->ShortcutPage();
+    page_ = form_->Pages().Shortcuts;
     form_->ShowPage(TPage::Shortcuts);
   }
   // Runs a command of the page and waits for its job.

@@ -49,7 +49,7 @@ class TempFilesPageTest : public testing::Test {
  protected:
   void SetUp() override {
     form_ = window_.Start();
-    page_ = form_->TempFilesPage();
+    page_ = form_->Pages().TempFiles;
     form_->ShowPage(TPage::TempFiles);
   }
   void Scan(const std::string& folder) {
@@ -268,8 +268,9 @@ TEST_F(TempFilesPageTest, TypesAreAddedUncheckedDeletedOneAtATimeAndKeptInTheTem
   form_.reset();  // closing writes the template: *.tmp and *.TMP become one key
   EXPECT_EQ(Slurp(TemplateFile()), "[tmpList]\n*.tmp=upper\n");
   form_ = window_.Start();
-  ASSERT_EQ(form_->TempFilesPage()->Types().rowCount(), 1);
-  EXPECT_TRUE(form_->TempFilesPage()->Types().Types()[0].Checked) << "every row comes back checked";
+  ASSERT_EQ(form_->Pages().TempFiles->Types().rowCount(), 1);
+  EXPECT_TRUE(form_->Pages().TempFiles->Types().Types()[0].Checked)
+      << "every row comes back checked";
 }
 
 TEST_F(TempFilesPageTest, ATemplateThatCannotBeWrittenIsReported) {

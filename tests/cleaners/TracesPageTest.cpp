@@ -33,7 +33,7 @@ TEST(TracesPageTest, EachOpenerShowsItsListModally) {
   store->SetHive(platform::kHkeyLocalMachine,
                  "WINE REGISTRY Version 2\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\"
                  "Run] 1\n\"Tray\"=\"tray.exe\"\n\"Mixer\"=\"mixer.exe\"\n");
-  form->TracesPage()->SetRegistry(std::move(store));
+  form->Pages().Traces->SetRegistry(std::move(store));
 
   QString title;
   int rows = -1;
@@ -60,7 +60,7 @@ class TracesPageJobsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     form_ = window_.Start();
-    page_ = form_->TracesPage();
+    page_ = form_->Pages().Traces;
     TTraceEnvironment environment;
     environment.Homes = test::MakeBrowserHome(home_);
     home_.Add("data/\nkde/\nvlc/");

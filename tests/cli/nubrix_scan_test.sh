@@ -75,5 +75,20 @@ mkdir -p "$work/config"
 out=$(XDG_CONFIG_HOME="$work/config" "$scan" --record "$g" 2>"$work/err"); rc=$?
 check "--record without --database keeps the scan in the settings folder" "$rc:$(test -s "$work/config/Nubrix/AppData/Nubrix.db" && echo kept)" "0:kept"
 
+# The largest files and the types: largest first, ties in byte order of the path; "-" for none.
+l="$work/l"
+mkdir -p "$l/sub" "$l/.hid"
+truncate -s 300 "$l/sub/b.TXT"; truncate -s 300 "$l/a.txt"; truncate -s 5000 "$l/sub/big.bin"
+truncate -s 6 "$l/noext"; truncate -s 2 "$l/odd"$'\xff'".Bin"; truncate -s 9 "$l/.hid/x.bin"
+out=$("$scan" --largest 3 "$l" 2>"$work/err"); rc=$?
+check "--largest exit status" "$rc" "0"
+check "--largest lines" "$out" "$(printf '5000\t%s\n300\t%s\n300\t%s' "$l/sub/big.bin" "$l/a.txt" "$l/sub/b.TXT")"
+out=$("$scan" --types "$l"); rc=$?
+check "--types lines" "$rc:$out" "0:$(printf '2\t5002\tbin\n2\t600\ttxt\n1\t6\t-')"
+for bad in "--largest 0 $l" "--largest x $l" "--largest -1 $l" "--largest" "--types" "--types --largest 2 $l" "--types --list $l"; do
+  out=$("$scan" $bad 2>"$work/err"); rc=$?
+  check "refused: $bad" "$rc:$out:$(head -c 5 "$work/err")" "2::usage"
+done
+
 echo "cli: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]

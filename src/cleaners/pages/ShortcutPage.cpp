@@ -239,19 +239,7 @@ void TShortcutPage::actDelCheckedItemsExecute() {
   Busy_.emplace();
   Jobs_->Start(
       [checked, database = ProgramDatabaseFile(Host_.AppDataFolder())](TJob& job) {
-        TRemovalResult result;
-        TCleanupRun run(database, "Delete checked items");
-        for (const platform::TListedItem& item : checked) {
-          if (job.Cancelled()) break;
-          const platform::TTrashResult moved = RecycleSilently(item, &run);
-          if (moved.Ok) {
-            result.Removed.push_back(item.Path);
-          } else {
-            result.Failed.push_back({item.Path, moved.Error});
-          }
-        }
-        result.RunNote = run.Finish(job.Cancelled()).Error;
-        return result;
+        return TrashListedItems(checked, database, "Delete checked items", &job.CancelFlag());
       },
       [this](const TRemovalResult& result) {
         Busy_.reset();
