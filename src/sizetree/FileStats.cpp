@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <thread>
 #include <utility>
@@ -23,8 +24,10 @@ bool Better(const TLargeFile& a, const TLargeFile& b) {
 }
 
 std::string_view RawExtension(std::string_view name) {
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string_view::npos || dot == 0 ? std::string_view() : name.substr(dot + 1);
+  const void* dot = name.empty() ? nullptr : memrchr(name.data(), '.', name.size());
+  if (dot == nullptr || dot == name.data()) return {};
+  const auto start = static_cast<std::size_t>(static_cast<const char*>(dot) - name.data()) + 1;
+  return name.substr(start);
 }
 
 void LowerInto(std::string& out, std::string_view text) {
@@ -59,7 +62,7 @@ void TFileCollector::Offer(TLargeFile file) {
   if (Heap_.size() == Limit_) Threshold_.store(Heap_.front().Size, std::memory_order_relaxed);
 }
 
-void TFileCollector::AddTypes(const std::vector<std::pair<std::string, TCount>>& types,
+void TFileCollector::AddTypes(const std::unordered_map<std::string, TCount>& types,
                               std::uint64_t files, std::uint64_t bytes) {
   std::lock_guard lock(TypesMutex_);
   for (const auto& [extension, count] : types) {
@@ -99,8 +102,6 @@ void TFolderFiles::Begin(int dirFd, std::function<std::string()> folderPath) {
   FolderPath_ = std::move(folderPath);
   HaveFolder_ = false;
   Types_.clear();
-  Files_ = 0;
-  Bytes_ = 0;
 }
 
 TFileCollector::TCount& TFolderFiles::CountOf(std::string_view name) {
@@ -143,8 +144,17 @@ void TFolderFiles::Add(std::string_view name, const TEntryStat& stat) {
 }
 
 void TFolderFiles::End() {
-  if (Files_ > 0) Collector_.AddTypes(Types_, Files_, Bytes_);
+  for (const auto& [extension, count] : Types_) {
+    TFileCollector::TCount& total = Kept_[extension];
+    total.Files += count.Files;
+    total.Bytes += count.Bytes;
+  }
   Types_.clear();
+}
+
+void TFolderFiles::Flush() {
+  if (Files_ > 0) Collector_.AddTypes(Kept_, Files_, Bytes_);
+  Kept_.clear();
   Files_ = 0;
   Bytes_ = 0;
 }
@@ -192,7 +202,10 @@ TFileStats CollectFileStats(const std::vector<std::string>& folders, std::size_t
         return;
       }
       const std::size_t index = next.fetch_add(1);
-      if (index >= folders.size()) return;
+      if (index >= folders.size()) {
+        files.Flush();
+        return;
+      }
       ListFolderFiles(source, folders[index], files, buffer);
       const std::int64_t count = done.fetch_add(1) + 1;
       if (reports && progress) progress(count);

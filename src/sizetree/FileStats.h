@@ -75,7 +75,7 @@ class TFileCollector {
     return size >= Threshold_.load(std::memory_order_relaxed);
   }
   void Offer(TLargeFile file);
-  void AddTypes(const std::vector<std::pair<std::string, TCount>>& types, std::uint64_t files,
+  void AddTypes(const std::unordered_map<std::string, TCount>& types, std::uint64_t files,
                 std::uint64_t bytes);
 
   const std::size_t Limit_;
@@ -89,7 +89,8 @@ class TFileCollector {
   std::uint64_t Bytes_ = 0;
 };
 
-// One listing thread's view of the folder it lists.
+// One listing thread's view of the folder it lists. The thread's type totals reach the collector
+// only at Flush, so threads do not meet at a lock once per folder.
 class TFolderFiles {
  public:
   explicit TFolderFiles(TFileCollector& collector) : Collector_(collector) {}
@@ -98,6 +99,7 @@ class TFolderFiles {
   void Begin(int dirFd, std::function<std::string()> folderPath);
   void Add(std::string_view name, const TEntryStat& stat);
   void End();
+  void Flush();
 
  private:
   TFileCollector::TCount& CountOf(std::string_view name);
@@ -109,7 +111,8 @@ class TFolderFiles {
   bool HaveFolder_ = false;
   std::uint64_t FolderDevice_ = 0;
   std::uint64_t FolderInode_ = 0;
-  std::vector<std::pair<std::string, TFileCollector::TCount>> Types_;
+  std::vector<std::pair<std::string, TFileCollector::TCount>> Types_;  // of the folder
+  std::unordered_map<std::string, TFileCollector::TCount> Kept_;       // of the folders ended
   std::string Extension_;
   std::uint64_t Files_ = 0;
   std::uint64_t Bytes_ = 0;

@@ -118,6 +118,8 @@ class TFolderWalk {
 
   bool Stopped() const { return IsCancelled(Context_) || Aborted_.load(std::memory_order_relaxed); }
   void Work(TWorker& worker);
+  template <class Step>
+  void Guarded(Step&& step);
   bool NextTask(TWorker& worker, TTask& task);
   void Share(TWorker& worker);
   void Process(TTask& task, TWorker& worker);
@@ -162,15 +164,21 @@ void TFolderWalk::Run() {
 void TFolderWalk::Work(TWorker& worker) {
   TTask task;
   while (NextTask(worker, task)) {
-    try {
-      Process(task, worker);
-    } catch (...) {
-      // Out of memory, most likely: stop everyone, let the idle count finish, rethrow in Run.
-      std::lock_guard lock(Mutex_);
-      if (!Failure_) Failure_ = std::current_exception();
-      Aborted_.store(true);
-    }
+    Guarded([&] { Process(task, worker); });
     if (IdleHint_.load(std::memory_order_relaxed) > 0 && worker.Stack.size() > 1) Share(worker);
+  }
+  if (worker.Files) Guarded([&] { worker.Files->Flush(); });
+}
+
+template <class Step>
+void TFolderWalk::Guarded(Step&& step) {
+  try {
+    step();
+  } catch (...) {
+    // Out of memory, most likely: stop everyone, let the idle count finish, rethrow in Run.
+    std::lock_guard lock(Mutex_);
+    if (!Failure_) Failure_ = std::current_exception();
+    Aborted_.store(true);
   }
 }
 
