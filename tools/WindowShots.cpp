@@ -27,6 +27,7 @@
 #include "charts/ChartView.h"
 #include "cleaners/CleanupRuns.h"
 #include "cleaners/models/TempFilesModels.h"
+#include "cleaners/pages/LargestFilesPage.h"
 #include "cleaners/pages/ShortcutPage.h"
 #include "cleaners/pages/TempFilesPage.h"
 #include "registry/RegEditorU.h"
@@ -127,6 +128,15 @@ int main(int argc, char** argv) {
   while (form.Pages().TempFiles->Busy() && listing.elapsed() < 60000)
     QApplication::processEvents(QEventLoop::AllEvents, 50);
   ok &= Shoot(form, dir + "/window-tempfiles.png");
+  // The largest files of the folder the charts went into, then only those of its biggest type.
+  form.ShowPage(nubrix::TPage::Largest);
+  listing.restart();
+  while (form.Pages().Largest->Busy() && listing.elapsed() < 60000)
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+  ok &= Shoot(form, dir + "/window-largest.png");
+  form.Pages().Largest->ShowType(0);
+  QApplication::processEvents();
+  ok &= Shoot(form, dir + "/window-largest-type.png");
   // The traces page, and the media-player list in its editor over a sample registry.
   form.ShowPage(nubrix::TPage::Traces);
   QApplication::processEvents();

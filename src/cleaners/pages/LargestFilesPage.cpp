@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QSplitter>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <unordered_set>
@@ -70,6 +71,8 @@ TLargestFilesPage::TLargestFilesPage(IPageHost& host, QWidget* parent)
   splitter->addWidget(BuildTypeGroup());
   splitter->setStretchFactor(0, 3);
   splitter->setStretchFactor(1, 1);
+  splitter->setChildrenCollapsible(false);
+  splitter->setSizes({640, 250});  // scaled to the page's width
   column->addWidget(splitter, 1);
   connect(Jobs_, &TJobRunner::Progress, this, [this](const TJobProgress& progress) {
     Host_.SetGaugePosition(static_cast<int>(progress.Done));
@@ -95,18 +98,27 @@ QWidget* TLargestFilesPage::BuildFileGroup() {
     QAction* action = bar->addAction(CommandIcon(QString::fromUtf8(theme)), text);
     action->setObjectName(text);
     connect(action, &QAction::triggered, this, [this, handler] { Host_.RunCommand(handler); });
+    return action;
   };
   add("user-trash", QString::fromUtf8(kMoveCommand), [this] { MoveCheckedToTrash(); });
   add("folder-open", QStringLiteral("Open folder"), [this] { OpenFolder(); });
   bar->addSeparator();
-  add("checkbox", QStringLiteral("Check all"), [this] { CheckAll(true); });
-  add("nubrix-checkbox-off", QStringLiteral("Uncheck all"), [this] { CheckAll(false); });
-  add("view-list-details", QStringLiteral("All types"), [this] { ShowType(-1); });
+  // Pictures alone (their names on the hint), so the bar fits beside the types.
+  for (QAction* action :
+       {add("checkbox", QStringLiteral("Check all"), [this] { CheckAll(true); }),
+        add("nubrix-checkbox-off", QStringLiteral("Uncheck all"), [this] { CheckAll(false); })}) {
+    if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action)))
+      button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  }
   column->addWidget(bar);
   FileList_ = ListView(QStringLiteral("LargestFiles"), FilesModel_);
   FileList_->setSortingEnabled(true);
   FileList_->sortByColumn(kLargeSizeColumn, Qt::DescendingOrder);
-  const int widths[] = {220, 320, 110, 130, 60};
+  // Deep folders would push the size out of sight: the folder comes last and takes what is
+  // left, its middle elided, as that matters least.
+  FileList_->setTextElideMode(Qt::ElideMiddle);
+  FileList_->header()->moveSection(kLargeFolderColumn, kLargeColumnCount - 1);
+  const int widths[] = {170, 240, 95, 145, 45};
   for (int c = 0; c < kLargeColumnCount; ++c) FileList_->setColumnWidth(c, widths[c]);
   connect(FileList_, &QTreeView::doubleClicked, this,
           [this] { Host_.RunCommand([this] { OpenFolder(); }); });
@@ -115,14 +127,26 @@ QWidget* TLargestFilesPage::BuildFileGroup() {
 }
 
 QWidget* TLargestFilesPage::BuildTypeGroup() {
+  auto* box = new QWidget;
+  auto* column = new QVBoxLayout(box);
+  column->setContentsMargins(0, 0, 0, 0);
+  QToolBar* bar = FlatToolBar(QStringLiteral("TypesBar"), 22);
+  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  QAction* all =
+      bar->addAction(CommandIcon(QStringLiteral("view-list-details")), QStringLiteral("All types"));
+  all->setObjectName(QStringLiteral("All types"));
+  connect(all, &QAction::triggered, this, [this] { Host_.RunCommand([this] { ShowType(-1); }); });
+  column->addWidget(bar);
   TypeList_ = ListView(QStringLiteral("FileTypes"), TypesModel_);
   TypeList_->setToolTip(QStringLiteral("Click a type to list only its files"));
-  const int widths[] = {70, 60, 100, 60};
+  TypeList_->setMinimumWidth(250);
+  const int widths[] = {62, 48, 80, 55};
   for (int c = 0; c < TFileTypesModel::kColumnCount; ++c) TypeList_->setColumnWidth(c, widths[c]);
   connect(TypeList_, &QTreeView::clicked, this, [this](const QModelIndex& index) {
     Host_.RunCommand([this, row = index.row()] { ShowType(row); });
   });
-  return TypeList_;
+  column->addWidget(TypeList_, 1);
+  return box;
 }
 
 bool TLargestFilesPage::Busy() const { return Jobs_->Running(); }
