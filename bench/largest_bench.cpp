@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "cleaners/LargestFiles.h"
 #include "platform/Paths.h"
 #include "sizetree/FileStats.h"
@@ -16,17 +17,8 @@
 
 namespace {
 
-template <class Work>
-double Seconds(Work&& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+using nubrix::bench::Median;
+using nubrix::bench::Seconds;
 
 // The root's child that holds the most: a lower folder a user would go into.
 const nubrix::TSizeFolder* BiggestChild(const nubrix::TSizeFolder& root) {

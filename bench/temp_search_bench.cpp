@@ -13,11 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "cleaners/TempFiles.h"
 #include "platform/Paths.h"
 #include "sizetree/ScanEngine.h"
 
 namespace {
+
+using nubrix::bench::Median;
+using nubrix::bench::Seconds;
 
 const std::vector<std::string> kMasks = {"*.tmp",        "*.bak", "*~",     "~*",      "*.old",
                                          "f1?",          "f*99",  "*000",   "f12*",    "*.log",
@@ -49,18 +53,6 @@ std::string FindCommand(const std::string& tree) {
   for (std::size_t i = 0; i < kMasks.size(); ++i)
     command += (i ? " -o" : "") + std::string(" -iname '") + kMasks[i] + "'";
   return command + " \\) > /dev/null";
-}
-
-template <class Work>
-double Seconds(Work&& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 }  // namespace

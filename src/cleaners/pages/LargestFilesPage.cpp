@@ -41,6 +41,22 @@ QTreeView* ListView(const QString& name, QAbstractItemModel* model) {
   return view;
 }
 
+QToolBar* TextBar(const QString& name) {
+  QToolBar* bar = FlatToolBar(name, 22);
+  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  return bar;
+}
+
+// A list with its bar above it.
+QWidget* BarredList(QToolBar* bar, QTreeView* list) {
+  auto* box = new QWidget;
+  auto* column = new QVBoxLayout(box);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->addWidget(bar);
+  column->addWidget(list, 1);
+  return box;
+}
+
 QString SummaryText(const TFileStats& stats, const TSizeFolder& folder) {
   const QLocale english(QLocale::English);
   if (stats.Files == 0) {
@@ -88,17 +104,19 @@ TLargestFilesPage::TLargestFilesPage(IPageHost& host, QWidget* parent)
   });
 }
 
+QAction* TLargestFilesPage::AddCommand(QToolBar* bar, const char* theme, const QString& text,
+                                       std::function<void()> handler) {
+  QAction* action = bar->addAction(CommandIcon(QString::fromUtf8(theme)), text);
+  action->setObjectName(text);
+  connect(action, &QAction::triggered, this,
+          [this, handler = std::move(handler)] { Host_.RunCommand(handler); });
+  return action;
+}
+
 QWidget* TLargestFilesPage::BuildFileGroup() {
-  auto* box = new QWidget;
-  auto* column = new QVBoxLayout(box);
-  column->setContentsMargins(0, 0, 0, 0);
-  QToolBar* bar = FlatToolBar(QStringLiteral("LargestBar"), 22);
-  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  const auto add = [&](const char* theme, const QString& text, auto handler) {
-    QAction* action = bar->addAction(CommandIcon(QString::fromUtf8(theme)), text);
-    action->setObjectName(text);
-    connect(action, &QAction::triggered, this, [this, handler] { Host_.RunCommand(handler); });
-    return action;
+  QToolBar* bar = TextBar(QStringLiteral("LargestBar"));
+  const auto add = [&](const char* theme, const QString& text, std::function<void()> handler) {
+    return AddCommand(bar, theme, text, std::move(handler));
   };
   add("user-trash", QString::fromUtf8(kMoveCommand), [this] { MoveCheckedToTrash(); });
   add("folder-open", QStringLiteral("Open folder"), [this] { OpenFolder(); });
@@ -110,7 +128,6 @@ QWidget* TLargestFilesPage::BuildFileGroup() {
     if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action)))
       button->setToolButtonStyle(Qt::ToolButtonIconOnly);
   }
-  column->addWidget(bar);
   FileList_ = ListView(QStringLiteral("LargestFiles"), FilesModel_);
   FileList_->setSortingEnabled(true);
   FileList_->sortByColumn(kLargeSizeColumn, Qt::DescendingOrder);
@@ -122,21 +139,12 @@ QWidget* TLargestFilesPage::BuildFileGroup() {
   for (int c = 0; c < kLargeColumnCount; ++c) FileList_->setColumnWidth(c, widths[c]);
   connect(FileList_, &QTreeView::doubleClicked, this,
           [this] { Host_.RunCommand([this] { OpenFolder(); }); });
-  column->addWidget(FileList_, 1);
-  return box;
+  return BarredList(bar, FileList_);
 }
 
 QWidget* TLargestFilesPage::BuildTypeGroup() {
-  auto* box = new QWidget;
-  auto* column = new QVBoxLayout(box);
-  column->setContentsMargins(0, 0, 0, 0);
-  QToolBar* bar = FlatToolBar(QStringLiteral("TypesBar"), 22);
-  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  QAction* all =
-      bar->addAction(CommandIcon(QStringLiteral("view-list-details")), QStringLiteral("All types"));
-  all->setObjectName(QStringLiteral("All types"));
-  connect(all, &QAction::triggered, this, [this] { Host_.RunCommand([this] { ShowType(-1); }); });
-  column->addWidget(bar);
+  QToolBar* bar = TextBar(QStringLiteral("TypesBar"));
+  AddCommand(bar, "view-list-details", QStringLiteral("All types"), [this] { ShowType(-1); });
   TypeList_ = ListView(QStringLiteral("FileTypes"), TypesModel_);
   TypeList_->setToolTip(QStringLiteral("Click a type to list only its files"));
   TypeList_->setMinimumWidth(250);
@@ -145,8 +153,7 @@ QWidget* TLargestFilesPage::BuildTypeGroup() {
   connect(TypeList_, &QTreeView::clicked, this, [this](const QModelIndex& index) {
     Host_.RunCommand([this, row = index.row()] { ShowType(row); });
   });
-  column->addWidget(TypeList_, 1);
-  return box;
+  return BarredList(bar, TypeList_);
 }
 
 bool TLargestFilesPage::Busy() const { return Jobs_->Running(); }

@@ -6,12 +6,15 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "sizetree/FileStats.h"
 #include "ui/CommandGuard.h"
 
+class QAction;
 class QLabel;
+class QToolBar;
 class QTreeView;
 
 namespace nubrix {
@@ -56,6 +59,8 @@ class TLargestFilesPage : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  QAction* AddCommand(QToolBar* bar, const char* theme, const QString& text,
+                      std::function<void()> handler);
   QWidget* BuildFileGroup();
   QWidget* BuildTypeGroup();
   void Follow();
