@@ -137,6 +137,9 @@ int main(int argc, char** argv) {
   form.Pages().Largest->ShowType(0);
   QApplication::processEvents();
   ok &= Shoot(form, dir + "/window-largest-type.png");
+  form.ShowPage(nubrix::TPage::Treemap);
+  QApplication::processEvents();
+  ok &= Shoot(form, dir + "/window-treemap.png");
   // The traces page, and the media-player list in its editor over a sample registry.
   form.ShowPage(nubrix::TPage::Traces);
   QApplication::processEvents();

@@ -17,16 +17,6 @@ SizeMB RoundToHundredths(SizeMB value) {
   return whole + hundredths * kUnitsPerHundredth;
 }
 
-int TColourWalk::Next() {
-  if (Position_ >= 5) {
-    Upward_ = false;
-  } else if (Position_ <= 0) {
-    Upward_ = true;
-  }
-  Position_ += Upward_ ? 1 : -1;
-  return Position_;
-}
-
 QString FolderChartTitle(const TSizeFolder& folder) {
   return QStringLiteral("Folder Sizes in: ") + DisplayPath(folder.Path());
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "charts/ChartModel.h"
+#include "charts/ChartPalette.h"
 #include "sizetree/SizeTreeU.h"
 #include "ui/DisplayText.h"
 
@@ -18,27 +19,10 @@ enum class TSortMode : std::uint8_t { ByName = 0, BySize = 1, None = 2 };
 
 inline constexpr const char* kOwnFilesLabel = "<All files in folder>";
 inline constexpr const char* kFreeSpaceLabel = "<Emty space on disc>";
-inline constexpr charts::TRgb kOwnFilesColour = 0x000080;
-inline constexpr charts::TRgb kFreeSpaceColour = 0xFFFFFF;
-
-// Six shades from the palest to the darkest blue.
-using TChartPalette = std::array<charts::TRgb, 6>;
-inline constexpr TChartPalette kChartPalette{0xB4E2FF, 0x99CCFF, 0x0099FF,
-                                             0x0082E6, 0x0066CC, 0x003399};
 
 // v with its fraction rounded to hundredths, halves to the even neighbour (1.2350 -> 1.24,
 // 1.2250 -> 1.22, -0.0050 -> 0).
 SizeMB RoundToHundredths(SizeMB value);
-
-// The palette positions walk back and forth, 0 1 2 3 4 5 4 3 2 1 0 1 ..., so neighbours differ.
-class TColourWalk {
- public:
-  int Next();
-
- private:
-  int Position_ = -1;
-  bool Upward_ = true;
-};
 
 struct TFolderChartInput {
   TSortMode SortMode = TSortMode::ByName;

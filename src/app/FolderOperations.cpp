@@ -51,6 +51,10 @@ void TFolderOperations::actBrowseDirExecute() {
 void TFolderOperations::ShowFolderMenu(const QPoint& at) {
   const std::string folder = Form_.DirModel()->PathOf(Form_.DirTree()->indexAt(at));
   if (folder.empty()) return;
+  ShowFolderMenuFor(folder, Form_.DirTree()->viewport()->mapToGlobal(at));
+}
+
+void TFolderOperations::ShowFolderMenuFor(const std::string& folder, const QPoint& global) {
   QMenu folderListPopUp(&Form_);
   folderListPopUp.setObjectName(QStringLiteral("FolderListPopUp"));
   folderListPopUp.addAction(QStringLiteral("open with explorer"))->setEnabled(false);
@@ -64,7 +68,7 @@ void TFolderOperations::ShowFolderMenu(const QPoint& at) {
   folderListPopUp.addSeparator();
   folderListPopUp.addAction(QStringLiteral("Size tree: Full expand"))->setEnabled(false);
   folderListPopUp.addAction(QStringLiteral("collapse"))->setEnabled(false);
-  folderListPopUp.exec(Form_.DirTree()->viewport()->mapToGlobal(at));
+  folderListPopUp.exec(global);
 }
 
 // The folder goes to the trash after our question; the tree follows the disk by itself, the

@@ -20,7 +20,8 @@ class TFolderOperations : public QObject {
 
   void actBrowseDirExecute();
   // The folder menu of the folder tree for the folder at a point of the tree's viewport.
-  void ShowFolderMenu(const QPoint& at);
+  void ShowFolderMenu(const QPoint& at);  // at a point of the folder tree
+  void ShowFolderMenuFor(const std::string& folder, const QPoint& global);
   void MnuDeleteFolderClick(const std::string& folder);
   void actDeleteFileExecute();
 

@@ -33,6 +33,7 @@
 #include "app/HistoryBox.h"
 #include "app/PieRotation.h"
 #include "app/SettingsKeeper.h"
+#include "app/TreemapPage.h"
 #include "charts/ChartView.h"
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/CleanerPages.h"
@@ -276,11 +277,12 @@ QWidget* TForm1::BuildPagePanel() {
   connect(pies, &TPiePage::AboutRequested, this, showAbout);
   Bars_ = bars->Chart();
   Pies_ = pies->Chart();
-  for (QWidget* page : std::initializer_list<QWidget*>{
-           bars, pies, (Pages_.TempFiles = new TTempFilesPage(*this)),
-           (Pages_.Shortcuts = new TShortcutPage(Commands_, *this)),
-           (Pages_.Traces = new TTracesPage(Commands_, *this)),
-           (Pages_.Largest = new TLargestFilesPage(*this)), new QWidget}) {
+  for (QWidget* page :
+       std::initializer_list<QWidget*>{bars, pies, (Pages_.TempFiles = new TTempFilesPage(*this)),
+                                       (Pages_.Shortcuts = new TShortcutPage(Commands_, *this)),
+                                       (Pages_.Traces = new TTracesPage(Commands_, *this)),
+                                       (Pages_.Largest = new TLargestFilesPage(*this)),
+                                       (Pages_.Treemap = new TTreemapPage(*this)), new QWidget}) {
     Layout_.FlatPageControl1->addWidget(page);
   }
   Layout_.ToolBar2 = BuildPageButtons();
@@ -313,7 +315,8 @@ QToolBar* TForm1::BuildPageButtons() {
       {TPage::Shortcuts, QStringLiteral("Clean shortcuts")},
       {TPage::Traces, QStringLiteral("Clean IE Traces")},
       {TPage::None, {}},
-      {TPage::Largest, QStringLiteral("Largest files")}};
+      {TPage::Largest, QStringLiteral("Largest files")},
+      {TPage::Treemap, QStringLiteral("Treemap")}};
   for (const auto& [page, caption] : buttons) {
     if (caption.isEmpty()) {
       bar->addSeparator();

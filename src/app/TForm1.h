@@ -57,6 +57,7 @@ class TShortcutPage;
 class TTracesPage;
 class TTempFilesPage;
 class TLargestFilesPage;
+class TTreemapPage;
 
 // The design colours of the window.
 struct TColourScheme {
@@ -75,7 +76,8 @@ enum class TPage : int {
   Shortcuts = 3,
   Traces = 4,
   Largest = 5,
-  None = 6
+  Treemap = 6,
+  None = 7
 };
 
 // The pages beside the charts, each a class of its own that the window stacks.
@@ -84,6 +86,7 @@ struct TPages {
   TShortcutPage* Shortcuts = nullptr;
   TTracesPage* Traces = nullptr;
   TLargestFilesPage* Largest = nullptr;
+  TTreemapPage* Treemap = nullptr;
 };
 
 namespace about {
@@ -117,6 +120,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   // Navigation from the charts.
   void BarsClickSeries(int index, Qt::MouseButton button);
   void PiesClickSeries(int index, Qt::MouseButton button);
+  void TreemapClick(const std::string& path, Qt::MouseButton button, QPoint global);
   void OpenChartPath(const std::string& path, Qt::MouseButton button);
   void GoToParentFolder();
   void GoBack();

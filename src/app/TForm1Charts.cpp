@@ -8,6 +8,7 @@
 
 #include "app/GrowthView.h"
 #include "app/TForm1.h"
+#include "app/TreemapPage.h"
 #include "charts/ChartView.h"
 #include "cleaners/pages/LargestFilesPage.h"
 #include "platform/FreeSpace.h"
@@ -48,6 +49,7 @@ void TForm1::ShowFolderCharts(TSizeFolder* folder) {
   Bars_->Changed();
   Pies_->Changed();
   Pages_.Largest->FolderShown();
+  Pages_.Treemap->FolderShown();
   GrowthView_->ShowStatus();
 }
 
@@ -112,6 +114,7 @@ void TForm1::SetEllipticPie(bool on) {
 
 void TForm1::ApplyColourScheme() {
   Palette_ = kChartPalette;
+  Pages_.Treemap->SetPalette(Palette_);
   Colours_ = TColourScheme{};
   const TColourScheme& c = Colours_;
   menuBar()->setStyleSheet(QStringLiteral("QMenuBar { background: #ffffff; }"

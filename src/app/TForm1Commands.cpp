@@ -13,6 +13,7 @@
 #include "app/GrowthView.h"
 #include "app/PieRotation.h"
 #include "app/TForm1.h"
+#include "app/TreemapPage.h"
 #include "charts/ChartView.h"
 #include "cleaners/pages/CleanerPages.h"
 #include "cleaners/pages/ShortcutPage.h"
@@ -137,6 +138,10 @@ void TForm1::ConnectCharts() {
   connect(Pies_, &charts::TChartView::PointClicked, this,
           [this](int index, Qt::MouseButton button) {
             Guarded([&] { PiesClickSeries(index, button); });
+          });
+  connect(Pages_.Treemap, &TTreemapPage::FolderClicked, this,
+          [this](const std::string& path, Qt::MouseButton button, QPoint global) {
+            Guarded([&] { TreemapClick(path, button, global); });
           });
   connect(Bars_, &charts::TChartView::PointHovered, this,
           [this](int index) { ChartHover(Bars_, index); });

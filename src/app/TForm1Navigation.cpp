@@ -4,7 +4,9 @@
 #include <QDesktopServices>
 #include <QUrl>
 
+#include "app/FolderOperations.h"
 #include "app/TForm1.h"
+#include "app/TreemapPage.h"
 #include "charts/BarPaging.h"
 #include "charts/ChartView.h"
 #include "charts/NumberFormat.h"
@@ -35,6 +37,17 @@ void TForm1::BarsClickSeries(int index, Qt::MouseButton button) {
   if (target.empty()) return;
   SelectedPath_ = target;  // whatever the button: a scan would start there now
   OpenChartPath(target, button);
+}
+
+// A tile is a folder of the tree: the left button goes into it as a bar does, the right one
+// offers the tree's folder menu.
+void TForm1::TreemapClick(const std::string& path, Qt::MouseButton button, QPoint global) {
+  if (button == Qt::RightButton) {
+    Folders_->ShowFolderMenuFor(path, global);
+  } else if (button == Qt::LeftButton) {
+    SelectedPath_ = path;
+    OpenChartPath(path, button);
+  }
 }
 
 void TForm1::PiesClickSeries(int index, Qt::MouseButton button) {

@@ -13,6 +13,7 @@
 #include "app/HistoryBox.h"
 #include "app/StatusTexts.h"
 #include "app/TForm1.h"
+#include "app/TreemapPage.h"
 #include "charts/ChartView.h"
 #include "cleaners/pages/LargestFilesPage.h"
 #include "platform/Paths.h"
@@ -60,6 +61,7 @@ void TForm1::ResetSizeTree() {
   Tree_ = std::make_unique<TSizeTree>();
   GrowthView_->TreeReplaced();
   Pages_.Largest->TreeReplaced(std::nullopt);
+  Pages_.Treemap->TreeReplaced();
   actBarsNormalExecute();
   ShowUnreadableCount(0);
 }
@@ -140,6 +142,7 @@ bool TForm1::ShowSelectedPath(const std::string& path) {
     SetStatus(1, DisplayPath(SelectedPath_));
     SyncDirTree(SelectedPath_);
     HistoryCombo_->setEditText(DisplayPath(SelectedPath_));
+    Pages_.Treemap->MarkPath(SelectedPath_);
     return true;
   }
   if (path == kAllDrives) {

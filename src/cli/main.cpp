@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "charts/TreemapSvg.h"
 #include "cli/ScanReport.h"
+#include "platform/Paths.h"
 #include "programdb/ScanRecord.h"
 #include "settings/Settings.h"
 #include "sizetree/ScanEngine.h"
@@ -29,13 +31,18 @@ struct TOptions {
   int Threads = 0;
   int Largest = 0;  // --largest N: how many files; 0 for none
   bool Types = false;
+  std::string Treemap;  // --treemap FILE: the SVG to write
+  int Width = 1280;
+  int Height = 1024;
+  bool HaveSize = false;
   std::string Folder = "/";
 };
 
 constexpr const char* kUsage =
     "usage: nubrix-scan [--list] [--top N] [--threads N] [--record | --compare] [--database FILE]"
     " [FOLDER]\n"
-    "       nubrix-scan [--threads N] (--largest N | --types) FOLDER\n";
+    "       nubrix-scan [--threads N] (--largest N | --types) FOLDER\n"
+    "       nubrix-scan [--threads N] --treemap FILE.svg [--size WxH] FOLDER\n";
 
 // Exit status of --compare when no earlier scan of the folder is kept.
 constexpr int kNoEarlierScan = 3;
@@ -48,6 +55,20 @@ std::optional<int> ParseCount(const char* text) {
     return std::nullopt;
   }
   return static_cast<int>(value);
+}
+
+// WxH, each side 1 to 20,000 pixels.
+bool ParseSize(const std::string& text, TOptions& options) {
+  const std::size_t x = text.find('x');
+  if (x == std::string::npos) return false;
+  const std::optional<int> width = ParseCount(text.substr(0, x).c_str());
+  const std::optional<int> height = ParseCount(text.substr(x + 1).c_str());
+  if (!width || !height || *width < 1 || *height < 1 || *width > 20'000 || *height > 20'000)
+    return false;
+  options.Width = *width;
+  options.Height = *height;
+  options.HaveSize = true;
+  return true;
 }
 
 std::optional<TOptions> ParseOptions(int argc, char** argv) {
@@ -63,6 +84,10 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
       const std::optional<int> count = ParseCount(argv[++i]);
       if (!count || *count == 0) return std::nullopt;
       options.Largest = *count;
+    } else if (arg == "--treemap" && i + 1 < argc && argv[i + 1][0] != '\0') {
+      options.Treemap = argv[++i];
+    } else if (arg == "--size" && i + 1 < argc) {
+      if (!ParseSize(argv[++i], options)) return std::nullopt;
     } else if (arg == "--record" || arg == "--compare") {
       (arg == "--record" ? options.Record : options.Compare) = true;
     } else if (arg == "--database" && i + 1 < argc && argv[i + 1][0] != '\0') {
@@ -82,11 +107,13 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
   }
   if (options.Folder.empty() || (options.Record && options.Compare)) return std::nullopt;
   const bool files = options.Largest > 0 || options.Types;
+  const bool treemap = !options.Treemap.empty();
   const bool others = options.List || options.Record || options.Compare || options.Top >= 0;
-  // One output at a time, and the file lists name the folder they are of.
-  if (files && (others || !haveFolder || (options.Largest > 0 && options.Types))) {
+  // One output at a time, and the file lists and the picture name the folder they are of.
+  if (files && (others || treemap || !haveFolder || (options.Largest > 0 && options.Types))) {
     return std::nullopt;
   }
+  if ((treemap && (others || !haveFolder)) || (options.HaveSize && !treemap)) return std::nullopt;
   if (options.Folder.back() != '/') options.Folder.push_back('/');
   return options;
 }
@@ -141,6 +168,22 @@ int RecordScan(const TOptions& options, const nubrix::TSizeFolder& root) {
   return std::cout ? 0 : 1;
 }
 
+// Draws the folder's treemap into the SVG file, replacing it whole; the exit status.
+int WriteTreemap(const TOptions& options, const nubrix::TSizeFolder& root) {
+  const std::vector<nubrix::charts::TTreemapTile> tiles = nubrix::charts::LayoutTreemap(
+      root, {0, 0, static_cast<double>(options.Width), static_cast<double>(options.Height)});
+  if (tiles.empty()) std::cerr << "nubrix-scan: " << options.Folder << " holds no bytes\n";
+  std::ostringstream svg;
+  nubrix::charts::WriteTreemapSvg(svg, tiles, options.Width, options.Height);
+  const int error = nubrix::platform::ReplaceFileAtomically(options.Treemap, svg.str());
+  if (error != 0) {
+    std::cerr << "nubrix-scan: cannot write " << options.Treemap << ": " << std::strerror(error)
+              << '\n';
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -177,6 +220,11 @@ int main(int argc, char** argv) {
       nubrix::WriteUnreadableNote(std::cerr, tree.UnreadableCount());
       return status;
     }
+  }
+  if (!options->Treemap.empty()) {
+    const int status = WriteTreemap(*options, root);
+    nubrix::WriteUnreadableNote(std::cerr, tree.UnreadableCount());
+    return status;
   }
   std::ostringstream out;
   if (files) {

@@ -369,6 +369,7 @@ bool TSizeTree::CalculateSizes(TScanContext& context) {
     // A folder the walk did not list (a tree built by hand) is listed now.
     if (!folder.Listed_) folder.ListedBytes_ = FolderFilesBytes(path, context.Source);
     folder.AddOwnSize(BytesToSizeMB(folder.ListedBytes_));
+    folder.Sized_ = true;
     folder.SubfolderSize_ = 0;
     folder.UnreadableBelow_ = folder.ReadError_ != 0;
     UnreadableCount_ += folder.ReadError_ != 0;

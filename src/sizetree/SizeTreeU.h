@@ -45,6 +45,8 @@ class TSizeFolder {
   SizeMB OwnSize() const { return OwnSize_; }
   SizeMB SubfolderSize() const { return SubfolderSize_; }
   SizeMB TotalSize() const { return OwnSize_ + SubfolderSize_; }
+  // The exact bytes of the folder's own files as the scan counted them (0 until sized).
+  std::uint64_t OwnBytes() const { return Sized_ ? ListedBytes_ : 0; }
   void AddOwnSize(SizeMB value) { OwnSize_ += value; }
 
   std::string Path() const;
@@ -91,6 +93,7 @@ class TSizeFolder {
   std::int32_t ReadError_ = 0;
   bool OwnPath_ = true;
   bool Listed_ = false;
+  bool Sized_ = false;
   bool UnreadableBelow_ = false;
 };
 
