@@ -12,26 +12,32 @@ namespace nubrix {
 
 namespace charts {
 class TChartView;
-}
+class TTreemapView;
+}  // namespace charts
 class IUserDialogs;
 
 class TChartOutputs : public QObject {
   Q_OBJECT
 
  public:
-  // shown: the chart of the page shown now; null when the page holds none.
-  TChartOutputs(IUserDialogs& dialogs, QWidget* window, std::function<charts::TChartView*()> shown);
+  // shown: the chart of the page shown now; null when the page holds none. shownTreemap: the
+  // treemap when its page is shown, else null.
+  TChartOutputs(IUserDialogs& dialogs, QWidget* window, std::function<charts::TChartView*()> shown,
+                std::function<charts::TTreemapView*()> shownTreemap = {});
 
   void actPrintExecute();
   void actSaveAsPictureExecute();
   // The chart alone on one page, as large as fits with its proportions kept.
   static void PrintChart(const charts::TChartView& chart, QPrinter& printer);
   static void CopyChart(const charts::TChartView& chart);
+  static void PrintTreemap(const charts::TTreemapView& treemap, QPrinter& printer);
+  static void CopyTreemap(const charts::TTreemapView& treemap);
 
  private:
   IUserDialogs& Dialogs_;
   QWidget* Window_;
   std::function<charts::TChartView*()> Shown_;
+  std::function<charts::TTreemapView*()> ShownTreemap_;
 };
 
 }  // namespace nubrix

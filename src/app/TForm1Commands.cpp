@@ -82,6 +82,7 @@ void TForm1::ConnectCommands() {
       {"actHelpIDX", [this] { Help_->ShowHelp(1); }},
       {"actSaveAsPicture", [this] { Outputs_->actSaveAsPictureExecute(); }},
       {"actBarClbd", [this] { TChartOutputs::CopyChart(*Bars_); }},
+      {"actTreemapClbd", [this] { TChartOutputs::CopyTreemap(*Pages_.Treemap->View()); }},
       {"actPieClbd", [this] { TChartOutputs::CopyChart(*Pies_); }},
       {"actUpOneDir", [this] { GoToParentFolder(); }},
       {"actBack", [this] { GoBack(); }},
@@ -155,7 +156,8 @@ void TForm1::UpdateActions() {
   Action("actRun")->setEnabled(idle);
   Action("actSortNow")->setEnabled(idle && CurrentFolder_ != nullptr);
   const bool paging = Bars_->Model().Bars.PointsPerPage > 0;
-  for (const char* name : {"actPrint", "actSaveAsPicture", "actBarClbd", "actPieClbd"}) {
+  for (const char* name :
+       {"actPrint", "actSaveAsPicture", "actBarClbd", "actPieClbd", "actTreemapClbd"}) {
     Action(name)->setEnabled(CurrentFolder_ != nullptr);
   }
   Action("actUpOneDir")

@@ -12,11 +12,11 @@ namespace nubrix::charts {
 
 namespace {
 
-QImage Raster(TChartKind kind, const TChartModel& model, const QSize& size) {
+QImage Raster(const TPicturePainter& paint, const QSize& size) {
   QImage image(size, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
-  RenderChart(painter, kind, model, QRectF(QPointF(0, 0), QSizeF(size)));
+  paint(painter, QRectF(QPointF(0, 0), QSizeF(size)), true);
   return image;
 }
 
@@ -28,17 +28,17 @@ QByteArray Encoded(const QImage& image, const char* format) {
   return bytes;
 }
 
-QByteArray Metafile(TChartKind kind, const TChartModel& model, const QSize& size,
+QByteArray Metafile(const TPicturePainter& paint, const QSize& size,
                     std::unique_ptr<IMetafileWriter> writer) {
   TMetafileDevice device(size, std::move(writer));
   {
     QPainter painter(&device);
-    RenderChart(painter, kind, model, QRectF(QPointF(0, 0), QSizeF(size)));
+    paint(painter, QRectF(QPointF(0, 0), QSizeF(size)), false);
   }
   return device.Finish();
 }
 
-QByteArray Svg(TChartKind kind, const TChartModel& model, const QSize& size) {
+QByteArray Svg(const TPicturePainter& paint, const QSize& size) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -49,9 +49,15 @@ QByteArray Svg(TChartKind kind, const TChartModel& model, const QSize& size) {
   generator.setTitle(QStringLiteral("Nubrix lite chart"));
   {
     QPainter painter(&generator);
-    RenderChart(painter, kind, model, QRectF(QPointF(0, 0), QSizeF(size)));
+    paint(painter, QRectF(QPointF(0, 0), QSizeF(size)), true);
   }
   return bytes;
+}
+
+TPicturePainter ChartPainterOf(TChartKind kind, const TChartModel& model) {
+  return [kind, &model](QPainter& painter, const QRectF& area, bool) {
+    RenderChart(painter, kind, model, area);
+  };
 }
 
 }  // namespace
@@ -67,26 +73,25 @@ TPictureType PictureTypeOfFilter(const QString& filter) {
   return index < 0 ? TPictureType::Bitmap : static_cast<TPictureType>(index);
 }
 
-QByteArray ChartPicture(TChartKind kind, const TChartModel& model, const QSize& size,
-                        TPictureType type) {
+QByteArray PictureOf(const TPicturePainter& paint, const QSize& size, TPictureType type) {
   switch (type) {
     case TPictureType::Bitmap:
-      return Encoded(Raster(kind, model, size), "BMP");
+      return Encoded(Raster(paint, size), "BMP");
     case TPictureType::Png:
-      return Encoded(Raster(kind, model, size), "PNG");
+      return Encoded(Raster(paint, size), "PNG");
     case TPictureType::Metafile:
-      return Metafile(kind, model, size, MakeWmfWriter());
+      return Metafile(paint, size, MakeWmfWriter());
     case TPictureType::EnhancedMetafile:
-      return Metafile(kind, model, size, MakeEmfWriter());
+      return Metafile(paint, size, MakeEmfWriter());
     case TPictureType::Svg:
-      return Svg(kind, model, size);
+      return Svg(paint, size);
   }
   return {};
 }
 
-bool SaveChartPicture(TChartKind kind, const TChartModel& model, const QSize& size,
-                      TPictureType type, const QString& fileName, QString* error) {
-  const QByteArray bytes = ChartPicture(kind, model, size, type);
+bool SavePicture(const TPicturePainter& paint, const QSize& size, TPictureType type,
+                 const QString& fileName, QString* error) {
+  const QByteArray bytes = PictureOf(paint, size, type);
   QSaveFile file(fileName);
   const bool ok = !bytes.isEmpty() && file.open(QIODevice::WriteOnly) &&
                   file.write(bytes) == bytes.size() && file.commit();
@@ -96,17 +101,31 @@ bool SaveChartPicture(TChartKind kind, const TChartModel& model, const QSize& si
   return ok;
 }
 
-std::unique_ptr<QMimeData> ChartMimeData(TChartKind kind, const TChartModel& model,
-                                         const QSize& size) {
+std::unique_ptr<QMimeData> PictureMimeData(const TPicturePainter& paint, const QSize& size) {
   auto data = std::make_unique<QMimeData>();
-  const QImage image = Raster(kind, model, size);
+  const QImage image = Raster(paint, size);
   data->setImageData(image);
   data->setData(QStringLiteral("image/png"), Encoded(image, "PNG"));
-  data->setData(QStringLiteral("image/svg+xml"), Svg(kind, model, size));
-  const QByteArray emf = Metafile(kind, model, size, MakeEmfWriter());
+  data->setData(QStringLiteral("image/svg+xml"), Svg(paint, size));
+  const QByteArray emf = Metafile(paint, size, MakeEmfWriter());
   data->setData(kEmfMime, emf);
   data->setData(kOfficeEmfMime, emf);
   return data;
+}
+
+QByteArray ChartPicture(TChartKind kind, const TChartModel& model, const QSize& size,
+                        TPictureType type) {
+  return PictureOf(ChartPainterOf(kind, model), size, type);
+}
+
+bool SaveChartPicture(TChartKind kind, const TChartModel& model, const QSize& size,
+                      TPictureType type, const QString& fileName, QString* error) {
+  return SavePicture(ChartPainterOf(kind, model), size, type, fileName, error);
+}
+
+std::unique_ptr<QMimeData> ChartMimeData(TChartKind kind, const TChartModel& model,
+                                         const QSize& size) {
+  return PictureMimeData(ChartPainterOf(kind, model), size);
 }
 
 }  // namespace nubrix::charts

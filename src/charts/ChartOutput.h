@@ -5,6 +5,7 @@
 #include <QMimeData>
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "charts/ChartModel.h"
@@ -17,6 +18,15 @@ enum class TPictureType { Bitmap, Metafile, EnhancedMetafile, Png, Svg };
 // The file-dialog filters, in the order the save dialog offers them.
 QStringList PictureFilters();
 TPictureType PictureTypeOfFilter(const QString& filter);
+
+// Paints a picture into area; raster is false for a metafile, which holds no images.
+using TPicturePainter = std::function<void(QPainter& painter, const QRectF& area, bool raster)>;
+
+// Any picture's bytes in the type's file format, its file, and its clipboard data.
+QByteArray PictureOf(const TPicturePainter& paint, const QSize& size, TPictureType type);
+bool SavePicture(const TPicturePainter& paint, const QSize& size, TPictureType type,
+                 const QString& fileName, QString* error);
+std::unique_ptr<QMimeData> PictureMimeData(const TPicturePainter& paint, const QSize& size);
 
 // The picture's bytes in the type's file format.
 QByteArray ChartPicture(TChartKind kind, const TChartModel& model, const QSize& size,

@@ -113,8 +113,17 @@ void PaintTreemapNames(QPainter& painter, const std::vector<TTreemapTile>& tiles
 }
 
 void PaintTreemap(QPainter& painter, const std::vector<TTreemapTile>& tiles, QSize size,
-                  const TChartPalette& palette) {
-  painter.drawImage(QPoint(0, 0), RenderTreemapCushions(tiles, size, palette));
+                  const TChartPalette& palette, bool cushions) {
+  if (cushions) {
+    painter.drawImage(QPoint(0, 0), RenderTreemapCushions(tiles, size, palette));
+  } else {
+    painter.setPen(QPen(QColor(255, 255, 255, 100), 0));
+    for (const TTreemapTile& tile : tiles) {
+      if (tile.Divided) continue;
+      painter.setBrush(QColor(static_cast<QRgb>(TileColour(tile, palette))));
+      painter.drawRect(QRectF(tile.Rect.X, tile.Rect.Y, tile.Rect.W, tile.Rect.H));
+    }
+  }
   PaintTreemapNames(painter, tiles);
 }
 

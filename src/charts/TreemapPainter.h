@@ -19,8 +19,9 @@ QImage RenderTreemapCushions(const std::vector<TTreemapTile>& tiles, QSize size,
 // Names on the tiles of the first two levels that can hold them.
 void PaintTreemapNames(QPainter& painter, const std::vector<TTreemapTile>& tiles);
 
-// The cushions and the names into any painter (a printer, a picture).
+// The cushions and the names into any painter (a printer, a picture); flat tiles where the
+// device holds no images (a metafile).
 void PaintTreemap(QPainter& painter, const std::vector<TTreemapTile>& tiles, QSize size,
-                  const TChartPalette& palette);
+                  const TChartPalette& palette, bool cushions = true);
 
 }  // namespace nubrix::charts

@@ -50,15 +50,17 @@ int TTreemapView::TileAt(QPoint point) {
   return charts::TileAt(Tiles(), point.x() + 0.5, point.y() + 0.5);
 }
 
-QImage TTreemapView::Picture(QSize size) const {
-  QImage image(size, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  if (Folder_ == nullptr) return image;
-  const std::vector<TTreemapTile> tiles = LayoutTreemap(
-      *Folder_, {0, 0, static_cast<double>(size.width()), static_cast<double>(size.height())});
-  QPainter painter(&image);
-  PaintTreemap(painter, tiles, size, Palette_);
-  return image;
+TPicturePainter TTreemapView::Painter() const {
+  return
+      [folder = Folder_, palette = Palette_](QPainter& painter, const QRectF& area, bool raster) {
+        if (folder == nullptr) return;
+        const std::vector<TTreemapTile> tiles =
+            LayoutTreemap(*folder, {0, 0, area.width(), area.height()});
+        painter.save();
+        painter.translate(area.topLeft());
+        PaintTreemap(painter, tiles, area.size().toSize(), palette, raster);
+        painter.restore();
+      };
 }
 
 QString TTreemapView::EmptyText() const {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "charts/ChartOutput.h"
 #include "charts/ChartPalette.h"
 #include "charts/TreemapLayout.h"
 
@@ -29,8 +30,8 @@ class TTreemapView : public QWidget {
   const std::vector<TTreemapTile>& Tiles();
   // The tile under a point of the widget, or -1.
   int TileAt(QPoint point);
-  // The picture at any size (printing, files, the clipboard).
-  QImage Picture(QSize size) const;
+  // The picture at any size, for printing, files and the clipboard.
+  TPicturePainter Painter() const;
   // What the page says when there is nothing to draw; empty while there is.
   QString EmptyText() const;
 

@@ -56,6 +56,8 @@ constexpr TCommandSpec kCommands[] = {
      "nubrix-copy-bars"},
     {"actPieClbd", "C&opy pies to clipboard", "", "", "F&unctions", 0, false, true,
      "nubrix-copy-pie"},
+    {"actTreemapClbd", "Copy &treemap to clipboard", "", "", "F&unctions", 0, false, true,
+     "nubrix-copy-bars"},
     {"actAbout", "&About", "", "", "&Help", 0, false, true, "help-about"},
     {"acthelp", "&Help", "", "", "&Help", 1, false, true, "help-contents"},
     {"actHelpCnt", "H&elp contents", "", "", "&Help", 0, false, true, "help-contents"},

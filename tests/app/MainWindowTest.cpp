@@ -4,11 +4,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHelpEvent>
+#include <QImage>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QSplitter>
@@ -21,8 +24,10 @@
 
 #include "app/ChartBuilding.h"
 #include "app/TForm1.h"
+#include "app/TreemapPage.h"
 #include "app/WindowFixture.h"
 #include "charts/ChartView.h"
+#include "charts/TreemapView.h"
 #include "support/TempTree.h"
 #include "ui/HintWindow.h"
 #include "ui/ScriptedDialogs.h"
@@ -127,7 +132,8 @@ TEST_F(MainWindowTest, MenusHoldTheCommandsInOrder) {
        {{"-", "", ""},
         {"&Save as picture", "", "Save Picture to File"},
         {"&Copy bars to clipboard", "", ""},
-        {"C&opy pies to clipboard", "", ""}}},
+        {"C&opy pies to clipboard", "", ""},
+        {"Copy &treemap to clipboard", "", ""}}},
       {"&Help",
        {{"&About", "", ""},
         {"-", "", ""},
@@ -406,6 +412,56 @@ TEST_F(MainWindowTest, ClosingDuringAScanStopsItCleanly) {
   form_->close();
   EXPECT_FALSE(form_->Scanning());
   form_.reset();  // the tree goes with the window, no worker left behind
+}
+
+}  // namespace
+}  // namespace nubrix
+
+namespace nubrix {
+namespace {
+
+TEST_F(MainWindowTest, TreemapFollowsTheChartsAndAClickOnATileGoesIn) {
+  test::TTempTree disk("big/f=3000000\nbig/inner/f=2000000\nsmall/f=1000\n");
+  ASSERT_TRUE(Scan(disk.ScanPath()));
+  form_->ShowPage(TPage::Treemap);
+  EXPECT_EQ(form_->PageShown(), 6);
+  charts::TTreemapView* view = form_->Pages().Treemap->View();
+  QApplication::processEvents();
+  ASSERT_FALSE(view->Tiles().empty());
+  EXPECT_EQ(view->Tiles()[0].Folder, form_->CurrentFolder());
+  const auto inner = std::find_if(view->Tiles().begin(), view->Tiles().end(), [](const auto& t) {
+    return t.Folder->Name() == "inner" && !t.OwnFiles;
+  });
+  ASSERT_NE(inner, view->Tiles().end());
+  const QPoint centre(static_cast<int>(inner->Rect.X + inner->Rect.W / 2),
+                      static_cast<int>(inner->Rect.Y + inner->Rect.H / 2));
+  QTest::mouseMove(view, centre);
+  EXPECT_TRUE(view->toolTip().contains(QStringLiteral("2,000,000 bytes")))
+      << view->toolTip().toStdString();
+  QTest::mouseClick(view, Qt::LeftButton, {}, centre);
+  ASSERT_NE(form_->CurrentFolder(), nullptr);
+  EXPECT_EQ(form_->CurrentFolder()->Path(), disk / "big/inner");
+  EXPECT_EQ(view->Folder(), form_->CurrentFolder()) << "the treemap follows the charts";
+  EXPECT_EQ(Labels(form_->Bars()), std::vector<std::string>{kOwnFilesLabel});
+  form_->Action("actUpOneDir")->trigger();
+  EXPECT_EQ(view->Folder()->Path(), disk / "big");
+
+  // "Save as picture" and the clipboard take the treemap while its page is shown.
+  dialogs_.SaveName = QString::fromStdString(disk / "map.png");
+  dialogs_.SaveFilter = QStringLiteral("PNG picture (*.png)");
+  form_->Action("actSaveAsPicture")->trigger();
+  const QImage saved(dialogs_.SaveName);
+  EXPECT_EQ(saved.size(), view->size());
+  EXPECT_NE(saved.pixel(view->width() / 2, view->height() / 2), qRgb(255, 255, 255));
+  form_->Action("actTreemapClbd")->trigger();
+  EXPECT_EQ(qvariant_cast<QImage>(QApplication::clipboard()->mimeData()->imageData()).size(),
+            view->size());
+
+  test::TTempTree empty("a/\nb/c/\n");
+  ASSERT_TRUE(Scan(empty.ScanPath()));
+  QApplication::processEvents();
+  EXPECT_TRUE(view->Tiles().empty());
+  EXPECT_TRUE(view->EmptyText().contains(QStringLiteral("holds no bytes")));
 }
 
 }  // namespace

@@ -90,5 +90,20 @@ for bad in "--largest 0 $l" "--largest x $l" "--largest -1 $l" "--largest" "--ty
   check "refused: $bad" "$rc:$out:$(head -c 5 "$work/err")" "2::usage"
 done
 
+# The treemap as SVG: a rectangle per tile with its path and bytes, the own files as "/<files>",
+# written whole or not at all.
+out=$("$scan" --treemap "$work/map.svg" --size 300x200 "$l" 2>"$work/err"); rc=$?
+check "--treemap exit status and output" "$rc:$out" "0:"
+svg=$(cat "$work/map.svg")
+check "--treemap root tile" "$(printf '%s\n' "$svg" | grep -c "<rect x=\"0.00\" y=\"0.00\" width=\"300.00\" height=\"200.00\" fill=\"#[0-9A-F]*\"><title>$l/.5608</title>")" "1"
+check "--treemap own files and a subfolder" "$(printf '%s\n' "$svg" | grep -o "<title>[^<]*</title>" | LC_ALL=C sort | tr '\n' '|')" \
+  "$(printf '<title>%s/\t5608</title>\n<title>%s/&lt;files&gt;\t308</title>\n<title>%s/sub\t5300</title>\n' "$l" "$l" "$l" | LC_ALL=C sort | tr '\n' '|')"
+out=$("$scan" --treemap "$work/no/such/folder.svg" "$l" 2>"$work/err"); rc=$?
+check "--treemap into a missing folder" "$rc:$(head -c 25 "$work/err")" "1:nubrix-scan: cannot write"
+for bad in "--treemap $work/x.svg" "--treemap $work/x.svg --size 0x5 $l" "--treemap $work/x.svg --size 20x $l" "--size 20x20 $l" "--treemap $work/x.svg --list $l"; do
+  out=$("$scan" $bad 2>"$work/err"); rc=$?
+  check "refused: $bad" "$rc:$out:$(head -c 5 "$work/err")" "2::usage"
+done
+
 echo "cli: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]
