@@ -1,6 +1,7 @@
 #include "charts/TreemapLayout.h"
 
 #include <algorithm>
+#include <climits>
 #include <utility>
 
 namespace nubrix::charts {
@@ -8,10 +9,11 @@ namespace nubrix::charts {
 namespace {
 
 struct TItem {
-  std::size_t Node;
+  const TSizeFolder* Folder;
   std::uint64_t Bytes;
   int Branch;
   bool OwnFiles;
+  int Order = 0;  // the child's place in its folder; the own files after every child
 };
 
 // The worst aspect ratio of a row of areas (sum, smallest, largest) laid along a side.
@@ -66,71 +68,54 @@ void Squarify(const std::vector<TItem>& items, double total, TTreemapRect rest,
   }
 }
 
-struct TNode {
-  const TSizeFolder* Folder;
-  std::uint64_t Bytes;
-  std::size_t FirstChild;  // a folder's children follow one another in breadth-first order
-};
-
-// Every folder of the subtree in breadth-first order with the bytes below it, gathered without
-// recursion.
-std::vector<TNode> SubtreeBytes(const TSizeFolder& top) {
-  std::vector<TNode> nodes{{&top, 0, 0}};
-  for (std::size_t i = 0; i < nodes.size(); ++i) {
-    const TSizeFolder* folder = nodes[i].Folder;
-    nodes[i].FirstChild = nodes.size();
-    for (int c = 0; c < folder->ChildCount(); ++c) nodes.push_back({folder->Child(c), 0, 0});
-  }
-  for (std::size_t i = nodes.size(); i-- > 0;) {
-    std::uint64_t sum = nodes[i].Folder->OwnBytes();
-    const auto count = static_cast<std::size_t>(nodes[i].Folder->ChildCount());
-    for (std::size_t c = 0; c < count; ++c) sum += nodes[nodes[i].FirstChild + c].Bytes;
-    nodes[i].Bytes = sum;
-  }
-  return nodes;
-}
-
 }  // namespace
 
-std::uint64_t TotalBytes(const TSizeFolder& folder) { return SubtreeBytes(folder)[0].Bytes; }
+std::uint64_t TotalBytes(const TSizeFolder& folder) { return folder.TotalBytes(); }
 
 std::vector<TTreemapTile> LayoutTreemap(const TSizeFolder& folder, TTreemapRect area,
                                         double minSide) {
   std::vector<TTreemapTile> tiles;
-  const std::vector<TNode> nodes = SubtreeBytes(folder);
-  const std::uint64_t total = nodes[0].Bytes;
+  const std::uint64_t total = folder.TotalBytes();
   if (total == 0 || area.W <= 0 || area.H <= 0) return tiles;
   tiles.push_back({area, &folder, total, -1, 0, -1, false, false});
-  std::vector<std::pair<int, std::size_t>> pending{{0, 0}};  // a tile and its folder's node
+  std::vector<int> pending{0};
   std::vector<TItem> items;
   std::vector<TTreemapRect> rects;
   while (!pending.empty()) {
-    const auto [index, node] = pending.back();
+    const int index = pending.back();
     pending.pop_back();
     const TTreemapTile tile = tiles[static_cast<std::size_t>(index)];
     if (tile.Rect.W < minSide || tile.Rect.H < minSide) continue;
     items.clear();
     for (int c = 0; c < tile.Folder->ChildCount(); ++c) {
-      const std::size_t childNode = nodes[node].FirstChild + static_cast<std::size_t>(c);
-      const std::uint64_t size = nodes[childNode].Bytes;
-      if (size > 0) items.push_back({childNode, size, tile.Depth == 0 ? c : tile.Branch, false});
+      const TSizeFolder* child = tile.Folder->Child(c);
+      if (child->TotalBytes() > 0)
+        items.push_back({child, child->TotalBytes(), tile.Depth == 0 ? c : tile.Branch, false, c});
     }
     if (items.empty()) continue;  // its own files fill it: nothing to divide
     if (tile.Folder->OwnBytes() > 0)
-      items.push_back({node, tile.Folder->OwnBytes(), tile.Branch, true});
-    std::stable_sort(items.begin(), items.end(),
-                     [](const TItem& a, const TItem& b) { return a.Bytes > b.Bytes; });
+      items.push_back({tile.Folder, tile.Folder->OwnBytes(), tile.Branch, true, INT_MAX});
+    // The folder's own files last among equals, then the children's order: the same map for
+    // the same tree.
+    std::sort(items.begin(), items.end(), [](const TItem& a, const TItem& b) {
+      return a.Bytes != b.Bytes ? a.Bytes > b.Bytes : a.Order < b.Order;
+    });
     rects.clear();
     Squarify(items, static_cast<double>(tile.Bytes), tile.Rect, rects);
     tiles[static_cast<std::size_t>(index)].Divided = true;
     for (std::size_t i = 0; i < items.size(); ++i) {
       const TItem& item = items[i];
-      tiles.push_back({rects[i], nodes[item.Node].Folder, item.Bytes, index, tile.Depth + 1,
-                       item.Branch, item.OwnFiles});
-      if (!item.OwnFiles) pending.push_back({static_cast<int>(tiles.size()) - 1, item.Node});
+      tiles.push_back(
+          {rects[i], item.Folder, item.Bytes, index, tile.Depth + 1, item.Branch, item.OwnFiles});
+      if (!item.OwnFiles) pending.push_back(static_cast<int>(tiles.size()) - 1);
     }
   }
   return tiles;
+}
+
+TRgb TileColour(const TTreemapTile& tile, const TChartPalette& palette) {
+  if (tile.OwnFiles && tile.Depth == 1) return kOwnFilesColour;
+  return FolderColour(palette, std::max(0, tile.OwnFiles ? tile.Depth - 2 : tile.Depth - 1));
 }
 
 int TileAt(const std::vector<TTreemapTile>& tiles, double x, double y) {

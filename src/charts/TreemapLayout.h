@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "charts/ChartPalette.h"
 #include "sizetree/SizeTreeU.h"
 
 namespace nubrix::charts {
@@ -38,6 +39,10 @@ std::vector<TTreemapTile> LayoutTreemap(const TSizeFolder& folder, TTreemapRect 
 
 // Bytes of a folder and everything below it, counted as the scan counted them.
 std::uint64_t TotalBytes(const TSizeFolder& folder);
+
+// A tile's colour: by depth, in the order of the bars' colour walk, so that neighbouring levels
+// differ; the shown folder's own files in the colour of their bar.
+TRgb TileColour(const TTreemapTile& tile, const TChartPalette& palette);
 
 // The deepest tile holding the point, or -1.
 int TileAt(const std::vector<TTreemapTile>& tiles, double x, double y);

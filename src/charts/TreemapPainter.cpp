@@ -35,13 +35,6 @@ void AddRidge(double low, double high, double height, double& linear, double& sq
   square -= 4 * height / (high - low);
 }
 
-// By depth, in the order of the bars' colour walk, so that neighbouring levels differ; the
-// shown folder's own files in the colour of their bar.
-TRgb TileColour(const TTreemapTile& tile, const TChartPalette& palette) {
-  if (tile.OwnFiles && tile.Depth == 1) return kOwnFilesColour;
-  return FolderColour(palette, tile.OwnFiles ? tile.Depth - 2 : tile.Depth - 1);
-}
-
 void FillCushion(QImage& image, const TTreemapTile& tile, const TSurface& s, TRgb colour) {
   const int x0 = std::max(0, static_cast<int>(std::lround(tile.Rect.X)));
   const int y0 = std::max(0, static_cast<int>(std::lround(tile.Rect.Y)));

@@ -22,9 +22,7 @@ std::string TileTitle(const TTreemapTile& tile) {
 }
 
 std::string Fill(const TTreemapTile& tile) {
-  const TRgb rgb = tile.OwnFiles && tile.Depth == 1 ? kOwnFilesColour
-                   : tile.Branch < 0                ? kChartPalette[0]
-                                                    : FolderColour(kChartPalette, tile.Branch);
+  const TRgb rgb = TileColour(tile, kChartPalette);
   char text[8];
   std::snprintf(text, sizeof text, "#%06X", rgb & 0xFFFFFFu);
   return text;

@@ -384,6 +384,7 @@ bool TSizeTree::CalculateSizes(TScanContext& context) {
     TSizeFolder& folder = **it;
     const auto below = static_cast<std::uint64_t>(folder.SubfolderSize_);
     folder.SubfolderSize_ = BytesToSizeMB(below);
+    folder.TotalBytes_ = below + folder.ListedBytes_;
     if (&folder == root) continue;
     TSizeFolder& parent = *folder.Parent_;
     parent.SubfolderSize_ += static_cast<SizeMB>(below + folder.ListedBytes_);

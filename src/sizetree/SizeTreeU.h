@@ -47,6 +47,8 @@ class TSizeFolder {
   SizeMB TotalSize() const { return OwnSize_ + SubfolderSize_; }
   // The exact bytes of the folder's own files as the scan counted them (0 until sized).
   std::uint64_t OwnBytes() const { return Sized_ ? ListedBytes_ : 0; }
+  // The exact bytes of the folder and everything below it (0 until sized).
+  std::uint64_t TotalBytes() const { return TotalBytes_; }
   void AddOwnSize(SizeMB value) { OwnSize_ += value; }
 
   std::string Path() const;
@@ -90,6 +92,7 @@ class TSizeFolder {
   // The bytes of the own files found by the walk, held back until the size pass so that a
   // cancelled scan leaves every size at zero; the size pass keeps them.
   std::uint64_t ListedBytes_ = 0;
+  std::uint64_t TotalBytes_ = 0;
   std::int32_t ReadError_ = 0;
   bool OwnPath_ = true;
   bool Listed_ = false;
