@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""What collecting the largest files and the types costs a scan: nubrix-scan --top 0 against
-nubrix-scan --largest N and --types on the same tree, alternating in every round (warm cache),
+"""What the extra outputs cost a scan: nubrix-scan --top 0 against nubrix-scan --largest N,
+--types and --treemap (1280x1024 SVG) on the same tree, alternating in every round (warm cache),
 medians of the rounds for the wall time and the peak resident memory.
 
 usage: largest_bench.py NUBRIX_SCAN TREE [--rounds N] [--largest N]"""
@@ -31,10 +31,12 @@ def main():
     parser.add_argument("--rounds", type=int, default=7)
     parser.add_argument("--largest", type=int, default=1000)
     args = parser.parse_args()
+    svg = os.path.join(tempfile.mkdtemp(), "map.svg")
     runs = {
         "scan --top 0": [args.scan, "--top", "0", args.tree],
         f"scan --largest {args.largest}": [args.scan, "--largest", str(args.largest), args.tree],
         "scan --types": [args.scan, "--types", args.tree],
+        "scan --treemap": [args.scan, "--treemap", svg, args.tree],
     }
     timed(runs["scan --top 0"])  # warms the cache
     seconds = {name: [] for name in runs}

@@ -12,7 +12,8 @@
 namespace nubrix {
 
 TSettingsKeeper::TSettingsKeeper(IUserDialogs& dialogs, std::string file, QWidget* window)
-    : Dialogs_(dialogs),
+    : QObject(window),
+      Dialogs_(dialogs),
       File_(file.empty() ? SettingsFileName() : std::move(file)),
       Window_(window) {}
 

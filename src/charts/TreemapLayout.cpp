@@ -75,8 +75,15 @@ std::uint64_t TotalBytes(const TSizeFolder& folder) { return folder.TotalBytes()
 std::vector<TTreemapTile> LayoutTreemap(const TSizeFolder& folder, TTreemapRect area,
                                         double minSide) {
   std::vector<TTreemapTile> tiles;
+  LayoutTreemapInto(tiles, folder, area, minSide);
+  return tiles;
+}
+
+void LayoutTreemapInto(std::vector<TTreemapTile>& tiles, const TSizeFolder& folder,
+                       TTreemapRect area, double minSide) {
+  tiles.clear();
   const std::uint64_t total = folder.TotalBytes();
-  if (total == 0 || area.W <= 0 || area.H <= 0) return tiles;
+  if (total == 0 || area.W <= 0 || area.H <= 0) return;
   tiles.push_back({area, &folder, total, -1, 0, -1, false, false});
   std::vector<int> pending{0};
   std::vector<TItem> items;
@@ -110,7 +117,6 @@ std::vector<TTreemapTile> LayoutTreemap(const TSizeFolder& folder, TTreemapRect 
       if (!item.OwnFiles) pending.push_back(static_cast<int>(tiles.size()) - 1);
     }
   }
-  return tiles;
 }
 
 TRgb TileColour(const TTreemapTile& tile, const TChartPalette& palette) {

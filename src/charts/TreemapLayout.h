@@ -36,6 +36,9 @@ struct TTreemapTile {
 // keeps its own stack, so any depth is laid out.
 std::vector<TTreemapTile> LayoutTreemap(const TSizeFolder& folder, TTreemapRect area,
                                         double minSide = 1.0);
+// The same into a vector kept between layouts, whose memory is used again.
+void LayoutTreemapInto(std::vector<TTreemapTile>& tiles, const TSizeFolder& folder,
+                       TTreemapRect area, double minSide = 1.0);
 
 // Bytes of a folder and everything below it, counted as the scan counted them.
 std::uint64_t TotalBytes(const TSizeFolder& folder);

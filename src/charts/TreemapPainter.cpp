@@ -70,6 +70,12 @@ void DrawName(QPainter& painter, const QRectF& box, const QString& name) {
 QImage RenderTreemapCushions(const std::vector<TTreemapTile>& tiles, QSize size,
                              const TChartPalette& palette) {
   QImage image(size, QImage::Format_RGB32);
+  RenderTreemapCushionsInto(image, tiles, palette);
+  return image;
+}
+
+void RenderTreemapCushionsInto(QImage& image, const std::vector<TTreemapTile>& tiles,
+                               const TChartPalette& palette) {
   image.fill(Qt::white);
   // Parents come before their tiles, so each tile's surface adds its ridge to its parent's.
   std::vector<TSurface> surfaces(tiles.size());
@@ -82,7 +88,6 @@ QImage RenderTreemapCushions(const std::vector<TTreemapTile>& tiles, QSize size,
     surfaces[i] = s;
     if (!tile.Divided) FillCushion(image, tile, s, TileColour(tile, palette));
   }
-  return image;
 }
 
 void PaintTreemapNames(QPainter& painter, const std::vector<TTreemapTile>& tiles) {

@@ -15,6 +15,9 @@ namespace nubrix::charts {
 // The cushions alone: one pass over the pixels of the undivided tiles.
 QImage RenderTreemapCushions(const std::vector<TTreemapTile>& tiles, QSize size,
                              const TChartPalette& palette);
+// The same into a picture kept between paintings (RGB32, of the layout's size).
+void RenderTreemapCushionsInto(QImage& image, const std::vector<TTreemapTile>& tiles,
+                               const TChartPalette& palette);
 
 // Names on the tiles of the first two levels that can hold them.
 void PaintTreemapNames(QPainter& painter, const std::vector<TTreemapTile>& tiles);

@@ -12,13 +12,19 @@ namespace {
 
 constexpr const char* kReplacement = "\xEF\xBF\xBD";
 
-std::string TileTitle(const TTreemapTile& tile) {
-  std::string path = tile.Folder->Path();
+// The title's path, escaped: a folder's from its parent's, so no path is built from the root
+// again for every tile.
+std::string EscapedPath(const TTreemapTile& tile, const std::string& parentPath) {
+  const TSizeFolder& folder = *tile.Folder;
   if (tile.OwnFiles) {
+    std::string path = parentPath;
     while (path.size() > 1 && path.back() == '/') path.pop_back();
-    path += path == "/" ? "<files>" : "/<files>";
+    return path + (path == "/" ? "&lt;files&gt;" : "/&lt;files&gt;");
   }
-  return XmlText(path) + '\t' + std::to_string(tile.Bytes);
+  if (folder.HasOwnPath() || parentPath.empty()) return XmlText(folder.Path());
+  std::string path = parentPath;
+  if (path.back() != '/') path.push_back('/');
+  return path + XmlText(folder.PathSegment());
 }
 
 std::string Fill(const TTreemapTile& tile) {
@@ -28,12 +34,13 @@ std::string Fill(const TTreemapTile& tile) {
   return text;
 }
 
-void OpenTile(std::ostream& out, const TTreemapTile& tile) {
-  char geometry[128];
-  std::snprintf(geometry, sizeof geometry, R"(x="%.2f" y="%.2f" width="%.2f" height="%.2f")",
-                tile.Rect.X, tile.Rect.Y, tile.Rect.W, tile.Rect.H);
-  out << "<rect " << geometry << " fill=\"" << Fill(tile) << "\"><title>" << TileTitle(tile)
-      << "</title></rect>\n";
+void OpenTile(std::string& out, const TTreemapTile& tile, const std::string& path) {
+  char geometry[160];
+  std::snprintf(geometry, sizeof geometry,
+                R"(<rect x="%.1f" y="%.1f" width="%.1f" height="%.1f" fill="%s"><title>)",
+                tile.Rect.X, tile.Rect.Y, tile.Rect.W, tile.Rect.H, Fill(tile).c_str());
+  out.append(geometry).append(path).append(1, '\t').append(std::to_string(tile.Bytes));
+  out.append("</title></rect>\n");
 }
 
 }  // namespace
@@ -66,12 +73,16 @@ std::string XmlText(std::string_view bytes) {
   return out;
 }
 
-void WriteTreemapSvg(std::ostream& out, const std::vector<TTreemapTile>& tiles, int width,
-                     int height) {
-  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
-      << "\" viewBox=\"0 0 " << width << ' ' << height << "\">\n"
-      << "<g stroke=\"#FFFFFF\" stroke-opacity=\"0.4\" stroke-width=\"0.5\">\n";
+std::string TreemapSvg(const std::vector<TTreemapTile>& tiles, int width, int height) {
+  std::string out;
+  out.reserve(tiles.size() * 160 + 256);  // a tile's line is about this long with its path
+  const std::string w = std::to_string(width);
+  const std::string h = std::to_string(height);
+  out +=
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
+      "width=\"";
+  out += w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + ' ' + h + "\">\n";
+  out += "<g stroke=\"#FFFFFF\" stroke-opacity=\"0.4\" stroke-width=\"0.5\">\n";
   // Children lists, then a walk with its own stack: a group per divided tile closes after its
   // last descendant, so the nesting is the folders' at any depth.
   std::vector<std::vector<int>> children(tiles.size());
@@ -80,29 +91,33 @@ void WriteTreemapSvg(std::ostream& out, const std::vector<TTreemapTile>& tiles, 
   struct TStep {
     int Tile;
     std::size_t Next;
+    std::string Path;  // escaped
   };
   std::vector<TStep> stack;
   if (!tiles.empty()) {
-    OpenTile(out, tiles[0]);
-    out << "<g>\n";
-    stack.push_back({0, 0});
+    std::string path = EscapedPath(tiles[0], {});
+    OpenTile(out, tiles[0], path);
+    out += "<g>\n";
+    stack.push_back({0, 0, std::move(path)});
   }
   while (!stack.empty()) {
     TStep& step = stack.back();
     const auto& below = children[static_cast<std::size_t>(step.Tile)];
     if (step.Next == below.size()) {
-      out << "</g>\n";
+      out += "</g>\n";
       stack.pop_back();
       continue;
     }
     const int tile = below[step.Next++];
-    OpenTile(out, tiles[static_cast<std::size_t>(tile)]);
+    std::string path = EscapedPath(tiles[static_cast<std::size_t>(tile)], step.Path);
+    OpenTile(out, tiles[static_cast<std::size_t>(tile)], path);
     if (!children[static_cast<std::size_t>(tile)].empty()) {
-      out << "<g>\n";
-      stack.push_back({tile, 0});
+      out += "<g>\n";
+      stack.push_back({tile, 0, std::move(path)});  // step is not used after this
     }
   }
-  out << "</g>\n</svg>\n";
+  out += "</g>\n</svg>\n";
+  return out;
 }
 
 }  // namespace nubrix::charts

@@ -2,15 +2,15 @@
 // and its bytes, each folder's tiles nested in a group after its own rectangle.
 #pragma once
 
-#include <ostream>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "charts/TreemapLayout.h"
 
 namespace nubrix::charts {
 
-void WriteTreemapSvg(std::ostream& out, const std::vector<TTreemapTile>& tiles, int width,
-                     int height);
+std::string TreemapSvg(const std::vector<TTreemapTile>& tiles, int width, int height);
 
 // Text as XML character data: valid UTF-8 (bytes of no valid sequence shown as U+FFFD), markup
 // characters escaped, control characters XML cannot hold shown as U+FFFD.

@@ -34,10 +34,13 @@ void TTreemapView::SetPalette(const TChartPalette& palette) {
 
 void TTreemapView::EnsureLayout() {
   if (!Stale_ && Cushions_.size() == size()) return;
-  Tiles_ = Folder_ == nullptr ? std::vector<TTreemapTile>{}
-                              : LayoutTreemap(*Folder_, {0, 0, static_cast<double>(width()),
-                                                         static_cast<double>(height())});
-  Cushions_ = RenderTreemapCushions(Tiles_, size(), Palette_);
+  Tiles_.clear();
+  if (Folder_ != nullptr) {
+    LayoutTreemapInto(Tiles_, *Folder_,
+                      {0, 0, static_cast<double>(width()), static_cast<double>(height())});
+  }
+  if (Cushions_.size() != size()) Cushions_ = QImage(size(), QImage::Format_RGB32);
+  RenderTreemapCushionsInto(Cushions_, Tiles_, Palette_);
   Stale_ = false;
 }
 

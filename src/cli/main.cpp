@@ -173,9 +173,8 @@ int WriteTreemap(const TOptions& options, const nubrix::TSizeFolder& root) {
   const std::vector<nubrix::charts::TTreemapTile> tiles = nubrix::charts::LayoutTreemap(
       root, {0, 0, static_cast<double>(options.Width), static_cast<double>(options.Height)});
   if (tiles.empty()) std::cerr << "nubrix-scan: " << options.Folder << " holds no bytes\n";
-  std::ostringstream svg;
-  nubrix::charts::WriteTreemapSvg(svg, tiles, options.Width, options.Height);
-  const int error = nubrix::platform::ReplaceFileAtomically(options.Treemap, svg.str());
+  const int error = nubrix::platform::ReplaceFileAtomically(
+      options.Treemap, nubrix::charts::TreemapSvg(tiles, options.Width, options.Height));
   if (error != 0) {
     std::cerr << "nubrix-scan: cannot write " << options.Treemap << ": " << std::strerror(error)
               << '\n';

@@ -111,9 +111,7 @@ TEST(TreemapTest, EmptyFolderAndTwentyThousandLevelsWithoutRecursion) {
 TEST(TreemapTest, SvgNestsFoldersAndKeepsTitlesValidXml) {
   test::TTempTree disk("caf\xE9 <&>/f=3000\nok/in/f=1000\nok/g=500\n");
   const auto tree = Scan(disk);
-  std::ostringstream svg;
-  WriteTreemapSvg(svg, LayoutTreemap(*tree->ScanRoot(), {0, 0, 200, 100}), 200, 100);
-  const std::string text = svg.str();
+  const std::string text = TreemapSvg(LayoutTreemap(*tree->ScanRoot(), {0, 0, 200, 100}), 200, 100);
   const std::string root = disk.Root() + "/";
   EXPECT_NE(text.find("<title>" + root + "\t4500</title>"), std::string::npos) << text;
   EXPECT_NE(text.find("<title>" + disk.Root() + "/caf\xEF\xBF\xBD &lt;&amp;&gt;\t3000</title>"),

@@ -95,7 +95,7 @@ done
 out=$("$scan" --treemap "$work/map.svg" --size 300x200 "$l" 2>"$work/err"); rc=$?
 check "--treemap exit status and output" "$rc:$out" "0:"
 svg=$(cat "$work/map.svg")
-check "--treemap root tile" "$(printf '%s\n' "$svg" | grep -c "<rect x=\"0.00\" y=\"0.00\" width=\"300.00\" height=\"200.00\" fill=\"#[0-9A-F]*\"><title>$l/.5608</title>")" "1"
+check "--treemap root tile" "$(printf '%s\n' "$svg" | grep -c "<rect x=\"0.0\" y=\"0.0\" width=\"300.0\" height=\"200.0\" fill=\"#[0-9A-F]*\"><title>$l/.5608</title>")" "1"
 check "--treemap own files and a subfolder" "$(printf '%s\n' "$svg" | grep -o "<title>[^<]*</title>" | LC_ALL=C sort | tr '\n' '|')" \
   "$(printf '<title>%s/\t5608</title>\n<title>%s/&lt;files&gt;\t308</title>\n<title>%s/sub\t5300</title>\n' "$l" "$l" "$l" | LC_ALL=C sort | tr '\n' '|')"
 out=$("$scan" --treemap "$work/no/such/folder.svg" "$l" 2>"$work/err"); rc=$?
