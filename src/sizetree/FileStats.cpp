@@ -229,6 +229,8 @@ TFileStats CollectFileStats(const std::vector<std::string>& folders, std::size_t
   work(true);
   for (std::thread& thread : threads) thread.join();
   if (failure) std::rethrow_exception(failure);
+  // The helpers may have listed the last folders, or all of them: the final count comes anyway.
+  if (progress && done.load() > 0) progress(done.load());
   TFileStats stats = collector.Take();
   stats.Cancelled = cancelled.load();
   return stats;
