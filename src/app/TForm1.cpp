@@ -83,9 +83,7 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   Rotation_ = new TPieRotation(Action("actRotateLeft"), Action("actRotateRight"), Pies_, this);
   Outputs_ = new TChartOutputs(
       *Dialogs_, this, [this] { return ChartOfPageShown(); },
-      [this]() -> charts::TTreemapView* {
-        return PageShown() == static_cast<int>(TPage::Treemap) ? Pages_.Treemap->View() : nullptr;
-      });
+      [this] { return Pages_.Treemap->ShownView(); });
   // F1 opens the manual at the topic of the widget under the mouse, else at its contents.
   auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(helpKey, &QShortcut::activated, this, [this] {

@@ -39,8 +39,7 @@ void TForm1::BarsClickSeries(int index, Qt::MouseButton button) {
   OpenChartPath(target, button);
 }
 
-// A tile is a folder of the tree: the left button goes into it as a bar does, the right one
-// offers the tree's folder menu.
+// A tile's left button goes into its folder as a bar's does; the right one gives the tree's menu.
 void TForm1::TreemapClick(const std::string& path, Qt::MouseButton button, QPoint global) {
   if (button == Qt::RightButton) {
     Folders_->ShowFolderMenuFor(path, global);

@@ -52,6 +52,10 @@ TTreemapPage::TTreemapPage(IPageHost& host, QWidget* parent)
           });
 }
 
+charts::TTreemapView* TTreemapPage::ShownView() const {
+  return isVisibleTo(window()) ? View_ : nullptr;
+}
+
 void TTreemapPage::FolderShown() {
   const TSizeFolder* folder = Host_.ShownFolder();
   // The same folder may hold other sizes now (a folder moved to the trash): laid out again.

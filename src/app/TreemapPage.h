@@ -22,6 +22,8 @@ class TTreemapPage : public QWidget {
   explicit TTreemapPage(IPageHost& host, QWidget* parent = nullptr);
 
   charts::TTreemapView* View() const { return View_; }
+  // The treemap while its page is the one shown, else null.
+  charts::TTreemapView* ShownView() const;
   // The charts show another folder, or the tree changed under the same one.
   void FolderShown();
   // The tree is about to go: nothing of it may be drawn any more.
