@@ -11,7 +11,6 @@ namespace {
 struct TItem {
   const TSizeFolder* Folder;
   std::uint64_t Bytes;
-  int Branch;
   bool OwnFiles;
   int Order = 0;  // the child's place in its folder; the own files after every child
 };
@@ -84,7 +83,7 @@ void LayoutTreemapInto(std::vector<TTreemapTile>& tiles, const TSizeFolder& fold
   tiles.clear();
   const std::uint64_t total = folder.TotalBytes();
   if (total == 0 || area.W <= 0 || area.H <= 0) return;
-  tiles.push_back({area, &folder, total, -1, 0, -1, false, false});
+  tiles.push_back({area, &folder, total, -1, 0, false, false});
   std::vector<int> pending{0};
   std::vector<TItem> items;
   std::vector<TTreemapRect> rects;
@@ -96,12 +95,11 @@ void LayoutTreemapInto(std::vector<TTreemapTile>& tiles, const TSizeFolder& fold
     items.clear();
     for (int c = 0; c < tile.Folder->ChildCount(); ++c) {
       const TSizeFolder* child = tile.Folder->Child(c);
-      if (child->TotalBytes() > 0)
-        items.push_back({child, child->TotalBytes(), tile.Depth == 0 ? c : tile.Branch, false, c});
+      if (child->TotalBytes() > 0) items.push_back({child, child->TotalBytes(), false, c});
     }
     if (items.empty()) continue;  // its own files fill it: nothing to divide
     if (tile.Folder->OwnBytes() > 0)
-      items.push_back({tile.Folder, tile.Folder->OwnBytes(), tile.Branch, true, INT_MAX});
+      items.push_back({tile.Folder, tile.Folder->OwnBytes(), true, INT_MAX});
     // The folder's own files last among equals, then the children's order: the same map for
     // the same tree.
     std::sort(items.begin(), items.end(), [](const TItem& a, const TItem& b) {
@@ -112,8 +110,7 @@ void LayoutTreemapInto(std::vector<TTreemapTile>& tiles, const TSizeFolder& fold
     tiles[static_cast<std::size_t>(index)].Divided = true;
     for (std::size_t i = 0; i < items.size(); ++i) {
       const TItem& item = items[i];
-      tiles.push_back(
-          {rects[i], item.Folder, item.Bytes, index, tile.Depth + 1, item.Branch, item.OwnFiles});
+      tiles.push_back({rects[i], item.Folder, item.Bytes, index, tile.Depth + 1, item.OwnFiles});
       if (!item.OwnFiles) pending.push_back(static_cast<int>(tiles.size()) - 1);
     }
   }

@@ -26,7 +26,6 @@ struct TTreemapTile {
   std::uint64_t Bytes = 0;
   int Parent = -1;  // index of the enclosing folder's tile; -1 for the shown folder's
   int Depth = 0;    // 0 for the shown folder
-  int Branch = -1;  // index of the shown folder's child it lies in; -1 for the shown folder's files
   bool OwnFiles = false;
   bool Divided = false;  // has tiles of its own inside
 };
