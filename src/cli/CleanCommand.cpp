@@ -11,6 +11,7 @@
 
 #include "cleaners/Clean_Shortcuts.h"
 #include "cleaners/TempFiles.h"
+#include "cli/DuplicatesCommand.h"
 #include "cli/TracesCommand.h"
 #include "cli/UndoCommand.h"
 #include "platform/Paths.h"
@@ -26,6 +27,8 @@ constexpr const char* kUsage =
     "usage: nubrix-clean temp-files [--mask M]... [--template FILE] [--trash] FOLDER\n"
     "       nubrix-clean shortcuts FOLDER\n"
     "       nubrix-clean empty-folders [--trash] FOLDER\n"
+    "       nubrix-clean duplicates [--min-size BYTES] [--threads N] [--trash --keep "
+    "newest|oldest|first] FOLDER\n"
     "       nubrix-clean traces [--preview | --clear NAME...]\n"
     "       nubrix-clean runs\n"
     "       nubrix-clean undo [--make-folders] [RUN]\n";
@@ -172,6 +175,8 @@ int RunClean(const std::vector<std::string>& arguments, std::ostream& out, std::
     return RunTraces({arguments.begin() + 1, arguments.end()}, TTraceEnvironment::OfUser(),
                      registry, out, err);
   }
+  if (!arguments.empty() && arguments[0] == "duplicates")
+    return RunDuplicates({arguments.begin() + 1, arguments.end()}, database, out, err);
   if (!arguments.empty() && arguments[0] == "temp-files") {
     const std::optional<TTempCall> call = ParseTempCall(arguments);
     if (!call) {

@@ -5,6 +5,7 @@
 //   nubrix-clean shortcuts FOLDER                  condition TAB target TAB shortcut path
 //   nubrix-clean empty-folders [--trash] FOLDER    one empty folder a line; --trash moves every
 //                                                  empty folder below FOLDER to the trash
+//   nubrix-clean duplicates ... FOLDER            see DuplicatesCommand.h
 //   nubrix-clean traces [--preview | --clear NAME...]  see TracesCommand.h
 //   nubrix-clean runs | undo [--make-folders] [RUN]   see UndoCommand.h
 #pragma once

@@ -39,6 +39,7 @@ int TDirSource::StatEntry(int dirFd, const char* name, TEntryStat& out) {
   if (statx(dirFd, name, kFlags, STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_INO, &info) != 0)
     return -errno;
   out.IsDirectory = S_ISDIR(info.stx_mode);
+  out.IsRegular = S_ISREG(info.stx_mode);
   out.Size = out.IsDirectory ? 0 : info.stx_size;
   out.Modified = info.stx_mtime.tv_sec;
   out.Device = makedev(info.stx_dev_major, info.stx_dev_minor);

@@ -13,6 +13,7 @@ namespace nubrix {
 
 struct TEntryStat {
   bool IsDirectory = false;
+  bool IsRegular = false;     // a plain file: not a folder, link, pipe, device or socket
   std::uint64_t Size = 0;     // apparent size in bytes; a link's own size
   std::int64_t Modified = 0;  // seconds since the epoch
   std::uint64_t Device = 0;
