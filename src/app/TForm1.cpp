@@ -37,6 +37,7 @@
 #include "charts/ChartView.h"
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/CleanerPages.h"
+#include "cleaners/pages/DuplicatesPage.h"
 #include "cleaners/pages/LargestFilesPage.h"
 #include "cleaners/pages/ShortcutPage.h"
 #include "cleaners/pages/TempFilesPage.h"
@@ -97,10 +98,7 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   escape->setContext(Qt::ApplicationShortcut);
   connect(escape, &QShortcut::activated, this, [this] {
     if (Scanner_->Running()) Scanner_->Cancel();
-    Pages_.Shortcuts->CancelJob();
-    Pages_.TempFiles->CancelJob();
-    Pages_.Traces->CancelJob();
-    Pages_.Largest->CancelJob();
+    Pages_.CancelJobs();
   });
   Timer3_.setInterval(2000);
   Timer3_.setTimerType(Qt::PreciseTimer);
@@ -279,12 +277,13 @@ QWidget* TForm1::BuildPagePanel() {
   connect(pies, &TPiePage::AboutRequested, this, showAbout);
   Bars_ = bars->Chart();
   Pies_ = pies->Chart();
-  for (QWidget* page :
-       std::initializer_list<QWidget*>{bars, pies, (Pages_.TempFiles = new TTempFilesPage(*this)),
-                                       (Pages_.Shortcuts = new TShortcutPage(Commands_, *this)),
-                                       (Pages_.Traces = new TTracesPage(Commands_, *this)),
-                                       (Pages_.Largest = new TLargestFilesPage(*this)),
-                                       (Pages_.Treemap = new TTreemapPage(*this)), new QWidget}) {
+  for (QWidget* page : std::initializer_list<QWidget*>{
+           bars, pies, (Pages_.TempFiles = new TTempFilesPage(*this)),
+           (Pages_.Shortcuts = new TShortcutPage(Commands_, *this)),
+           (Pages_.Traces = new TTracesPage(Commands_, *this)),
+           (Pages_.Largest = new TLargestFilesPage(*this)),
+           (Pages_.Treemap = new TTreemapPage(*this)),
+           (Pages_.Duplicates = new TDuplicatesPage(*this)), new QWidget}) {
     Layout_.FlatPageControl1->addWidget(page);
   }
   Layout_.ToolBar2 = BuildPageButtons();
@@ -318,7 +317,8 @@ QToolBar* TForm1::BuildPageButtons() {
       {TPage::Traces, QStringLiteral("Clean IE Traces")},
       {TPage::None, {}},
       {TPage::Largest, QStringLiteral("Largest files")},
-      {TPage::Treemap, QStringLiteral("Treemap")}};
+      {TPage::Treemap, QStringLiteral("Treemap")},
+      {TPage::Duplicates, QStringLiteral("Duplicates")}};
   for (const auto& [page, caption] : buttons) {
     if (caption.isEmpty()) {
       bar->addSeparator();

@@ -58,6 +58,7 @@ class TTracesPage;
 class TTempFilesPage;
 class TLargestFilesPage;
 class TTreemapPage;
+class TDuplicatesPage;
 
 // The design colours of the window.
 struct TColourScheme {
@@ -77,7 +78,8 @@ enum class TPage : int {
   Traces = 4,
   Largest = 5,
   Treemap = 6,
-  None = 7
+  Duplicates = 7,
+  None = 8
 };
 
 // The pages beside the charts, each a class of its own that the window stacks.
@@ -87,6 +89,12 @@ struct TPages {
   TTracesPage* Traces = nullptr;
   TLargestFilesPage* Largest = nullptr;
   TTreemapPage* Treemap = nullptr;
+  TDuplicatesPage* Duplicates = nullptr;
+
+  // The pages' jobs cancelled; the pages that follow the charts told of a new folder or tree.
+  void CancelJobs() const;
+  void FolderShown() const;
+  void TreeReplaced() const;  // but the largest files', which take what the scan collected
 };
 
 namespace about {

@@ -48,8 +48,7 @@ void TForm1::ShowFolderCharts(TSizeFolder* folder) {
   pies.Title = bars.Title;
   Bars_->Changed();
   Pies_->Changed();
-  Pages_.Largest->FolderShown();
-  Pages_.Treemap->FolderShown();
+  Pages_.FolderShown();
   GrowthView_->ShowStatus();
 }
 

@@ -61,7 +61,7 @@ void TForm1::ResetSizeTree() {
   Tree_ = std::make_unique<TSizeTree>();
   GrowthView_->TreeReplaced();
   Pages_.Largest->TreeReplaced(std::nullopt);
-  Pages_.Treemap->TreeReplaced();
+  Pages_.TreeReplaced();
   actBarsNormalExecute();
   ShowUnreadableCount(0);
 }

@@ -151,7 +151,7 @@ TEST_F(SettingsWindowTest, ClosingTheWindowSavesOnce) {
 
 TEST_F(SettingsWindowTest, OddStoredValues) {
   WriteFile(
-      "[Switches]\nSort=257\nToggle3D=2\nShowLegend=yes\n[Page]\nTabSheet=7\n[LastDir]\nStart "
+      "[Switches]\nSort=257\nToggle3D=2\nShowLegend=yes\n[Page]\nTabSheet=8\n[LastDir]\nStart "
       "with=/gone/away/\n"
       "[Settings]\nEnableZoom=0\n");
   {
