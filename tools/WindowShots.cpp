@@ -27,6 +27,7 @@
 #include "charts/ChartView.h"
 #include "cleaners/CleanupRuns.h"
 #include "cleaners/models/TempFilesModels.h"
+#include "cleaners/pages/DuplicatesPage.h"
 #include "cleaners/pages/LargestFilesPage.h"
 #include "cleaners/pages/ShortcutPage.h"
 #include "cleaners/pages/TempFilesPage.h"
@@ -140,6 +141,16 @@ int main(int argc, char** argv) {
   form.ShowPage(nubrix::TPage::Treemap);
   QApplication::processEvents();
   ok &= Shoot(form, dir + "/window-treemap.png");
+  // The files stored twice below the same folder, all but the newest copy of each checked.
+  form.ShowPage(nubrix::TPage::Duplicates);
+  listing.restart();
+  while (form.Pages().Duplicates->Busy() && listing.elapsed() < 120000)
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+  form.Pages()
+      .Duplicates->findChild<QAction*>(QStringLiteral("Check all but the newest"))
+      ->trigger();
+  QApplication::processEvents();
+  ok &= Shoot(form, dir + "/window-duplicates.png");
   // The traces page, and the media-player list in its editor over a sample registry.
   form.ShowPage(nubrix::TPage::Traces);
   QApplication::processEvents();

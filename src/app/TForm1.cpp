@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -286,7 +287,7 @@ QWidget* TForm1::BuildPagePanel() {
            (Pages_.Duplicates = new TDuplicatesPage(*this)), new QWidget}) {
     Layout_.FlatPageControl1->addWidget(page);
   }
-  Layout_.ToolBar2 = BuildPageButtons();
+  Layout_.ToolBar2 = BuildPageButtons(Layout_.FlatPageControl1, Layout_.PageButtons);
   connect(Pages_.TempFiles, &TTempFilesPage::BusyChanged, this, &TForm1::UpdateActions);
   column->addWidget(Layout_.ToolBar2);
   column->addWidget(Layout_.FlatPageControl1, 1);
@@ -300,49 +301,6 @@ QWidget* TForm1::BuildPagePanel() {
           [this] { Settings_->KeepHistory(HistoryBox_->History().Entries()); });
   column->addWidget(HistoryBox_);
   return Layout_.Panel2;
-}
-
-// The captioned buttons that switch the pages; the one of the page shown stays pressed.
-QToolBar* TForm1::BuildPageButtons() {
-  QToolBar* bar = FlatToolBar(QStringLiteral("ToolBar2"), 16);
-  bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  auto* group = new QButtonGroup(this);
-  Layout_.PageButtons = group;
-  const std::pair<TPage, QString> buttons[] = {
-      {TPage::Bars, QStringLiteral("Bar chart")},
-      {TPage::Pies, QStringLiteral("Pie chart")},
-      {TPage::None, {}},
-      {TPage::TempFiles, QStringLiteral("Clean temp files")},
-      {TPage::Shortcuts, QStringLiteral("Clean shortcuts")},
-      {TPage::Traces, QStringLiteral("Clean IE Traces")},
-      {TPage::None, {}},
-      {TPage::Largest, QStringLiteral("Largest files")},
-      {TPage::Treemap, QStringLiteral("Treemap")},
-      {TPage::Duplicates, QStringLiteral("Duplicates")}};
-  for (const auto& [page, caption] : buttons) {
-    if (caption.isEmpty()) {
-      bar->addSeparator();
-      continue;
-    }
-    auto* button = new QToolButton;
-    button->setText(caption);
-    button->setCheckable(true);
-    button->setChecked(page == TPage::Bars);
-    group->addButton(button, static_cast<int>(page));
-    bar->addWidget(button);
-  }
-  connect(group, &QButtonGroup::idClicked, Layout_.FlatPageControl1,
-          &QStackedWidget::setCurrentIndex);
-  connect(Layout_.FlatPageControl1, &QStackedWidget::currentChanged, group, [group](int index) {
-    if (QAbstractButton* button = group->button(index)) {
-      button->setChecked(true);
-    } else if (QAbstractButton* checked = group->checkedButton()) {
-      group->setExclusive(false);
-      checked->setChecked(false);
-      group->setExclusive(true);
-    }
-  });
-  return bar;
 }
 
 void TForm1::BuildStatusBar() {

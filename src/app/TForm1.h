@@ -82,6 +82,10 @@ enum class TPage : int {
   None = 8
 };
 
+// The captioned buttons that switch the stacked pages, in as many rows as the width needs; the
+// one of the page shown stays pressed. group: where the buttons are kept, by page number.
+QWidget* BuildPageButtons(QStackedWidget* pages, QButtonGroup*& group);
+
 // The pages beside the charts, each a class of its own that the window stacks.
 struct TPages {
   TTempFilesPage* TempFiles = nullptr;
@@ -225,7 +229,6 @@ class TForm1 : public QMainWindow, public IPageHost {
   QWidget* BuildCoolBar();
   QWidget* BuildFolderPanel();
   QWidget* BuildPagePanel();
-  QToolBar* BuildPageButtons();
   void BuildStatusBar();
   void FormActivate();
   void FormResize();

@@ -23,8 +23,8 @@ struct TWindowLayout {
   QWidget* Panel1 = nullptr;  // the folder panel
   QWidget* Label2 = nullptr;  // the spacer above the gauge
   QProgressBar* Gauge = nullptr;
-  QWidget* Panel2 = nullptr;  // the page panel
-  QToolBar* ToolBar2 = nullptr;
+  QWidget* Panel2 = nullptr;    // the page panel
+  QWidget* ToolBar2 = nullptr;  // the page buttons, in as many rows as the width needs
   QStackedWidget* FlatPageControl1 = nullptr;
   QButtonGroup* PageButtons = nullptr;
   QLabel* StatusPanels[3] = {};

@@ -56,7 +56,9 @@ struct TDigest {
   std::uint64_t Low = 0;
   std::uint64_t High = 0;
   bool operator==(const TDigest&) const = default;
-  auto operator<=>(const TDigest&) const = default;
+  bool operator<(const TDigest& other) const {
+    return Low != other.Low ? Low < other.Low : High < other.High;
+  }
 };
 
 struct TDuplicateOptions {

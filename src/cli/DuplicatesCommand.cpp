@@ -113,7 +113,7 @@ std::string ReadableFolder(const std::string& folder, std::ostream& err) {
     err << "nubrix-clean: cannot read folder " << folder << ": " << std::strerror(errno) << '\n';
     return {};
   }
-  const std::string resolved = real;
+  std::string resolved = real;
   std::free(real);
   const int fd = open(resolved.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {

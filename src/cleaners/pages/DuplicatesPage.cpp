@@ -1,9 +1,10 @@
 #include "cleaners/pages/DuplicatesPage.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
-#include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <unordered_set>
@@ -17,10 +18,10 @@
 #include "programdb/RunLog.h"
 #include "sizetree/SizeTreeU.h"
 #include "ui/DisplayText.h"
+#include "ui/FlowLayout.h"
 #include "ui/Icons.h"
 #include "ui/JobRunner.h"
 #include "ui/PageHost.h"
-#include "ui/ToolBars.h"
 #include "ui/UserDialogs.h"
 
 namespace nubrix {
@@ -89,20 +90,24 @@ TDuplicatesPage::TDuplicatesPage(IPageHost& host, QWidget* parent)
   Summary_->setObjectName(QStringLiteral("DuplicatesSummary"));
   Summary_->setWordWrap(true);
   column->addWidget(Summary_);
-  QToolBar* bar = FlatToolBar(QStringLiteral("DuplicatesBar"), 22);
-  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  AddCommand(bar, "user-trash", QString::fromUtf8(kMoveCommand), [this] { MoveCheckedToTrash(); });
-  AddCommand(bar, "folder-open", QStringLiteral("Open folder"), [this] { OpenFolder(); });
-  bar->addSeparator();
+  // The commands wrap onto a second row rather than hide behind an arrow.
+  auto* bar = new QWidget;
+  bar->setObjectName(QStringLiteral("DuplicatesBar"));
+  auto* flow = new TFlowLayout(bar);
+  const auto AddCommand = [&](const char* theme, const QString& text,
+                              std::function<void()> handler) {
+    flow->addWidget(CommandButton(theme, text, std::move(handler)));
+  };
+  AddCommand("user-trash", QString::fromUtf8(kMoveCommand), [this] { MoveCheckedToTrash(); });
+  AddCommand("folder-open", QStringLiteral("Open folder"), [this] { OpenFolder(); });
   const std::pair<const char*, TKeepRule> rules[] = {
       {"Check all but the newest", TKeepRule::Newest},
       {"Check all but the oldest", TKeepRule::Oldest},
       {"Check all but the first by path", TKeepRule::FirstByPath}};
   for (const auto& [text, rule] : rules) {
-    AddCommand(bar, "checkbox", QString::fromUtf8(text),
-               [this, r = rule] { Model_->CheckAllBut(r); });
+    AddCommand("checkbox", QString::fromUtf8(text), [this, r = rule] { Model_->CheckAllBut(r); });
   }
-  AddCommand(bar, "nubrix-checkbox-off", QStringLiteral("Uncheck all"),
+  AddCommand("nubrix-checkbox-off", QStringLiteral("Uncheck all"),
              [this] { Model_->UncheckAll(); });
   column->addWidget(bar);
   List_ = new QTreeView;
@@ -133,13 +138,18 @@ TDuplicatesPage::TDuplicatesPage(IPageHost& host, QWidget* parent)
   });
 }
 
-QAction* TDuplicatesPage::AddCommand(QToolBar* bar, const char* theme, const QString& text,
-                                     std::function<void()> handler) {
-  QAction* action = bar->addAction(CommandIcon(QString::fromUtf8(theme)), text);
+QToolButton* TDuplicatesPage::CommandButton(const char* theme, const QString& text,
+                                            std::function<void()> handler) {
+  auto* action = new QAction(CommandIcon(QString::fromUtf8(theme)), text, this);
   action->setObjectName(text);
   connect(action, &QAction::triggered, this,
           [this, handler = std::move(handler)] { Host_.RunCommand(handler); });
-  return action;
+  auto* button = new QToolButton;
+  button->setDefaultAction(action);
+  button->setAutoRaise(true);
+  button->setIconSize(QSize(22, 22));
+  button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  return button;
 }
 
 bool TDuplicatesPage::Busy() const { return Jobs_->Running(); }

@@ -11,9 +11,8 @@
 
 #include "ui/CommandGuard.h"
 
-class QAction;
 class QLabel;
-class QToolBar;
+class QToolButton;
 class QTreeView;
 
 namespace nubrix {
@@ -52,8 +51,7 @@ class TDuplicatesPage : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
-  QAction* AddCommand(QToolBar* bar, const char* theme, const QString& text,
-                      std::function<void()> handler);
+  QToolButton* CommandButton(const char* theme, const QString& text, std::function<void()> handler);
   void Follow();
   void Show(const TDuplicateSearch& search);
   void ShowSummary();
