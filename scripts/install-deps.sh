@@ -7,7 +7,7 @@ packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmar
           emf2svg libwmf-bin fonts-urw-base35
           qt6-tools-dev qt6-tools-dev-tools libqt6help6 libqt6sql6-sqlite libsqlite3-dev
           libjpeg62-turbo-dev libxxhash-dev desktop-file-utils appstream lintian file
-          clang libclang-rt-14-dev clang-format clang-tidy
+          clang libclang-rt-14-dev clang-format clang-tidy ncdu gdu rapidjson-dev libzstd-dev
           xvfb xauth openbox xdotool wmctrl x11-utils)
 
 missing=()

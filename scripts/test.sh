@@ -31,11 +31,11 @@ for preset in default asan; do
   fi
 done
 
-echo "== fuzz: the .lnk, .desktop, hive, .reg, scroller markup and trash info readers, ${FUZZ_SECONDS:-60} s each"
+echo "== fuzz: the .lnk, .desktop, hive, .reg, scroller markup, trash info and scan file readers, ${FUZZ_SECONDS:-60} s each"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs" --target nubrix-fuzz-lnk nubrix-fuzz-desktop nubrix-fuzz-hive \
-  nubrix-fuzz-regimport nubrix-fuzz-markup nubrix-fuzz-trashinfo
-for reader in lnk desktop hive regimport markup trashinfo; do
+  nubrix-fuzz-regimport nubrix-fuzz-markup nubrix-fuzz-trashinfo nubrix-fuzz-scanfile
+for reader in lnk desktop hive regimport markup trashinfo scanfile; do
   corpus=$(mktemp -d)
   cp tests/corpus/"$reader"/* "$corpus"/
   log=$(mktemp)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -37,7 +38,7 @@ using TMembers = std::vector<std::uint32_t>;  // indices of candidates
 struct TListing {
   std::vector<std::string> Folders;  // with their separator
   std::vector<platform::TFileId> FolderIds;
-  std::vector<TCandidate> Files;
+  std::deque<TCandidate> Files;  // grows without copying or spare room, as the files are many
   std::vector<TUnreadableFile> Unreadable;
 };
 
@@ -127,10 +128,12 @@ TListing ListFolders(const std::vector<std::string>& folders, const TDuplicateOp
                for (std::size_t i = next++; i < folders.size() && !Stopped(options); i = next++) {
                  ListFolder(TDirSource::System(), static_cast<std::uint32_t>(i), options.MinSize,
                             listing, files, unreadable, buffer);
+                 std::lock_guard lock(merge);
+                 listing.Files.insert(listing.Files.end(), std::make_move_iterator(files.begin()),
+                                      std::make_move_iterator(files.end()));
+                 files.clear();
                }
                std::lock_guard lock(merge);
-               listing.Files.insert(listing.Files.end(), std::make_move_iterator(files.begin()),
-                                    std::make_move_iterator(files.end()));
                listing.Unreadable.insert(listing.Unreadable.end(), unreadable.begin(),
                                          unreadable.end());
              },
@@ -182,7 +185,7 @@ class TSearch {
 };
 
 void TSearch::GroupBySize() {
-  std::vector<TCandidate>& files = Listing_.Files;
+  std::deque<TCandidate>& files = Listing_.Files;
   std::vector<std::uint32_t> order(files.size());
   for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
   std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {

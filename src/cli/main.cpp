@@ -1,5 +1,6 @@
 // nubrix-scan: the scan engine from the command line.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +18,8 @@
 #include "cli/ScanReport.h"
 #include "platform/Paths.h"
 #include "programdb/ScanRecord.h"
+#include "scanfile/ScanExport.h"
+#include "scanfile/ScanImport.h"
 #include "settings/Settings.h"
 #include "sizetree/ScanEngine.h"
 
@@ -36,13 +39,17 @@ struct TOptions {
   int Height = 1024;
   bool HaveSize = false;
   std::string Folder = "/";
+  std::string Export;  // --export FILE: the scan file to write ("-": standard output)
+  std::string Import;  // --import FILE: the scan file to read instead of the disk
 };
 
 constexpr const char* kUsage =
     "usage: nubrix-scan [--list] [--top N] [--threads N] [--record | --compare] [--database FILE]"
     " [FOLDER]\n"
     "       nubrix-scan [--threads N] (--largest N | --types) FOLDER\n"
-    "       nubrix-scan [--threads N] --treemap FILE.svg [--size WxH] FOLDER\n";
+    "       nubrix-scan [--threads N] --treemap FILE.svg [--size WxH] FOLDER\n"
+    "       nubrix-scan --export FILE|- FOLDER\n"
+    "       nubrix-scan --import FILE|- [--list | --top N | --largest N | --types]\n";
 
 // Exit status of --compare when no earlier scan of the folder is kept.
 constexpr int kNoEarlierScan = 3;
@@ -84,6 +91,9 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
       const std::optional<int> count = ParseCount(argv[++i]);
       if (!count || *count == 0) return std::nullopt;
       options.Largest = *count;
+    } else if ((arg == "--export" || arg == "--import") && i + 1 < argc &&
+               argv[i + 1][0] != '\0') {
+      (arg == "--export" ? options.Export : options.Import) = argv[++i];
     } else if (arg == "--treemap" && i + 1 < argc && argv[i + 1][0] != '\0') {
       options.Treemap = argv[++i];
     } else if (arg == "--size" && i + 1 < argc) {
@@ -106,6 +116,18 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
     }
   }
   if (options.Folder.empty() || (options.Record && options.Compare)) return std::nullopt;
+  // A scan file is written of a folder alone, and read instead of one.
+  if (!options.Export.empty() &&
+      (!haveFolder || !options.Import.empty() || options.List || options.Top >= 0 ||
+       options.Record || options.Compare || options.Largest > 0 || options.Types ||
+       !options.Treemap.empty()))
+    return std::nullopt;
+  if (!options.Import.empty()) {
+    if (haveFolder || options.Record || options.Compare || !options.Treemap.empty() ||
+        (options.Largest > 0) + options.Types + options.List + (options.Top >= 0) > 1)
+      return std::nullopt;
+    return options;
+  }
   const bool files = options.Largest > 0 || options.Types;
   const bool treemap = !options.Treemap.empty();
   const bool others = options.List || options.Record || options.Compare || options.Top >= 0;
@@ -183,6 +205,89 @@ int WriteTreemap(const TOptions& options, const nubrix::TSizeFolder& root) {
   return 0;
 }
 
+// The listing, the summary, the largest files or the types of a tree scanned or read.
+int Report(const TOptions& options, nubrix::TSizeFolder& root, nubrix::TFileCollector* files,
+           std::int32_t folders, std::chrono::milliseconds elapsed, std::int32_t unreadable) {
+  std::ostringstream out;
+  if (files != nullptr) {
+    const nubrix::TFileStats stats = files->Take();
+    options.Types ? nubrix::WriteTypes(out, stats) : nubrix::WriteLargest(out, stats);
+  } else if (options.List) {
+    nubrix::WriteListing(out, root);
+  } else {
+    nubrix::WriteSummary(out, root, folders, elapsed, options.Top);
+  }
+  std::cout << out.str();
+  std::cout.flush();
+  nubrix::WriteUnreadableNote(std::cerr, unreadable);
+  return std::cout ? 0 : 1;
+}
+
+// A deep tree holds a descriptor per level while it is written.
+void RaiseDescriptorLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  setrlimit(RLIMIT_NOFILE, &limit);
+}
+
+int Export(const TOptions& options) {
+  const bool toOutput = options.Export == "-";
+  const int fd = toOutput ? STDOUT_FILENO
+                          : open(options.Export.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    std::cerr << "nubrix-scan: cannot write " << options.Export << ": " << std::strerror(errno) << '\n';
+    return 1;
+  }
+  RaiseDescriptorLimit();
+  const nubrix::TExportResult result = nubrix::ExportScan(options.Folder, fd);
+  int error = result.WriteError;
+  if (!toOutput && close(fd) != 0 && error == 0) error = errno;
+  if (error != 0) {
+    std::cerr << "nubrix-scan: cannot write " << options.Export << ": " << std::strerror(error)
+              << " (the file is incomplete)\n";
+    return 1;
+  }
+  nubrix::WriteUnreadableNote(std::cerr, result.UnreadableFolders);
+  return 0;
+}
+
+int Import(const TOptions& options) {
+  const auto started = std::chrono::steady_clock::now();
+  const bool fromInput = options.Import == "-";
+  const int fd = fromInput ? STDIN_FILENO : open(options.Import.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    std::cerr << "nubrix-scan: cannot read " << options.Import << ": " << std::strerror(errno) << '\n';
+    return 2;
+  }
+  nubrix::TScanFile scan;
+  nubrix::TImportOptions importing;
+  if (options.Largest > 0) importing.LargestCount = static_cast<std::size_t>(options.Largest);
+  const std::string error = nubrix::ImportScan(fd, scan, importing);
+  if (!fromInput) close(fd);
+  if (!error.empty()) {
+    std::cerr << "nubrix-scan: " << (fromInput ? "standard input" : options.Import)
+              << " is not a scan file that can be read: " << error << '\n';
+    return 2;
+  }
+  std::int32_t folders = 0;
+  nubrix::VisitPreOrder(*scan.Tree.ScanRoot(), [&](nubrix::TSizeFolder&, const std::string&) {
+    ++folders;
+    return true;
+  });
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - started);
+  if (options.Largest == 0 && !options.Types) {
+    return Report(options, *scan.Tree.ScanRoot(), nullptr, folders, elapsed,
+                  scan.Tree.UnreadableCount());
+  }
+  std::ostringstream out;
+  options.Types ? nubrix::WriteTypes(out, scan.Files) : nubrix::WriteLargest(out, scan.Files);
+  std::cout << out.str();
+  std::cout.flush();
+  return std::cout ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -191,6 +296,8 @@ int main(int argc, char** argv) {
     std::cerr << kUsage;
     return 2;
   }
+  if (!options->Import.empty()) return Import(*options);
+  if (!options->Export.empty()) return CheckReadable(options->Folder) ? Export(*options) : 2;
   if (!CheckReadable(options->Folder)) return 2;
 
   const auto started = std::chrono::steady_clock::now();
@@ -225,17 +332,6 @@ int main(int argc, char** argv) {
     nubrix::WriteUnreadableNote(std::cerr, tree.UnreadableCount());
     return status;
   }
-  std::ostringstream out;
-  if (files) {
-    const nubrix::TFileStats stats = files->Take();
-    options->Types ? nubrix::WriteTypes(out, stats) : nubrix::WriteLargest(out, stats);
-  } else if (options->List) {
-    nubrix::WriteListing(out, root);
-  } else {
-    nubrix::WriteSummary(out, root, context.State.FolderCount.load(), elapsed, options->Top);
-  }
-  std::cout << out.str();
-  std::cout.flush();
-  nubrix::WriteUnreadableNote(std::cerr, tree.UnreadableCount());
-  return std::cout ? 0 : 1;
+  return Report(*options, root, files ? &*files : nullptr, context.State.FolderCount.load(),
+                elapsed, tree.UnreadableCount());
 }

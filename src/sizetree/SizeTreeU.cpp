@@ -89,6 +89,14 @@ void TSizeFolder::SetListing(std::uint64_t filesBytes, int error) {
   Listed_ = true;
 }
 
+TSizeFolder* AddListedFolder(TSizeFolder& parent, std::string_view name) {
+  return parent.AddNamedChild(name);
+}
+
+void SetFolderListing(TSizeFolder& folder, std::uint64_t filesBytes, int error) {
+  folder.SetListing(filesBytes, error);
+}
+
 TSizeTree::TSizeTree() : TopFolder_(std::make_unique<TSizeFolder>()) {}
 
 TSizeFolder* TSizeTree::ScanRoot() const {

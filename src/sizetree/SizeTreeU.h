@@ -77,6 +77,8 @@ class TSizeFolder {
   friend class TFolderWalk;
   friend class TSizeTree;
   friend void SortChildrenByName(TSizeFolder* folder);
+  friend TSizeFolder* AddListedFolder(TSizeFolder& parent, std::string_view name);
+  friend void SetFolderListing(TSizeFolder& folder, std::uint64_t filesBytes, int error);
   friend void SortChildrenBySize(TSizeFolder* folder);
 
   TSizeFolder* AddNamedChild(std::string_view name);
@@ -125,6 +127,12 @@ class TSizeTree {
   std::unique_ptr<TSizeFolder> TopFolder_;
   std::int32_t UnreadableCount_ = 0;
 };
+
+// A tree described by a file rather than read from the disk: a subfolder named name, and the
+// bytes of a folder's own files (error: why it could not be read on the machine that scanned,
+// 0 when it was). CalculateSizes then sizes the tree as after a scan.
+TSizeFolder* AddListedFolder(TSizeFolder& parent, std::string_view name);
+void SetFolderListing(TSizeFolder& folder, std::uint64_t filesBytes, int error);
 
 TSizeFolder* GetParent(const TSizeFolder* folder);
 

@@ -105,5 +105,35 @@ for bad in "--treemap $work/x.svg" "--treemap $work/x.svg --size 0x5 $l" "--tree
   check "refused: $bad" "$rc:$out:$(head -c 5 "$work/err")" "2::usage"
 done
 
+# Scan files: our export read back, and the exports of ncdu and gdu (when installed) of a tree
+# without dot names, list as a scan of the disk does (sorted: each tool orders folders its own way).
+x=$(cd "$work" && pwd -P)/x
+mkdir -p "$x/a/b/c" "$x/e"
+head -c 3000 /dev/urandom >"$x/a/f"
+head -c 70000 /dev/urandom >"$x/a/b/g"
+ln "$x/a/f" "$x/e/hard"
+ln -s a "$x/sym"
+printf 'q' >"$x/$(printf 'n\377"m')"
+want=$("$scan" --list "$x" | LC_ALL=C sort)
+out=$("$scan" --export - "$x" | "$scan" --import - --list | LC_ALL=C sort)
+check "--export | --import lists as the scan" "$out" "$want"
+for tool in "ncdu -x -o" "gdu -n -o"; do
+  command -v "${tool%% *}" >/dev/null || { echo "skipped: ${tool%% *} is not installed"; continue; }
+  $tool "$work/other.json" "$x" >/dev/null 2>&1
+  out=$("$scan" --import "$work/other.json" --list | LC_ALL=C sort)
+  check "${tool%% *}'s export lists as the scan" "$out" "$want"
+done
+if command -v gdu >/dev/null; then
+  "$scan" --export "$work/ours.json" "$x"
+  check "gdu reads our export" "$(gdu -n -s -a --no-prefix -f "$work/ours.json" | awk '{print $1}')" "$(du -sb "$x" | cut -f1)"
+fi
+printf '[1,2,{},[{"name":"/r"},{"name":"f","asize":1}' >"$work/cut.json"
+out=$("$scan" --import "$work/cut.json" --list 2>"$work/err"); rc=$?
+check "a truncated scan file" "$rc:$out:$(cat "$work/err")" "2::nubrix-scan: $work/cut.json is not a scan file that can be read: at byte 45: the file ends before the scan does"
+for bad in "--export $work/y.json" "--import $work/cut.json $x" "--export - --list $x" "--import $work/cut.json --list --types"; do
+  out=$("$scan" $bad 2>"$work/err"); rc=$?
+  check "refused: $bad" "$rc:$out:$(head -c 5 "$work/err")" "2::usage"
+done
+
 echo "cli: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]
