@@ -11,7 +11,7 @@ import re
 import sys
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')
-PLAIN = ("src/settings/", "src/platform/", "src/sizetree/", "src/programdb/")
+PLAIN = ("src/settings/", "src/platform/", "src/sizetree/", "src/programdb/", "src/scanfile/")
 
 
 def plain(path):

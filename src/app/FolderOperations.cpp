@@ -59,9 +59,14 @@ void TFolderOperations::ShowFolderMenuFor(const std::string& folder, const QPoin
   folderListPopUp.setObjectName(QStringLiteral("FolderListPopUp"));
   folderListPopUp.addAction(QStringLiteral("open with explorer"))->setEnabled(false);
   folderListPopUp.addSeparator();
-  folderListPopUp.addAction(QStringLiteral("Delete Folder"), this, [this, folder] {
-    Form_.RunCommand([this, &folder] { MnuDeleteFolderClick(folder); });
-  });
+  QAction* remove = folderListPopUp.addAction(
+      QStringLiteral("Delete Folder"), this,
+      [this, folder] { Form_.RunCommand([this, &folder] { MnuDeleteFolderClick(folder); }); });
+  if (const QString away = Form_.DiskUnavailable(); !away.isEmpty()) {
+    remove->setEnabled(false);
+    remove->setToolTip(away);
+    folderListPopUp.setToolTipsVisible(true);
+  }
   for (const char* item : {"Move Folder", "Copy Folder", "Move to archive"}) {
     folderListPopUp.addAction(QString::fromUtf8(item))->setEnabled(false);
   }

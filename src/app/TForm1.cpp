@@ -33,6 +33,7 @@
 #include "app/GrowthView.h"
 #include "app/HistoryBox.h"
 #include "app/PieRotation.h"
+#include "app/ScanFileView.h"
 #include "app/SettingsKeeper.h"
 #include "app/TreemapPage.h"
 #include "charts/ChartView.h"
@@ -74,6 +75,7 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   Scanner_ = new TScanController(this);
   Undo_ = new TCleanupUndo(*this, this);
   Folders_ = new TFolderOperations(*this);
+  ScanFiles_ = new TScanFileView(*this);
   connect(Scanner_, &TScanController::Progress, this, &TForm1::OnScanProgress);
   connect(Scanner_, &TScanController::Finished, this,
           [this](bool sized) { Guarded([&] { OnScanFinished(sized); }); });

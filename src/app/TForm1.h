@@ -58,6 +58,8 @@ class TTracesPage;
 class TTempFilesPage;
 class TLargestFilesPage;
 class TTreemapPage;
+class TScanFileView;
+struct TScanFile;
 class TDuplicatesPage;
 
 // The design colours of the window.
@@ -165,6 +167,10 @@ class TForm1 : public QMainWindow, public IPageHost {
   void RunCommand(const std::function<void()>& handler) override { Guarded(handler); }
   const TSizeFolder* ScanRoot() const override { return Tree_->ScanRoot(); }
   const TSizeFolder* ShownFolder() const override { return CurrentFolder_; }
+  QString DiskUnavailable() const override;
+  // Shows the tree read from a scan file as a scan's, until the next scan of the disk.
+  void ShowScanFile(TScanFile& scan);
+  TScanFileView* ScanFiles() const { return ScanFiles_; }
   int ScannedFolderCount() const override;
   void ShowGauge(int maximum) override;
   void SetGaugePosition(int position) override;
@@ -307,6 +313,7 @@ class TForm1 : public QMainWindow, public IPageHost {
   QComboBox* HistoryCombo_ = nullptr;
   TWindowLayout Layout_;
   TPages Pages_;
+  TScanFileView* ScanFiles_ = nullptr;
   charts::TChartView* Bars_ = nullptr;
   charts::TChartView* Pies_ = nullptr;
 };

@@ -12,6 +12,7 @@
 #include "app/FolderOperations.h"
 #include "app/GrowthView.h"
 #include "app/PieRotation.h"
+#include "app/ScanFileView.h"
 #include "app/TForm1.h"
 #include "app/TreemapPage.h"
 #include "charts/ChartView.h"
@@ -93,6 +94,7 @@ void TForm1::ConnectCommands() {
       {"actRotateLeft", [this] { Rotation_->RotateLeftExecute(); }},
       {"actRotateRight", [this] { Rotation_->RotateRightExecute(); }},
       {"actBrowseDir", [this] { Folders_->actBrowseDirExecute(); }},
+      {"actOpenScanFile", [this] { ScanFiles_->Open(); }},
       {"actDeleteFile", [this] { Folders_->actDeleteFileExecute(); }},
       {"actUndoCleanup", [this] { Undo_->actUndoCleanupExecute(); }},
       {"actCleanupHistory", [this] { Undo_->actCleanupHistoryExecute(); }}};
@@ -154,6 +156,8 @@ void TForm1::UpdateActions() {
   // A temp-file search reads what the last scan found: no new scan replaces it meanwhile.
   const bool idle = !Scanner_->Running() && !Pages_.TempFiles->Busy();
   Action("actRun")->setEnabled(idle);
+  // A tree read from a scan file lies on another disk: nothing of it goes to this trash.
+  Action("actDeleteFile")->setEnabled(DiskUnavailable().isEmpty());
   Action("actSortNow")->setEnabled(idle && CurrentFolder_ != nullptr);
   const bool paging = Bars_->Model().Bars.PointsPerPage > 0;
   for (const char* name :

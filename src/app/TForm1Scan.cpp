@@ -11,12 +11,14 @@
 #include "app/FolderTreeModel.h"
 #include "app/GrowthView.h"
 #include "app/HistoryBox.h"
+#include "app/ScanFileView.h"
 #include "app/StatusTexts.h"
 #include "app/TForm1.h"
 #include "app/TreemapPage.h"
 #include "charts/ChartView.h"
 #include "cleaners/pages/LargestFilesPage.h"
 #include "platform/Paths.h"
+#include "scanfile/ScanImport.h"
 
 namespace nubrix {
 
@@ -50,6 +52,8 @@ void TForm1::ScanFolder(const std::string& path) {
     return;
   }
   ScanCursor_.emplace();  // until the scan has finished, whichever way
+  ScanFiles_->Forget();
+  setWindowTitle(QStringLiteral("Nubrix lite"));
   SetStatus(1, kCountingFolders);
   ResetSizeTree();
   Scanner_->Start(Tree_.get(), path);
@@ -104,6 +108,26 @@ void TForm1::OnScanFinished(bool sized) {
                    std::chrono::steady_clock::now() - ScanStarted_)));
   UpdateActions();
   emit ScanFinished(sized);
+}
+
+void TForm1::ShowScanFile(TScanFile& scan) {
+  ResetSizeTree();
+  Tree_ = std::make_unique<TSizeTree>(std::move(scan.Tree));
+  CurrentFolder_ = Tree_->ScanRoot();
+  Pages_.Largest->TreeReplaced(std::move(scan.Files));
+  ShowFolderCharts(CurrentFolder_);
+  ShowUnreadableCount(Tree_->UnreadableCount());
+  setWindowTitle(QStringLiteral("Nubrix lite - ") + ScanFiles_->Source());
+  Timer3_.stop();
+  SetStatus(1, ScanFiles_->Source());
+  UpdateActions();
+}
+
+QString TForm1::DiskUnavailable() const {
+  if (ScanFiles_->Source().isEmpty()) return {};
+  return QStringLiteral(
+      "The folders shown were read from a scan file: they are on the disk that "
+      "was scanned, which this is not known to be.");
 }
 
 // Beside the scan's own texts: folders that could not be read leave sizes that are too small.

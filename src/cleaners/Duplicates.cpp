@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <thread>

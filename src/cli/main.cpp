@@ -91,8 +91,7 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
       const std::optional<int> count = ParseCount(argv[++i]);
       if (!count || *count == 0) return std::nullopt;
       options.Largest = *count;
-    } else if ((arg == "--export" || arg == "--import") && i + 1 < argc &&
-               argv[i + 1][0] != '\0') {
+    } else if ((arg == "--export" || arg == "--import") && i + 1 < argc && argv[i + 1][0] != '\0') {
       (arg == "--export" ? options.Export : options.Import) = argv[++i];
     } else if (arg == "--treemap" && i + 1 < argc && argv[i + 1][0] != '\0') {
       options.Treemap = argv[++i];
@@ -117,10 +116,9 @@ std::optional<TOptions> ParseOptions(int argc, char** argv) {
   }
   if (options.Folder.empty() || (options.Record && options.Compare)) return std::nullopt;
   // A scan file is written of a folder alone, and read instead of one.
-  if (!options.Export.empty() &&
-      (!haveFolder || !options.Import.empty() || options.List || options.Top >= 0 ||
-       options.Record || options.Compare || options.Largest > 0 || options.Types ||
-       !options.Treemap.empty()))
+  if (!options.Export.empty() && (!haveFolder || !options.Import.empty() || options.List ||
+                                  options.Top >= 0 || options.Record || options.Compare ||
+                                  options.Largest > 0 || options.Types || !options.Treemap.empty()))
     return std::nullopt;
   if (!options.Import.empty()) {
     if (haveFolder || options.Record || options.Compare || !options.Treemap.empty() ||
@@ -233,10 +231,12 @@ void RaiseDescriptorLimit() {
 
 int Export(const TOptions& options) {
   const bool toOutput = options.Export == "-";
-  const int fd = toOutput ? STDOUT_FILENO
-                          : open(options.Export.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int fd = toOutput
+                     ? STDOUT_FILENO
+                     : open(options.Export.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
-    std::cerr << "nubrix-scan: cannot write " << options.Export << ": " << std::strerror(errno) << '\n';
+    std::cerr << "nubrix-scan: cannot write " << options.Export << ": " << std::strerror(errno)
+              << '\n';
     return 1;
   }
   RaiseDescriptorLimit();
@@ -257,7 +257,8 @@ int Import(const TOptions& options) {
   const bool fromInput = options.Import == "-";
   const int fd = fromInput ? STDIN_FILENO : open(options.Import.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    std::cerr << "nubrix-scan: cannot read " << options.Import << ": " << std::strerror(errno) << '\n';
+    std::cerr << "nubrix-scan: cannot read " << options.Import << ": " << std::strerror(errno)
+              << '\n';
     return 2;
   }
   nubrix::TScanFile scan;

@@ -80,7 +80,7 @@ class TExport {
   const std::atomic<bool>* Cancel_;
   TDirSource& Source_ = TDirSource::System();
   std::vector<char> Listing_ = std::vector<char>(kListBufferBytes);
-  std::string Files_;  // the current folder's files, written after its info object
+  std::string Files_;           // the current folder's files, written after its info object
   std::vector<TFrame> Frames_;  // the folders entered, the deepest last
   TExportResult Result_;
 };
@@ -88,28 +88,28 @@ class TExport {
 void TExport::Enter(int fd, std::string_view name, TFrame& frame) {
   frame.Fd = fd;
   Files_.clear();
-  const int error = ForEachEntry(Source_, fd, Listing_, [&](const char* entry, std::size_t length,
-                                                           unsigned char) {
-    if (entry[0] == '.') return true;  // dot names, "." and ".." among them
-    struct stat info {};
-    if (fstatat(fd, entry, &info, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) return true;
-    if (S_ISDIR(info.st_mode)) {
-      frame.Subfolders.emplace_back(entry, length);
-      return true;
-    }
-    Files_ += ",\n{\"name\":";
-    AppendJsonString(Files_, std::string_view(entry, length));
-    AppendSizes(Files_, info);
-    if (!S_ISREG(info.st_mode)) Files_ += ",\"notreg\":true";
-    if (info.st_nlink > 1) {
-      AppendNumber(Files_, "ino", info.st_ino);
-      AppendNumber(Files_, "nlink", info.st_nlink);
-      Files_ += ",\"hlnkc\":true";
-    }
-    Files_ += '}';
-    ++Result_.Entries;
-    return true;
-  });
+  const int error = ForEachEntry(
+      Source_, fd, Listing_, [&](const char* entry, std::size_t length, unsigned char) {
+        if (entry[0] == '.') return true;  // dot names, "." and ".." among them
+        struct stat info {};
+        if (fstatat(fd, entry, &info, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) return true;
+        if (S_ISDIR(info.st_mode)) {
+          frame.Subfolders.emplace_back(entry, length);
+          return true;
+        }
+        Files_ += ",\n{\"name\":";
+        AppendJsonString(Files_, std::string_view(entry, length));
+        AppendSizes(Files_, info);
+        if (!S_ISREG(info.st_mode)) Files_ += ",\"notreg\":true";
+        if (info.st_nlink > 1) {
+          AppendNumber(Files_, "ino", info.st_ino);
+          AppendNumber(Files_, "nlink", info.st_nlink);
+          Files_ += ",\"hlnkc\":true";
+        }
+        Files_ += '}';
+        ++Result_.Entries;
+        return true;
+      });
   std::string& out = Out_.Text();
   out += "[{\"name\":";
   AppendJsonString(out, name);

@@ -180,7 +180,9 @@ class THandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, THandler
   }
   bool Skipping() const { return Skip_ > 0; }
   bool InObject() const { return InEntry_ || InMetadata_; }
-  bool SizeKey() const { return InEntry_ && (Key_ == TKey::ApparentSize || Key_ == TKey::Modified); }
+  bool SizeKey() const {
+    return InEntry_ && (Key_ == TKey::ApparentSize || Key_ == TKey::Modified);
+  }
   bool Cancelled() const {
     return Options_.Cancel != nullptr && Options_.Cancel->load(std::memory_order_relaxed);
   }
@@ -319,8 +321,8 @@ bool THandler::EndEntry() {
   ++Scan_.Entries;
   if (!Entry_.HaveName || Entry_.Name.empty()) return Fail("an entry without a name");
   const bool root = Entry_.IsInfo && Frames_.size() == 1;
-  if (!root && (Entry_.Name.find('/') != std::string::npos || Entry_.Name == "." ||
-                Entry_.Name == "..")) {
+  if (!root &&
+      (Entry_.Name.find('/') != std::string::npos || Entry_.Name == "." || Entry_.Name == "..")) {
     return Fail("the name \"" + Entry_.Name.substr(0, 200) + "\" is not a name of one entry");
   }
   if (Entry_.IsInfo) return AddFolder();
@@ -396,9 +398,11 @@ std::string ImportScan(int in, TScanFile& scan, const TImportOptions& options) {
   }
   if (!handler.Complete()) return at + "the file ends before the scan does";
   // Trailing white space is allowed; anything else is not.
-  while (stream.Peek() == ' ' || stream.Peek() == '\n' || stream.Peek() == '\r' || stream.Peek() == '\t')
+  while (stream.Peek() == ' ' || stream.Peek() == '\n' || stream.Peek() == '\r' ||
+         stream.Peek() == '\t')
     stream.Take();
-  if (stream.Peek() != '\0') return "at byte " + std::to_string(stream.Tell()) + ": more after the end of the scan";
+  if (stream.Peek() != '\0')
+    return "at byte " + std::to_string(stream.Tell()) + ": more after the end of the scan";
   TScanContext context;
   scan.Tree.CalculateSizes(context);
   scan.Files = handler.TakeFiles();

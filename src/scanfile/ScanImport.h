@@ -17,8 +17,8 @@ namespace nubrix {
 
 struct TScanFile {
   TSizeTree Tree;
-  TFileStats Files;           // the largest files and the file types, as a scan collects them
-  std::string Program;        // who wrote the file ("progname"), and its version
+  TFileStats Files;     // the largest files and the file types, as a scan collects them
+  std::string Program;  // who wrote the file ("progname"), and its version
   std::string ProgramVersion;
   std::int64_t Timestamp = 0;  // when it scanned, seconds since the epoch; 0 when not said
   std::uint64_t Entries = 0;

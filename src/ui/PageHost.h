@@ -34,6 +34,9 @@ class IPageHost {
   virtual void SetGaugePosition(int position) = 0;
   // Two seconds later the gauge goes and the selected path comes back into the status bar.
   virtual void StartStatusReset() = 0;
+  // Why the tree shown cannot be searched on this disk (it was read from a scan file of another
+  // scan); empty when it was scanned here.
+  virtual QString DiskUnavailable() const { return {}; }
 };
 
 }  // namespace nubrix

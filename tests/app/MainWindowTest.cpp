@@ -96,6 +96,9 @@ TEST_F(MainWindowTest, MenusHoldTheCommandsInOrder) {
       {"&File",
        {{"&Scan", "F9", "Calclulate Size of selected directory incl. all sub dirs "},
         {"&BrowseDir", "", "Opens browse dir dialog"},
+        {"Open scan &file ...", "",
+         "Shows a scan written by nubrix-scan --export, ncdu -o or gdu -o on this or another "
+         "machine"},
         {"&UpOneDir", "F8", "Up to Parent Directory"},
         {"Delete Dir", "", "Del to Rec. Bin"},
         {"-", "", ""},

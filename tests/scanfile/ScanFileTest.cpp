@@ -101,7 +101,9 @@ TEST(ScanFileTest, DamagedFilesSayWhatAndWhere) {
       {head + "[{\"name\":\"/r\"},{\"name\":\"\"}]]", "an entry without a name"},
       {head + "[{\"name\":\"/r\"},[[{\"name\":\"d\"}]]]]", "does not begin with its information"},
       {head + "[{\"name\":\"/r\"},[]]]", "without its information object"},
-      {"\x7f" "ELF garbage", "at byte 0"},
+      {"\x7f"
+       "ELF garbage",
+       "at byte 0"},
       {std::string(100000, ' '), "the file ends before the scan does"},
       {"", "the file ends before the scan does"},
       {"{\"name\":\"x\"}", "not a scan file"},

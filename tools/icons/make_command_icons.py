@@ -126,6 +126,8 @@ PICTURES = {
     "document-save": floppy(),
     "document-revert": document(False) + line("M15 16H10a2.5 2.5 0 0 1 0-5h5", NAVY, 1.8) + fill("M13 8.5l3 2.5-3 2.5z", NAVY),
     "document-edit": document() + pencil(),
+    # A scan file opened: a page with the bars of a chart on it, an arrow going in.
+    "document-open": document(lines=False) + bars([4, 7, 3], x0=9, width=2, gap=1) + line("M2 12h5M5 10l2 2-2 2"),
     "text-x-generic": document(),
     "edit-clear-history": clock(10, 11, 6) + line("M15 15l5 5M20 15l-5 5", RED, 2),
     "edit-find": circle(10, 10, 5.5, NAVY, 2.2) + line("M14 14l6 6", NAVY, 3),

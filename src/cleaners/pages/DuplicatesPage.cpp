@@ -184,6 +184,10 @@ void TDuplicatesPage::Follow() {
   Jobs_->Cancel();
   Found_.clear();
   Model_->Assign({});
+  if (const QString away = Host_.DiskUnavailable(); !away.isEmpty()) {
+    Summary_->setText(QStringLiteral("Duplicates are found by reading the files. ") + away);
+    return;
+  }
   Summary_->setText(QStringLiteral("Comparing the files of ") + DisplayPath(folder->Path()) +
                     QStringLiteral(" ..."));
   // The folders are taken from the tree here, so the job never touches the tree.

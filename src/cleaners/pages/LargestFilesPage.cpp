@@ -191,6 +191,13 @@ void TLargestFilesPage::Follow() {
     Show(*RootStats_);
     return;
   }
+  if (const QString away = Host_.DiskUnavailable(); !away.isEmpty()) {
+    FilesModel_->Assign({});
+    TypesModel_->Assign({}, 0);
+    Summary_->setText(
+        QStringLiteral("Only the top folder's largest files come with a scan file. ") + away);
+    return;
+  }
   Summary_->setText(QStringLiteral("Listing the files of ") + DisplayPath(folder->Path()) +
                     QStringLiteral(" ..."));
   FilesModel_->Assign({});

@@ -231,6 +231,10 @@ void TTempFilesPage::ListTempFiles(bool fromRoot) {
     Host_.Dialogs().ShowMessage(this, QStringLiteral("You must scan a folder or drive first!"));
     return;
   }
+  if (const QString away = Host_.DiskUnavailable(); !away.isEmpty()) {
+    Host_.Dialogs().ShowMessage(this, away);
+    return;
+  }
   const std::vector<std::string> masks = TypesModel_->CheckedMasks();
   // A search for nothing would end with an empty list, as if the folders held no junk.
   if (masks.empty()) {
