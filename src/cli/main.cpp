@@ -240,7 +240,8 @@ int Export(const TOptions& options) {
     return 1;
   }
   RaiseDescriptorLimit();
-  const nubrix::TExportResult result = nubrix::ExportScan(options.Folder, fd);
+  const nubrix::TExportResult result =
+      nubrix::ExportScan(options.Folder, fd, nullptr, options.Threads);
   int error = result.WriteError;
   if (!toOutput && close(fd) != 0 && error == 0) error = errno;
   if (error != 0) {

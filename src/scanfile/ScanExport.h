@@ -17,9 +17,11 @@ struct TExportResult {
   bool Cancelled = false;
 };
 
-// Walks folder and writes it to the open descriptor out.
+// Walks folder and writes it to the open descriptor out; threads helpers list the folders the
+// writer needs next, the writer listing too when it would wait (0: one per processor but the
+// writer's, 1 to 7).
 TExportResult ExportScan(const std::string& folder, int out,
-                         const std::atomic<bool>* cancel = nullptr);
+                         const std::atomic<bool>* cancel = nullptr, int threads = 0);
 
 // The bytes of a name as a JSON string, quotes included: '"', '\' and control bytes escaped,
 // every other byte as it is (names that are not UTF-8 stay as they are on the disk).
