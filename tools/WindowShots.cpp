@@ -23,6 +23,7 @@
 #include "app/CleanupUndo.h"
 #include "app/FolderOperations.h"
 #include "app/GrowthView.h"
+#include "app/ScanFileView.h"
 #include "app/TForm1.h"
 #include "charts/ChartView.h"
 #include "cleaners/CleanupRuns.h"
@@ -151,6 +152,22 @@ int main(int argc, char** argv) {
       ->trigger();
   QApplication::processEvents();
   ok &= Shoot(form, dir + "/window-duplicates.png");
+  // The folder as a scan file, read back into the window as another machine's would be.
+  const std::string scanFile = dir.toStdString() + "/scan.json";
+  const std::string exportCommand = "build/default/src/cli/nubrix-scan --export '" + scanFile +
+                                    "' '" + folder + "'";
+  if (std::system(exportCommand.c_str()) == 0) {
+    form.ShowPage(nubrix::TPage::Treemap);
+    form.ScanFiles()->Load(scanFile);
+    listing.restart();
+    while (form.ScanFiles()->Busy() && listing.elapsed() < 60000)
+      QApplication::processEvents(QEventLoop::AllEvents, 50);
+    QApplication::processEvents();
+    ok &= Shoot(form, dir + "/window-scanfile.png");
+    form.ShowPage(nubrix::TPage::Duplicates);
+    QApplication::processEvents();
+    ok &= Shoot(form, dir + "/window-scanfile-duplicates.png");
+  }
   // The traces page, and the media-player list in its editor over a sample registry.
   form.ShowPage(nubrix::TPage::Traces);
   QApplication::processEvents();
