@@ -154,8 +154,8 @@ int main(int argc, char** argv) {
   ok &= Shoot(form, dir + "/window-duplicates.png");
   // The folder as a scan file, read back into the window as another machine's would be.
   const std::string scanFile = dir.toStdString() + "/scan.json";
-  const std::string exportCommand = "build/default/src/cli/nubrix-scan --export '" + scanFile +
-                                    "' '" + folder + "'";
+  const std::string exportCommand =
+      "build/default/src/cli/nubrix-scan --export '" + scanFile + "' '" + folder + "'";
   if (std::system(exportCommand.c_str()) == 0) {
     form.ShowPage(nubrix::TPage::Treemap);
     form.ScanFiles()->Load(scanFile);
