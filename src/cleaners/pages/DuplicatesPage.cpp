@@ -14,7 +14,7 @@
 #include "cleaners/LargestFiles.h"
 #include "cleaners/models/DuplicatesModel.h"
 #include "cleaners/models/LargestFilesModels.h"
-#include "platform/ShellOpen.h"
+#include "cleaners/pages/PageReports.h"
 #include "programdb/RunLog.h"
 #include "sizetree/SizeTreeU.h"
 #include "ui/DisplayText.h"
@@ -233,11 +233,7 @@ void TDuplicatesPage::OpenFolder() {
     return;
   }
   const std::string folder(file->Folder());
-  std::string error;
-  if (!platform::OpenWithDesktop(folder, &error)) {
-    Host_.Dialogs().ShowMessage(this, QStringLiteral("Could not open ") + DisplayPath(folder) +
-                                          QStringLiteral(": ") + DisplayPath(error));
-  }
+  OpenFolderWithDesktop(Host_, this, folder);
 }
 
 void TDuplicatesPage::MoveCheckedToTrash() {
@@ -273,17 +269,7 @@ void TDuplicatesPage::MoveCheckedToTrash() {
       [this, generation = Generation_](const TRemovalResult& result) {
         const std::unordered_set<std::string> removed(result.Removed.begin(), result.Removed.end());
         if (generation == Generation_) Model_->RemoveCopies(removed);
-        QString status = QStringLiteral("%1 file(s) moved to the trash").arg(result.Removed.size());
-        if (!result.RunNote.empty())
-          status += QStringLiteral(" (no undo: ") + DisplayPath(result.RunNote) + u')';
-        Host_.ShowStatus(status);
-        if (result.Failed.empty()) return;
-        QString text = QStringLiteral("These files stayed where they were:");
-        for (const TRemovalFailure& failure : result.Failed) {
-          text += QStringLiteral("\r\n") + DisplayPath(failure.Path) + QStringLiteral(": ") +
-                  DisplayPath(failure.Reason);
-        }
-        Host_.Dialogs().ShowMessage(this, text);
+        ReportTrashMoves(Host_, this, result, result.Removed.size());
       });
 }
 

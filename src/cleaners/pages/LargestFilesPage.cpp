@@ -14,7 +14,7 @@
 #include "cleaners/Clean_Shortcuts.h"
 #include "cleaners/LargestFiles.h"
 #include "cleaners/models/LargestFilesModels.h"
-#include "platform/ShellOpen.h"
+#include "cleaners/pages/PageReports.h"
 #include "programdb/RunLog.h"
 #include "sizetree/SizeTreeU.h"
 #include "ui/DisplayText.h"
@@ -244,11 +244,7 @@ void TLargestFilesPage::OpenFolder() {
     return;
   }
   const std::string folder(FilesModel_->FileAt(current.row()).Folder());
-  std::string error;
-  if (!platform::OpenWithDesktop(folder, &error)) {
-    Host_.Dialogs().ShowMessage(this, QStringLiteral("Could not open ") + DisplayPath(folder) +
-                                          QStringLiteral(": ") + DisplayPath(error));
-  }
+  OpenFolderWithDesktop(Host_, this, folder);
 }
 
 void TLargestFilesPage::MoveCheckedToTrash() {
@@ -286,18 +282,7 @@ void TLargestFilesPage::MoveCheckedToTrash() {
           Show(std::move(Shown_));
           FilesModel_->SetTypeFilter(filter);
         }
-        QString status = QStringLiteral("%1 file(s) moved to the trash").arg(gone.size());
-        if (!result.RunNote.empty()) {
-          status += QStringLiteral(" (no undo: ") + DisplayPath(result.RunNote) + u')';
-        }
-        Host_.ShowStatus(status);
-        if (result.Failed.empty()) return;
-        QString text = QStringLiteral("These files stayed where they were:");
-        for (const TRemovalFailure& failure : result.Failed) {
-          text += QStringLiteral("\r\n") + DisplayPath(failure.Path) + QStringLiteral(": ") +
-                  DisplayPath(failure.Reason);
-        }
-        Host_.Dialogs().ShowMessage(this, text);
+        ReportTrashMoves(Host_, this, result, gone.size());
       });
 }
 
