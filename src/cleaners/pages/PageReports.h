@@ -1,4 +1,4 @@
-// What the file pages (largest files, duplicates) say after their commands: how many files went
+// What the cleaner pages say after their commands: how many files went
 // to the trash and which stayed, and a folder opened with the desktop.
 #pragma once
 

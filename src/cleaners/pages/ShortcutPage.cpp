@@ -12,8 +12,8 @@
 #include "cleaners/Clean_Shortcuts.h"
 #include "cleaners/models/ShortcutRowsModel.h"
 #include "cleaners/pages/BrowseForDirU.h"
+#include "cleaners/pages/PageReports.h"
 #include "platform/Paths.h"
-#include "platform/ShellOpen.h"
 #include "ui/Commands.h"
 #include "ui/DisplayText.h"
 #include "ui/JobRunner.h"
@@ -325,11 +325,7 @@ void TShortcutPage::OpenInExplorer(int row) {
   const TShortcutRow& item = Rows_->Row(row);
   const std::string folder =
       item.State == kConditionEmpty ? item.ShortcutPath : platform::FolderOf(item.ShortcutPath);
-  std::string error;
-  if (!platform::OpenWithDesktop(folder, &error)) {
-    Host_.Dialogs().ShowMessage(this, QStringLiteral("Could not open ") + Shown(folder) +
-                                          QStringLiteral(": ") + Shown(error));
-  }
+  OpenFolderWithDesktop(Host_, this, folder);
 }
 
 }  // namespace nubrix

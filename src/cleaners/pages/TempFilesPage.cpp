@@ -15,7 +15,7 @@
 #include "cleaners/Clean_Shortcuts.h"
 #include "cleaners/models/TempFilesModels.h"
 #include "cleaners/pages/Add_ElementU.h"
-#include "platform/ShellOpen.h"
+#include "cleaners/pages/PageReports.h"
 #include "sizetree/SizeTreeU.h"
 #include "ui/DisplayText.h"
 #include "ui/Icons.h"
@@ -317,11 +317,7 @@ void TTempFilesPage::DeleteCheckedTempFiles() {
 void TTempFilesPage::OpenInExplorer(int row) {
   if (row < 0 || row >= FilesModel_->rowCount()) return;
   const std::string folder = FilesModel_->Rows()[static_cast<std::size_t>(row)].Folder;
-  std::string error;
-  if (!platform::OpenWithDesktop(folder, &error)) {
-    Host_.Dialogs().ShowMessage(this, QStringLiteral("Could not open ") + DisplayPath(folder) +
-                                          QStringLiteral(": ") + DisplayPath(error));
-  }
+  OpenFolderWithDesktop(Host_, this, folder);
 }
 
 }  // namespace nubrix
