@@ -29,9 +29,10 @@ const std::vector<std::string> kMasks = {"*.tmp",        "*.bak", "*~",     "~*"
                                          "*.crdownload", "f9*1",  "*.temp", ".~lock*", "f?7"};
 
 // The search as a folder search per mask would do it: the folder listed once for every mask.
-std::size_t SearchListingPerMask(const std::vector<std::string>& folders) {
+std::size_t SearchListingPerMask(const nubrix::TTreeFolders& folders) {
   std::size_t found = 0;
-  for (const std::string& folder : folders) {
+  for (const nubrix::TTreeFolder& tree : folders.Folders) {
+    const std::string& folder = tree.Path;
     for (const std::string& mask : kMasks) {
       const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       if (fd < 0) continue;
@@ -67,7 +68,7 @@ int main(int argc, char** argv) {
   nubrix::TSizeTree sizeTree;
   nubrix::TScanContext context;
   nubrix::ScanIntoTree(sizeTree, tree + "/", context);
-  const std::vector<std::string> folders = nubrix::TempSearchFolders(*sizeTree.ScanRoot());
+  const nubrix::TTreeFolders folders = nubrix::TempSearchFolders(*sizeTree.ScanRoot());
   const std::string find = FindCommand(tree);
   std::vector<double> ours, perMask, byFind;
   std::size_t rows = 0, perMaskRows = 0;

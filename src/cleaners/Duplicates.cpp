@@ -42,11 +42,12 @@ struct TListing {
   std::vector<TUnreadableFile> Unreadable;
 };
 
-void ListFolder(TDirSource& source, std::uint32_t index, std::uint64_t minSize, TListing& listing,
-                std::vector<TCandidate>& files, std::vector<TUnreadableFile>& unreadable,
-                std::vector<char>& buffer) {
+void ListFolder(TDirSource& source, const TTreeOpener& opener, std::uint32_t index,
+                std::uint64_t minSize, TListing& listing, std::vector<TCandidate>& files,
+                std::vector<TUnreadableFile>& unreadable, std::vector<char>& buffer) {
   const std::string& folder = listing.Folders[index];
-  const int fd = source.OpenRoot(folder);
+  if (opener.Skipped(index)) return;
+  const int fd = opener.Open(index);
   if (fd < 0) {
     unreadable.push_back({folder, -fd});
     return;
@@ -111,12 +112,12 @@ bool Stopped(const TDuplicateOptions& options) {
   return options.Cancel != nullptr && options.Cancel->load(std::memory_order_relaxed);
 }
 
-TListing ListFolders(const std::vector<std::string>& folders, const TDuplicateOptions& options,
-                     int threads) {
+TListing ListFolders(const TTreeFolders& folders, const TDuplicateOptions& options, int threads) {
   TListing listing;
   listing.Folders.reserve(folders.size());
-  for (const std::string& folder : folders)
-    listing.Folders.push_back(platform::WithSeparator(folder));
+  for (const TTreeFolder& folder : folders.Folders)
+    listing.Folders.push_back(platform::WithSeparator(folder.Path));
+  const TTreeOpener opener(folders);
   listing.FolderIds.resize(folders.size());
   std::atomic<std::size_t> next{0};
   std::mutex merge;
@@ -126,8 +127,8 @@ TListing ListFolders(const std::vector<std::string>& folders, const TDuplicateOp
                std::vector<TUnreadableFile> unreadable;
                std::vector<char> buffer(kListBufferBytes);
                for (std::size_t i = next++; i < folders.size() && !Stopped(options); i = next++) {
-                 ListFolder(TDirSource::System(), static_cast<std::uint32_t>(i), options.MinSize,
-                            listing, files, unreadable, buffer);
+                 ListFolder(TDirSource::System(), opener, static_cast<std::uint32_t>(i),
+                            options.MinSize, listing, files, unreadable, buffer);
                  std::lock_guard lock(merge);
                  listing.Files.insert(listing.Files.end(), std::make_move_iterator(files.begin()),
                                       std::make_move_iterator(files.end()));
@@ -416,8 +417,7 @@ TDuplicateSearch TSearch::Run(int threads) {
 
 }  // namespace
 
-TDuplicateSearch FindDuplicates(const std::vector<std::string>& folders,
-                                const TDuplicateOptions& options) {
+TDuplicateSearch FindDuplicates(const TTreeFolders& folders, const TDuplicateOptions& options) {
   const int threads = ThreadCount(options);
   TListing listing = ListFolders(folders, options, threads);
   TSearch search(listing, options);

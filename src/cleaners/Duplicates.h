@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/TrashMove.h"
+#include "sizetree/TreeFolders.h"
 
 namespace nubrix {
 
@@ -80,10 +81,9 @@ struct TDuplicateSearch {
   bool Cancelled = false;                   // the groups are those confirmed before the cancel
 };
 
-// The files of these folders (each listed on its own, no subfolder entered; FoldersBelow gives
-// them for a part of the tree).
-TDuplicateSearch FindDuplicates(const std::vector<std::string>& folders,
-                                const TDuplicateOptions& options = {});
+// The files of these folders (each listed on its own, no subfolder entered, each reached as
+// TTreeOpener reaches it; FoldersBelow gives them for a part of the tree).
+TDuplicateSearch FindDuplicates(const TTreeFolders& folders, const TDuplicateOptions& options = {});
 
 // Which copy of a group stays when the others go.
 enum class TKeepRule { Newest, Oldest, FirstByPath };

@@ -71,6 +71,6 @@ void RemoveFromStats(TFileStats& stats, const std::vector<TLargeFile>& gone) {
                    [](const TTypeTotal& a, const TTypeTotal& b) { return a.Bytes > b.Bytes; });
 }
 
-std::vector<std::string> FoldersBelow(const TSizeFolder& start) { return TempSearchFolders(start); }
+TTreeFolders FoldersBelow(const TSizeFolder& start) { return TreeFoldersBelow(start); }
 
 }  // namespace nubrix

@@ -37,6 +37,6 @@ void RemoveFromStats(TFileStats& stats, const std::vector<TLargeFile>& gone);
 
 // The folders whose files make up start's total, start first: taken on the window's thread, so
 // the job that lists them never touches the tree.
-std::vector<std::string> FoldersBelow(const TSizeFolder& start);
+TTreeFolders FoldersBelow(const TSizeFolder& start);
 
 }  // namespace nubrix

@@ -126,10 +126,10 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
   return m == mask.size();
 }
 
-void SearchTempFilesInFolder(const std::string& folder, const std::vector<std::string>& masks,
-                             std::vector<TTempTreeData>& rows) {
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return;  // gone since the scan, or unreadable: nothing to find
+namespace {
+
+void SearchOpenFolder(int fd, const std::string& folder, const std::vector<std::string>& masks,
+                      std::vector<TTempTreeData>& rows) {
   std::vector<TEntry> entries = ListFiles(fd);
   const std::string shownFolder = platform::WithSeparator(folder);
   struct stat self {};
@@ -151,28 +151,38 @@ void SearchTempFilesInFolder(const std::string& folder, const std::vector<std::s
       row.ItemId = entry.Id;
     }
   }
-  close(fd);
 }
 
-std::vector<std::string> TempSearchFolders(const TSizeFolder& start) {
-  std::vector<std::string> folders;
-  VisitPreOrder(const_cast<TSizeFolder&>(start), [&](TSizeFolder&, const std::string& path) {
-    folders.push_back(path);
-    return true;
-  });
-  return folders;
+// A folder that is gone since the scan, unreadable, or not the one the scan saw: nothing to find.
+void SearchTreeFolder(const TTreeOpener& opener, const TTreeFolders& folders, std::size_t index,
+                      const std::vector<std::string>& masks, std::vector<TTempTreeData>& rows) {
+  if (opener.Skipped(index)) return;
+  const platform::TFd fd(opener.Open(index));
+  if (fd.Ok()) SearchOpenFolder(fd.Get(), folders.PathOf(index), masks, rows);
 }
 
-TTempSearch SearchTempFiles(const std::vector<std::string>& folders,
-                            const std::vector<std::string>& masks, const std::atomic<bool>* cancel,
+}  // namespace
+
+void SearchTempFilesInFolder(const std::string& folder, const std::vector<std::string>& masks,
+                             std::vector<TTempTreeData>& rows) {
+  const TTreeFolders lone = LoneFolder(folder);
+  const TTreeOpener opener(lone);
+  SearchTreeFolder(opener, lone, 0, masks, rows);
+}
+
+TTreeFolders TempSearchFolders(const TSizeFolder& start) { return TreeFoldersBelow(start); }
+
+TTempSearch SearchTempFiles(const TTreeFolders& folders, const std::vector<std::string>& masks,
+                            const std::atomic<bool>* cancel,
                             const std::function<void(int)>& progress) {
   TTempSearch search;
-  for (const std::string& folder : folders) {
+  const TTreeOpener opener(folders);
+  for (std::size_t i = 0; i < folders.size(); ++i) {
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
       search.Cancelled = true;
       break;
     }
-    SearchTempFilesInFolder(folder, masks, search.Rows);
+    SearchTreeFolder(opener, folders, i, masks, search.Rows);
     ++search.FoldersSearched;
     if (progress) progress(search.FoldersSearched);
   }

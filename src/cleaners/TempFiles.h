@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/TrashMove.h"
+#include "sizetree/TreeFolders.h"
 
 namespace nubrix {
 
@@ -45,13 +46,14 @@ bool MatchesMask(std::string_view name, std::string_view mask);
 
 // The files of one folder that match the masks: for each mask in order, the entries in listing
 // order, names beginning with "." and folders left out; a file matched by two masks gives two
-// rows. The folder is listed once whatever the number of masks; a folder that is gone adds nothing.
+// rows. The folder is listed once whatever the number of masks; a folder that is gone, or a trash
+// folder, adds nothing.
 void SearchTempFilesInFolder(const std::string& folder, const std::vector<std::string>& masks,
                              std::vector<TTempTreeData>& rows);
 
 // The folders a search visits, from start down, each before its children, children in their
 // order in the tree: taken on the window's thread, so the search never touches the tree itself.
-std::vector<std::string> TempSearchFolders(const TSizeFolder& start);
+TTreeFolders TempSearchFolders(const TSizeFolder& start);
 
 struct TTempSearch {
   std::vector<TTempTreeData> Rows;
@@ -59,9 +61,9 @@ struct TTempSearch {
   bool Cancelled = false;  // the rows found so far stay
 };
 
-// SearchTempFilesInFolder for each folder in turn; progress(folders searched) after each.
-TTempSearch SearchTempFiles(const std::vector<std::string>& folders,
-                            const std::vector<std::string>& masks,
+// Each folder in turn as SearchTempFilesInFolder searches one, reached as TTreeOpener reaches it;
+// progress(folders searched) after each.
+TTempSearch SearchTempFiles(const TTreeFolders& folders, const std::vector<std::string>& masks,
                             const std::atomic<bool>* cancel = nullptr,
                             const std::function<void(int)>& progress = {});
 

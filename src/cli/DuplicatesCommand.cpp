@@ -139,7 +139,7 @@ int RunDuplicates(const std::vector<std::string>& arguments, const std::string& 
   ScanIntoTree(tree, platform::WithSeparator(folder), context);
   const TDuplicateSearch search = FindDuplicates(FoldersBelow(*tree.ScanRoot()), call->Options);
   for (const TUnreadableFile& file : search.Unreadable)
-    err << "nubrix-clean: cannot read " << file.Path << ": " << std::strerror(file.Error) << '\n';
+    err << "nubrix-clean: cannot read " << file.Path << ": " << TreeFolderError(file.Error) << '\n';
   if (!call->Trash) {
     PrintGroups(search, out);
     return 0;

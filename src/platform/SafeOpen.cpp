@@ -168,6 +168,53 @@ int OpenSubfolderAt(int dirFd, const char* name) {
   return OpenComparingDevice(dirFd, name);
 }
 
+namespace {
+
+// Without openat2: one step at a time, each checked as OpenSubfolderAt checks it.
+int OpenBeneathStepByStep(int rootFd, const std::string& relative) {
+  TFd at(openat(rootFd, ".", kDirFlags));
+  if (!at.Ok()) return -errno;
+  std::size_t start = 0;
+  while (start < relative.size()) {
+    std::size_t end = relative.find('/', start);
+    if (end == std::string::npos) end = relative.size();
+    const std::string segment = relative.substr(start, end - start);
+    start = end + 1;
+    if (segment.empty() || segment == ".") continue;
+    if (segment == "..") return -EINVAL;
+    const int next = OpenComparingDevice(at.Get(), segment.c_str());
+    if (next < 0) {
+      struct stat info {};
+      if (fstatat(at.Get(), segment.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+          S_ISLNK(info.st_mode))
+        return -ELOOP;
+      return next;
+    }
+    at = TFd(next);
+  }
+  return at.Release();
+}
+
+}  // namespace
+
+int OpenBeneath(int rootFd, const std::string& relative) {
+  const std::string path = relative.empty() ? "." : relative;
+  if (!gNoOpenat2.load(std::memory_order_relaxed)) {
+    open_how how{};
+    how.flags = kDirFlags;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    for (;;) {
+      const long fd = syscall(SYS_openat2, rootFd, path.c_str(), &how, sizeof how);
+      if (fd >= 0) return static_cast<int>(fd);
+      if (errno == EINTR || errno == EAGAIN) continue;
+      if (errno != ENOSYS) return -errno;
+      gNoOpenat2.store(true, std::memory_order_relaxed);
+      break;
+    }
+  }
+  return OpenBeneathStepByStep(rootFd, path);
+}
+
 std::optional<std::string> ReadRegularFileAt(int dirFd, const char* name, std::size_t maxBytes) {
   // O_NONBLOCK: opening a named pipe must not wait for a writer.
   const int fd = openat(dirFd, name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);

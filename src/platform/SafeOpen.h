@@ -17,6 +17,11 @@ namespace nubrix::platform {
 // included (-EXDEV). A descriptor, or -errno.
 int OpenSubfolderAt(int dirFd, const char* name);
 
+// A folder below an open folder by a relative path ("" or "." for the folder itself): every step
+// stays beneath it, no link is followed anywhere on the way and no other mount is entered. A
+// descriptor, or -errno (-ELOOP for a link, -EXDEV for a mount or a step out).
+int OpenBeneath(int rootFd, const std::string& relative);
+
 // The bytes of a regular file (never a link, a pipe or a device), at most maxBytes of them;
 // nullopt when it is not a regular file, is larger than maxBytes or cannot be read.
 std::optional<std::string> ReadRegularFileAt(int dirFd, const char* name, std::size_t maxBytes);

@@ -144,6 +144,16 @@ std::optional<TTrashFolder> TrashFolderOfPath(const std::string& path, uid_t uid
   return std::nullopt;
 }
 
+std::vector<TFileId> TrashFolderIds(uid_t uid) {
+  std::vector<TFileId> ids;
+  for (const TTrashFolder& folder : TrashFolderCandidates(DataHome(), ReadMountInfo(), uid)) {
+    struct stat info {};
+    if (lstat(folder.Path(uid).c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+      ids.push_back(IdOf(info));
+  }
+  return ids;
+}
+
 std::vector<std::string> UserTrashFolders() {
   std::vector<std::string> paths;
   std::set<TFileId> seen;

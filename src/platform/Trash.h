@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/MountInfo.h"
+#include "platform/SafeOpen.h"
 
 namespace nubrix::platform {
 
@@ -47,6 +48,9 @@ int OpenTrashPart(int trashFd, const char* part, uid_t uid, bool create = false)
 
 // Which trash folder a recorded path names: ".../.Trash-$uid", ".../.Trash/$uid" or ".../Trash".
 std::optional<TTrashFolder> TrashFolderOfPath(const std::string& path, uid_t uid);
+
+// Every trash folder of uid that is there now, trusted or not: what no listing may enter.
+std::vector<TFileId> TrashFolderIds(uid_t uid);
 
 // The trash folders of this user that exist now and pass the checks: home first.
 std::vector<std::string> UserTrashFolders();

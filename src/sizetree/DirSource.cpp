@@ -22,6 +22,10 @@ int TDirSource::OpenSubfolder(int dirFd, const char* name) {
   return platform::OpenSubfolderAt(dirFd, name);
 }
 
+int TDirSource::OpenBeneath(int rootFd, const std::string& relative) {
+  return platform::OpenBeneath(rootFd, relative);
+}
+
 long TDirSource::ReadEntries(int dirFd, char* buffer, std::size_t size) {
   for (;;) {
     const long got = syscall(SYS_getdents64, dirFd, buffer, size);

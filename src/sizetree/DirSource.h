@@ -29,6 +29,8 @@ class TDirSource {
   // A subfolder of an open folder, never through a link and never into another mount
   // (-EXDEV). A descriptor, or -errno.
   virtual int OpenSubfolder(int dirFd, const char* name);
+  // A folder below an open folder by a relative path, beneath it without links or mounts.
+  virtual int OpenBeneath(int rootFd, const std::string& relative);
   // getdents64: bytes of linux_dirent64 records, 0 at the end, or -errno.
   virtual long ReadEntries(int dirFd, char* buffer, std::size_t size);
   // The entry's type and size without following a link: 0, or -errno.

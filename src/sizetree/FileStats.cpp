@@ -162,9 +162,10 @@ void TFolderFiles::Flush() {
 namespace {
 
 // One folder's own files, as the scan counts them.
-void ListFolderFiles(TDirSource& source, const std::string& folder, TFolderFiles& files,
-                     std::vector<char>& buffer) {
-  const int fd = source.OpenRoot(folder);
+void ListFolderFiles(TDirSource& source, const TTreeOpener& opener, const std::string& folder,
+                     std::size_t index, TFolderFiles& files, std::vector<char>& buffer) {
+  if (opener.Skipped(index)) return;
+  const int fd = opener.Open(index);
   if (fd < 0) return;
   files.Begin(fd, [&folder] { return folder; });
   ForEachEntry(source, fd, buffer, [&](const char* name, std::size_t length, unsigned char type) {
@@ -182,12 +183,13 @@ void ListFolderFiles(TDirSource& source, const std::string& folder, TFolderFiles
 
 }  // namespace
 
-TFileStats CollectFileStats(const std::vector<std::string>& folders, std::size_t largestCount,
+TFileStats CollectFileStats(const TTreeFolders& folders, std::size_t largestCount,
                             const std::atomic<bool>* cancel,
                             const std::function<void(std::int64_t)>& progress,
                             TDirSource* sourceOrNull) {
   TDirSource& source = sourceOrNull != nullptr ? *sourceOrNull : TDirSource::System();
   TFileCollector collector(largestCount);
+  const TTreeOpener opener(folders, &source);
   std::atomic<std::size_t> next{0};
   std::atomic<std::int64_t> done{0};
   std::atomic<bool> cancelled{false};
@@ -206,7 +208,7 @@ TFileStats CollectFileStats(const std::vector<std::string>& folders, std::size_t
         files.Flush();
         return;
       }
-      ListFolderFiles(source, folders[index], files, buffer);
+      ListFolderFiles(source, opener, folders.PathOf(index), index, files, buffer);
       const std::int64_t count = done.fetch_add(1) + 1;
       if (reports && progress) progress(count);
     }

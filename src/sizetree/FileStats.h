@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "sizetree/DirSource.h"
+#include "sizetree/TreeFolders.h"
 
 namespace nubrix {
 
@@ -119,8 +120,9 @@ class TFolderFiles {
 };
 
 // The files of these folders (each listed on its own, as the scan lists a folder; no subfolder is
-// entered), on a few threads. progress(folders done) comes from the calling thread.
-TFileStats CollectFileStats(const std::vector<std::string>& folders, std::size_t largestCount,
+// entered; each reached as TTreeOpener reaches it), on a few threads. progress(folders done) comes
+// from the calling thread.
+TFileStats CollectFileStats(const TTreeFolders& folders, std::size_t largestCount,
                             const std::atomic<bool>* cancel = nullptr,
                             const std::function<void(std::int64_t)>& progress = {},
                             TDirSource* source = nullptr);

@@ -1,6 +1,7 @@
 #include "sizetree/ScanEngine.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -229,6 +230,8 @@ void TFolderWalk::Process(TTask& task, TWorker& worker) {
     folder->SetListing(0, -fd);
     return;
   }
+  struct stat self {};
+  if (fstat(fd, &self) == 0) folder->SetIdentity(self.st_dev, self.st_ino);
   const bool isStart = folder == Start_ && TopLevel_;
   const bool mountRoot = isStart && (Mounts_.RootIsMountPoint() || Source_.IsMountRoot(fd));
   const TListing listing = List(fd, task, worker, isStart, mountRoot);

@@ -65,6 +65,15 @@ class TSizeFolder {
   // the size pass.
   bool UnreadableBelow() const { return UnreadableBelow_; }
 
+  // The folder's device and inode as the scan opened it, so that a later listing can tell that
+  // it still has the same folder; 0 for a folder the scan did not open (or read from a file).
+  std::uint64_t Device() const { return Device_; }
+  std::uint64_t Inode() const { return Inode_; }
+  void SetIdentity(std::uint64_t device, std::uint64_t inode) {
+    Device_ = device;
+    Inode_ = inode;
+  }
+
   // Builds the subtree of folder (a child of this top folder) from the disk.
   void CreateObjectTree(TSizeFolder* folder, TScanContext& context);
 
@@ -95,6 +104,8 @@ class TSizeFolder {
   // cancelled scan leaves every size at zero; the size pass keeps them.
   std::uint64_t ListedBytes_ = 0;
   std::uint64_t TotalBytes_ = 0;
+  std::uint64_t Device_ = 0;
+  std::uint64_t Inode_ = 0;
   std::int32_t ReadError_ = 0;
   bool OwnPath_ = true;
   bool Listed_ = false;

@@ -46,10 +46,11 @@ std::vector<std::vector<std::string>> Groups(const TDuplicateSearch& search,
   return groups;
 }
 
-std::vector<std::string> Folders(const test::TTempTree& tree, std::vector<std::string> below) {
-  for (std::string& folder : below) folder = tree / folder;
-  below.insert(below.begin(), tree.Root());
-  return below;
+// The root and the named folders below it, as a listing with no scan reaches them.
+TTreeFolders Folders(const test::TTempTree& tree, const std::vector<std::string>& below) {
+  TTreeFolders folders = LoneFolder(tree.Root());
+  for (const std::string& folder : below) folders.Folders.push_back({tree / folder, 0});
+  return folders;
 }
 
 using TGroups = std::vector<std::vector<std::string>>;
@@ -104,7 +105,7 @@ TEST(DuplicatesTest, EqualDigestsAreNeverTakenForEqualBytes) {
   Write(tree / "c2", Bytes(90000, 16));
   TDuplicateOptions options;
   options.DigestFilter = [](TDigest) { return TDigest{1, 2}; };  // every file collides
-  const TDuplicateSearch search = FindDuplicates({tree.Root()}, options);
+  const TDuplicateSearch search = FindDuplicates(LoneFolder(tree.Root()), options);
   EXPECT_EQ(Groups(search, tree), (TGroups{{"b1", "b2"}, {"s1", "s2", "s3"}}));
 }
 
@@ -125,7 +126,7 @@ TEST(DuplicatesTest, AFileThatChangesWhileTheSearchRunsDropsOut) {
     }
     return digest;
   };
-  const TDuplicateSearch search = FindDuplicates({tree.Root()}, options);
+  const TDuplicateSearch search = FindDuplicates(LoneFolder(tree.Root()), options);
   EXPECT_EQ(Groups(search, tree), (TGroups{{"x1", "x2"}}));
   EXPECT_EQ(search.ChangedFiles, 2u);
 }
@@ -167,7 +168,7 @@ TEST(DuplicatesTest, UnreadableFilesAreNamedAndNeverGrouped) {
   chmod((tree / "r2").c_str(), 0644);
   chmod((tree / "locked").c_str(), 0600);
   EXPECT_TRUE(test::AsOtherUser([&] {
-    const TDuplicateSearch search = FindDuplicates({tree.Root()});
+    const TDuplicateSearch search = FindDuplicates(LoneFolder(tree.Root()));
     return Groups(search, tree) == TGroups{{"r1", "r2"}} && search.Unreadable.size() == 1 &&
            search.Unreadable[0].Path == tree / "locked" && search.Unreadable[0].Error == EACCES;
   }));
@@ -187,7 +188,7 @@ TEST(DuplicatesTest, KeptCopiesAndTheMoveRefusingAReplacedFile) {
   test::TTempTree tree;
   Write(tree / "one", Bytes(3000, 50));
   Write(tree / "two", Bytes(3000, 50));
-  TDuplicateSearch search = FindDuplicates({tree.Root()});
+  TDuplicateSearch search = FindDuplicates(LoneFolder(tree.Root()));
   ASSERT_EQ(search.Groups.size(), 1u);
   const TDuplicateFile& two = search.Groups[0].Files[1];
   EXPECT_TRUE(StillListed(two));

@@ -6,12 +6,17 @@
 #include <fstream>
 #include <sstream>
 
+#include "cleaners/Duplicates.h"
+#include "cleaners/LargestFiles.h"
 #include "cleaners/TempFiles.h"
 #include "settings/IniStuff.h"
 #include "sizetree/ScanEngine.h"
 #include "support/TempTree.h"
 
 namespace nubrix {
+
+extern std::string gCleanerDataHome;
+
 namespace {
 
 struct TMaskCase {
@@ -113,14 +118,20 @@ TEST(TempSearchTest, MaskOrderThenListingOrderDotsAndFoldersLeftOut) {
   EXPECT_TRUE(rows.empty()) << "a folder gone since the scan";
 }
 
+std::vector<std::string> PathsOf(const TTreeFolders& folders) {
+  std::vector<std::string> paths;
+  for (const TTreeFolder& folder : folders.Folders) paths.push_back(folder.Path);
+  return paths;
+}
+
 TEST(TempSearchTest, TheScannedFoldersInTreeOrderCancelledAndCounted) {
   test::TTempTree disk("x.tmp=1\nA/x.tmp=2\nA/B/x.tmp=3\nC/x.tmp=4\n.dot/x.tmp=9");
   TSizeTree tree;
   TScanContext context;
   ASSERT_TRUE(ScanIntoTree(tree, disk.ScanPath(), context));
   SortChildrenByName(tree.ScanRoot());  // C before A: the search follows the tree's order
-  const std::vector<std::string> folders = TempSearchFolders(*tree.ScanRoot());
-  EXPECT_EQ(folders,
+  const TTreeFolders folders = TempSearchFolders(*tree.ScanRoot());
+  EXPECT_EQ(PathsOf(folders),
             (std::vector<std::string>{disk.ScanPath(), disk / "C", disk / "A", disk / "A/B"}));
   std::vector<int> progress;
   TTempSearch search =
@@ -134,8 +145,66 @@ TEST(TempSearchTest, TheScannedFoldersInTreeOrderCancelledAndCounted) {
   search = SearchTempFiles(folders, {"*.tmp"}, &cancel, [&](int done) { cancel = done == 2; });
   EXPECT_TRUE(search.Cancelled);
   EXPECT_EQ(search.Rows.size(), 2u) << "the rows found so far stay";
-  EXPECT_EQ(TempSearchFolders(*tree.FindFolder(disk / "A")),
+  EXPECT_EQ(PathsOf(TempSearchFolders(*tree.FindFolder(disk / "A"))),
             (std::vector<std::string>{disk / "A", disk / "A/B"}));
+}
+
+// Every listing that feeds a move: the temp-file search, the duplicates and the largest files.
+struct TListings {
+  std::size_t TempRows = 0;
+  std::size_t DuplicateGroups = 0;
+  std::uint64_t DocFiles = 0;
+};
+
+TListings ListAll(const TTreeFolders& folders) {
+  TListings found;
+  found.TempRows = SearchTempFiles(folders, {"*.doc"}).Rows.size();
+  found.DuplicateGroups = FindDuplicates(folders).Groups.size();
+  for (const TTypeTotal& type : CollectFileStats(folders, 10).Types)
+    if (type.Extension == "doc") found.DocFiles = type.Files;
+  return found;
+}
+
+TEST(TreeListingTest, NothingPutInPlaceOfAScannedFolderIsListed) {
+  test::TTempTree disk("share/att/sub/own.doc=1\nother/report.doc=7\nother/copy.doc=7");
+  TSizeTree tree;
+  TScanContext context;
+  ASSERT_TRUE(ScanIntoTree(tree, disk / "share/", context));
+  const TTreeFolders folders = TreeFoldersBelow(*tree.ScanRoot());
+  EXPECT_EQ(ListAll(folders).TempRows, 1U);
+  // A link to someone else's folder where the scan saw a folder.
+  ASSERT_EQ(rename((disk / "share/att/sub").c_str(), (disk / "share/att/old").c_str()), 0);
+  ASSERT_EQ(symlink((disk / "other").c_str(), (disk / "share/att/sub").c_str()), 0);
+  TListings found = ListAll(folders);
+  EXPECT_EQ(found.TempRows, 0U);
+  EXPECT_EQ(found.DuplicateGroups, 0U);
+  EXPECT_EQ(found.DocFiles, 0U);
+  // A real folder of the same name is not the one the scan saw either.
+  ASSERT_EQ(unlink((disk / "share/att/sub").c_str()), 0);
+  ASSERT_EQ(rename((disk / "other").c_str(), (disk / "share/att/sub").c_str()), 0);
+  found = ListAll(folders);
+  EXPECT_EQ(found.TempRows, 0U);
+  EXPECT_EQ(found.DuplicateGroups, 0U);
+  // Nor is another folder at the scan root's own path.
+  ASSERT_EQ(rename((disk / "share").c_str(), (disk / "was").c_str()), 0);
+  ASSERT_EQ(symlink((disk / "was").c_str(), (disk / "share").c_str()), 0);
+  EXPECT_EQ(ListAll(folders).DocFiles, 0U);
+}
+
+TEST(TreeListingTest, NoListingEntersTheTrash) {
+  test::TTempTree disk("Trash/files/notes.doc=5\nTrash/files/notes.2.doc=5\nmine.doc=5");
+  setenv("XDG_DATA_HOME", disk.Root().c_str(), 1);
+  TSizeTree tree;
+  TScanContext context;
+  ASSERT_TRUE(ScanIntoTree(tree, disk.ScanPath(), context));
+  const TListings found = ListAll(TreeFoldersBelow(*tree.ScanRoot()));
+  TSizeTree inside;
+  ASSERT_TRUE(ScanIntoTree(inside, disk / "Trash/files/", context));
+  const TListings insideFound = ListAll(TreeFoldersBelow(*inside.ScanRoot()));
+  setenv("XDG_DATA_HOME", gCleanerDataHome.c_str(), 1);
+  EXPECT_EQ(found.TempRows, 1U) << "mine.doc alone";
+  EXPECT_EQ(found.DuplicateGroups, 0U);
+  EXPECT_EQ(insideFound.TempRows, 0U);
 }
 
 std::string Slurp(const std::string& path) {

@@ -98,11 +98,7 @@ TEST(FileStatsTest, ALowerFolderListedLaterGivesWhatItsOwnScanGives) {
   TSizeTree tree;
   TScanContext context;
   ASSERT_TRUE(ScanIntoTree(tree, disk.ScanPath(), context));
-  std::vector<std::string> folders;
-  VisitPreOrder(*tree.FindFolder(disk / "sub"), [&](TSizeFolder&, const std::string& path) {
-    folders.push_back(path);
-    return true;
-  });
+  const TTreeFolders folders = TreeFoldersBelow(*tree.FindFolder(disk / "sub"));
   int reported = 0;
   const TFileStats later =
       CollectFileStats(folders, 100, nullptr, [&](std::int64_t done) { reported = int(done); });

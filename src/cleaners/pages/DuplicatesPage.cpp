@@ -191,7 +191,7 @@ void TDuplicatesPage::Follow() {
   Summary_->setText(QStringLiteral("Comparing the files of ") + DisplayPath(folder->Path()) +
                     QStringLiteral(" ..."));
   // The folders are taken from the tree here, so the job never touches the tree.
-  std::vector<std::string> folders = FoldersBelow(*folder);
+  TTreeFolders folders = FoldersBelow(*folder);
   Host_.ShowGauge(kGaugeSteps);
   if (!Busy_) Busy_.emplace();
   emit BusyChanged(true);

@@ -203,7 +203,7 @@ void TLargestFilesPage::Follow() {
   FilesModel_->Assign({});
   TypesModel_->Assign({}, 0);
   // The folders are taken from the tree here, so the job never touches the tree.
-  std::vector<std::string> folders = FoldersBelow(*folder);
+  TTreeFolders folders = FoldersBelow(*folder);
   Host_.ShowGauge(static_cast<int>(folders.size()));
   if (!Busy_) Busy_.emplace();
   emit BusyChanged(true);

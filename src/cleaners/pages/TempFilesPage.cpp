@@ -247,7 +247,7 @@ void TTempFilesPage::ListTempFiles(bool fromRoot) {
   Host_.ShowGauge(Host_.ScannedFolderCount());
   FilesModel_->Clear();
   // The folders are taken from the tree here, so the job never touches the tree.
-  const std::vector<std::string> folders = TempSearchFolders(*start);
+  const TTreeFolders folders = TempSearchFolders(*start);
   Busy_.emplace();
   Jobs_->Start(
       [folders, masks](TJob& job) {
