@@ -52,7 +52,7 @@ TReadStatus TCheckedFile::Open(const std::string& path, const TCandidate& listed
   const bool same = S_ISREG(Opened_.st_mode) && Opened_.st_dev == listed.Device &&
                     Opened_.st_ino == listed.Inode &&
                     static_cast<std::uint64_t>(Opened_.st_size) == listed.Size &&
-                    Opened_.st_mtim.tv_sec == listed.Modified;
+                    platform::SameTimes(listed.Times, platform::TimesOf(Opened_, 0));
   if (!same) return Changed();
   if (sequential) posix_fadvise(Fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
   return {};

@@ -22,6 +22,8 @@ struct TCandidate {
   std::uint64_t Device = 0;
   std::uint64_t Inode = 0;
   std::uint32_t Folder = 0;
+  platform::TFileTimes Times{};
+  std::uint32_t Owner = 0;
 };
 
 enum class TReadOutcome { Ok, Changed, Unreadable };

@@ -1,5 +1,6 @@
 #include "cleaners/Duplicates.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -61,8 +62,8 @@ void ListFolder(TDirSource& source, const TTreeOpener& opener, std::uint32_t ind
         // An entry that vanished since the listing is skipped.
         if (source.StatEntry(fd, name, stat) != 0 || !stat.IsRegular || stat.Size < minSize)
           return true;
-        files.push_back(
-            {std::string(name, length), stat.Size, stat.Modified, stat.Device, stat.Inode, index});
+        files.push_back({std::string(name, length), stat.Size, stat.Modified, stat.Device,
+                         stat.Inode, index, stat.Times, stat.Owner});
         return true;
       });
   if (error != 0) unreadable.push_back({folder, error});
@@ -373,6 +374,8 @@ TDuplicateFile TSearch::FileOf(std::uint32_t index) const {
   file.NameStart = Listing_.Folders[candidate.Folder].size();
   file.Size = candidate.Size;
   file.Modified = candidate.Modified;
+  file.Times = candidate.Times;
+  file.Owner = candidate.Owner;
   file.Device = candidate.Device;
   file.Inode = candidate.Inode;
   file.FolderDevice = Listing_.FolderIds[candidate.Folder].Device;
@@ -441,24 +444,61 @@ std::vector<platform::TListedItem> ListedNames(const TDuplicateFile& file) {
     return platform::TFileId{static_cast<dev_t>(device), static_cast<ino_t>(inode)};
   };
   std::vector<platform::TListedItem> items;
-  const auto add = [&](const std::string& path, std::optional<platform::TFileId> folder) {
+  const auto add = [&](const std::string& path, std::optional<platform::TFileId> folder,
+                       platform::TFileTimes times) {
     platform::TListedItem item(path, folder, id(file.Device, file.Inode));
     item.Size = file.Size;
-    item.Modified = file.Modified;
+    item.Times = times;
     items.push_back(std::move(item));
   };
-  add(file.Path, id(file.FolderDevice, file.FolderInode));
-  // The other names' folders were not kept: the file itself is still checked for each.
-  for (const std::string& other : file.OtherNames) add(other, std::nullopt);
+  add(file.Path, id(file.FolderDevice, file.FolderInode), file.Times);
+  // The other names' folders were not kept: the file itself is still checked for each. Moving
+  // the first name changes the file's time of change, so the others cannot compare it.
+  platform::TFileTimes others = file.Times;
+  others.Changed = 0;
+  for (const std::string& other : file.OtherNames) add(other, std::nullopt, others);
   return items;
 }
 
 bool StillListed(const TDuplicateFile& file) {
   struct stat info {};
-  if (lstat(file.Path.c_str(), &info) != 0) return false;
+  platform::TFileTimes times;
+  if (!platform::StatTimesAt(AT_FDCWD, file.Path.c_str(), info, times)) return false;
   return S_ISREG(info.st_mode) && info.st_dev == file.Device && info.st_ino == file.Inode &&
-         static_cast<std::uint64_t>(info.st_size) == file.Size &&
-         info.st_mtim.tv_sec == file.Modified;
+         info.st_uid == file.Owner && static_cast<std::uint64_t>(info.st_size) == file.Size &&
+         platform::SameTimes(file.Times, times);
+}
+
+std::vector<platform::TListedItem> CopyMoves(const TDuplicateGroup& group,
+                                             const std::vector<bool>& marked,
+                                             std::vector<TCopyRefusal>& refused) {
+  std::vector<platform::TListedItem> moves;
+  const bool oneOwner = std::all_of(group.Files.begin(), group.Files.end(), [&](const auto& file) {
+    return file.Owner == group.Files[0].Owner;
+  });
+  std::vector<TDuplicateFile> staying;
+  for (std::size_t i = 0; i < group.Files.size(); ++i) {
+    if (!marked[i]) staying.push_back(group.Files[i]);
+  }
+  const auto keeps = [staying = std::move(staying)]() -> std::string {
+    for (const TDuplicateFile& file : staying) {
+      if (StillListed(file)) return {};
+    }
+    return "has no unchecked copy left as it was compared";
+  };
+  for (std::size_t i = 0; i < group.Files.size(); ++i) {
+    if (!marked[i]) continue;
+    if (!oneOwner) {
+      refused.push_back(
+          {group.Files[i].Path, "its copies belong to different users; the group is left alone"});
+      continue;
+    }
+    for (platform::TListedItem& item : ListedNames(group.Files[i])) {
+      item.Guard = keeps;
+      moves.push_back(std::move(item));
+    }
+  }
+  return moves;
 }
 
 }  // namespace nubrix

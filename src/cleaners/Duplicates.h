@@ -25,6 +25,8 @@ struct TDuplicateFile {
   std::uint64_t Inode = 0;
   std::uint64_t FolderDevice = 0;
   std::uint64_t FolderInode = 0;
+  platform::TFileTimes Times{};
+  std::uint32_t Owner = 0;              // user id
   std::vector<std::string> OtherNames;  // its other names found in the search, in byte order
 
   std::string_view Name() const { return std::string_view(Path).substr(NameStart); }
@@ -94,7 +96,20 @@ std::size_t KeptCopy(const TDuplicateGroup& group, TKeepRule rule);
 // Every name of a copy as listed, so that a move refuses a file changed or replaced since.
 std::vector<platform::TListedItem> ListedNames(const TDuplicateFile& file);
 
-// Whether the copy is still the file the search confirmed: same file, size and time.
+// Whether the copy is still the file the search confirmed: same file, owner, size and times.
 bool StillListed(const TDuplicateFile& file);
+
+struct TCopyRefusal {
+  std::string Path;
+  std::string Why;
+};
+
+// The moves of the marked copies of a group (marked[i] for Files[i]), every name of each. Each
+// move first checks that a copy that stays is still as it was compared, so a group is never left
+// without one; a group whose copies belong to different users is left alone and refused, since
+// keeping one user's copy may leave another user's data only in the trash.
+std::vector<platform::TListedItem> CopyMoves(const TDuplicateGroup& group,
+                                             const std::vector<bool>& marked,
+                                             std::vector<TCopyRefusal>& refused);
 
 }  // namespace nubrix

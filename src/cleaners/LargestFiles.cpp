@@ -48,7 +48,7 @@ platform::TListedItem ListedLargeFile(const TLargeFile& file) {
   platform::TListedItem item(file.Path, id(file.FolderDevice, file.FolderInode),
                              id(file.Device, file.Inode));
   item.Size = file.Size;
-  item.Modified = file.Modified;
+  item.Times = file.Times;
   return item;
 }
 

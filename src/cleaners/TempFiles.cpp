@@ -30,6 +30,7 @@ struct TEntry {
   bool Folder = false;
   std::optional<std::uint64_t> Size;  // asked for only when a mask matches
   platform::TFileId Id{};
+  platform::TFileTimes Times;
 };
 
 std::vector<TEntry> ListFiles(int fd) {
@@ -47,7 +48,7 @@ std::vector<TEntry> ListFiles(int fd) {
       struct stat info {};
       folder = fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
     }
-    if (!folder) entries.push_back({entry->d_name, false, std::nullopt});
+    if (!folder) entries.push_back({entry->d_name, false, std::nullopt, {}, {}});
   }
   closedir(dir);
   return entries;
@@ -93,7 +94,10 @@ int CompareFolded(const std::string& a, const std::string& b) {
 }  // namespace
 
 platform::TListedItem ListedTempFile(const TTempTreeData& row) {
-  return platform::TListedItem(row.Path(), row.FolderId, row.ItemId);
+  platform::TListedItem item(row.Path(), row.FolderId, row.ItemId);
+  item.Size = row.Size;
+  item.Times = row.Times;
+  return item;
 }
 
 bool MatchesMask(std::string_view name, std::string_view mask) {
@@ -139,7 +143,8 @@ void SearchOpenFolder(int fd, const std::string& folder, const std::vector<std::
       if (!MatchesMask(entry.Name, mask)) continue;
       if (!entry.Size) {
         struct stat info {};
-        if (fstatat(fd, entry.Name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) continue;  // vanished
+        // An entry that vanished since the listing is skipped.
+        if (!platform::StatTimesAt(fd, entry.Name.c_str(), info, entry.Times)) continue;
         entry.Size = static_cast<std::uint64_t>(info.st_size);
         entry.Id = platform::IdOf(info);
       }
@@ -149,6 +154,7 @@ void SearchOpenFolder(int fd, const std::string& folder, const std::vector<std::
       row.Size = *entry.Size;
       row.FolderId = platform::IdOf(self);
       row.ItemId = entry.Id;
+      row.Times = entry.Times;
     }
   }
 }

@@ -33,6 +33,7 @@ struct TTempTreeData {
   bool Checked = true;
   platform::TFileId FolderId{};  // as listed: the move refuses another folder or file
   platform::TFileId ItemId{};
+  platform::TFileTimes Times{};
   std::string Path() const { return Folder + FileName; }
 };
 

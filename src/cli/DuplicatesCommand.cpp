@@ -70,29 +70,28 @@ std::optional<TDuplicatesCall> Parse(const std::vector<std::string>& arguments) 
   return call;
 }
 
-// Every copy but the kept one, each with all its names; the group is left alone when the kept
-// copy is no longer the file that was compared.
+// Every copy but the kept one, each with all its names; each move first makes sure the kept copy
+// is still the file that was compared.
 int TrashGroup(const TDuplicateGroup& group, TKeepRule rule, TCleanupRun& run, std::ostream& out,
                std::ostream& err) {
   const std::size_t kept = KeptCopy(group, rule);
-  if (!StillListed(group.Files[kept])) {
-    err << "nubrix-clean: " << group.Files[kept].Path
-        << " changed since it was compared; its copies stay\n";
-    return static_cast<int>(group.Files.size() - 1);
-  }
-  int stayed = 0;
-  for (std::size_t i = 0; i < group.Files.size(); ++i) {
-    if (i == kept) continue;
-    std::int64_t size = static_cast<std::int64_t>(group.Files[i].Size);
-    for (const platform::TListedItem& name : ListedNames(group.Files[i])) {
-      const platform::TTrashResult result = run.Trash(name, size);
-      size = 0;  // the bytes come back once, with the last name
-      if (result.Ok) {
-        out << name.Path << '\n';
-      } else {
-        ++stayed;
-        err << "nubrix-clean: " << result.Error << '\n';
-      }
+  std::vector<bool> marked(group.Files.size(), true);
+  marked[kept] = false;
+  std::vector<TCopyRefusal> refused;
+  const std::vector<platform::TListedItem> moves = CopyMoves(group, marked, refused);
+  for (const TCopyRefusal& refusal : refused)
+    err << "nubrix-clean: " << refusal.Path << ": " << refusal.Why << '\n';
+  int stayed = static_cast<int>(refused.size());
+  for (std::size_t i = 0; i < moves.size(); ++i) {
+    // The bytes come back once, with the first name of a copy.
+    const bool firstName = i == 0 || moves[i].Item != moves[i - 1].Item;
+    const std::int64_t size = firstName ? static_cast<std::int64_t>(group.Size) : 0;
+    const platform::TTrashResult result = run.Trash(moves[i], size);
+    if (result.Ok) {
+      out << moves[i].Path << '\n';
+    } else {
+      ++stayed;
+      err << "nubrix-clean: " << result.Error << '\n';
     }
   }
   return stayed;

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -125,6 +126,47 @@ std::int64_t BirthOf(int dirFd, const char* name) {
   if (statx(dirFd, name, flags, STATX_BTIME, &info) != 0 || (info.stx_mask & STATX_BTIME) == 0)
     return 0;
   return info.stx_btime.tv_sec * 1'000'000'000LL + info.stx_btime.tv_nsec;
+}
+
+namespace {
+
+std::int64_t Nanoseconds(std::int64_t seconds, std::int64_t nanoseconds) {
+  return seconds * 1'000'000'000LL + nanoseconds;
+}
+
+}  // namespace
+
+bool SameTimes(const TFileTimes& listed, const TFileTimes& now) {
+  const bool changed = listed.Changed != 0 && listed.Changed != now.Changed;
+  const bool reborn = listed.Birth != 0 && now.Birth != 0 && listed.Birth != now.Birth;
+  return listed.Modified == now.Modified && !changed && !reborn;
+}
+
+TFileTimes TimesOf(const struct stat& info, std::int64_t birth) {
+  return {Nanoseconds(info.st_mtim.tv_sec, info.st_mtim.tv_nsec),
+          Nanoseconds(info.st_ctim.tv_sec, info.st_ctim.tv_nsec), birth};
+}
+
+bool StatTimesAt(int dirFd, const char* name, struct stat& info, TFileTimes& times) {
+  struct statx x {};
+  const int flags = AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC | (*name == 0 ? AT_EMPTY_PATH : 0);
+  if (statx(dirFd, name, flags, STATX_BASIC_STATS | STATX_BTIME, &x) != 0) return false;
+  info = {};
+  info.st_dev = makedev(x.stx_dev_major, x.stx_dev_minor);
+  info.st_ino = x.stx_ino;
+  info.st_mode = x.stx_mode;
+  info.st_nlink = x.stx_nlink;
+  info.st_uid = x.stx_uid;
+  info.st_gid = x.stx_gid;
+  info.st_size = static_cast<off_t>(x.stx_size);
+  info.st_blocks = static_cast<blkcnt_t>(x.stx_blocks);
+  info.st_mtim = {x.stx_mtime.tv_sec, x.stx_mtime.tv_nsec};
+  info.st_ctim = {x.stx_ctime.tv_sec, x.stx_ctime.tv_nsec};
+  info.st_atim = {x.stx_atime.tv_sec, x.stx_atime.tv_nsec};
+  const std::int64_t birth =
+      (x.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(x.stx_btime.tv_sec, x.stx_btime.tv_nsec) : 0;
+  times = TimesOf(info, birth);
+  return true;
 }
 
 bool IsEmptyFolderFd(int dirFd) {

@@ -41,6 +41,23 @@ inline TFileId IdOf(const struct stat& info) { return {info.st_dev, info.st_ino}
 // not share; 0 where the file system does not tell. name empty: the open file itself.
 std::int64_t BirthOf(int dirFd, const char* name);
 
+// When a file's contents and its record last changed, and when it was made, in nanoseconds: a
+// file rewritten within the same second (cp -p, touch -r) changes its time of change, a file made
+// anew under a reused inode number its birth. 0 where the file system does not tell; Changed 0
+// also where a caller's own move changed it (another name of the same file).
+struct TFileTimes {
+  std::int64_t Modified = 0;
+  std::int64_t Changed = 0;
+  std::int64_t Birth = 0;
+  bool operator==(const TFileTimes&) const = default;
+};
+// Whether a file with times now is still the file listed with times listed.
+bool SameTimes(const TFileTimes& listed, const TFileTimes& now);
+// The times and the rest of an entry (never a link followed; name empty: the open file itself);
+// false when it cannot be looked at.
+bool StatTimesAt(int dirFd, const char* name, struct stat& info, TFileTimes& times);
+TFileTimes TimesOf(const struct stat& info, std::int64_t birth);
+
 // Owns one descriptor; -1 (or a negative errno) holds none.
 class TFd {
  public:

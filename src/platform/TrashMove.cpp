@@ -140,18 +140,19 @@ std::optional<TTrashMover::TPrepared> Prepare(const TListedItem& listed, std::st
     return std::nullopt;
   }
   struct stat self {};
-  if (fstatat(item.FolderFd.Get(), item.Name.c_str(), &self, AT_SYMLINK_NOFOLLOW) != 0) {
+  TFileTimes times;
+  if (!StatTimesAt(item.FolderFd.Get(), item.Name.c_str(), self, times)) {
     error = CouldNotMove(listed.Path, std::strerror(errno));
     return std::nullopt;
   }
   item.ItemId = IdOf(self);
-  item.ItemBirth = BirthOf(item.FolderFd.Get(), item.Name.c_str());
+  item.ItemBirth = times.Birth;
   if (listed.Item && *listed.Item != item.ItemId) {
     error = LeftAlone(listed.Path, "is not the item that was listed");
     return std::nullopt;
   }
   if ((listed.Size && *listed.Size != static_cast<std::uint64_t>(self.st_size)) ||
-      (listed.Modified && *listed.Modified != self.st_mtim.tv_sec)) {
+      (listed.Times && !SameTimes(*listed.Times, times))) {
     error = LeftAlone(listed.Path, "has changed since it was listed");
     return std::nullopt;
   }
@@ -297,6 +298,10 @@ TTrashResult TTrashMover::Move(const TListedItem& listed) {
   std::string error;
   std::optional<TPrepared> item = Prepare(listed, error);
   if (!item) return TTrashResult::Refused(error);
+  if (listed.Guard) {
+    if (const std::string why = listed.Guard(); !why.empty())
+      return TTrashResult::Refused(LeftAlone(listed.Path, why));
+  }
   if (TOpenTrash* home = HomeTrash(); home != nullptr && home->Device == item->FolderId.Device) {
     int code = 0;
     TTrashResult result = Into(*home, *item, code);

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -29,10 +30,13 @@ struct TListedItem {
   std::optional<TFileId> Folder;  // the folder it was listed in
   std::optional<TFileId> Item;    // the item itself, when the listing looked at it
   bool EmptyFolder = false;       // listed as an empty folder: refused when it holds anything now
-  // The size and the time of change (seconds) it was listed with: a file that changed since, or
-  // another that took its inode, is refused.
+  // The size and the times it was listed with: a file that changed since, or another that took
+  // its inode, is refused.
   std::optional<std::uint64_t> Size;
-  std::optional<std::int64_t> Modified;
+  std::optional<TFileTimes> Times;
+  // Asked right before the move, after the item was found as listed: empty to go on, or why the
+  // item must stay (another file that has to be there still, say).
+  std::function<std::string()> Guard;
 };
 
 struct TTrashResult {

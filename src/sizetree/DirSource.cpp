@@ -40,14 +40,21 @@ int TDirSource::StatEntry(int dirFd, const char* name, TEntryStat& out) {
   constexpr int kFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC;
   // The time and the inode come with the same call for free: the largest files show the one and
   // need the other to move the right file later.
-  if (statx(dirFd, name, kFlags, STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_INO, &info) != 0)
-    return -errno;
+  constexpr unsigned kMask =
+      STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_INO | STATX_BTIME | STATX_UID;
+  if (statx(dirFd, name, kFlags, kMask, &info) != 0) return -errno;
   out.IsDirectory = S_ISDIR(info.stx_mode);
   out.IsRegular = S_ISREG(info.stx_mode);
   out.Size = out.IsDirectory ? 0 : info.stx_size;
   out.Modified = info.stx_mtime.tv_sec;
   out.Device = makedev(info.stx_dev_major, info.stx_dev_minor);
   out.Inode = info.stx_ino;
+  out.Owner = info.stx_uid;
+  const auto nanoseconds = [](const statx_timestamp& t) {
+    return t.tv_sec * 1'000'000'000LL + t.tv_nsec;
+  };
+  out.Times = {nanoseconds(info.stx_mtime), nanoseconds(info.stx_ctime),
+               (info.stx_mask & STATX_BTIME) != 0 ? nanoseconds(info.stx_btime) : 0};
   return 0;
 }
 

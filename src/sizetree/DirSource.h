@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/SafeOpen.h"
+
 namespace nubrix {
 
 struct TEntryStat {
@@ -18,6 +20,8 @@ struct TEntryStat {
   std::int64_t Modified = 0;  // seconds since the epoch
   std::uint64_t Device = 0;
   std::uint64_t Inode = 0;
+  std::uint32_t Owner = 0;
+  platform::TFileTimes Times;  // to the nanosecond, for a move that must find the same file
 };
 
 class TDirSource {

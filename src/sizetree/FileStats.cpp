@@ -136,6 +136,7 @@ void TFolderFiles::Add(std::string_view name, const TEntryStat& stat) {
   file.NameStart = Folder_.size();
   file.Size = stat.Size;
   file.Modified = stat.Modified;
+  file.Times = stat.Times;
   file.FolderDevice = FolderDevice_;
   file.FolderInode = FolderInode_;
   file.Device = stat.Device;

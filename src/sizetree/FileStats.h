@@ -32,6 +32,7 @@ struct TLargeFile {
   std::uint64_t FolderInode = 0;
   std::uint64_t Device = 0;
   std::uint64_t Inode = 0;
+  platform::TFileTimes Times{};
 
   std::string_view Name() const { return std::string_view(Path).substr(NameStart); }
   // The folder's path with its trailing separator.

@@ -137,9 +137,11 @@ TEST(DuplicatesTest, ReadsRefuseAFileThatIsNotTheOneListed) {
   Write(tree / "g", Bytes(1000, 30));
   struct stat info {};
   ASSERT_EQ(stat((tree / "f").c_str(), &info), 0);
-  const duplicates::TCandidate listed{"f", 1000, info.st_mtim.tv_sec, info.st_dev, info.st_ino, 0};
+  const duplicates::TCandidate listed{"f",         1000, info.st_mtim.tv_sec,       info.st_dev,
+                                      info.st_ino, 0,    platform::TimesOf(info, 0)};
   ASSERT_EQ(stat((tree / "g").c_str(), &info), 0);
-  const duplicates::TCandidate other{"g", 1000, info.st_mtim.tv_sec, info.st_dev, info.st_ino, 0};
+  const duplicates::TCandidate other{"g",         1000, info.st_mtim.tv_sec,       info.st_dev,
+                                     info.st_ino, 0,    platform::TimesOf(info, 0)};
   std::atomic<std::uint64_t> read{0};
   EXPECT_EQ(duplicates::CompareFiles(tree / "f", listed, tree / "g", other, read).Result,
             duplicates::TCompared::Same);
@@ -200,6 +202,33 @@ TEST(DuplicatesTest, KeptCopiesAndTheMoveRefusingAReplacedFile) {
   const platform::TTrashResult result = mover.Move(ListedNames(two)[0]);
   EXPECT_FALSE(result.Ok);
   EXPECT_EQ(access((tree / "two").c_str(), F_OK), 0);
+
+  // Rewritten in place with the same size and its old time put back, as cp -p or touch -r do.
+  const TDuplicateFile& one = search.Groups[0].Files[0];
+  struct stat before {};
+  ASSERT_EQ(stat((tree / "one").c_str(), &before), 0);
+  Write(tree / "one", Bytes(3000, 51));
+  const struct timespec oldTimes[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(utimensat(AT_FDCWD, (tree / "one").c_str(), oldTimes, 0), 0);
+  EXPECT_FALSE(StillListed(one));
+  EXPECT_NE(mover.Move(ListedNames(one)[0]).Error.find("has changed"), std::string::npos);
+  EXPECT_EQ(access((tree / "one").c_str(), F_OK), 0);
+}
+
+TEST(DuplicatesTest, EachMoveFindsTheKeptCopyAsCompared) {
+  test::TTempTree tree;
+  for (const char* name : {"keep", "c1", "c2"}) Write(tree / name, Bytes(4000, 52));
+  const TDuplicateSearch search = FindDuplicates(LoneFolder(tree.Root()));
+  ASSERT_EQ(search.Groups.size(), 1u);
+  std::vector<TCopyRefusal> refused;
+  const std::vector<platform::TListedItem> moves =
+      CopyMoves(search.Groups[0], {true, true, false}, refused);  // c1, c2 go; keep stays
+  ASSERT_EQ(moves.size(), 2u);
+  platform::TTrashMover mover(getuid(), gCleanerDataHome);
+  EXPECT_TRUE(mover.Move(moves[0]).Ok);
+  Write(tree / "keep", Bytes(4000, 53));  // the kept copy changes between two moves
+  EXPECT_NE(mover.Move(moves[1]).Error.find("no unchecked copy"), std::string::npos);
+  EXPECT_EQ(access((tree / "c2").c_str(), F_OK), 0);
 }
 
 std::pair<int, std::string> Clean(const std::vector<std::string>& arguments,
@@ -209,6 +238,21 @@ std::pair<int, std::string> Clean(const std::vector<std::string>& arguments,
   const int status = RunClean(arguments, out, errors, gCleanerDataHome + "/AppData/Nubrix.db");
   if (err != nullptr) *err = errors.str();
   return {status, out.str()};
+}
+
+TEST(DuplicatesTest, CopiesOfDifferentUsersAreNeverMoved) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give a file to another user";
+  test::TTempTree tree;
+  Write(tree / "alice.csv", Bytes(2000, 54));
+  Write(tree / "mallory.csv", Bytes(2000, 54));
+  ASSERT_EQ(chown((tree / "mallory.csv").c_str(), test::kOtherUid, test::kOtherUid), 0);
+  struct timespec newer[2] = {{0, UTIME_OMIT}, {4000000000, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, (tree / "mallory.csv").c_str(), newer, 0), 0);
+  std::string err;
+  EXPECT_EQ(Clean({"duplicates", "--trash", "--keep", "newest", tree.Root()}, &err).first, 1);
+  EXPECT_NE(err.find("different users"), std::string::npos) << err;
+  EXPECT_EQ(access((tree / "alice.csv").c_str(), F_OK), 0);
+  EXPECT_EQ(access((tree / "mallory.csv").c_str(), F_OK), 0);
 }
 
 TEST(DuplicatesTest, CommandLinePrintsGroupsThenMovesAllButTheKeptCopy) {

@@ -59,22 +59,17 @@ std::vector<platform::TListedItem> CopiesToMove(const std::vector<TDuplicateGrou
                                                 const std::vector<TDuplicatesModel::TCopy>& checked,
                                                 std::vector<TRemovalFailure>& refused) {
   std::vector<platform::TListedItem> items;
-  std::vector<bool> keeps(groups.size(), false);
   std::vector<std::vector<bool>> marked(groups.size());
   for (std::size_t g = 0; g < groups.size(); ++g) marked[g].assign(groups[g].Files.size(), false);
   for (const auto& copy : checked) marked[copy.Group][copy.File] = true;
+  std::vector<TCopyRefusal> refusals;
   for (std::size_t g = 0; g < groups.size(); ++g) {
-    for (std::size_t f = 0; f < groups[g].Files.size() && !keeps[g]; ++f)
-      keeps[g] = !marked[g][f] && StillListed(groups[g].Files[f]);
+    if (std::find(marked[g].begin(), marked[g].end(), true) == marked[g].end()) continue;
+    for (platform::TListedItem& item : CopyMoves(groups[g], marked[g], refusals))
+      items.push_back(std::move(item));
   }
-  for (const auto& copy : checked) {
-    const TDuplicateFile& file = groups[copy.Group].Files[copy.File];
-    if (!keeps[copy.Group]) {
-      refused.push_back({file.Path, "no unchecked copy of it is left as it was compared"});
-      continue;
-    }
-    for (platform::TListedItem& item : ListedNames(file)) items.push_back(std::move(item));
-  }
+  for (TCopyRefusal& refusal : refusals)
+    refused.push_back({std::move(refusal.Path), std::move(refusal.Why)});
   return items;
 }
 
