@@ -74,9 +74,19 @@ int OpenStepByStep(const std::string& path, bool make, bool* made) {
     const std::string segment = path.substr(start, end - start);
     int next = OpenNoLinkStep(at.Get(), segment.c_str());
     if (next == -ENOENT && make) {
-      if (mkdirat(at.Get(), segment.c_str(), 0777) != 0 && errno != EEXIST) return -errno;
+      // Only in a folder of the caller's own (or the system's), and only a folder made now: one
+      // that someone else made meanwhile (EEXIST) is theirs, whatever its name.
+      struct stat parent {};
+      if (fstat(at.Get(), &parent) != 0) return -errno;
+      if (parent.st_uid != geteuid() && parent.st_uid != 0) return -EPERM;
+      if (mkdirat(at.Get(), segment.c_str(), 0777) != 0) return -errno;
       if (made != nullptr) *made = true;
       next = OpenNoLinkStep(at.Get(), segment.c_str());
+      struct stat child {};
+      if (next >= 0 && (fstat(next, &child) != 0 || child.st_uid != geteuid())) {
+        close(next);
+        return -EPERM;
+      }
     }
     if (next < 0) return next;
     at = TFd(next);

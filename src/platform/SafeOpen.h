@@ -85,7 +85,9 @@ bool IsPlainAbsolutePath(const std::string& path);
 
 // Opens the folder at a plain absolute path from "/" without following a link anywhere on the
 // way, the folder itself included (-ELOOP when a link stands there). With make, folders missing
-// on the way are made (*made tells whether any was). A descriptor, or -errno.
+// on the way are made (*made tells whether any was), but only inside folders of the caller or of
+// root (-EPERM otherwise), and never one that appears meanwhile (-EEXIST). A descriptor, or
+// -errno.
 int OpenFolderWithoutLinks(const std::string& path, bool make = false, bool* made = nullptr);
 
 // renameat2 with RENAME_NOREPLACE: never replaces what is at the target (errno EEXIST).

@@ -60,15 +60,15 @@ TTrashPresence OpenItemTrash(const TTrashedItem& item, TItemTrash& at) {
   if (!folder || !IsPlainName(item.TrashName)) return TTrashPresence::Untrusted;
   at.Trash = TFd(OpenTrashFolder(*folder, uid));
   if (at.Trash.Get() == -EPERM) return TTrashPresence::Untrusted;
-  if (!at.Trash.Ok()) {
-    // A trash at the top of a drive that is not mounted now may come back with the drive.
-    const bool driveAway = folder->Kind != TTrashKind::Home && !IsMountRoot(folder->Top);
-    return driveAway ? TTrashPresence::Unavailable : TTrashPresence::Gone;
-  }
+  // A trash folder that is not there now (a drive not mounted, a shared .Trash renamed for a
+  // moment) may come back: only a trash folder that is there can say an item has left it.
+  if (!at.Trash.Ok()) return TTrashPresence::Unavailable;
   at.Files = TFd(OpenTrashPart(at.Trash.Get(), "files", uid));
   at.Info = TFd(OpenTrashPart(at.Trash.Get(), "info", uid));
   if (at.Files.Get() == -EPERM || at.Info.Get() == -EPERM) return TTrashPresence::Untrusted;
-  return at.Files.Ok() && at.Info.Ok() ? TTrashPresence::InTrash : TTrashPresence::Gone;
+  if (!at.Files.Ok())
+    return at.Files.Get() == -ENOENT ? TTrashPresence::Gone : TTrashPresence::Unavailable;
+  return TTrashPresence::InTrash;
 }
 
 bool IsFutureDate(const std::string& date) {
@@ -79,7 +79,9 @@ bool SameBirth(const TTrashedItem& item, int dirFd, const std::string& name) {
   return item.ItemBirth == 0 || BirthOf(dirFd, name.c_str()) == item.ItemBirth;
 }
 
-// Whether files/ holds the very item under its name and its info file names its path.
+// Whether files/ holds the very item under its name and its info file names its path. Where the
+// run knows the item's identity, a missing info file (an emptying that stopped half way) does not
+// make undo forget an item that is still there.
 bool HoldsItem(const TItemTrash& at, const TTrashedItem& item) {
   struct stat status {};
   if (fstatat(at.Files.Get(), item.TrashName.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
@@ -87,6 +89,10 @@ bool HoldsItem(const TItemTrash& at, const TTrashedItem& item) {
   if (item.Item && IdOf(status) != *item.Item) return false;
   if (!SameBirth(item, at.Files.Get(), item.TrashName)) return false;
   const std::string infoName = item.TrashName + std::string(kInfoSuffix);
+  struct stat infoStatus {};
+  const bool noInfo = !at.Info.Ok() || fstatat(at.Info.Get(), infoName.c_str(), &infoStatus,
+                                               AT_SYMLINK_NOFOLLOW) != 0;
+  if (noInfo) return item.Item.has_value();
   const std::optional<std::string> text = ReadRegularFileAt(at.Info.Get(), infoName.c_str(), 65536);
   if (!text) return false;
   const std::optional<TTrashInfo> info = ParseTrashInfo(*text, TopOfTrashFolder(item.TrashFolder));
@@ -136,6 +142,9 @@ int OpenHomeFolder(const TTrashedItem& item, bool makeParents, TRestoreOutcome& 
   } else if (fd.Get() == -ELOOP || fd.Get() == -ENOTDIR) {
     refusal = Outcome(TRestoreStatus::FolderChanged,
                       "a link or a file stands where the folder " + parent + " was");
+  } else if (fd.Get() == -EPERM || fd.Get() == -EEXIST) {
+    refusal = Outcome(TRestoreStatus::FolderChanged,
+                      "another user's folder stands on the way to " + parent);
   } else if (!fd.Ok()) {
     refusal = Outcome(TRestoreStatus::Failed,
                       "cannot open the folder " + parent + ": " + std::strerror(-fd.Get()));
@@ -228,7 +237,7 @@ TRestoreOutcome RestoreFromTrash(const TTrashedItem& item, bool makeParents) {
     return Outcome(TRestoreStatus::Failed,
                    "cannot move " + item.OriginalPath + " back: " + std::strerror(error));
   }
-  unlinkat(at.Info.Get(), (item.TrashName + std::string(kInfoSuffix)).c_str(), 0);
+  if (at.Info.Ok()) unlinkat(at.Info.Get(), (item.TrashName + std::string(kInfoSuffix)).c_str(), 0);
   return Outcome(TRestoreStatus::Restored, {});
 }
 

@@ -161,6 +161,23 @@ TEST_F(CleanupRunsTest, AFolderThatIsGoneIsMadeAgainOnlyWhenAsked) {
   EXPECT_TRUE(Exists(disk / "deep/er/f.tmp"));
 }
 
+TEST_F(CleanupRunsTest, AnItemIsForgottenOnlyWhenItsTrashSaysItIsGone) {
+  test::TTempTree disk("a.tmp=3\nb.tmp=4\n");
+  const TRun run = Trash({disk / "a.tmp", disk / "b.tmp"});
+  const std::string trash = run.Items[0].TrashFolder;
+  // The trash folder away for a moment: nothing is restored, nothing forgotten.
+  ASSERT_EQ(rename(trash.c_str(), (trash + ".away").c_str()), 0);
+  TUndoResult result = UndoRun(run, false);
+  ASSERT_EQ(rename((trash + ".away").c_str(), trash.c_str()), 0);
+  EXPECT_EQ(result.Restored, 0);
+  EXPECT_TRUE(result.States.empty()) << "no item marked as gone";
+  // An info file lost half way through an emptying: the item itself still comes back.
+  ASSERT_EQ(unlink((trash + "/info/" + run.Items[1].TrashName + ".trashinfo").c_str()), 0);
+  result = UndoRun(run, false);
+  EXPECT_EQ(result.Restored, 2);
+  EXPECT_TRUE(Exists(disk / "a.tmp") && Exists(disk / "b.tmp"));
+}
+
 TEST_F(CleanupRunsTest, ALinkStandingWhereTheFolderWasIsNeverFollowed) {
   test::TTempTree disk("d/f.tmp=9\nelsewhere/\n");
   const TRun run = Trash({disk / "d/f.tmp"});
@@ -325,6 +342,23 @@ TEST_F(CleanupRunsTest, UndoNeverFollowsALinkPutWhereAFolderOnTheWayWas) {
   call = Clean({"undo", "--make-folders"});
   EXPECT_EQ(call.Status, 1);
   EXPECT_FALSE(Exists(shared + "/somewhere/sub")) << "no folder made inside the link's target";
+  EXPECT_EQ(CountInTrash(LastRun()), 1) << "it waits in the trash";
+}
+
+TEST_F(CleanupRunsTest, UndoMakesNoFolderInsideAnotherUsersFolder) {
+  SKIP_UNLESS_ROOT();
+  test::TTempTree disk;
+  const std::string shared = disk / "shared";
+  MakeShared(disk, shared);
+  test::TTempTree own("proj/sub/f.tmp=5\n");
+  ASSERT_EQ(rename((own / "proj").c_str(), (shared + "/proj").c_str()), 0);
+  ASSERT_EQ(Clean({"temp-files", "--mask", "*.tmp", "--trash", shared + "/proj"}).Status, 0);
+  test::RemoveTree(shared + "/proj");
+  // Another user makes a folder of the same name in the shared folder.
+  ASSERT_TRUE(test::AsOtherUser([&] { return mkdir((shared + "/proj").c_str(), 0777) == 0; }));
+  const TCall call = Clean({"undo", "--make-folders"});
+  EXPECT_EQ(call.Status, 1);
+  EXPECT_FALSE(Exists(shared + "/proj/sub")) << call.Err;
   EXPECT_EQ(CountInTrash(LastRun()), 1) << "it waits in the trash";
 }
 
