@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <set>
 #include <string_view>
 
@@ -22,6 +23,7 @@ constexpr int kDirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NO
 // Folders moved away during one removal: after this many the walk gives up on the folder.
 constexpr int kMaxRestarts = 64;
 constexpr std::string_view kInfoSuffix = ".trashinfo";
+constexpr std::time_t kOrphanInfoAge = std::time_t{24} * 60 * 60;
 
 int OpenAt(int dirFd, const char* name) {
   const int fd = openat(dirFd, name, kDirFlags);
@@ -199,15 +201,19 @@ class TRemoval {
   std::set<TFileId> Tried_;
 };
 
-// Removes the info files whose item is no longer in files/ (filesFd < 0: none is).
+// Removes the info files whose item is no longer in files/ (filesFd < 0: none is). A move into
+// the trash writes the info file first and the item follows: an info file younger than a day may
+// belong to an item on its way, which would otherwise land without one and be lost to undo.
 void EmptyInfo(int infoFd, int filesFd, std::vector<std::string>& failures,
                const std::string& shown) {
+  const std::time_t dayAgo = std::time(nullptr) - kOrphanInfoAge;
   for (const std::string& file : NamesIn(infoFd)) {
     const std::string item = EndsWithout(file, kInfoSuffix);
     if (item.empty()) continue;
     struct stat info {};
     if (filesFd >= 0 && fstatat(filesFd, item.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) continue;
-    if (fstatat(infoFd, file.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(info.st_mode))
+    if (fstatat(infoFd, file.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(info.st_mode) ||
+        info.st_mtime > dayAgo)
       continue;
     if (unlinkat(infoFd, file.c_str(), 0) != 0) failures.push_back(JoinPath(shown, file));
   }

@@ -34,6 +34,7 @@ struct TTrashMover::TPrepared {
   TFileId FolderId;
   TFileId ItemId;
   std::int64_t ItemBirth = 0;
+  bool EmptyFolder = false;  // listed as empty: it must still be empty in the trash
 };
 
 namespace {
@@ -160,6 +161,7 @@ std::optional<TTrashMover::TPrepared> Prepare(const TListedItem& listed, std::st
     error = LeftAlone(listed.Path, "is no longer an empty folder");
     return std::nullopt;
   }
+  item.EmptyFolder = listed.EmptyFolder;
   return item;
 }
 
@@ -277,8 +279,13 @@ TTrashResult TTrashMover::Into(TOpenTrash& trash, const TPrepared& item, int& co
 TTrashResult TTrashMover::Moved(TOpenTrash& trash, const TPrepared& item, const std::string& name,
                                 TTrashResult result) {
   struct stat now {};
-  if (fstatat(trash.Files.Get(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
-      IdOf(now) == item.ItemId) {
+  const bool same = fstatat(trash.Files.Get(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+                    IdOf(now) == item.ItemId;
+  // An empty folder filled between the last look and the rename would take its new contents
+  // along.
+  const bool filled =
+      same && item.EmptyFolder && !StillEmptyFolder(trash.Files.Get(), name, item.ItemId);
+  if (same && !filled) {
     result.Ok = true;
     result.TrashFolder = trash.Path;
     result.TrashName = name;
@@ -286,7 +293,8 @@ TTrashResult TTrashMover::Moved(TOpenTrash& trash, const TPrepared& item, const 
   }
   if (RenameNoReplace(trash.Files.Get(), name.c_str(), item.FolderFd.Get(), item.Name.c_str())) {
     unlinkat(trash.Info.Get(), (name + ".trashinfo").c_str(), 0);
-    result.Error = LeftAlone(item.Asked, "changed while it was moved");
+    result.Error = LeftAlone(
+        item.Asked, filled ? "was filled while it was moved" : "changed while it was moved");
   } else {
     result.Error = item.Asked + " changed while it was moved; what went lies in the trash as " +
                    JoinPath(trash.Path, "files/" + name) + ".";

@@ -147,6 +147,28 @@ TEST_F(CleanupRunsTest, EmptiedItemsAndANameReusedByAnotherItemAreNotRestored) {
   EXPECT_EQ(CountInTrash(second), 1);
 }
 
+TEST_F(CleanupRunsTest, UndoTrustsNeitherAnotherFolderNorAnotherItemOfTheSameNames) {
+  test::TTempTree disk("d/f.tmp=9\ne/g.tmp=3\n");
+  const TRun first = Trash({disk / "d/f.tmp"});
+  // The folder moved away and a new, real one made in its place.
+  ASSERT_EQ(rename((disk / "d").c_str(), (disk / "d.old").c_str()), 0);
+  ASSERT_EQ(mkdir((disk / "d").c_str(), 0755), 0);
+  TUndoResult result = UndoRun(first, true);
+  ASSERT_EQ(result.Stayed.size(), 1U);
+  EXPECT_EQ(result.Stayed[0].Status, TRestoreStatus::FolderChanged);
+  EXPECT_FALSE(Exists(disk / "d/f.tmp"));
+  // A run kept without birth times whose trash name now holds another file, its info unchanged.
+  TRun second = Trash({disk / "e/g.tmp"});
+  second.Items[0].ItemBirth = 0;
+  const std::string inTrash = second.Items[0].TrashFolder + "/files/" + second.Items[0].TrashName;
+  std::ofstream(inTrash + ".new") << "another";  // made while the item still holds its inode
+  ASSERT_EQ(rename((inTrash + ".new").c_str(), inTrash.c_str()), 0);
+  result = UndoRun(second, false);
+  ASSERT_EQ(result.Stayed.size(), 1U);
+  EXPECT_EQ(result.Stayed[0].Status, TRestoreStatus::LeftTrash);
+  EXPECT_FALSE(Exists(disk / "e/g.tmp"));
+}
+
 TEST_F(CleanupRunsTest, AFolderThatIsGoneIsMadeAgainOnlyWhenAsked) {
   test::TTempTree disk("deep/er/f.tmp=9\n");
   const TRun run = Trash({disk / "deep/er/f.tmp"});

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <ctime>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -67,6 +68,42 @@ TEST(TrashTest, FilesFoldersLinksAndOddNamesGoWithATrashInfo) {
       << odd;
 }
 
+TFileId IdAt(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
+  return IdOf(info);
+}
+
+TEST(TrashTest, AMoveReplacesNothingAndTakesOnlyWhatWasListedWhereItWasListed) {
+  test::TTempTree disk("a/lone.txt=4\nb/\na/empty/\na/refilled/\n");
+  // An item in files/ without an info file (another program's, or half of an emptying).
+  mkdir((gDataHome + "/Trash").c_str(), 0700);
+  mkdir((gDataHome + "/Trash/files").c_str(), 0700);
+  std::ofstream(gDataHome + "/Trash/files/lone.txt") << "orphan";
+  const TTrashResult moved = MoveToTrash(disk / "a/lone.txt");
+  ASSERT_TRUE(moved.Ok) << moved.Error;
+  EXPECT_EQ(moved.TrashName, "lone.2.txt");
+  EXPECT_EQ(Slurp(gDataHome + "/Trash/files/lone.txt"), "orphan");
+  // The same file listed in a/, reached through another name in b/.
+  std::ofstream(disk / "a/f") << "x";
+  ASSERT_EQ(link((disk / "a/f").c_str(), (disk / "b/f").c_str()), 0);
+  const TTrashResult elsewhere =
+      MoveToTrash(TListedItem(disk / "b/f", IdAt(disk / "a"), IdAt(disk / "a/f")));
+  EXPECT_FALSE(elsewhere.Ok);
+  EXPECT_TRUE(Exists(disk / "b/f"));
+  // A folder listed as empty that fills before the move, or in the last moment before it.
+  TListedItem empty(disk / "a/empty", IdAt(disk / "a"), IdAt(disk / "a/empty"), true);
+  std::ofstream(disk / "a/empty/new") << "x";
+  EXPECT_NE(MoveToTrash(empty).Error.find("no longer an empty folder"), std::string::npos);
+  TListedItem refilled(disk / "a/refilled", IdAt(disk / "a"), IdAt(disk / "a/refilled"), true);
+  refilled.Guard = [&] {
+    std::ofstream(disk / "a/refilled/late") << "x";
+    return std::string();
+  };
+  EXPECT_NE(MoveToTrash(refilled).Error.find("filled while it was moved"), std::string::npos);
+  EXPECT_TRUE(Exists(disk / "a/refilled/late"));
+}
+
 TEST(TrashTest, WhereNoTrashCanTakeItNothingHappens) {
   if (!test::CanMount()) GTEST_SKIP() << "mounting needs privileges";
   test::TTempTree disk("m/");
@@ -103,6 +140,10 @@ TEST(TrashTest, EmptyingRemovesNothingOutsideTheTrash) {
   chmod((trash + "/files/readonly/deep").c_str(), 0555);
   chmod((trash + "/files/readonly").c_str(), 0555);
   std::ofstream(trash + "/info/orphan.trashinfo") << "[Trash Info]\n";
+  const struct timespec twoDaysAgo[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 172800, 0}};
+  utimensat(AT_FDCWD, (trash + "/info/orphan.trashinfo").c_str(), twoDaysAgo, 0);
+  // The info file of an item still on its way in: written first, the item follows.
+  std::ofstream(trash + "/info/arriving.trashinfo") << "[Trash Info]\n";
   std::ofstream(trash + "/expunged/old") << "x";
   std::ofstream(trash + "/directorysizes") << "1 2 x\n";
   bool bound = false;
@@ -123,6 +164,8 @@ TEST(TrashTest, EmptyingRemovesNothingOutsideTheTrash) {
   EXPECT_FALSE(Exists(trash + "/files/link-to-precious"));
   EXPECT_FALSE(Exists(trash + "/files/readonly")) << "read-only trees go too";
   EXPECT_FALSE(Exists(trash + "/info/orphan.trashinfo"));
+  EXPECT_TRUE(Exists(trash + "/info/arriving.trashinfo")) << "an item may still be on its way";
+  unlink((trash + "/info/arriving.trashinfo").c_str());
   EXPECT_FALSE(Exists(trash + "/expunged/old"));
   EXPECT_FALSE(Exists(trash + "/directorysizes"));
   if (bound) {
@@ -147,12 +190,15 @@ TEST(TrashTest, ARestoreDuringTheEmptyingGetsTheWholeFolderOrNothing) {
       << "[Trash Info]\nPath=" << documents.Root() << "/Project\n";
   std::ofstream(trash + "/files/other") << "x";
   bool restored = false;
+  bool raced = false;
   TRemoveHooks hooks;
   hooks.FolderEntered = [&](const std::string& shown) {
-    if (restored || !shown.ends_with("/src/deep")) return;
+    if (raced || !shown.ends_with("/src/deep")) return;
+    raced = true;
     restored = rename((trash + "/files/Project").c_str(), (documents / "Project").c_str()) == 0;
   };
   EmptyHomeTrash(&hooks);
+  ASSERT_TRUE(raced) << "the restore was tried in the middle of the emptying";
   EXPECT_TRUE(Exists(documents / "precious"));
   if (restored) {
     EXPECT_TRUE(Exists(documents / "Project/README"));
