@@ -75,15 +75,15 @@ TReadStatus TCheckedFile::Read(std::uint64_t offset, char* buffer, std::size_t l
 TReadStatus TCheckedFile::Unchanged() const {
   struct stat now {};
   if (fstat(Fd_, &now) != 0) return Unreadable(errno);
-  const bool same = now.st_size == Opened_.st_size &&
-                    now.st_mtim.tv_sec == Opened_.st_mtim.tv_sec &&
-                    now.st_mtim.tv_nsec == Opened_.st_mtim.tv_nsec;
+  // A write puts the time of change forward even when the modification time is put back.
+  const bool same =
+      now.st_size == Opened_.st_size && platform::TimesOf(now, 0) == platform::TimesOf(Opened_, 0);
   return same ? TReadStatus{} : Changed();
 }
 
 TCompareResult CompareFiles(const std::string& firstPath, const TCandidate& first,
                             const std::string& secondPath, const TCandidate& second,
-                            std::atomic<std::uint64_t>& bytesRead) {
+                            std::atomic<std::uint64_t>& bytesRead, const TReadDone& readDone) {
   const auto failed = [](TCompared which, TReadStatus status) {
     return TCompareResult{which, status};
   };
@@ -105,6 +105,10 @@ TCompareResult CompareFiles(const std::string& firstPath, const TCandidate& firs
       return failed(TCompared::SecondFailed, s);
     if (std::memcmp(left, right, length) != 0) return {TCompared::Different, {}};
   }
+  if (readDone) {
+    readDone(firstPath);
+    readDone(secondPath);
+  }
   if (TReadStatus s = a.Unchanged(); !s.Ok()) return failed(TCompared::FirstFailed, s);
   if (TReadStatus s = b.Unchanged(); !s.Ok()) return failed(TCompared::SecondFailed, s);
   return {};
@@ -116,7 +120,8 @@ TDigest DigestOfBytes(const char* data, std::size_t length) {
 }
 
 TReadStatus DigestOf(const std::string& path, const TCandidate& listed, std::uint64_t length,
-                     TDigest& digest, std::atomic<std::uint64_t>& bytesRead, std::string* content) {
+                     TDigest& digest, std::atomic<std::uint64_t>& bytesRead, std::string* content,
+                     const TReadDone& readDone) {
   const std::uint64_t wanted = length == 0 ? listed.Size : std::min(length, listed.Size);
   TCheckedFile file;
   if (TReadStatus s = file.Open(path, listed, wanted > kFirstChunkBytes); !s.Ok()) return s;
@@ -125,6 +130,7 @@ TReadStatus DigestOf(const std::string& path, const TCandidate& listed, std::uin
     if (TReadStatus s = file.Read(0, content->data(), content->size(), bytesRead); !s.Ok())
       return s;
     digest = DigestOfBytes(content->data(), content->size());
+    if (readDone) readDone(path);
     return file.Unchanged();
   }
   const std::unique_ptr<XXH3_state_t, decltype(&XXH3_freeState)> state(XXH3_createState(),
@@ -140,6 +146,7 @@ TReadStatus DigestOf(const std::string& path, const TCandidate& listed, std::uin
   }
   const XXH128_hash_t hash = XXH3_128bits_digest(state.get());
   digest = {hash.low64, hash.high64};
+  if (readDone) readDone(path);
   return file.Unchanged();
 }
 

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,15 +63,17 @@ struct TCompareResult {
 };
 
 // Reads two files of equal size side by side and stops at the first difference.
+using TReadDone = std::function<void(const std::string& path)>;
+
 TCompareResult CompareFiles(const std::string& firstPath, const TCandidate& first,
                             const std::string& secondPath, const TCandidate& second,
-                            std::atomic<std::uint64_t>& bytesRead);
+                            std::atomic<std::uint64_t>& bytesRead, const TReadDone& readDone = {});
 
 // A digest of the first length bytes (0: the whole file); with content, those bytes are kept
 // there too (small files, compared from memory afterwards).
 TReadStatus DigestOf(const std::string& path, const TCandidate& listed, std::uint64_t length,
                      TDigest& digest, std::atomic<std::uint64_t>& bytesRead,
-                     std::string* content = nullptr);
+                     std::string* content = nullptr, const TReadDone& readDone = {});
 
 TDigest DigestOfBytes(const char* data, std::size_t length);
 

@@ -245,8 +245,8 @@ std::vector<TMembers> TSearch::ByDigest(const TMembers& members, std::uint64_t l
   for (const std::uint32_t index : members) {
     if (Stopped(Options_)) return {};
     TDigest digest;
-    const TReadStatus status =
-        duplicates::DigestOf(PathOf(index), At(index), length, digest, BytesRead_);
+    const TReadStatus status = duplicates::DigestOf(PathOf(index), At(index), length, digest,
+                                                    BytesRead_, nullptr, Options_.ReadDone);
     if (!status.Ok()) {
       Failed(index, status);
       continue;
@@ -272,8 +272,9 @@ void TSearch::Confirm(TMembers members, std::vector<TMembers>& found) {
         rest.push_back(members[i]);
         continue;
       }
-      const duplicates::TCompareResult compared = duplicates::CompareFiles(
-          PathOf(members[0]), At(members[0]), PathOf(members[i]), At(members[i]), BytesRead_);
+      const duplicates::TCompareResult compared =
+          duplicates::CompareFiles(PathOf(members[0]), At(members[0]), PathOf(members[i]),
+                                   At(members[i]), BytesRead_, Options_.ReadDone);
       switch (compared.Result) {
         case TCompared::Same:
           same.push_back(members[i]);
@@ -304,7 +305,7 @@ void TSearch::SearchInMemory(const TMembers& members, std::vector<TMembers>& fou
     if (Stopped(Options_)) return;
     TDigest digest;
     const TReadStatus status = duplicates::DigestOf(PathOf(members[i]), At(members[i]), 0, digest,
-                                                    BytesRead_, &contents[i]);
+                                                    BytesRead_, &contents[i], Options_.ReadDone);
     if (status.Ok()) {
       buckets[Filter(digest)].push_back(i);
     } else {

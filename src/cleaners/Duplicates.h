@@ -72,6 +72,8 @@ struct TDuplicateOptions {
   std::function<void(const TDuplicateProgress&)> Progress;
   // Applied to every digest taken; for tests.
   std::function<TDigest(TDigest)> DigestFilter;
+  // Called with a file's path after its bytes were read and before they count; for tests.
+  std::function<void(const std::string&)> ReadDone;
 };
 
 struct TDuplicateSearch {

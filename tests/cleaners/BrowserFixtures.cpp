@@ -27,11 +27,13 @@ INSERT INTO moz_places (id, url, title, visit_count, last_visit_date, typed, fre
   (1, 'https://bookmarked.example/', 'Bookmarked', 5, 100, 1, 50, 1, 1, 'g1'),
   (2, 'https://visited.example/', 'nubrix-secret visited', 3, 200, 1, 40, 0, 2, 'g2'),
   (3, 'https://kw.example/?q=%s', 'Keyword', 2, 300, 0, 30, 0, 3, 'g3'),
-  (4, 'https://visited.example/?q=nubrix-secret', 'Search', 1, 400, 0, 20, 0, NULL, 'g4');
+  (4, 'https://visited.example/?q=nubrix-secret', 'Search', 1, 400, 0, 20, 0, NULL, 'g4'),
+  (5, 'https://after-a-crash.example/', 'Bookmarked, count lost', 1, 500, 0, 10, 0, NULL, 'g5');
 INSERT INTO moz_historyvisits (id, place_id, visit_date) VALUES (1, 1, 1), (2, 2, 2), (3, 2, 3),
   (4, 3, 4), (5, 4, 5);
 INSERT INTO moz_inputhistory (place_id, input, use_count) VALUES (2, 'nubrix-secret', 1);
-INSERT INTO moz_bookmarks (id, type, fk, title) VALUES (1, 2, NULL, 'menu'), (2, 1, 1, 'A bookmark');
+INSERT INTO moz_bookmarks (id, type, fk, title) VALUES (1, 2, NULL, 'menu'), (2, 1, 1, 'A bookmark'),
+  (3, 1, 5, 'A bookmark whose place lost its count');
 INSERT INTO moz_keywords (id, keyword, place_id) VALUES (1, 'kw', 3);
 INSERT INTO moz_annos (id, place_id) VALUES (1, 2), (2, 1);
 INSERT INTO moz_meta (key, value) VALUES ('origin_frecency_count', '3'), ('other', 'kept');

@@ -131,6 +131,30 @@ TEST(DuplicatesTest, AFileThatChangesWhileTheSearchRunsDropsOut) {
   EXPECT_EQ(search.ChangedFiles, 2u);
 }
 
+TEST(DuplicatesTest, BytesChangedWhileTheyWereReadDoNotCount) {
+  test::TTempTree tree;
+  // Beyond what is compared in memory; two of a size are compared side by side, read once.
+  const std::string data = Bytes(300000, 22);
+  for (const char* name : {"y1", "y2"}) Write(tree / name, data);
+  // Three are told apart by digests first.
+  for (const char* name : {"z1", "z2", "z3"}) Write(tree / name, Bytes(200000, 23));
+  TDuplicateOptions options;
+  options.Threads = 1;
+  bool rewritten = false;
+  int z2Reads = 0;
+  // Same size, other bytes, written in place after the read: for z2 after its last read.
+  options.ReadDone = [&](const std::string& path) {
+    const bool last = path == tree / "z2" && ++z2Reads == 3;
+    if (path != tree / "y2" && !last) return;
+    const int fd = open(path.c_str(), O_WRONLY);
+    rewritten = fd >= 0 && pwrite(fd, "zz", 2, 1000) == 2;
+    close(fd);
+  };
+  const TDuplicateSearch search = FindDuplicates(LoneFolder(tree.Root()), options);
+  ASSERT_TRUE(rewritten);
+  EXPECT_EQ(Groups(search, tree), (TGroups{{"z1", "z3"}}));
+}
+
 TEST(DuplicatesTest, ReadsRefuseAFileThatIsNotTheOneListed) {
   test::TTempTree tree;
   Write(tree / "f", Bytes(1000, 30));

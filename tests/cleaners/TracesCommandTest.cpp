@@ -75,7 +75,7 @@ TEST_F(TracesCommandTest, ThePreviewTellsWhatAClearRemoves) {
             "media-history\tVLC\t0 files\n"
             "trash\ttrash\t0 items\t0 bytes\n");
   EXPECT_EQ(test::Rows(test::FirefoxPlaces(Home), "SELECT COUNT(*) FROM moz_bookmarks"),
-            std::vector<std::string>{"2"});
+            std::vector<std::string>{"3"});
 }
 
 // A hive a running wineserver holds: its change is refused, as TWineRegistry refuses it.

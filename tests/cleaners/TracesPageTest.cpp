@@ -142,7 +142,7 @@ TEST_F(TracesPageJobsTest, ClearingCommandsRunAsJobs) {
   Run("actCleanIEHistory");
   EXPECT_TRUE(test::Rows(test::FirefoxPlaces(home_), "SELECT * FROM moz_historyvisits").empty());
   EXPECT_EQ(test::Rows(test::FirefoxPlaces(home_), "SELECT COUNT(*) FROM moz_bookmarks"),
-            std::vector<std::string>{"2"});
+            std::vector<std::string>{"3"});
 
   Run("actClearURL");
   EXPECT_EQ(Values("Software\\Microsoft\\Internet Explorer\\TypedURLs"), 0) << "the key stays";

@@ -88,12 +88,13 @@ TEST_F(TracesTest, HistoryGoesBookmarksAndKeywordsStay) {
   EXPECT_EQ(Rows(Places(),
                  "SELECT id, visit_count, last_visit_date, typed, frecency FROM "
                  "moz_places ORDER BY id"),
-            (std::vector<std::string>{"1|0|NULL|0|-1", "3|0|NULL|0|-1"}))
-      << "the bookmarked place and the keyword's stay, unvisited";
+            (std::vector<std::string>{"1|0|NULL|0|-1", "3|0|NULL|0|-1", "5|0|NULL|0|-1"}))
+      << "the bookmarked places (also one whose count a crash lost) and the keyword's stay";
   EXPECT_TRUE(Rows(Places(), "SELECT * FROM moz_historyvisits").empty());
   EXPECT_TRUE(Rows(Places(), "SELECT * FROM moz_inputhistory").empty());
   EXPECT_EQ(Rows(Places(), "SELECT id, fk, title FROM moz_bookmarks ORDER BY id"),
-            (std::vector<std::string>{"1|NULL|menu", "2|1|A bookmark"}));
+            (std::vector<std::string>{"1|NULL|menu", "2|1|A bookmark",
+                                      "3|5|A bookmark whose place lost its count"}));
   EXPECT_EQ(Rows(Places(), "SELECT keyword, place_id FROM moz_keywords"),
             std::vector<std::string>{"kw|3"});
   EXPECT_EQ(Rows(Places(), "SELECT id FROM moz_origins ORDER BY id"),
@@ -134,7 +135,7 @@ TEST_F(TracesTest, NoRemovedAddressIsLeftInAnyByteOfTheProfiles) {
 TEST_F(TracesTest, TypedAddressesGoTheRestStays) {
   Stuff().ClearTypedAddresses();
   EXPECT_EQ(Rows(Places(), "SELECT id, typed, visit_count FROM moz_places ORDER BY id"),
-            (std::vector<std::string>{"1|0|5", "2|0|3", "3|0|2", "4|0|1"}));
+            (std::vector<std::string>{"1|0|5", "2|0|3", "3|0|2", "4|0|1", "5|0|1"}));
   EXPECT_TRUE(Rows(Places(), "SELECT * FROM moz_inputhistory").empty());
   EXPECT_EQ(Rows(Places(), "SELECT COUNT(*) FROM moz_historyvisits"),
             std::vector<std::string>{"5"});
