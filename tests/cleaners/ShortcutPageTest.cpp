@@ -87,6 +87,10 @@ TEST_F(ShortcutPageTest, ListsTheUserStartMenuAndTrashesTheBrokenLaunchers) {
   }
   EXPECT_EQ(form_->StatusText(1).toStdString(), StartMenu());
   EXPECT_TRUE(dialogs_.Messages.isEmpty());
+  Run("actDelCheckedItems");  // asked, and No is the answer without a script
+  EXPECT_EQ(dialogs_.Questions, QStringList{"Move the 2 checked item(s) to the trash?"});
+  EXPECT_TRUE(Exists(StartMenu() + "/broken.desktop"));
+  dialogs_.Answers.push_back(true);
   Run("actDelCheckedItems");
   EXPECT_EQ(Captions(), std::vector<std::string>{"good.desktop"});
   EXPECT_TRUE(Exists(StartMenu() + "/good.desktop"));
@@ -178,6 +182,7 @@ TEST_F(ShortcutPageTest, WhatCannotGoToTheTrashStaysCheckedAndIsNamed) {
   mkdir((disk / "t/old").c_str(), 0755);
   Browse(disk / "t");
   Run("actListEmptyFolders");
+  dialogs_.Answers.push_back(true);
   Run("actDelCheckedItems");
   const bool stayed = Exists(disk / "t/old");
   umount2((disk / "t").c_str(), MNT_DETACH);

@@ -179,10 +179,17 @@ TEST_F(TracesPageJobsTest, ARunningBrowserIsReportedAfterTheBusyCursorGoes) {
             std::vector<std::string>{"5"});
 }
 
-TEST_F(TracesPageJobsTest, EmptyingTheTrashTouchesOnlyTheTrashGiven) {
+TEST_F(TracesPageJobsTest, EmptyingTheTrashAsksFirstAndTouchesOnlyTheTrashGiven) {
   home_.Add("trash-top/Trash/files/old=10\ntrash-top/Trash/info/old.trashinfo=0");
   ::chmod((home_ / "trash-top/Trash").c_str(), 0700);
+  Run("actRecycleBin");  // no answer given: No
+  ASSERT_EQ(window_.Dialogs.Questions.size(), 1);
+  EXPECT_EQ(window_.Dialogs.Questions[0].toStdString(),
+            "Delete 1 item (0.000 MB) in the trash for good? Undo cannot bring them back.");
+  EXPECT_TRUE(platform::Exists(home_ / "trash-top/Trash/files/old"));
+  window_.Dialogs.Answers.push_back(true);
   Run("actRecycleBin");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !page_->Busy(); }, 20000));
   EXPECT_FALSE(platform::Exists(home_ / "trash-top/Trash/files/old"));
   EXPECT_TRUE(window_.Dialogs.Errors.isEmpty()) << window_.Dialogs.Errors.join("\n").toStdString();
 }

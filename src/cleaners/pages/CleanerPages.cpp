@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "cleaners/IE_Cache_Hist.h"
+#include "cleaners/models/LargestFilesModels.h"
 #include "platform/Mounts.h"
 #include "platform/Paths.h"
 #include "platform/ShellOpen.h"
@@ -389,7 +390,39 @@ void TTracesPage::actClearURLExecute() {
                 });
 }
 
+// Emptying deletes for good, and with it what undo would bring back: counted on a worker first,
+// then asked, No being the default.
 void TTracesPage::actRecycleBinExecute() {
+  if (Busy()) return;
+  Busy_.emplace();
+  ++Clearing_;
+  Host_.ShowStatus(QStringLiteral("Counting the items in the trash ..."));
+  Jobs_->Start(
+      [environment = Environment_](TJob&) { return PreviewTrash(environment.TrashPaths()); },
+      [this](const TTrashPreview& preview) {
+        Busy_.reset();
+        Clearing_ = 0;
+        UpdateActions();
+        if (preview.Items == 0) {
+          Host_.ShowStatus(QStringLiteral("The trash is empty."));
+          Host_.StartStatusReset();
+          return;
+        }
+        const QString question =
+            QStringLiteral("Delete %1 (%2) in the trash for good? Undo cannot bring them back.")
+                .arg(Count(preview.Items, "item", "items"),
+                     MegabytesText(static_cast<std::uint64_t>(preview.Bytes)));
+        if (!Host_.Dialogs().Ask(this, TQuestionKind::Warning, question, TAnswerButtons::YesNo)) {
+          Host_.ShowStatus(QStringLiteral("The trash was left as it is."));
+          Host_.StartStatusReset();
+          return;
+        }
+        EmptyTheTrash();
+      });
+  UpdateActions();
+}
+
+void TTracesPage::EmptyTheTrash() {
   StartClearing(QStringLiteral("Emptying the trash ..."),
                 [environment = Environment_](const std::atomic<bool>&) {
                   const platform::TEmptyResult result = environment.EmptyTrash();

@@ -58,6 +58,7 @@ class TTracesPage : public QWidget {
   void actClearMediaExecute();
   void actClearURLExecute();
   void actRecycleBinExecute();
+  void EmptyTheTrash();
   void actDefrag2Execute();
   void actHDCleanupExecute();
   void actUninstallExecute();

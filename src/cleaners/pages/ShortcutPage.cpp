@@ -236,6 +236,12 @@ void TShortcutPage::actDelCheckedItemsExecute() {
     if (it->Checked) checked.push_back(it->Listed());
   }
   if (checked.empty()) return;
+  if (!Host_.Dialogs().Ask(
+          this, TQuestionKind::Confirmation,
+          QStringLiteral("Move the %1 checked item(s) to the trash?").arg(checked.size()),
+          TAnswerButtons::YesNo)) {
+    return;
+  }
   Busy_.emplace();
   Jobs_->Start(
       [checked, database = ProgramDatabaseFile(Host_.AppDataFolder())](TJob& job) {
