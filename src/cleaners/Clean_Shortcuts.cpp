@@ -233,10 +233,9 @@ TRemovalResult TCleanShortcut::RemoveEmptyFolders(const std::string& folder,
   if (folder.empty()) return result;
   std::vector<TFolderFound> folders;
   CollectFolders(folder, folders, cancel);
-  const std::string startName = platform::NameOf(folder);
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) break;
-    if (!IsEmptyFolder(it->Path) || platform::NameOf(it->Path) == startName) continue;
+    if (!IsEmptyFolder(it->Path)) continue;
     const platform::TTrashResult moved =
         RecycleSilently(platform::TListedItem(it->Path, it->ParentId, it->Id, true), run);
     if (moved.Ok) {

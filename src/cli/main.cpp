@@ -1,6 +1,7 @@
 // nubrix-scan: the scan engine from the command line.
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -229,11 +230,23 @@ void RaiseDescriptorLimit() {
   setrlimit(RLIMIT_NOFILE, &limit);
 }
 
+// A new file beside target, written in full before it takes target's name: a failed export
+// (a full disk) leaves the previous file as it was, and a link planted at target is replaced,
+// never written through. A descriptor, or -1 with errno set.
+int OpenExportFile(const std::string& target, std::string& temporary) {
+  temporary = target + ".XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) return -1;
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  return fd;
+}
+
 int Export(const TOptions& options) {
   const bool toOutput = options.Export == "-";
-  const int fd = toOutput
-                     ? STDOUT_FILENO
-                     : open(options.Export.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  std::string temporary;
+  const int fd = toOutput ? STDOUT_FILENO : OpenExportFile(options.Export, temporary);
   if (fd < 0) {
     std::cerr << "nubrix-scan: cannot write " << options.Export << ": " << std::strerror(errno)
               << '\n';
@@ -243,10 +256,15 @@ int Export(const TOptions& options) {
   const nubrix::TExportResult result =
       nubrix::ExportScan(options.Folder, fd, nullptr, options.Threads);
   int error = result.WriteError;
-  if (!toOutput && close(fd) != 0 && error == 0) error = errno;
+  if (!toOutput) {
+    if (error == 0 && fsync(fd) != 0) error = errno;
+    if (close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && rename(temporary.c_str(), options.Export.c_str()) != 0) error = errno;
+    if (error != 0) unlink(temporary.c_str());
+  }
   if (error != 0) {
     std::cerr << "nubrix-scan: cannot write " << options.Export << ": " << std::strerror(error)
-              << " (the file is incomplete)\n";
+              << (toOutput ? " (the output is incomplete)\n" : " (nothing was written)\n");
     return 1;
   }
   nubrix::WriteUnreadableNote(std::cerr, result.UnreadableFolders);

@@ -93,6 +93,19 @@ TEST(ListShortcutsTest, BothKindsOwnFirstDotFoldersLeftOut) {
   EXPECT_EQ(TCleanShortcut().ReadShortcutTarget(disk / "share.LNK"), "\\\\server\\share");
 }
 
+TEST(EmptyFoldersTest, AFolderNamedLikeTheStartFolderGoesToo) {
+  test::TTempTree disk("photos/2020/photos/\nphotos/keep=1");
+  TRows rows;
+  TCleanShortcut().ListEmptyFolders(disk / "photos", rows);
+  ASSERT_EQ(rows.Rows.size(), 1u);
+  EXPECT_EQ(rows.Rows.front().ShortcutPath, disk / "photos/2020/photos");
+  TAnswer yes(true);
+  const TRemovalResult removed = TCleanShortcut().DeleteEmptyFolders(disk / "photos", yes);
+  EXPECT_EQ(removed.Removed,
+            (std::vector<std::string>{disk / "photos/2020/photos", disk / "photos/2020"}));
+  EXPECT_TRUE(Exists(disk / "photos/keep"));
+}
+
 TEST(EmptyFoldersTest, NestedChainListsTheInnermostAndDeletesAll) {
   test::TTempTree disk("A/B/C/\nfull/f=1\n.dot/empty/\n.config/someapp/\nfull/.hidden=0");
   TRows rows;
@@ -128,18 +141,6 @@ TEST(EmptyFoldersTest, NestedChainListsTheInnermostAndDeletesAll) {
   EXPECT_TRUE(Exists(disk / ".dot/empty")) << "nothing inside a dot folder is removed";
   EXPECT_TRUE(Exists(disk / ".config/someapp"));
   EXPECT_TRUE(Exists(gCleanerDataHome + "/Trash/files/A")) << "to the trash, not deleted";
-}
-
-TEST(EmptyFoldersTest, AFolderNamedLikeTheStartStays) {
-  test::TTempTree disk("Work/Old/Work/");
-  TRows rows;
-  TCleanShortcut().ListEmptyFolders(disk / "Work", rows);
-  ASSERT_EQ(rows.Rows.size(), 1u);
-  EXPECT_EQ(rows.Rows.front().ShortcutPath, disk / "Work/Old/Work");
-  TAnswer yes(true);
-  TCleanShortcut().DeleteEmptyFolders(disk / "Work", yes);
-  EXPECT_TRUE(Exists(disk / "Work/Old/Work"));
-  EXPECT_TRUE(Exists(disk / "Work/Old"));
 }
 
 std::vector<std::string> FolderPaths(const std::string& start) {

@@ -127,6 +127,15 @@ if command -v gdu >/dev/null; then
   "$scan" --export "$work/ours.json" "$x"
   check "gdu reads our export" "$(gdu -n -s -a --no-prefix -f "$work/ours.json" | awk '{print $1}')" "$(du -sb "$x" | cut -f1)"
 fi
+# An export replaces its file in one step: a link there is replaced, never written through, and a
+# write that fails (here a file size limit, as a full disk) leaves the previous file whole.
+printf 'precious' >"$work/theirs"
+ln -s "$work/theirs" "$work/planted.json"
+"$scan" --export "$work/planted.json" "$x"
+check "--export replaces a link instead of writing through it" "$(cat "$work/theirs"):$(test -L "$work/planted.json" || echo file)" "precious:file"
+printf 'the previous scan' >"$work/previous.json"
+out=$(ulimit -f 0; trap '' XFSZ; "$scan" --export "$work/previous.json" "$x" 2>"$work/err"); rc=$?
+check "a failed --export keeps the previous file" "$rc:$(cat "$work/previous.json"):$(ls "$work" | grep -c 'previous.json.')" "1:the previous scan:0"
 printf '[1,2,{},[{"name":"/r"},{"name":"f","asize":1}' >"$work/cut.json"
 out=$("$scan" --import "$work/cut.json" --list 2>"$work/err"); rc=$?
 check "a truncated scan file" "$rc:$out:$(cat "$work/err")" "2::nubrix-scan: $work/cut.json is not a scan file that can be read: at byte 45: the file ends before the scan does"
