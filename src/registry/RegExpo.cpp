@@ -69,27 +69,47 @@ void TRegExporter::WriteKeySection(const std::string& keyPath) {
 void TRegExporter::WriteValue(const std::string& name) {
   Text_ += kLineEnd;
   Text_ += DoubleBackslashes(name.empty() ? std::string("@") : "\"" + name + "\"") + "=";
-  switch (Registry_.GetDataType(name)) {
-    case platform::kRegSz:
+  // Every type comes back as it was: what a quoted string cannot hold (an expandable or multiple
+  // string, a line break) is written as its bytes, and so is every type without a text form.
+  const std::uint32_t type = Registry_.GetDataType(name);
+  char typed[24];
+  std::snprintf(typed, sizeof typed, "hex(%x):", type);
+  switch (type) {
+    case platform::kRegSz: {
+      const std::string text = Registry_.ReadString(name);
+      if (text.find_first_of("\r\n") == std::string::npos) {
+        Text_ += "\"" + DoubleBackslashes(text) + "\"";
+      } else {
+        NeedsVersion5_ = true;
+        WriteBinary(name, "hex(1):");
+      }
+      break;
+    }
     case platform::kRegExpandSz:
-      Text_ += "\"" + DoubleBackslashes(Registry_.ReadString(name)) + "\"";
+    case platform::kRegMultiSz:
+      NeedsVersion5_ = true;
+      WriteBinary(name, typed);
       break;
     case platform::kRegDword:
-      Text_ += "dword:" + UpperHex(static_cast<std::uint32_t>(Registry_.ReadInteger(name)), 8);
+      if (Registry_.GetDataSize(name) == 4) {
+        Text_ += "dword:" + UpperHex(static_cast<std::uint32_t>(Registry_.ReadInteger(name)), 8);
+      } else {
+        WriteBinary(name, typed);
+      }
       break;
     case platform::kRegBinary:
-      WriteBinary(name);
+      WriteBinary(name, "hex:");
       break;
     default:
-      Text_ += "\"\"";
+      WriteBinary(name, typed);
   }
 }
 
-void TRegExporter::WriteBinary(const std::string& name) {
+void TRegExporter::WriteBinary(const std::string& name, const std::string& prefix) {
   const int size = Registry_.GetDataSize(name);
   std::vector<unsigned char> buffer(static_cast<std::size_t>(std::max(size, 0)));
   Registry_.ReadBinaryData(name, buffer.data(), size);
-  Text_ += "hex:";
+  Text_ += prefix;
   for (std::size_t i = 0; i < buffer.size(); ++i) {
     Text_ += UpperHex(buffer[i], 2);
     if (i + 1 == buffer.size()) break;
@@ -101,9 +121,9 @@ void TRegExporter::WriteBinary(const std::string& name) {
   }
 }
 
-std::string RegFileBytes(const std::string& text) {
+std::string RegFileBytes(const std::string& text, bool version5) {
   std::string ansi = platform::Utf8ToAnsi(text);
-  if (platform::AnsiToUtf8(ansi) == text) return ansi;
+  if (!version5 && platform::AnsiToUtf8(ansi) == text) return ansi;
   // Text an ANSI file cannot hold would come back as "?": the version 5 file holds it all.
   const std::string body = text.substr(text.find(kLineEnd));
   return "\xFF\xFE" + platform::Utf16ToBytes(platform::Utf8ToUtf16(std::string(kVersion5) + body));
@@ -122,10 +142,10 @@ void Export(platform::IRegistryStore& store, std::uint32_t rootKey, std::string 
   try {
     exporter.WriteKeySection(keyPath);
   } catch (const platform::TRegistryError&) {
-    write(RegFileBytes(exporter.Text() + std::string(kLineEnd)));
+    write(RegFileBytes(exporter.Text() + std::string(kLineEnd), exporter.NeedsVersion5()));
     throw;
   }
-  write(RegFileBytes(exporter.Text() + std::string(kLineEnd)));
+  write(RegFileBytes(exporter.Text() + std::string(kLineEnd), exporter.NeedsVersion5()));
 }
 
 }  // namespace

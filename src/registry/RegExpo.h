@@ -30,8 +30,8 @@ std::string WriteRegBackup(platform::IRegistryStore& store, std::uint32_t rootKe
                            std::string keyPath, const std::string& fileName);
 
 // The bytes of an export's text: REGEDIT4 in ANSI, or, when its names or data hold characters
-// ANSI cannot, a version 5 file in UTF-16LE with its byte order mark.
-std::string RegFileBytes(const std::string& text);
+// ANSI cannot (or version5 is asked for), a version 5 file in UTF-16LE with its byte order mark.
+std::string RegFileBytes(const std::string& text, bool version5 = false);
 
 // The export as WriteRegFile writes it, in memory (UTF-8; WriteRegFile converts it to ANSI).
 class TRegExporter {
@@ -40,14 +40,18 @@ class TRegExporter {
   // One section for keyPath, then its subkeys depth first.
   void WriteKeySection(const std::string& keyPath);
   const std::string& Text() const { return Text_; }
+  // Whether a value was written as hex(N) UTF-16 bytes, which only a version 5 file reads as
+  // they are.
+  bool NeedsVersion5() const { return NeedsVersion5_; }
 
  private:
   void WriteValue(const std::string& name);
-  void WriteBinary(const std::string& name);
+  void WriteBinary(const std::string& name, const std::string& prefix);
 
   platform::TRegistry Registry_;
   std::string RootName_;
   std::string Text_ = "REGEDIT4";
+  bool NeedsVersion5_ = false;
 };
 
 }  // namespace nubrix::registry

@@ -71,20 +71,20 @@ std::string HexLine(int bytes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, RegExpoValueTest,
-    ::testing::Values(TValueCase{"\"p\"=\"C:\\\\\\\\server\"", "\"p\"=\"C:\\\\\\\\server\""},
-                      TValueCase{"\"a\\\\b\"=\"x\"", "\"a\\\\b\"=\"x\""},
-                      TValueCase{"\"q\"=\"say \\\"hi\\\"\"", "\"q\"=\"say \"hi\"\""},
-                      TValueCase{"\"name \\\"in\\\" quotes\"=\"\"", "\"name \"in\" quotes\"=\"\""},
-                      TValueCase{"\"e\"=str(2):\"%PATH%\"", "\"e\"=\"%PATH%\""},
-                      TValueCase{"\"z\"=hex(1):41,00,00,00,42,00", "\"z\"=\"A\""},
-                      TValueCase{"\"n\"=dword:ffffffff", "\"n\"=dword:FFFFFFFF"},
-                      TValueCase{"\"n\"=dword:0000000a", "\"n\"=dword:0000000A"},
-                      TValueCase{"\"m\"=str(7):\"a\\0b\\0\"", "\"m\"=\"\""},
-                      TValueCase{"\"q\"=hex(b):01,00,00,00,00,00,00,00", "\"q\"=\"\""},
-                      TValueCase{"\"0\"=hex(0):", "\"0\"=\"\""},
-                      TValueCase{"\"b\"=hex:", "\"b\"=hex:"},
-                      TValueCase{"\"t\"=\"caf\\xe9 \\x20ac \\x4e2d\"",
-                                 "\"t\"=\"caf\xE9 \x80 ?\""}));
+    ::testing::Values(
+        TValueCase{"\"p\"=\"C:\\\\\\\\server\"", "\"p\"=\"C:\\\\\\\\server\""},
+        TValueCase{"\"a\\\\b\"=\"x\"", "\"a\\\\b\"=\"x\""},
+        TValueCase{"\"q\"=\"say \\\"hi\\\"\"", "\"q\"=\"say \"hi\"\""},
+        TValueCase{"\"name \\\"in\\\" quotes\"=\"\"", "\"name \"in\" quotes\"=\"\""},
+        TValueCase{"\"e\"=str(2):\"%PATH%\"",
+                   "\"e\"=hex(2):25,00,50,00,41,00,54,00,48,00,25,00,00,00"},
+        TValueCase{"\"z\"=hex(1):41,00,00,00,42,00", "\"z\"=\"A\""},
+        TValueCase{"\"n\"=dword:ffffffff", "\"n\"=dword:FFFFFFFF"},
+        TValueCase{"\"n\"=dword:0000000a", "\"n\"=dword:0000000A"},
+        TValueCase{"\"m\"=str(7):\"a\\0b\\0\"", "\"m\"=hex(7):61,00,00,00,62,00,00,00,00,00"},
+        TValueCase{"\"q\"=hex(b):01,00,00,00,00,00,00,00", "\"q\"=hex(b):01,00,00,00,00,00,00,00"},
+        TValueCase{"\"0\"=hex(0):", "\"0\"=hex(0):"}, TValueCase{"\"b\"=hex:", "\"b\"=hex:"},
+        TValueCase{"\"t\"=\"caf\\xe9 \\x20ac \\x4e2d\"", "\"t\"=\"caf\xE9 \x80 ?\""}));
 
 TEST(RegExpoTest, BinaryLinesBreakAfterEvery25thByte) {
   TMemoryRegistry store;
@@ -148,6 +148,42 @@ TEST(RegExpoTest, ExportImportExportGivesTheSameBytes) {
   const std::string second = tree / "second.reg";
   WriteRegFile(empty, kHkeyCurrentUser, "Software", second);
   EXPECT_EQ(ReadFile(second), ReadFile(first));
+}
+
+// A backup, the values deleted, the backup imported: every value comes back with its type and its
+// bytes.
+TEST(RegExpoTest, EveryValueTypeComesBackFromABackupByteForByte) {
+  TMemoryRegistry store;
+  store.SetHive(kHkeyCurrentUser,
+                Hive("[K] 1\n\"sz\"=\"plain \\\"quoted\\\" C:\\\\x\"\n\"lines\"=\"one\\r\\ntwo\"\n"
+                     "\"expand\"=str(2):\"%PATH%;x\"\n\"multi\"=str(7):\"a\\0bc\\0\\0\"\n"
+                     "\"dword\"=dword:0000002a\n\"binary\"=hex:00,ff\n"
+                     "\"qword\"=hex(b):01,02,03,04,05,06,07,08\n\"none\"=hex(0):\n"
+                     "\"short\"=hex(4):01,02\n"));
+  platform::TRegistry registry(store);
+  registry.SetRootKey(kHkeyCurrentUser);
+  ASSERT_TRUE(registry.OpenKey("K"));
+  const std::vector<std::string> names = registry.GetValueNames();
+  ASSERT_EQ(names.size(), 9u);
+  std::vector<std::pair<std::uint32_t, std::string>> before;
+  const auto bytesOf = [&](platform::TRegistry& from, const std::string& name) {
+    std::string data(static_cast<std::size_t>(from.GetDataSize(name)), '\0');
+    from.ReadBinaryData(name, data.data(), static_cast<int>(data.size()));
+    return std::make_pair(from.GetDataType(name), data);
+  };
+  for (const std::string& name : names) before.push_back(bytesOf(registry, name));
+  registry.CloseKey();
+  const test::TTempTree tree;
+  const std::string backup = WriteRegBackup(store, kHkeyCurrentUser, "K", tree / "k.reg");
+  ASSERT_FALSE(backup.empty());
+  ASSERT_TRUE(registry.OpenKey("K"));
+  for (const std::string& name : names) ASSERT_TRUE(registry.DeleteValue(name));
+  registry.CloseKey();
+  const TRegImportResult result = ImportRegText(store, ReadFile(backup));
+  EXPECT_EQ(result.Error, "");
+  ASSERT_TRUE(registry.OpenKey("K"));
+  for (std::size_t i = 0; i < names.size(); ++i)
+    EXPECT_EQ(bytesOf(registry, names[i]), before[i]) << names[i];
 }
 
 TEST(RegExpoTest, BackupsInTheSameMinuteKeepEachOtherAndTextANSICannotHoldSurvives) {
