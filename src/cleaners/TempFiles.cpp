@@ -215,11 +215,27 @@ int CompareTempRows(const TTempTreeData& a, const TTempTreeData& b, int column) 
   }
 }
 
-std::string TypeRefusal(std::string_view mask, std::string_view description) {
+std::string TrimmedTypeText(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return std::string(text);
+}
+
+std::string TypeRefusal(std::string_view givenMask, std::string_view description,
+                        const std::vector<TTmpType>& existing) {
   const auto hasBreak = [](std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
   };
-  if (hasBreak(mask) || hasBreak(description)) return "A junk file type cannot hold a line break.";
+  if (hasBreak(givenMask) || hasBreak(description))
+    return "A junk file type cannot hold a line break.";
+  const std::string mask = TrimmedTypeText(givenMask);
+  if (mask.empty()) return "A junk file type needs a mask.";
+  for (const TTmpType& type : existing) {
+    if (CompareFolded(type.Mask, mask) == 0) {
+      return "The list has \"" + type.Mask + "\" already: masks that differ only in case are one.";
+    }
+  }
   if (mask.starts_with('[') || mask.starts_with(';')) {
     return "A mask cannot begin with \"" + std::string(1, mask[0]) +
            "\": the list of types would not read it back.";

@@ -76,9 +76,14 @@ enum TTempColumn { kTempFileNameColumn, kTempFolderColumn, kTempSizeColumn, kTem
 // -1, 0 or 1: names and folders by bytes with A-Z folded to a-z, sizes by number.
 int CompareTempRows(const TTempTreeData& a, const TTempTreeData& b, int column);
 
-// Why a type cannot be kept in the template file (a key there cannot begin with "[" or ";" nor
-// hold "=", and no line can hold a line break); empty when it can.
-std::string TypeRefusal(std::string_view mask, std::string_view description);
+// A mask or description as the template file keeps it: without the blanks around it.
+std::string TrimmedTypeText(std::string_view text);
+
+// Why a type cannot be kept in the template file as it is given (a key there is trimmed, cannot
+// be empty, begin with "[" or ";" nor hold "=", no line can hold a line break, and masks that
+// differ only in case are one key); empty when it can. The text checked is the trimmed one.
+std::string TypeRefusal(std::string_view mask, std::string_view description,
+                        const std::vector<TTmpType>& existing = {});
 
 // The masks of the template file: the keys of section "tmpList" in file order, each checked.
 std::vector<TTmpType> LoadTmpList(const TIniFile& file);

@@ -212,7 +212,7 @@ TEST_F(TempFilesPageTest, HeaderClicksFlipOneDirectionForEveryColumn) {
 
 TEST_F(TempFilesPageTest, AMaskTheListFileCannotKeepIsRefusedWithTheReason) {
   page_->Types().Assign({{"*.tmp", "temp"}});
-  for (const char* mask : {"[x]", ";x", "a=b"}) {
+  for (const char* mask : {"[x]", ";x", "a=b", " [x", "  ", "*.TMP"}) {
     QTimer::singleShot(0, [mask] {
       auto* dialog = qobject_cast<TAdd_Element*>(QApplication::activeModalWidget());
       ASSERT_NE(dialog, nullptr);
@@ -222,12 +222,17 @@ TEST_F(TempFilesPageTest, AMaskTheListFileCannotKeepIsRefusedWithTheReason) {
     page_->ToolButton27Click();
   }
   EXPECT_EQ(page_->Types().rowCount(), 1);
-  ASSERT_EQ(dialogs_.Messages.size(), 3);
+  ASSERT_EQ(dialogs_.Messages.size(), 6);
   EXPECT_EQ(dialogs_.Messages[0],
             QStringLiteral("A mask cannot begin with \"[\": the list of types "
                            "would not read it back."));
   EXPECT_EQ(dialogs_.Messages[2],
             QStringLiteral("A mask cannot hold \"=\": the list of types would not read it back."));
+  EXPECT_EQ(dialogs_.Messages[3], dialogs_.Messages[0]) << "the mask as the file keeps it";
+  EXPECT_EQ(dialogs_.Messages[4], QStringLiteral("A junk file type needs a mask."));
+  EXPECT_EQ(
+      dialogs_.Messages[5],
+      QStringLiteral("The list has \"*.tmp\" already: masks that differ only in case are one."));
 }
 
 TEST_F(TempFilesPageTest, TypesAreAddedUncheckedDeletedOneAtATimeAndKeptInTheTemplate) {
@@ -241,8 +246,8 @@ TEST_F(TempFilesPageTest, TypesAreAddedUncheckedDeletedOneAtATimeAndKeptInTheTem
       EXPECT_GE(edit->height(), edit->fontMetrics().height() + 4) << "a line of text shows whole";
       EXPECT_LE(edit->mapTo(dialog, QPoint(0, edit->height())).y(), dialog->height());
     }
-    dialog->Edit1()->setText(QStringLiteral("*.TMP"));
-    dialog->Edit2()->setText(QStringLiteral("upper"));
+    dialog->Edit1()->setText(QStringLiteral(" *.old "));
+    dialog->Edit2()->setText(QStringLiteral("old copies"));
     dialog->accept();
   });
   page_->ToolButton27Click();
@@ -265,10 +270,10 @@ TEST_F(TempFilesPageTest, TypesAreAddedUncheckedDeletedOneAtATimeAndKeptInTheTem
             (test::TQuestion{TQuestionKind::Confirmation, TAnswerButtons::YesCancel,
                              QStringLiteral("Do you really want to delete \n\r*.bak extension?")}));
   ASSERT_EQ(page_->Types().rowCount(), 2);
-  form_.reset();  // closing writes the template: *.tmp and *.TMP become one key
-  EXPECT_EQ(Slurp(TemplateFile()), "[tmpList]\n*.tmp=upper\n");
+  form_.reset();  // closing writes the template
+  EXPECT_EQ(Slurp(TemplateFile()), "[tmpList]\n*.tmp=temp\n*.old=old copies\n");
   form_ = window_.Start();
-  ASSERT_EQ(form_->Pages().TempFiles->Types().rowCount(), 1);
+  ASSERT_EQ(form_->Pages().TempFiles->Types().rowCount(), 2);
   EXPECT_TRUE(form_->Pages().TempFiles->Types().Types()[0].Checked)
       << "every row comes back checked";
 }

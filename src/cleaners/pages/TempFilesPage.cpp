@@ -184,13 +184,14 @@ void TTempFilesPage::ToolButton27Click() {
   if (dialog.exec() != QDialog::Accepted) return;
   const std::string mask = dialog.GetExtension().toStdString();
   const std::string description = dialog.GetDescription().toStdString();
-  // An empty mask or one listed already are taken as they are; one the list file cannot keep
-  // would be gone at the next start without a word.
-  if (const std::string refusal = TypeRefusal(mask, description); !refusal.empty()) {
+  // A type the list file cannot keep as it is shown would be gone, or changed, at the next start
+  // without a word.
+  const std::string refusal = TypeRefusal(mask, description, TypesModel_->Types());
+  if (!refusal.empty()) {
     Host_.Dialogs().ShowMessage(this, QString::fromStdString(refusal));
     return;
   }
-  TypesModel_->Append({mask, description, false});
+  TypesModel_->Append({TrimmedTypeText(mask), TrimmedTypeText(description), false});
 }
 
 void TTempFilesPage::ToolButton28Click() {
