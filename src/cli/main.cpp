@@ -204,17 +204,22 @@ int WriteTreemap(const TOptions& options, const nubrix::TSizeFolder& root) {
   return 0;
 }
 
+nubrix::TNames NamesForOutput() {
+  return isatty(STDOUT_FILENO) != 0 ? nubrix::TNames::ForTerminal : nubrix::TNames::Raw;
+}
+
 // The listing, the summary, the largest files or the types of a tree scanned or read.
 int Report(const TOptions& options, nubrix::TSizeFolder& root, nubrix::TFileCollector* files,
            std::int32_t folders, std::chrono::milliseconds elapsed, std::int32_t unreadable) {
   std::ostringstream out;
+  const nubrix::TNames names = NamesForOutput();
   if (files != nullptr) {
     const nubrix::TFileStats stats = files->Take();
-    options.Types ? nubrix::WriteTypes(out, stats) : nubrix::WriteLargest(out, stats);
+    options.Types ? nubrix::WriteTypes(out, stats, names) : nubrix::WriteLargest(out, stats, names);
   } else if (options.List) {
-    nubrix::WriteListing(out, root);
+    nubrix::WriteListing(out, root, names);
   } else {
-    nubrix::WriteSummary(out, root, folders, elapsed, options.Top);
+    nubrix::WriteSummary(out, root, folders, elapsed, options.Top, names);
   }
   std::cout << out.str();
   std::cout.flush();
@@ -302,7 +307,9 @@ int Import(const TOptions& options) {
                   scan.Tree.UnreadableCount());
   }
   std::ostringstream out;
-  options.Types ? nubrix::WriteTypes(out, scan.Files) : nubrix::WriteLargest(out, scan.Files);
+  const nubrix::TNames names = NamesForOutput();
+  options.Types ? nubrix::WriteTypes(out, scan.Files, names)
+                : nubrix::WriteLargest(out, scan.Files, names);
   std::cout << out.str();
   std::cout.flush();
   return std::cout ? 0 : 1;

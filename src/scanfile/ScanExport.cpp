@@ -387,8 +387,10 @@ TExportResult TExport::Run(const std::string& folder) {
 void AppendJsonString(std::string& out, std::string_view bytes) {
   static constexpr char kHex[] = "0123456789abcdef";
   out += '"';
-  const auto plain = [](char c) {
-    return c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20;
+  // DEL is a control character too: readers that keep to the strict rules refuse it raw.
+  const auto control = [](unsigned char byte) { return byte < 0x20 || byte == 0x7f; };
+  const auto plain = [&](char c) {
+    return c != '"' && c != '\\' && !control(static_cast<unsigned char>(c));
   };
   if (std::all_of(bytes.begin(), bytes.end(), plain)) {
     out.append(bytes);
@@ -400,7 +402,7 @@ void AppendJsonString(std::string& out, std::string_view bytes) {
     if (c == '"' || c == '\\') {
       out += '\\';
       out += c;
-    } else if (byte < 0x20) {
+    } else if (control(byte)) {
       out += "\\u00";
       out += kHex[byte >> 4];
       out += kHex[byte & 15];

@@ -19,6 +19,7 @@ namespace {
 
 constexpr std::size_t kReadBytes = 256 << 10;
 constexpr unsigned char kZstdMagic[] = {0x28, 0xb5, 0x2f, 0xfd};
+constexpr std::uint64_t kMaxTotalBytes = INT64_MAX;
 
 // The file's bytes as RapidJSON reads them: from the descriptor as they are, or through zstd
 // when the file begins with its magic number. A read error ends the stream; Error says why.
@@ -45,6 +46,12 @@ class TInputStream {
   }
   std::size_t Tell() const { return Before_ + Pos_; }
   const std::string& Error() const { return Error_; }
+  // Reads what is left to its end, so that a damaged or cut compressed stream after the scan's
+  // last byte is still seen; whether only white space was left.
+  bool OnlySpaceLeft() {
+    while (Peek() == ' ' || Peek() == '\n' || Peek() == '\r' || Peek() == '\t') Take();
+    return Peek() == '\0' && Pos_ >= End_;
+  }
 
   // Writing is not for this stream.
   char* PutBegin() { return nullptr; }
@@ -75,14 +82,15 @@ class TInputStream {
       return;
     }
     while (End_ == 0) {
-      if (RawPos_ == RawEnd_) {
-        if (!First_) {
-          RawEnd_ = ReadRaw(Raw_.data(), Raw_.size());
-          RawPos_ = 0;
-        }
-        First_ = false;
-        if (RawEnd_ == 0) return;
+      // The first bytes, read to find the magic number, wait in Raw_ already.
+      if (RawPos_ == RawEnd_ && !AtEnd_) {
+        RawEnd_ = ReadRaw(Raw_.data(), Raw_.size());
+        RawPos_ = 0;
+        AtEnd_ = RawEnd_ == 0;
       }
+      // At the end of the input a frame may still hold output to flush; a frame that cannot be
+      // finished (a cut checksum) is refused, as zstd -t refuses it.
+      if (AtEnd_ && !FrameOpen_) return;
       ZSTD_inBuffer in{Raw_.data(), RawEnd_, RawPos_};
       ZSTD_outBuffer out{Text_.data(), Text_.size(), 0};
       const std::size_t status = ZSTD_decompressStream(Zstd_.get(), &out, &in);
@@ -92,6 +100,11 @@ class TInputStream {
       }
       RawPos_ = in.pos;
       End_ = out.pos;
+      FrameOpen_ = status != 0;
+      if (AtEnd_ && End_ == 0 && FrameOpen_) {
+        if (Error_.empty()) Error_ = "the compressed data is cut short";
+        return;
+      }
     }
   }
 
@@ -109,6 +122,8 @@ class TInputStream {
   std::size_t Pos_ = 0;
   std::size_t End_ = 0;
   std::size_t Before_ = 0;  // bytes of text taken before the buffer
+  bool FrameOpen_ = false;  // a compressed frame has begun and not ended
+  bool AtEnd_ = false;      // the input has no more bytes
   std::string Error_;
 };
 
@@ -130,6 +145,7 @@ struct TEntry {
 
 struct TFolderFrame {
   TSizeFolder* Folder = nullptr;
+  std::size_t PathLength = 0;  // of the parent's path
   std::uint64_t OwnBytes = 0;
   bool HaveInfo = false;
   bool ReadError = false;
@@ -143,6 +159,7 @@ class THandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, THandler
   const std::string& Error() const { return Error_; }
   bool Complete() const { return Done_; }
   TFileStats TakeFiles() {
+    Files_.End();
     Files_.Flush();
     return Collector_.Take();
   }
@@ -199,6 +216,10 @@ class THandler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, THandler
   TFolderFiles Files_;
   const TSizeFolder* FilesFolder_ = nullptr;  // the folder Files_ is collecting for
   std::vector<TFolderFrame> Frames_;
+  // The path of the innermost folder, grown and cut as folders open and close, so that no path
+  // is built again for each file (a deep tree would take depth x files).
+  std::string Path_;
+  std::uint64_t TotalBytes_ = 0;
   TEntry Entry_;
   TKey Key_ = TKey::Other;
   std::string MetadataKey_;
@@ -305,12 +326,15 @@ bool THandler::EndObject(rapidjson::SizeType) {
 
 bool THandler::AddFolder() {
   TFolderFrame& frame = Frames_.back();
+  frame.PathLength = Path_.size();
   if (Frames_.size() == 1) {
     const std::string path = platform::WithSeparator(Entry_.Name);
     frame.Folder = Scan_.Tree.TopFolder().AddChild(path);
     frame.Folder->SetName(path);
+    Path_ = path;
   } else {
     frame.Folder = AddListedFolder(*Frames_[Frames_.size() - 2].Folder, Entry_.Name);
+    AppendPathSegment(Path_, Entry_.Name);
   }
   frame.HaveInfo = true;
   frame.ReadError = Entry_.ReadError;
@@ -325,14 +349,19 @@ bool THandler::EndEntry() {
       (Entry_.Name.find('/') != std::string::npos || Entry_.Name == "." || Entry_.Name == "..")) {
     return Fail("the name \"" + Entry_.Name.substr(0, 200) + "\" is not a name of one entry");
   }
+  if (Entry_.Name.find('\0') != std::string::npos)
+    return Fail("a name holding a NUL byte, which no file name can");
   if (Entry_.IsInfo) return AddFolder();
+  // Every folder's sum is at most the whole scan's, which must not wrap.
+  if (Entry_.Size > kMaxTotalBytes - TotalBytes_)
+    return Fail("the sizes add up to more than any disk holds");
+  TotalBytes_ += Entry_.Size;
   TFolderFrame& frame = Frames_.back();
   frame.OwnBytes += Entry_.Size;
   if (FilesFolder_ != frame.Folder) {
     Files_.End();
-    TSizeFolder* folder = frame.Folder;
-    Files_.Begin(-1, [folder] { return folder->Path(); });
-    FilesFolder_ = folder;
+    Files_.Begin(-1, [this] { return Path_; });
+    FilesFolder_ = frame.Folder;
   }
   TEntryStat stat;
   stat.Size = Entry_.Size;
@@ -374,6 +403,7 @@ bool THandler::EndArray(rapidjson::SizeType) {
   const TFolderFrame frame = Frames_.back();
   if (!frame.HaveInfo) return Fail("a folder's array without its information object");
   Frames_.pop_back();
+  Path_.resize(frame.PathLength);
   // A folder that could not be read holds what the reader saw of it, if anything.
   SetFolderListing(*frame.Folder, frame.OwnBytes, frame.ReadError ? EACCES : 0);
   if (Frames_.empty()) NextSlot();
@@ -398,11 +428,10 @@ std::string ImportScan(int in, TScanFile& scan, const TImportOptions& options) {
   }
   if (!handler.Complete()) return at + "the file ends before the scan does";
   // Trailing white space is allowed; anything else is not.
-  while (stream.Peek() == ' ' || stream.Peek() == '\n' || stream.Peek() == '\r' ||
-         stream.Peek() == '\t')
-    stream.Take();
-  if (stream.Peek() != '\0')
-    return "at byte " + std::to_string(stream.Tell()) + ": more after the end of the scan";
+  const bool onlySpace = stream.OnlySpaceLeft();
+  const std::string end = "at byte " + std::to_string(stream.Tell()) + ": ";
+  if (!stream.Error().empty()) return end + stream.Error();
+  if (!onlySpace) return end + "more after the end of the scan";
   TScanContext context;
   scan.Tree.CalculateSizes(context);
   scan.Files = handler.TakeFiles();

@@ -30,6 +30,19 @@ TEST_F(ScanReportTest, ListingIsTabSeparatedRawBytesInTreeOrder) {
             "5\t0\t/data/\n10\t0\t/data/small\n3000\t0\t/data/\xff-big\n200\t0\t/data/mid\n");
 }
 
+TEST_F(ScanReportTest, ATerminalGetsControlBytesEscaped) {
+  TSizeFolder* odd = root_->AddChild("/data/\x1b[2Jx\\y\x7f\nz");
+  odd->SetName("\x1b[2Jx\\y\x7f\nz");
+  std::ostringstream out;
+  WriteListing(out, *odd, TNames::ForTerminal);
+  EXPECT_EQ(out.str(), "0\t0\t/data/\\033[2Jx\\\\y\\177\\012z\n");
+  TFileStats stats;
+  stats.Largest.push_back({"/d/\x01\xff", 5, 1, 0, 0, 0, 0, 0, {}});
+  std::ostringstream largest;
+  WriteLargest(largest, stats, TNames::ForTerminal);
+  EXPECT_EQ(largest.str(), "1\t/d/\\001\xff\n") << "bytes above 0x7f are left to the terminal";
+}
+
 TEST_F(ScanReportTest, SummaryListsChildrenLargestFirstUpToTop) {
   std::ostringstream out;
   WriteSummary(out, *root_, 3, std::chrono::milliseconds(1234), 2);

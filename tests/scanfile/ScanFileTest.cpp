@@ -87,6 +87,27 @@ TEST(ScanFileTest, ReadsCompressedDeepAndPaddedFilesAndIgnoresUnknownKeys) {
   ASSERT_EQ(Import(packed, unpacked), "");
   EXPECT_EQ(unpacked.Program, "other");
   EXPECT_EQ(unpacked.Tree.ScanRoot()->TotalBytes(), 5u);
+  ASSERT_EQ(unpacked.Files.Types.size(), 1u) << "the last folder's files are typed too";
+  EXPECT_EQ(unpacked.Files.Types[0].Bytes, 5u);
+
+  // What zstd -t refuses: bytes after the frame, a frame cut before its checksum ends.
+  ZSTD_CCtx* context = ZSTD_createCCtx();
+  ZSTD_CCtx_setParameter(context, ZSTD_c_checksumFlag, 1);
+  std::string checked(ZSTD_compressBound(deep.size()), '\0');
+  checked.resize(ZSTD_compress2(context, checked.data(), checked.size(), deep.data(), deep.size()));
+  ZSTD_freeCCtx(context);
+  TScanFile whole;
+  EXPECT_EQ(Import(checked, whole), "");
+  for (const std::string& damaged : {checked + "junk", checked.substr(0, checked.size() - 2)}) {
+    TScanFile refused;
+    EXPECT_NE(Import(damaged, refused), "") << damaged.size();
+  }
+}
+
+TEST(ScanFileTest, ControlBytesInNamesAreEscapedDelToo) {
+  std::string text;
+  AppendJsonString(text, "a\x01\x7f\"\\\xff");
+  EXPECT_EQ(text, "\"a\\u0001\\u007f\\\"\\\\\xff\"");
 }
 
 TEST(ScanFileTest, DamagedFilesSayWhatAndWhere) {
@@ -108,6 +129,11 @@ TEST(ScanFileTest, DamagedFilesSayWhatAndWhere) {
       {"", "the file ends before the scan does"},
       {"{\"name\":\"x\"}", "not a scan file"},
       {head + "[{\"name\":\"/r\"}]] trailing", "more after the end of the scan"},
+      {head + "[{\"name\":\"/r\"},{\"name\":\"a\\u0000b\"}]]", "a NUL byte"},
+      {head + "[{\"name\":\"/r\"},{\"name\":\"a\",\"asize\":4611686018427387904}," +
+           "{\"name\":\"b\",\"asize\":4611686018427387904},[{\"name\":\"d\"}," +
+           "{\"name\":\"c\",\"asize\":4611686018427387904}]]]",
+       "at byte 104: the sizes add up to more than any disk holds"},
   };
   for (const auto& [text, expected] : cases) {
     TScanFile scan;
