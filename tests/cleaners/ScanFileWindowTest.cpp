@@ -12,7 +12,10 @@
 #include "app/ScanFileView.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
+#include "cleaners/LargestFiles.h"
+#include "cleaners/models/LargestFilesModels.h"
 #include "cleaners/pages/DuplicatesPage.h"
+#include "cleaners/pages/LargestFilesPage.h"
 #include "scanfile/ScanExport.h"
 #include "sizetree/SizeTreeU.h"
 #include "support/TempTree.h"
@@ -41,6 +44,16 @@ TEST(ScanFileWindowTest, ShowsTheFileLikeAScanAndRefusesWhatNeedsTheDisk) {
   EXPECT_TRUE(form->windowTitle().startsWith(QStringLiteral("Nubrix lite - Scan file ")));
   EXPECT_TRUE(form->windowTitle().contains(QStringLiteral("by nubrix-scan")));
   EXPECT_FALSE(form->Action("actDeleteFile")->isEnabled());
+  form->ShowPage(TPage::Largest);
+  QAction* move = form->Pages().Largest->findChild<QAction*>("Move checked to the trash");
+  ASSERT_NE(move, nullptr);
+  EXPECT_FALSE(move->isEnabled());
+  EXPECT_TRUE(
+      move->toolTip().startsWith(QStringLiteral("The folders shown were read from a scan")));
+  const TLargeFilesModel& largest = form->Pages().Largest->Files();
+  ASSERT_GT(largest.rowCount(), 0);
+  EXPECT_EQ(largest.index(0, kLargeModifiedColumn).data().toString(), QString())
+      << "the file gives no time: none is shown";
   form->ShowPage(TPage::Duplicates);
   EXPECT_TRUE(form->Pages().Duplicates->Summary()->text().startsWith(
       QStringLiteral("Duplicates are found by reading the files.")));
@@ -61,6 +74,8 @@ TEST(ScanFileWindowTest, ShowsTheFileLikeAScanAndRefusesWhatNeedsTheDisk) {
   ASSERT_TRUE(finished.count() > 0 || finished.wait(20000));
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Nubrix lite"));
   EXPECT_TRUE(form->Action("actDeleteFile")->isEnabled());
+  form->ShowPage(TPage::Largest);
+  EXPECT_TRUE(move->isEnabled());
 }
 
 }  // namespace

@@ -53,7 +53,9 @@ QVariant TLargeFilesModel::data(const QModelIndex& index, int role) const {
         case kLargeSizeColumn:
           return MegabytesText(file.Size);
         case kLargeModifiedColumn:
-          return QString::fromStdString(RunTimeText(file.Modified));
+          // A scan file may give no time: none is shown rather than the first day of 1970.
+          return file.Modified == 0 ? QString()
+                                    : QString::fromStdString(RunTimeText(file.Modified));
         default:
           return Shown(FileExtension(file.Name()));
       }

@@ -118,7 +118,8 @@ QWidget* TLargestFilesPage::BuildFileGroup() {
   const auto add = [&](const char* theme, const QString& text, std::function<void()> handler) {
     return AddCommand(bar, theme, text, std::move(handler));
   };
-  add("user-trash", QString::fromUtf8(kMoveCommand), [this] { MoveCheckedToTrash(); });
+  MoveAction_ =
+      add("user-trash", QString::fromUtf8(kMoveCommand), [this] { MoveCheckedToTrash(); });
   add("folder-open", QStringLiteral("Open folder"), [this] { OpenFolder(); });
   bar->addSeparator();
   // Pictures alone (their names on the hint), so the bar fits beside the types.
@@ -171,6 +172,13 @@ void TLargestFilesPage::TreeReplaced(std::optional<TFileStats> rootStats) {
   FolderShown();
 }
 
+// Files of a tree read from a scan file lie on the disk that was scanned, not on this one.
+void TLargestFilesPage::UpdateMoveCommand() {
+  const QString away = Host_.DiskUnavailable();
+  MoveAction_->setEnabled(away.isEmpty());
+  MoveAction_->setToolTip(away.isEmpty() ? QString::fromUtf8(kMoveCommand) : away);
+}
+
 void TLargestFilesPage::FolderShown() {
   if (isVisible()) Follow();
 }
@@ -182,6 +190,7 @@ void TLargestFilesPage::showEvent(QShowEvent* event) {
 
 // Lists the files of the folder the charts show, unless they are listed already.
 void TLargestFilesPage::Follow() {
+  UpdateMoveCommand();
   const TSizeFolder* folder = Host_.ShownFolder();
   if (folder == nullptr || folder == Listed_) return;
   Listed_ = folder;
@@ -249,6 +258,10 @@ void TLargestFilesPage::OpenFolder() {
 
 void TLargestFilesPage::MoveCheckedToTrash() {
   if (Busy()) return;
+  if (const QString away = Host_.DiskUnavailable(); !away.isEmpty()) {
+    Host_.Dialogs().ShowMessage(this, away);
+    return;
+  }
   const std::vector<TLargeFile> checked = FilesModel_->CheckedFiles();
   if (checked.empty()) {
     Host_.Dialogs().ShowMessage(this, QStringLiteral("No file is checked."));

@@ -65,6 +65,7 @@ class TLargestFilesPage : public QWidget {
   QWidget* BuildTypeGroup();
   void Follow();
   void Show(TFileStats stats);
+  void UpdateMoveCommand();
 
   IPageHost& Host_;
   TLargeFilesModel* FilesModel_;
@@ -73,6 +74,7 @@ class TLargestFilesPage : public QWidget {
   QTreeView* FileList_ = nullptr;
   QTreeView* TypeList_ = nullptr;
   QLabel* Summary_ = nullptr;
+  QAction* MoveAction_ = nullptr;
   std::size_t LargestCount_ = kDefaultLargestCount;
   std::optional<TFileStats> RootStats_;
   TFileStats Shown_;
