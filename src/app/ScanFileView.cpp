@@ -55,6 +55,7 @@ TScanFileView::TScanFileView(TForm1& form)
     : QObject(&form), Form_(form), Jobs_(new TJobRunner(this)) {
   connect(Jobs_, &TJobRunner::Failed, this,
           [this](const QString& message) { Form_.Dialogs().ShowError(&Form_, message); });
+  connect(Jobs_, &TJobRunner::Idle, this, &TScanFileView::BusyChanged);
 }
 
 bool TScanFileView::Busy() const { return Jobs_->Running(); }
@@ -65,7 +66,8 @@ void TScanFileView::Open() {
 }
 
 void TScanFileView::Load(const std::string& file) {
-  if (Busy()) return;
+  // A scan's workers write into the tree a file would replace.
+  if (Busy() || Form_.Scanning()) return;
   Form_.ShowStatus(QStringLiteral("Reading ") + DisplayPath(file) + QStringLiteral(" ..."));
   Jobs_->Start([file](TJob& job) { return Read(file, job.CancelFlag()); },
                [this, file](const TLoaded& loaded) {
@@ -76,9 +78,13 @@ void TScanFileView::Load(const std::string& file) {
                                                          DisplayPath(loaded.Error));
                    return;
                  }
+                 // A scan cannot have started meanwhile (Scan waits while a file is read),
+                 // but the tree is replaced only when none runs, whatever the caller did.
+                 if (Form_.Scanning()) return;
                  Source_ = SourceText(file, *loaded.Scan);
                  Form_.ShowScanFile(*loaded.Scan);
                });
+  emit BusyChanged();
 }
 
 }  // namespace nubrix

@@ -26,6 +26,10 @@ class TScanFileView : public QObject {
   // A scan of the disk replaces what the file showed.
   void Forget() { Source_.clear(); }
 
+ signals:
+  // A file began or ended being read: the window's commands that replace the tree follow.
+  void BusyChanged();
+
  private:
   TForm1& Form_;
   TJobRunner* Jobs_;

@@ -79,6 +79,7 @@ TForm1::TForm1(IUserDialogs* dialogs, std::string settingsFile, QWidget* parent)
   connect(Scanner_, &TScanController::Progress, this, &TForm1::OnScanProgress);
   connect(Scanner_, &TScanController::Finished, this,
           [this](bool sized) { Guarded([&] { OnScanFinished(sized); }); });
+  connect(ScanFiles_, &TScanFileView::BusyChanged, this, [this] { UpdateActions(); });
   CreateActions();
   BuildLayout();
   BuildMenus();

@@ -155,7 +155,10 @@ void TForm1::ConnectCharts() {
 void TForm1::UpdateActions() {
   // A temp-file search reads what the last scan found: no new scan replaces it meanwhile.
   const bool idle = !Scanner_->Running() && !Pages_.TempFiles->Busy();
-  Action("actRun")->setEnabled(idle);
+  // A scan and a scan file being read would each replace the tree the other fills.
+  const bool reading = ScanFiles_->Busy();
+  Action("actRun")->setEnabled(idle && !reading);
+  Action("actOpenScanFile")->setEnabled(idle && !reading);
   // A tree read from a scan file lies on another disk: nothing of it goes to this trash.
   Action("actDeleteFile")->setEnabled(DiskUnavailable().isEmpty());
   Action("actSortNow")->setEnabled(idle && CurrentFolder_ != nullptr);

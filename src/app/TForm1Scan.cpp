@@ -35,6 +35,7 @@ inline const std::string kAllDrives = "<All Drives>";
 }  // namespace
 
 void TForm1::actRunExecute() {
+  if (ScanFiles_->Busy()) return;  // the file being read will replace the tree
   ShowGauge(100);
   if (!Scanning() && IsFolder(SelectedPath_)) {
     HistoryCombo_->setEditText(DisplayPath(SelectedPath_));

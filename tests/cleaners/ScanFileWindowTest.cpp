@@ -2,6 +2,7 @@
 // refused with the reason, a damaged file named while the window keeps what it showed.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QLabel>
@@ -9,7 +10,9 @@
 #include <QTest>
 #include <fstream>
 
+#include "app/ScanController.h"
 #include "app/ScanFileView.h"
+#include "app/ScanSources.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "cleaners/LargestFiles.h"
@@ -76,6 +79,48 @@ TEST(ScanFileWindowTest, ShowsTheFileLikeAScanAndRefusesWhatNeedsTheDisk) {
   EXPECT_TRUE(form->Action("actDeleteFile")->isEnabled());
   form->ShowPage(TPage::Largest);
   EXPECT_TRUE(move->isEnabled());
+}
+
+// A scan and a scan file each replace the tree: neither starts while the other fills it.
+TEST(ScanFileWindowTest, AScanAndAScanFileNeverReplaceTheTreeUnderEachOther) {
+  test::TWindowFixture window;
+  std::unique_ptr<TForm1> form = window.Start();
+  test::TTempTree disk("a/f=10\nb/g=20\n");
+  const test::TTempTree files;
+  const std::string file = files / "scan.json";
+  const int out = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  ASSERT_EQ(ExportScan(files.Root(), out).WriteError, 0);
+  close(out);
+
+  // A scan held at its start: the file can be neither opened nor loaded.
+  test::TGatedSource gate;
+  form->Scanner()->SetSource(&gate);
+  ASSERT_TRUE(form->ShowSelectedPath(disk.Root()));
+  QSignalSpy finished(form.get(), &TForm1::ScanFinished);
+  form->Action("actRun")->trigger();
+  gate.WaitUntilReached();
+  EXPECT_FALSE(form->Action("actOpenScanFile")->isEnabled());
+  form->ScanFiles()->Load(file);
+  EXPECT_FALSE(form->ScanFiles()->Busy());
+  gate.Release();
+  ASSERT_TRUE(finished.count() > 0 || finished.wait(20000));
+  form->Scanner()->SetSource(nullptr);
+  EXPECT_EQ(form->ShownFolder()->Path(), disk.ScanPath());
+  EXPECT_TRUE(form->Action("actOpenScanFile")->isEnabled());
+
+  // A file being read (a pipe whose writer waits): no scan starts until it is shown.
+  const std::string pipe = files / "pipe.json";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  form->ScanFiles()->Load(pipe);
+  ASSERT_TRUE(form->ScanFiles()->Busy());
+  EXPECT_FALSE(form->Action("actRun")->isEnabled());
+  form->actRunExecute();
+  EXPECT_FALSE(form->Scanning());
+  std::ifstream scan(file, std::ios::binary);
+  std::ofstream(pipe, std::ios::binary) << scan.rdbuf();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form->ScanFiles()->Busy(); }, 20000));
+  EXPECT_EQ(form->ShownFolder()->Path(), files.ScanPath());
+  EXPECT_TRUE(form->Action("actRun")->isEnabled());
 }
 
 }  // namespace
