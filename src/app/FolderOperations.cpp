@@ -97,13 +97,18 @@ void TFolderOperations::MnuDeleteFolderClick(const std::string& target) {
     return;
   }
   if (Form_.CurrentFolder() == nullptr) return;
+  // The folder the question names is the one scanned: the tree's selection may follow its
+  // highlight elsewhere while the question waits (the moved folder's row goes).
+  const std::string shown = Form_.CurrentFolder()->Path();
   const QString question =
       QStringLiteral(
           "You changed the folder structure.\r\nTo consider correct results while browsing through "
           "the size tree, \r\nyou have to run \"scan\" again.\r\nRun scan for ") +
-      DisplayPath(Form_.CurrentFolder()->Path()) + QStringLiteral(" ?");
-  if (Form_.Dialogs().Ask(&Form_, TQuestionKind::Warning, question, TAnswerButtons::YesNo))
+      DisplayPath(shown) + QStringLiteral(" ?");
+  if (Form_.Dialogs().Ask(&Form_, TQuestionKind::Warning, question, TAnswerButtons::YesNo) &&
+      Form_.ShowSelectedPath(shown)) {
     Form_.actRunExecute();
+  }
 }
 
 void TFolderOperations::actDeleteFileExecute() {

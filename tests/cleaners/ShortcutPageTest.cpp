@@ -207,6 +207,27 @@ TEST_F(ShortcutPageTest, TheFolderPickerSetsTheFolderForTheNextScan) {
   EXPECT_EQ(dialogs_.FolderPreselections.back(), "/") << "the same preselection every time";
 }
 
+TEST_F(ShortcutPageTest, YesToTheNewScanScansTheFolderItNames) {
+  test::TTempTree disk("A/f=10\nB/g=10");
+  ASSERT_TRUE(form_->ShowSelectedPath(disk.Root()));
+  QSignalSpy finished(form_.get(), &TForm1::ScanFinished);
+  form_->Action("actRun")->trigger();
+  ASSERT_TRUE(finished.wait(20000));
+  ASSERT_TRUE(form_->ShowSelectedPath(disk / "A"));
+  dialogs_.Answers = {true, true};
+  // While the question waits, A's row leaves the tree and the highlight moves on.
+  bool moved = false;
+  dialogs_.WhileAsking = [&](const QString& question) {
+    if (!question.startsWith(QStringLiteral("You changed"))) return;
+    moved = QTest::qWaitFor([&] { return form_->SelectedPath() != disk / "A/"; }, 3000);
+  };
+  form_->Folders()->MnuDeleteFolderClick(disk / "A");
+  dialogs_.WhileAsking = nullptr;
+  ASSERT_TRUE(moved) << "the highlight left the moved folder's row";
+  ASSERT_TRUE(finished.count() > 1 || finished.wait(20000));
+  EXPECT_EQ(form_->CurrentFolder()->Path(), disk.ScanPath());
+}
+
 TEST_F(ShortcutPageTest, DeleteFolderAsksThenOffersANewScanAndNoKeepsTheCharts) {
   test::TTempTree disk("A/f=1048576\nB/g=10");
   ASSERT_TRUE(form_->ShowSelectedPath(disk.Root()));

@@ -4,6 +4,7 @@
 #include <QPrinter>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -34,6 +35,8 @@ class TScriptedDialogs : public IUserDialogs {
   void ShowMessage(QWidget*, const QString& message) override { Messages << message; }
   void ShowWarning(QWidget*, const QString& message) override { Warnings << message; }
   bool Ask(QWidget*, TQuestionKind kind, const QString& question, TAnswerButtons buttons) override {
+    // A real question runs an event loop while it waits: what happens meanwhile happens here.
+    if (WhileAsking) WhileAsking(question);
     Questions << question;
     Asked.push_back({kind, buttons, question});
     if (Answers.empty()) return false;
@@ -99,6 +102,7 @@ class TScriptedDialogs : public IUserDialogs {
   std::vector<TQuestion> Asked;  // beside Questions: with each one's kind and buttons
   QStringList Questions;
   std::deque<bool> Answers;  // true: Yes; runs out as "No"/"Cancel"
+  std::function<void(const QString& question)> WhileAsking;
 };
 
 }  // namespace nubrix::test
