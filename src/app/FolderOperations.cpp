@@ -98,8 +98,12 @@ void TFolderOperations::MnuDeleteFolderClick(const std::string& target) {
   }
   if (Form_.CurrentFolder() == nullptr) return;
   // The folder the question names is the one scanned: the tree's selection may follow its
-  // highlight elsewhere while the question waits (the moved folder's row goes).
-  const std::string shown = Form_.CurrentFolder()->Path();
+  // highlight elsewhere while the question waits (the moved folder's row goes). When the charts
+  // showed the moved folder or one inside it, the folder it was moved from is named.
+  std::string shown = Form_.CurrentFolder()->Path();
+  const std::string base = platform::WithoutSeparator(shown);
+  if (base == folder || base.starts_with(folder + "/"))
+    shown = platform::WithSeparator(platform::FolderOf(folder));
   const QString question =
       QStringLiteral(
           "You changed the folder structure.\r\nTo consider correct results while browsing through "
