@@ -44,6 +44,7 @@
 #include "cleaners/pages/ShortcutPage.h"
 #include "cleaners/pages/TempFilesPage.h"
 #include "ui/HelpWindow.h"
+#include "ui/JobRunner.h"
 #include "ui/ToolBars.h"
 #include "version/Version.h"
 
@@ -52,6 +53,7 @@ namespace nubrix {
 namespace {
 
 constexpr int kStatusPanelWidths[3] = {270, 550, 90};
+constexpr std::chrono::milliseconds kCloseWait{2000};
 constexpr int kSpacerIdle = 20;
 constexpr int kSplitterWidth = 7;
 
@@ -377,8 +379,9 @@ void TForm1::FormResize() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  // Closing during a scan first stops it; the window then goes as usual.
-  if (Scanner_->Running()) Scanner_->CancelAndWait();
+  // Closing stops every job first; one hung on a dead mount is waited for two seconds at most,
+  // then left to the process's end, and the window goes as usual.
+  TJobRunner::CancelAllWithin(kCloseWait);
   Hints_->HideHint();
   if (Settings_->Pending()) Guarded([this] { SaveSettings(); });
   event->accept();

@@ -1,9 +1,12 @@
 // Nubrix lite: the program start.
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
+#include <cstdlib>
 
 #include "about/SplashU.h"
 #include "app/TForm1.h"
+#include "ui/JobRunner.h"
 #include "version/Version.h"
 
 int main(int argc, char** argv) {
@@ -22,5 +25,12 @@ int main(int argc, char** argv) {
   nubrix::TForm1 form;
   nubrix::about::CloseOnFirstActivation(form, splash);
   form.show();
-  return QApplication::exec();
+  const int code = QApplication::exec();
+  // A worker hung on a dead mount was left at closing: nothing it may still use is destroyed,
+  // the process simply ends (the settings were saved as the window closed).
+  if (nubrix::TJobRunner::WorkersLeft()) {
+    std::fflush(nullptr);
+    std::_Exit(code);
+  }
+  return code;
 }

@@ -1,11 +1,21 @@
 #include "ui/JobRunner.h"
 
 #include <QMetaObject>
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 namespace nubrix {
 
 namespace {
+
+// The runners alive, all on the window's thread.
+std::vector<TJobRunner*>& LiveRunners() {
+  static std::vector<TJobRunner*> runners;
+  return runners;
+}
+
+std::atomic<bool> gWorkersLeft{false};
 
 QString MessageOf(const std::exception_ptr& error) {
   try {
@@ -23,9 +33,46 @@ void TJob::Report(std::int64_t done, std::int64_t total, const QString& text) {
   if (Post_) Post_({done, total, text});
 }
 
-TJobRunner::TJobRunner(QObject* parent) : QObject(parent) { qRegisterMetaType<TJobProgress>(); }
+TJobRunner::TJobRunner(QObject* parent) : QObject(parent) {
+  qRegisterMetaType<TJobProgress>();
+  LiveRunners().push_back(this);
+}
 
-TJobRunner::~TJobRunner() { CancelAndWait(); }
+TJobRunner::~TJobRunner() {
+  CancelAndWait();
+  std::erase(LiveRunners(), this);
+}
+
+bool TJobRunner::CancelAllWithin(std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  for (TJobRunner* runner : LiveRunners()) runner->Cancel();
+  bool all = true;
+  for (TJobRunner* runner : LiveRunners()) {
+    all = runner->WaitUntil(deadline) && all;
+    ++runner->Generation_;
+    runner->Current_.reset();
+    runner->Busy_ = false;
+  }
+  return all;
+}
+
+bool TJobRunner::WorkersLeft() { return gWorkersLeft.load(); }
+
+bool TJobRunner::WaitUntil(std::chrono::steady_clock::time_point deadline) {
+  if (!Worker_.joinable()) return true;
+  {
+    std::unique_lock lock(State_->Mutex);
+    if (!State_->Ended.wait_until(lock, deadline, [this] { return State_->Done; })) {
+      State_->Left = true;
+      lock.unlock();
+      Worker_.detach();
+      gWorkersLeft.store(true);
+      return false;
+    }
+  }
+  Worker_.join();
+  return true;
+}
 
 void TJobRunner::Enqueue(TRun run) {
   Queue_.push_back(std::move(run));
@@ -42,24 +89,33 @@ void TJobRunner::StartNext() {
   }
   TRun run = std::move(Queue_.front());
   Queue_.pop_front();
-  Current_ = std::make_unique<TJob>();
-  Current_->Post_ = [this](const TJobProgress& progress) { PostProgress(progress); };
+  Current_ = std::make_shared<TJob>();
+  State_ = std::make_shared<TWorkerState>();
+  Current_->Post_ = [this, state = State_](const TJobProgress& progress) {
+    const std::lock_guard lock(state->Mutex);
+    if (!state->Left) PostProgress(progress);
+  };
   const std::uint64_t generation = Generation_.load();
-  Worker_ = std::thread([this, run = std::move(run), job = Current_.get(), generation]() mutable {
-    std::function<void()> deliver;
-    std::exception_ptr error;
-    try {
-      deliver = run(*job);
-    } catch (...) {
-      error = std::current_exception();
-    }
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation, deliver = std::move(deliver), error] {
-          Finish(generation, deliver, error);
-        },
-        Qt::QueuedConnection);
-  });
+  Worker_ = std::thread(
+      [this, run = std::move(run), job = Current_, state = State_, generation]() mutable {
+        std::function<void()> deliver;
+        std::exception_ptr error;
+        try {
+          deliver = run(*job);
+        } catch (...) {
+          error = std::current_exception();
+        }
+        const std::lock_guard lock(state->Mutex);
+        state->Done = true;
+        state->Ended.notify_all();
+        if (state->Left) return;
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, deliver = std::move(deliver), error] {
+              Finish(generation, deliver, error);
+            },
+            Qt::QueuedConnection);
+      });
 }
 
 void TJobRunner::Finish(std::uint64_t generation, const std::function<void()>& deliver,

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <exception>
@@ -55,8 +57,16 @@ class TJobRunner : public QObject {
   bool Running() const { return Busy_; }
   // Sets the running job's cancel flag and drops the jobs waiting behind it.
   void Cancel();
-  // As Cancel, then waits for the running job to end; its result is dropped. For closing.
+  // As Cancel, then waits for the running job to end; its result is dropped.
   void CancelAndWait();
+
+  // For closing: cancels the jobs of every runner, then waits for them until limit has passed.
+  // A worker still running then (hung in a system call on a dead mount, say) is left to the
+  // process's end: its result and reports go nowhere. False when one was left.
+  static bool CancelAllWithin(std::chrono::milliseconds limit);
+  // Whether a worker was left running by CancelAllWithin: the process should then end without
+  // destroying what such a worker may still use.
+  static bool WorkersLeft();
 
  signals:
   void Progress(nubrix::TJobProgress progress);
@@ -66,6 +76,14 @@ class TJobRunner : public QObject {
  private:
   // Runs on the worker; returns what to do on this thread with the result.
   using TRun = std::function<std::function<void()>(TJob&)>;
+  // Shared by the runner and its worker, which may outlive the runner after a close.
+  struct TWorkerState {
+    std::mutex Mutex;
+    std::condition_variable Ended;
+    bool Done = false;
+    bool Left = false;  // the runner no longer waits: the worker reaches nothing of it
+  };
+  bool WaitUntil(std::chrono::steady_clock::time_point deadline);
   void Enqueue(TRun run);
   void StartNext();
   void Finish(std::uint64_t generation, const std::function<void()>& deliver,
@@ -74,7 +92,8 @@ class TJobRunner : public QObject {
   void Join();
 
   std::deque<TRun> Queue_;
-  std::unique_ptr<TJob> Current_;
+  std::shared_ptr<TJob> Current_;
+  std::shared_ptr<TWorkerState> State_;
   std::thread Worker_;
   // Bumped to drop the result of a job abandoned by CancelAndWait; read by the worker's reports.
   std::atomic<std::uint64_t> Generation_{0};

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QThread>
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -83,6 +84,42 @@ TEST(JobRunnerTest, CancelAndWaitEndsTheJobAndDropsItsResult) {
     EXPECT_FALSE(runner.Running());
     QTest::qWait(20);
   }
+  EXPECT_FALSE(delivered);
+}
+
+// A job hung where no cancel reaches it (a dead mount): closing waits its limit, then leaves it.
+TEST(JobRunnerTest, ClosingLeavesAHungJobAfterItsLimit) {
+  std::atomic<bool> release{false};
+  std::atomic<bool> ended{false};
+  bool delivered = false;
+  {
+    TJobRunner hung;
+    TJobRunner quick;
+    hung.Start(
+        [&](TJob& job) {
+          while (!release) QThread::msleep(1);
+          job.Report(1, 1);  // after the runner is gone: goes nowhere
+          ended = true;
+          return 1;
+        },
+        [&](int) { delivered = true; });
+    quick.Start(
+        [](TJob& job) {
+          while (!job.Cancelled()) QThread::msleep(1);
+          return 0;
+        },
+        [](int) {});
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(TJobRunner::CancelAllWithin(std::chrono::milliseconds(300)));
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(waited, std::chrono::milliseconds(300));
+    EXPECT_LT(waited, std::chrono::seconds(2));
+    EXPECT_TRUE(TJobRunner::WorkersLeft());
+    EXPECT_FALSE(quick.Running());
+  }
+  release = true;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ended.load(); }, 5000));
+  QTest::qWait(20);
   EXPECT_FALSE(delivered);
 }
 
