@@ -22,6 +22,7 @@
 #include "registry/RegImport.h"
 #include "ui/CommandGuard.h"
 #include "ui/Icons.h"
+#include "ui/JobRunner.h"
 #include "ui/UserDialogs.h"
 
 namespace nubrix::registry {
@@ -105,7 +106,12 @@ int RunAndWait(const QString& commandLine, int /*showMode*/) {
 
 TRegEditorForm::TRegEditorForm(platform::IRegistryStore& store, IUserDialogs& dialogs,
                                QWidget* parent)
-    : QDialog(parent), Store_(store), Dialogs_(dialogs) {
+    : QDialog(parent), Store_(store), Dialogs_(dialogs), Jobs_(new TJobRunner(this)) {
+  connect(Jobs_, &TJobRunner::Failed, this, [this](const QString& message) {
+    SetCommandsEnabled(true);
+    Dialogs_.ShowError(this, message);
+    FillList();
+  });
   setWindowTitle(QStringLiteral("URL History Editor"));
   resize(582, 332);
   auto* layout = new QVBoxLayout(this);
@@ -291,8 +297,8 @@ void TRegEditorForm::actDelKeyExecute() {
       std::vector<std::string> names;
       names.reserve(selected.size());
       for (const TRegRow& row : selected) names.push_back(row.Caption);
-      DeleteSelectedValues(Store_, RootKey_, key, names);
-      break;
+      DeleteValuesInBackground(key, std::move(names));
+      return;
     }
     case TValueType::vtFolderList:
       if (!AskBeforeDeleting(kValueQuestion) || selected.empty()) return;
@@ -306,6 +312,21 @@ void TRegEditorForm::actDelKeyExecute() {
       break;
   }
   FillList();
+}
+
+// A hive of megabytes is parsed and written on a worker; the list's commands wait for it.
+void TRegEditorForm::DeleteValuesInBackground(const std::string& key,
+                                              std::vector<std::string> names) {
+  SetCommandsEnabled(false);
+  Jobs_->Start(
+      [store = &Store_, root = RootKey_, key, names = std::move(names)](TJob&) {
+        DeleteSelectedValues(*store, root, key, names);
+        return true;
+      },
+      [this](bool) {
+        SetCommandsEnabled(true);
+        FillList();
+      });
 }
 
 void TRegEditorForm::ToolButton1Click() {

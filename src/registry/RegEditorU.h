@@ -19,6 +19,8 @@ class QTreeWidget;
 
 namespace nubrix {
 
+class TJobRunner;
+
 class IUserDialogs;
 
 namespace registry {
@@ -84,10 +86,12 @@ class TRegEditorForm : public QDialog {
   std::vector<TRegRow> SelectedRows() const;
   bool AskBeforeDeleting(const char* question);
   void SetCommandsEnabled(bool enabled);
+  void DeleteValuesInBackground(const std::string& key, std::vector<std::string> names);
   std::string KeyBytes() const { return Key_.toStdString(); }
 
   platform::IRegistryStore& Store_;
   IUserDialogs& Dialogs_;
+  TJobRunner* Jobs_;
   QString Key_;
   QString Title_;
   QString FirstColCaption_;

@@ -110,7 +110,9 @@ void DeleteSelectedValues(platform::IRegistryStore& store, std::uint32_t root,
   TRegistry registry(store);
   registry.SetRootKey(root);
   if (!registry.KeyExists(key) || !registry.OpenKey(key)) return;
-  for (const std::string& name : names) registry.DeleteValue(name);
+  // One change of the hive: a large hive is written once, and a write that fails leaves every
+  // value in place.
+  registry.DeleteValues(names);
 }
 
 void DeleteKeyIfPresent(platform::IRegistryStore& store, std::uint32_t root,

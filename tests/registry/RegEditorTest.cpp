@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QStatusBar>
+#include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <clocale>
@@ -137,7 +138,10 @@ TEST_F(RegEditorTest, DeletingSelectedValues) {
 
   Dialogs.Answers = {true};
   editor->actDelKey->trigger();
+  EXPECT_FALSE(editor->actDelKey->isEnabled()) << "the hive is changed on a worker";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return editor->actDelKey->isEnabled(); }, 10000));
   EXPECT_EQ(Column(*editor, 0), QStringList{"File1"}) << "three deleted, the list refilled";
+  EXPECT_EQ(Store.Changes, 1) << "in one change of the hive";
   EXPECT_TRUE(Dialogs.Errors.isEmpty());
 }
 
@@ -177,6 +181,7 @@ TEST_F(RegEditorTest, BackupsAndRestore) {
   Select(*editor, {0, 1, 2});
   Dialogs.Answers = {true};
   editor->actDelKey->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return editor->actDelKey->isEnabled(); }, 10000));
   EXPECT_EQ(editor->ListView1->topLevelItemCount(), 0);
 
   Dialogs.OpenAnswer = backup;
