@@ -64,6 +64,7 @@ TFolderTreeModel::TFolderTreeModel(QObject* parent)
   Top_->Children.push_back(std::move(root));
   Top_->Listed = true;
   connect(&Watcher_, &QFileSystemWatcher::directoryChanged, this, &TFolderTreeModel::Relist);
+  connect(this, &TFolderTreeModel::ListingDone, this, &TFolderTreeModel::ContinueReveal);
   Lister_ = new TJobRunner(this);
 }
 
@@ -240,6 +241,51 @@ void TFolderTreeModel::SetIcons(const QIcon& folder, const QIcon& root) {
 
 std::string TFolderTreeModel::PathOf(const QModelIndex& index) const {
   return index.isValid() ? NodeOf(index)->Path : std::string();
+}
+
+void TFolderTreeModel::Reveal(const std::string& path,
+                              std::function<void(const QModelIndex&)> found) {
+  RevealPath_ = path;
+  RevealFound_ = std::move(found);
+  ContinueReveal();
+}
+
+// Walks down as far as the listings reach; the first folder not listed yet is listed in the
+// background, and its listing brings the walk back here.
+void TFolderTreeModel::ContinueReveal() {
+  if (!RevealFound_) return;
+  const auto answer = [this](const QModelIndex& index) {
+    const std::function<void(const QModelIndex&)> found = std::move(RevealFound_);
+    RevealFound_ = nullptr;
+    RevealPath_.clear();
+    found(index);
+  };
+  if (RevealPath_.empty() || RevealPath_[0] != '/') return answer({});
+  TNode* node = Top_->Children.front().get();
+  std::size_t pos = 1;
+  while (pos < RevealPath_.size()) {
+    std::size_t end = RevealPath_.find('/', pos);
+    if (end == std::string::npos) end = RevealPath_.size();
+    const std::string name = RevealPath_.substr(pos, end - pos);
+    if (name.empty()) {
+      pos = end + 1;
+      continue;
+    }
+    if (!node->Listed) {
+      if (!node->Listing) {
+        ListInBackground(node, [this](TNode* listed, const std::vector<std::string>& names) {
+          if (!listed->Listed) Insert(listed, names);
+        });
+      }
+      return;
+    }
+    pos = end + 1;
+    const auto it = std::find_if(node->Children.begin(), node->Children.end(),
+                                 [&](const auto& child) { return child->Name == name; });
+    if (it == node->Children.end()) return answer({});
+    node = it->get();
+  }
+  answer(IndexOfNode(node));
 }
 
 QModelIndex TFolderTreeModel::IndexOf(const std::string& path) {

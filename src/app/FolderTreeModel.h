@@ -8,6 +8,7 @@
 #include <QAbstractItemModel>
 #include <QFileSystemWatcher>
 #include <QIcon>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -41,8 +42,14 @@ class TFolderTreeModel : public QAbstractItemModel {
   // The folder's path ("/" for the root), empty for an invalid index.
   std::string PathOf(const QModelIndex& index) const;
   // The item of an absolute path, listing the folders on the way (at once, not in the
-  // background); invalid when a folder on the way is not there (or hidden).
+  // background); invalid when a folder on the way is not there (or hidden). Not for the window's
+  // thread: it waits for the disk.
   QModelIndex IndexOf(const std::string& path);
+  // The item of an absolute path for the window: the folders on the way that are not listed yet
+  // are listed in the background (a listing already under way is waited for, not repeated), then
+  // found(item) is called, at once when nothing needed listing; with an invalid item when a
+  // folder on the way is not there. Only the newest reveal is answered.
+  void Reveal(const std::string& path, std::function<void(const QModelIndex&)> found);
   // Whether a listing started by expanding an item is still under way.
   bool Listing() const { return Pending_ > 0; }
 
@@ -61,6 +68,9 @@ class TFolderTreeModel : public QAbstractItemModel {
   void Detach(std::unique_ptr<TNode> node);
   template <class Done>
   void ListInBackground(TNode* node, Done done);
+  void ContinueReveal();
+  std::string RevealPath_;
+  std::function<void(const QModelIndex&)> RevealFound_;
   int Pending_ = 0;
   TJobRunner* Lister_ = nullptr;  // the listings of expanded folders, one after the other
   QFileSystemWatcher Watcher_;

@@ -182,15 +182,16 @@ bool TForm1::ShowSelectedPath(const std::string& path) {
 void TForm1::SyncDirTree(const std::string& path) {
   const std::string selected = DirModel_->PathOf(DirTree_->currentIndex());
   if (!selected.empty() && (WithSeparator(selected) == WithSeparator(path))) return;
-  const QScopedValueRollback syncing(SyncingTree_, true);
-  DirTree_->setUpdatesEnabled(false);
-  const QModelIndex index = DirModel_->IndexOf(WithoutSeparator(path));
-  if (index.isValid()) {
+  // The folders on the way are listed in the background: a slow disk never holds the window.
+  DirModel_->Reveal(WithoutSeparator(path), [this, path](const QModelIndex& index) {
+    if (!index.isValid() || WithSeparator(path) != SelectedPath_) return;  // a later choice won
+    const QScopedValueRollback syncing(SyncingTree_, true);
+    DirTree_->setUpdatesEnabled(false);
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) DirTree_->expand(up);
     DirTree_->setCurrentIndex(index);
     DirTree_->scrollTo(index);
-  }
-  DirTree_->setUpdatesEnabled(true);
+    DirTree_->setUpdatesEnabled(true);
+  });
 }
 
 void TForm1::DirTreeClick() {

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QSignalSpy>
+#include <QTest>
 
 #include "app/FolderTreeModel.h"
 #include "support/TempTree.h"
@@ -39,6 +40,28 @@ TEST(FolderTreeModelTest, ListsFoldersByBytesAndFindsThemAgain) {
   ASSERT_TRUE(done.wait(5000));
   EXPECT_FALSE(model.hasChildren(inner));
   EXPECT_EQ(model.rowCount(top), 4);
+}
+
+// The window's way to a folder: listed in the background, a listing under way waited for, not
+// repeated; only the newest reveal is answered.
+TEST(FolderTreeModelTest, RevealListsTheWayInTheBackground) {
+  test::TTempTree disk("a/b/c/\nx/");
+  TFolderTreeModel model;
+  QSignalSpy done(&model, &TFolderTreeModel::ListingDone);
+  model.fetchMore(model.index(0, 0));  // "/" is being listed when the reveal comes
+  std::vector<std::string> found;
+  const auto record = [&](const QModelIndex& index) { found.push_back(model.PathOf(index)); };
+  model.Reveal(disk / "x", record);
+  model.Reveal(disk / "a/b/c", record);
+  EXPECT_TRUE(found.empty()) << "nothing listed on the caller's thread";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !found.empty(); }, 10000));
+  EXPECT_EQ(found, std::vector<std::string>{disk / "a/b/c"});
+  const int listings = static_cast<int>(done.count());
+  model.Reveal(disk / "a/b", record);
+  EXPECT_EQ(found.back(), disk / "a/b") << "listed already: answered at once";
+  model.Reveal(disk / "a/missing", record);
+  EXPECT_EQ(found.back(), "");
+  EXPECT_EQ(done.count(), listings) << "no folder listed twice";
 }
 
 TEST(FolderTreeModelTest, FollowsFoldersThatComeAndGo) {

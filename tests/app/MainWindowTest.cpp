@@ -253,8 +253,11 @@ TEST_F(MainWindowTest, SelectingAFolderShowsItEverywhere) {
   ASSERT_TRUE(form_->ShowSelectedPath(odd));
   EXPECT_EQ(form_->SelectedPath(), odd + "/");
   EXPECT_EQ(form_->HistoryCombo()->currentText(), DisplayPath(odd + "/"));
-  const QModelIndex selected = form_->DirTree()->currentIndex();
-  EXPECT_EQ(selected.data(Qt::UserRole + 1).toByteArray().toStdString(), odd)
+  // The tree lists the folders on the way in the background, then highlights the folder.
+  const auto highlighted = [&] {
+    return form_->DirTree()->currentIndex().data(Qt::UserRole + 1).toByteArray().toStdString();
+  };
+  EXPECT_TRUE(QTest::qWaitFor([&] { return highlighted() == odd; }, 10000))
       << "the tree holds the bytes";
   EXPECT_FALSE(form_->ShowSelectedPath("<All Drives>"));
   EXPECT_EQ(form_->SelectedPath(), odd + "/")
@@ -266,6 +269,15 @@ TEST_F(MainWindowTest, SelectingAFolderShowsItEverywhere) {
 TEST_F(MainWindowTest, TheHighlightedFolderIsTheSelectedOne) {
   test::TTempTree disk("a/\nb/\n");
   ASSERT_TRUE(form_->ShowSelectedPath(disk / "a"));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return form_->DirTree()
+                   ->currentIndex()
+                   .data(Qt::UserRole + 1)
+                   .toByteArray()
+                   .toStdString() == disk / "a";
+      },
+      10000));
   form_->DirTree()->setFocus();
   QTest::keyClick(form_->DirTree(), Qt::Key_Down);
   EXPECT_EQ(form_->SelectedPath(), disk / "b/");

@@ -9,10 +9,12 @@
 #include <QComboBox>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTreeView>
 #include <fstream>
 
 #include "app/CleanupUndo.h"
 #include "app/FolderOperations.h"
+#include "app/FolderTreeModel.h"
 #include "app/TForm1.h"
 #include "app/WindowFixture.h"
 #include "charts/ChartView.h"
@@ -214,6 +216,9 @@ TEST_F(ShortcutPageTest, YesToTheNewScanScansTheFolderItNames) {
   form_->Action("actRun")->trigger();
   ASSERT_TRUE(finished.wait(20000));
   ASSERT_TRUE(form_->ShowSelectedPath(disk / "A"));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return form_->DirModel()->PathOf(form_->DirTree()->currentIndex()) == disk / "A"; },
+      10000));
   dialogs_.Answers = {true, true};
   // While the question waits, A's row leaves the tree and the highlight moves on.
   bool moved = false;
