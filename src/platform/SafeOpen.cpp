@@ -23,16 +23,23 @@ constexpr int kDirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NO
 // Set once openat2 turned out to be missing (old kernel or a filter that refuses it).
 std::atomic<bool> gNoOpenat2{false};
 
-int OpenWithoutCrossing(int dirFd, const char* name) {
+// A folder by openat2 with the given resolve rules: a descriptor, or -errno (-ENOSYS, and
+// openat2 marked missing, where the kernel or a filter refuses the call).
+int OpenFolderAt2(int dirFd, const char* path, std::uint64_t resolve) {
   open_how how{};
   how.flags = kDirFlags;
-  how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+  how.resolve = resolve | RESOLVE_NO_MAGICLINKS;
   for (;;) {
-    const long fd = syscall(SYS_openat2, dirFd, name, &how, sizeof how);
+    const long fd = syscall(SYS_openat2, dirFd, path, &how, sizeof how);
     if (fd >= 0) return static_cast<int>(fd);
     if (errno == EINTR || errno == EAGAIN) continue;
+    if (errno == ENOSYS) gNoOpenat2.store(true, std::memory_order_relaxed);
     return -errno;
   }
+}
+
+int OpenWithoutCrossing(int dirFd, const char* name) {
+  return OpenFolderAt2(dirFd, name, RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS);
 }
 
 // Without openat2: another device, or the root of a bind mount, is another mount.
@@ -115,17 +122,8 @@ int OpenFolderWithoutLinks(const std::string& path, bool make, bool* made) {
   if (path == "/") return OpenStepByStep(path, false, nullptr);
   if (!IsPlainAbsolutePath(path)) return -EINVAL;
   if (!make && !gNoOpenat2.load(std::memory_order_relaxed)) {
-    open_how how{};
-    how.flags = kDirFlags;
-    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-    for (;;) {
-      const long fd = syscall(SYS_openat2, AT_FDCWD, path.c_str(), &how, sizeof how);
-      if (fd >= 0) return static_cast<int>(fd);
-      if (errno == EINTR || errno == EAGAIN) continue;
-      if (errno != ENOSYS) return -errno;
-      gNoOpenat2.store(true, std::memory_order_relaxed);
-      break;
-    }
+    const int fd = OpenFolderAt2(AT_FDCWD, path.c_str(), RESOLVE_NO_SYMLINKS);
+    if (fd != -ENOSYS) return fd;
   }
   return OpenStepByStep(path, make, made);
 }
@@ -252,17 +250,9 @@ int OpenBeneathStepByStep(int rootFd, const std::string& relative) {
 int OpenBeneath(int rootFd, const std::string& relative) {
   const std::string path = relative.empty() ? "." : relative;
   if (!gNoOpenat2.load(std::memory_order_relaxed)) {
-    open_how how{};
-    how.flags = kDirFlags;
-    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-    for (;;) {
-      const long fd = syscall(SYS_openat2, rootFd, path.c_str(), &how, sizeof how);
-      if (fd >= 0) return static_cast<int>(fd);
-      if (errno == EINTR || errno == EAGAIN) continue;
-      if (errno != ENOSYS) return -errno;
-      gNoOpenat2.store(true, std::memory_order_relaxed);
-      break;
-    }
+    const int fd = OpenFolderAt2(rootFd, path.c_str(),
+                                 RESOLVE_BENEATH | RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS);
+    if (fd != -ENOSYS) return fd;
   }
   return OpenBeneathStepByStep(rootFd, path);
 }
