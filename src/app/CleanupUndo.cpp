@@ -84,20 +84,47 @@ void TCleanupUndo::actUndoCleanupExecute() {
     Host_.Dialogs().ShowMessage(Window_, QStringLiteral("There is no cleanup to undo."));
     return;
   }
-  const int inTrash = CountInTrash(*run);
-  if (inTrash == 0) {
+  if (Undoer_->Running()) return;
+  struct TLook {
+    int InTrash = 0;
+    std::vector<std::string> Missing;
+  };
+  // The trash and the folders are the user's: looked at on the worker, never here.
+  auto shared = std::make_shared<const TRun>(std::move(*run));
+  Undoer_->Start(
+      [shared](TJob&) {
+        return TLook{CountInTrash(*shared), MissingFolders(*shared)};
+      },
+      [this, shared](const TLook& look) {
+        AskAndRestore(*shared, look.InTrash, look.Missing, true);
+      });
+}
+
+void TCleanupUndo::AskAndRestore(const TRun& run, int inTrash,
+                                 const std::vector<std::string>& missing, bool askFirst) {
+  if (askFirst && inTrash == 0) {
     Host_.Dialogs().ShowMessage(
-        Window_,
-        QStringLiteral("Nothing of %1 is still in the trash.").arg(RunTitle(run->Summary)));
+        Window_, QStringLiteral("Nothing of %1 is still in the trash.").arg(RunTitle(run.Summary)));
     return;
   }
-  const QString question =
-      QStringLiteral("Put back the %1 item(s) of %2 that are still in the trash?")
-          .arg(inTrash)
-          .arg(RunTitle(run->Summary));
-  if (!Host_.Dialogs().Ask(Window_, TQuestionKind::Confirmation, question, TAnswerButtons::YesNo))
-    return;
-  RestoreRun(*run);
+  if (askFirst) {
+    const QString question =
+        QStringLiteral("Put back the %1 item(s) of %2 that are still in the trash?")
+            .arg(inTrash)
+            .arg(RunTitle(run.Summary));
+    if (!Host_.Dialogs().Ask(Window_, TQuestionKind::Confirmation, question, TAnswerButtons::YesNo))
+      return;
+  }
+  bool makeFolders = false;
+  if (!missing.empty()) {
+    QString question = QStringLiteral("These folders the items were in are gone:");
+    for (const std::string& folder : missing)
+      question += QStringLiteral("\r\n") + DisplayPath(folder);
+    question += QStringLiteral("\r\nMake them again to put the items back?");
+    makeFolders =
+        Host_.Dialogs().Ask(Window_, TQuestionKind::Confirmation, question, TAnswerButtons::YesNo);
+  }
+  StartRestore(std::make_shared<const TRun>(run), makeFolders);
 }
 
 void TCleanupUndo::actCleanupHistoryExecute() {
@@ -116,23 +143,20 @@ void TCleanupUndo::actCleanupHistoryExecute() {
 
 void TCleanupUndo::RestoreRun(const TRun& run) {
   if (Undoer_->Running()) return;
-  const std::vector<std::string> missing = MissingFolders(run);
-  bool makeFolders = false;
-  if (!missing.empty()) {
-    QString question = QStringLiteral("These folders the items were in are gone:");
-    for (const std::string& folder : missing)
-      question += QStringLiteral("\r\n") + DisplayPath(folder);
-    question += QStringLiteral("\r\nMake them again to put the items back?");
-    makeFolders =
-        Host_.Dialogs().Ask(Window_, TQuestionKind::Confirmation, question, TAnswerButtons::YesNo);
-  }
+  auto shared = std::make_shared<const TRun>(run);
+  Undoer_->Start([shared](TJob&) { return MissingFolders(*shared); },
+                 [this, shared](const std::vector<std::string>& missing) {
+                   AskAndRestore(*shared, 0, missing, false);
+                 });
+}
+
+void TCleanupUndo::StartRestore(std::shared_ptr<const TRun> shared, bool makeFolders) {
   struct TOutcome {
     TUndoResult Result;
     db::TDatabaseNote Note;
   };
   const std::string file = ProgramDatabaseFile(Host_.AppDataFolder());
-  auto shared = std::make_shared<const TRun>(run);
-  const auto total = static_cast<std::int64_t>(run.Items.size());
+  const auto total = static_cast<std::int64_t>(shared->Items.size());
   Host_.ShowGauge(static_cast<int>(std::max<std::int64_t>(1, total)));
   Undoer_->Start(
       [file, shared, makeFolders, total](TJob& job) {

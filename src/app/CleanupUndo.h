@@ -24,7 +24,8 @@ class TCleanupUndo : public QObject {
 
   void actUndoCleanupExecute();
   void actCleanupHistoryExecute();
-  // Puts back what run moved to the trash, asking first about folders that are gone.
+  // Puts back what run moved to the trash, asking first about folders that are gone. What is
+  // still in the trash and which folders are gone are looked at on the worker.
   void RestoreRun(const TRun& run);
   // Finishes a run of the window's own (not cancelled) and has its folders without a size
   // counted.
@@ -41,6 +42,9 @@ class TCleanupUndo : public QObject {
 
  private:
   void ReportRunNote(const db::TDatabaseNote& note);
+  void AskAndRestore(const TRun& run, int inTrash, const std::vector<std::string>& missing,
+                     bool askFirst);
+  void StartRestore(std::shared_ptr<const TRun> run, bool makeFolders);
 
   IPageHost& Host_;
   QMainWindow* Window_;

@@ -142,6 +142,7 @@ TEST_F(UndoWindowTest, NoLeavesEverythingInTheTrash) {
   DeleteDir(disk / "B");
   dialogs_.Answers = {false};
   form_->Action("actUndoCleanup")->trigger();
+  WaitForUndo();
   EXPECT_FALSE(Exists(disk / "B"));
   const std::optional<TRun> run = TRunLog(Database()).LastRun();
   ASSERT_TRUE(run) << "still there to undo";
@@ -151,6 +152,7 @@ TEST_F(UndoWindowTest, NoLeavesEverythingInTheTrash) {
   dialogs_.Questions.clear();
   dialogs_.Messages.clear();
   form_->Action("actUndoCleanup")->trigger();
+  WaitForUndo();
   EXPECT_TRUE(dialogs_.Questions.isEmpty());
   ASSERT_EQ(dialogs_.Messages.size(), 1);
   EXPECT_TRUE(dialogs_.Messages[0].startsWith(QStringLiteral("Nothing of \"Delete Dir\" of ")));
