@@ -48,12 +48,16 @@ TCleanupUndo::TCleanupUndo(IPageHost& host, QMainWindow* window)
 }
 
 void TCleanupUndo::KeepRun(TCleanupRun& run) {
-  ReportRunNote(run.Finish(false));
-  TUnsizedFolders folders = run.UnsizedFolders();
+  const db::TDatabaseNote note = run.Finish(false);
+  RunKept(note, run.UnsizedFolders());
+}
+
+void TCleanupUndo::RunKept(const db::TDatabaseNote& note, TUnsizedFolders folders) {
+  ReportRunNote(note);
   if (folders.InTrash.empty()) return;
   Sizer_->Start([file = ProgramDatabaseFile(Host_.AppDataFolder()), folders = std::move(folders)](
                     TJob& job) { return SizeUnsizedFolders(file, folders, &job.CancelFlag()); },
-                [this](const db::TDatabaseNote& note) { ReportRunNote(note); });
+                [this](const db::TDatabaseNote& sized) { ReportRunNote(sized); });
 }
 
 void TCleanupUndo::ReportRunNote(const db::TDatabaseNote& note) {

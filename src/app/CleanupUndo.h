@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+#include "cleaners/CleanupRuns.h"
 #include "programdb/RunLog.h"
 #include "programdb/Sqlite.h"
 
@@ -30,6 +31,9 @@ class TCleanupUndo : public QObject {
   // Finishes a run of the window's own (not cancelled) and has its folders without a size
   // counted.
   void KeepRun(TCleanupRun& run);
+  // The same for a run finished on a worker: what the database said, and its folders without a
+  // size.
+  void RunKept(const db::TDatabaseNote& note, TUnsizedFolders folders);
 
   // Undo runs its renames here, off the window's thread.
   TJobRunner* Undoer() const { return Undoer_; }

@@ -13,6 +13,7 @@
 #include "cleaners/pages/BrowseForDirU.h"
 #include "platform/Paths.h"
 #include "sizetree/SizeMB.h"
+#include "ui/JobRunner.h"
 
 namespace nubrix {
 
@@ -23,24 +24,75 @@ std::string HomeFolder() {
   return platform::WithoutSeparator(home != nullptr ? home : "");
 }
 
-// Why a folder must not go to the trash as a whole; empty when it may (an empty path is the
-// callers' own case).
+// Why a folder must not go to the trash as a whole, as far as its path tells; empty when it may
+// (an empty path is the callers' own case).
 QString RefusalOf(const std::string& folder) {
   if (folder == "/") return QString::fromUtf8(kRootRefusal);
   if (folder == HomeFolder()) {
     return DisplayPath(folder) +
            QStringLiteral(" is your home folder; it cannot be moved to the trash.");
   }
-  if (platform::IsMountRoot(folder)) {
-    return DisplayPath(folder) +
-           QStringLiteral(" is where a file system is mounted; it cannot be moved to the trash.");
-  }
   return {};
 }
 
+QString MountRefusal(const std::string& folder) {
+  return DisplayPath(folder) +
+         QStringLiteral(" is where a file system is mounted; it cannot be moved to the trash.");
+}
+
+struct TFolderMove {
+  platform::TTrashResult Moved;
+  db::TDatabaseNote Note;
+  TUnsizedFolders Unsized;
+};
+
 }  // namespace
 
-TFolderOperations::TFolderOperations(TForm1& form) : QObject(&form), Form_(form) {}
+TFolderOperations::TFolderOperations(TForm1& form)
+    : QObject(&form), Form_(form), Jobs_(new TJobRunner(this)) {
+  connect(Jobs_, &TJobRunner::Failed, this,
+          [this](const QString& message) { Form_.Dialogs().ShowError(&Form_, message); });
+}
+
+bool TFolderOperations::Busy() const { return Jobs_->Running(); }
+
+void TFolderOperations::MoveFolder(const std::string& folder, const char* command,
+                                   TAfterMove after) {
+  if (const QString refusal = RefusalOf(folder); !refusal.isEmpty()) {
+    Form_.Dialogs().ShowMessage(&Form_, refusal);
+    return;
+  }
+  if (Busy()) return;
+  Jobs_->Start([folder](TJob&) { return platform::IsMountRoot(folder); },
+               [this, folder, command, after = std::move(after)](bool mountRoot) {
+                 if (mountRoot) {
+                   Form_.Dialogs().ShowMessage(&Form_, MountRefusal(folder));
+                   return;
+                 }
+                 if (!Form_.Dialogs().Ask(&Form_, TQuestionKind::Confirmation,
+                                          QStringLiteral("Move ") + DisplayPath(folder) +
+                                              QStringLiteral(" to the trash?"),
+                                          TAnswerButtons::YesNo)) {
+                   after({});
+                   return;
+                 }
+                 const TBusyCursor busy;
+                 Jobs_->Start(
+                     [folder, command, size = ScannedBytes(folder),
+                      database = ProgramDatabaseFile(Form_.AppDataFolder())](TJob&) {
+                       TFolderMove move;
+                       TCleanupRun run(database, command);
+                       move.Moved = RecycleSilently(platform::ListedNow(folder), &run, size);
+                       move.Note = run.Finish(false);
+                       move.Unsized = run.UnsizedFolders();
+                       return move;
+                     },
+                     [this, after](const TFolderMove& move) {
+                       Form_.Undo()->RunKept(move.Note, move.Unsized);
+                       after(move.Moved);
+                     });
+               });
+}
 
 void TFolderOperations::actBrowseDirExecute() {
   const std::string folder = TBrowseForFolders().BrowseForFolder(
@@ -81,21 +133,16 @@ void TFolderOperations::ShowFolderMenuFor(const std::string& folder, const QPoin
 void TFolderOperations::MnuDeleteFolderClick(const std::string& target) {
   const std::string folder = platform::WithoutSeparator(target);
   if (folder.empty()) return;  // nothing to move: nothing is said, no scan offered
-  if (const QString refusal = RefusalOf(folder); !refusal.isEmpty()) {
-    Form_.Dialogs().ShowMessage(&Form_, refusal);
-    return;
-  }
-  platform::TTrashResult moved;
-  {
-    const TBusyCursor busy;
-    TCleanupRun run(ProgramDatabaseFile(Form_.AppDataFolder()), "Delete Folder");
-    moved = RecycleWithShellDialogs(folder, Form_.Dialogs(), &run, ScannedBytes(folder));
-    Form_.Undo()->KeepRun(run);
-  }
-  if (!moved.Ok) {
-    if (!moved.Error.empty()) Form_.Dialogs().ShowMessage(&Form_, DisplayPath(moved.Error));
-    return;
-  }
+  MoveFolder(folder, "Delete Folder", [this, folder](const platform::TTrashResult& moved) {
+    if (!moved.Ok) {
+      if (!moved.Error.empty()) Form_.Dialogs().ShowMessage(&Form_, DisplayPath(moved.Error));
+      return;
+    }
+    OfferNewScan(folder);
+  });
+}
+
+void TFolderOperations::OfferNewScan(const std::string& folder) {
   if (Form_.CurrentFolder() == nullptr) return;
   // The folder the question names is the one scanned: the tree's selection may follow its
   // highlight elsewhere while the question waits (the moved folder's row goes). When the charts
@@ -121,18 +168,12 @@ void TFolderOperations::actDeleteFileExecute() {
     Form_.Dialogs().ShowMessage(&Form_, QStringLiteral("Could not delete "));
     return;
   }
-  if (const QString refusal = RefusalOf(folder); !refusal.isEmpty()) {
-    Form_.Dialogs().ShowMessage(&Form_, refusal);
-    return;
-  }
-  const TBusyCursor busy;
-  TCleanupRun run(ProgramDatabaseFile(Form_.AppDataFolder()), "Delete Dir");
-  const bool moved =
-      RecycleWithShellDialogs(folder, Form_.Dialogs(), &run, ScannedBytes(folder)).Ok;
-  Form_.Undo()->KeepRun(run);
-  if (!moved) {
-    Form_.Dialogs().ShowMessage(&Form_, QStringLiteral("Could not delete ") + DisplayPath(folder));
-  }
+  MoveFolder(folder, "Delete Dir", [this, folder](const platform::TTrashResult& moved) {
+    if (!moved.Ok) {
+      Form_.Dialogs().ShowMessage(&Form_,
+                                  QStringLiteral("Could not delete ") + DisplayPath(folder));
+    }
+  });
 }
 
 // The bytes the last scan found in folder, for the run log; -1 when it was not scanned.

@@ -23,6 +23,7 @@
 #include <fstream>
 
 #include "app/ChartBuilding.h"
+#include "app/FolderOperations.h"
 #include "app/TForm1.h"
 #include "app/TreemapPage.h"
 #include "app/WindowFixture.h"
@@ -286,6 +287,7 @@ TEST_F(MainWindowTest, TheHighlightedFolderIsTheSelectedOne) {
   QTest::keyClick(form_->DirTree(), Qt::Key_Down);
   dialogs_.Answers = {false};
   form_->Action("actDeleteFile")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Folders()->Busy(); }, 20000));
   ASSERT_FALSE(dialogs_.Questions.isEmpty());
   EXPECT_EQ(dialogs_.Asked.back(),
             (test::TQuestion{TQuestionKind::Confirmation, TAnswerButtons::YesNo,
@@ -295,6 +297,7 @@ TEST_F(MainWindowTest, TheHighlightedFolderIsTheSelectedOne) {
 TEST_F(MainWindowTest, DeleteDirWithoutATargetCouldNotDelete) {
   ASSERT_TRUE(form_->SelectedPath().empty()) << "the fixture's start folder is not there";
   form_->Action("actDeleteFile")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Folders()->Busy(); }, 20000));
   EXPECT_TRUE(dialogs_.Questions.isEmpty());
   EXPECT_EQ(dialogs_.Messages, QStringList{QStringLiteral("Could not delete ")});
 }

@@ -227,6 +227,7 @@ TEST_F(ShortcutPageTest, YesToTheNewScanScansTheFolderItNames) {
     moved = QTest::qWaitFor([&] { return form_->SelectedPath() != disk / "A/"; }, 3000);
   };
   form_->Folders()->MnuDeleteFolderClick(disk / "A");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Folders()->Busy(); }, 20000));
   dialogs_.WhileAsking = nullptr;
   ASSERT_TRUE(moved) << "the highlight left the moved folder's row";
   ASSERT_TRUE(finished.count() > 1 || finished.wait(20000));
@@ -243,6 +244,7 @@ TEST_F(ShortcutPageTest, DeleteFolderAsksThenOffersANewScanAndNoKeepsTheCharts) 
   const int points = form_->Bars()->Model().Series.Count();
   dialogs_.Answers = {true, false};
   form_->Folders()->MnuDeleteFolderClick(disk / "A");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Folders()->Busy(); }, 20000));
   EXPECT_FALSE(Exists(disk / "A"));
   EXPECT_TRUE(Exists(TrashFiles() + "/A"));
   ASSERT_EQ(dialogs_.Questions.size(), 2);
@@ -262,20 +264,24 @@ TEST_F(ShortcutPageTest, DeleteFolderAsksThenOffersANewScanAndNoKeepsTheCharts) 
   dialogs_.Questions.clear();
   for (const std::string& folder : {std::string("/"), gHome, std::string("/proc")})
     form_->Folders()->MnuDeleteFolderClick(folder);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Folders()->Busy(); }, 20000));
   EXPECT_TRUE(dialogs_.Questions.isEmpty());
   ASSERT_EQ(dialogs_.Messages.size(), 3);
   EXPECT_EQ(dialogs_.Messages.front(),
             QStringLiteral("The root folder / cannot be moved to the trash."));
   form_->Folders()->MnuDeleteFolderClick("");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Folders()->Busy(); }, 20000));
   EXPECT_EQ(dialogs_.Messages.size(), 3) << "no target: nothing said, nothing asked";
   // Delete Dir on the selected path: No is a failure to delete.
   ASSERT_TRUE(form_->ShowSelectedPath(disk / "B"));
   dialogs_.Answers = {false};
   form_->Action("actDeleteFile")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Folders()->Busy(); }, 20000));
   EXPECT_EQ(dialogs_.Messages.back().toStdString(), "Could not delete " + (disk / "B"));
   EXPECT_TRUE(Exists(disk / "B/g"));
   dialogs_.Answers = {true};
   form_->Action("actDeleteFile")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Folders()->Busy(); }, 20000));
   EXPECT_FALSE(Exists(disk / "B"));
 }
 

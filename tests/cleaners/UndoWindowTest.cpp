@@ -42,6 +42,7 @@ class UndoWindowTest : public testing::Test {
     ASSERT_TRUE(form_->ShowSelectedPath(folder));
     dialogs_.Answers = {true};
     form_->Action("actDeleteFile")->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Folders()->Busy(); }, 20000));
     ASSERT_FALSE(Exists(folder));
   }
   std::string Database() const { return ProgramDatabaseFile(form_->AppDataFolder()); }
@@ -63,6 +64,7 @@ TEST_F(UndoWindowTest, DeleteFolderIsPutBackFromTheFileMenu) {
   Scan(disk.Root());
   dialogs_.Answers = {true, false};  // move it; no new scan
   form_->Folders()->MnuDeleteFolderClick(disk / "A");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Folders()->Busy(); }, 20000));
   ASSERT_FALSE(Exists(disk / "A"));
   const std::optional<TRun> run = TRunLog(Database()).LastRun();
   ASSERT_TRUE(run);
@@ -128,6 +130,7 @@ TEST_F(UndoWindowTest, DeleteFolderFromTheTreeMenuWhileTheTreeChanges) {
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, tree->viewport()->mapToGlobal(at));
     QApplication::sendEvent(tree->viewport(), &event);
     ASSERT_TRUE(chosen) << "the menu opened at the folder";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form_->Folders()->Busy(); }, 20000));
     EXPECT_FALSE(Exists(target));
     if (rescan) {
       EXPECT_TRUE(finished.count() > 0 || finished.wait(30000));
