@@ -3,6 +3,7 @@
 #include "cleaners/Clean_Shortcuts.h"
 #include "platform/ShellOpen.h"
 #include "ui/DisplayText.h"
+#include "ui/JobRunner.h"
 #include "ui/PageHost.h"
 #include "ui/UserDialogs.h"
 
@@ -24,12 +25,26 @@ void ReportTrashMoves(IPageHost& host, QWidget* page, const TRemovalResult& resu
   host.Dialogs().ShowMessage(page, text);
 }
 
+// GIO looks at the folder before it starts the file manager: on a worker of the page's own, so
+// a hung mount never holds the window.
 void OpenFolderWithDesktop(IPageHost& host, QWidget* page, const std::string& folder) {
-  std::string error;
-  if (!platform::OpenWithDesktop(folder, &error)) {
-    host.Dialogs().ShowMessage(page, QStringLiteral("Could not open ") + DisplayPath(folder) +
-                                         QStringLiteral(": ") + DisplayPath(error));
+  const QString name = QStringLiteral("DesktopOpener");
+  auto* opener = page->findChild<TJobRunner*>(name, Qt::FindDirectChildrenOnly);
+  if (opener == nullptr) {
+    opener = new TJobRunner(page);
+    opener->setObjectName(name);
   }
+  opener->Start(
+      [folder](TJob&) {
+        std::string error;
+        if (platform::OpenWithDesktop(folder, &error)) return std::string();
+        return error.empty() ? std::string("nothing could be started") : error;
+      },
+      [&host, page, folder](const std::string& error) {
+        if (error.empty()) return;
+        host.Dialogs().ShowMessage(page, QStringLiteral("Could not open ") + DisplayPath(folder) +
+                                             QStringLiteral(": ") + DisplayPath(error));
+      });
 }
 
 }  // namespace nubrix
