@@ -10,6 +10,7 @@
 #include "charts/ChartOutput.h"
 #include "charts/ChartView.h"
 #include "charts/TreemapView.h"
+#include "ui/JobRunner.h"
 #include "ui/UserDialogs.h"
 
 namespace nubrix {
@@ -36,6 +37,7 @@ TChartOutputs::TChartOutputs(IUserDialogs& dialogs, QWidget* window,
     : QObject(window),
       Dialogs_(dialogs),
       Window_(window),
+      Writer_(new TJobRunner(this)),
       Shown_(std::move(shown)),
       ShownTreemap_(std::move(shownTreemap)) {}
 
@@ -64,6 +66,8 @@ void TChartOutputs::CopyTreemap(const charts::TTreemapView& treemap) {
       charts::PictureMimeData(treemap.Painter(), treemap.size()).release());
 }
 
+// The picture is drawn here, from the chart as it is shown; its bytes are written on the worker,
+// so a slow disk never holds the window.
 void TChartOutputs::actSaveAsPictureExecute() {
   QString fileName;
   QString filter;
@@ -71,18 +75,24 @@ void TChartOutputs::actSaveAsPictureExecute() {
                                filter))
     return;
   const charts::TPictureType type = charts::PictureTypeOfFilter(filter);
-  QString error;
-  bool saved = true;
+  QByteArray bytes;
   if (charts::TChartView* chart = Shown_()) {
-    saved = charts::SaveChartPicture(chart->Kind(), chart->Model(), chart->size(), type, fileName,
-                                     &error);
+    bytes = charts::ChartPicture(chart->Kind(), chart->Model(), chart->size(), type);
   } else if (charts::TTreemapView* treemap = ShownTreemap_ ? ShownTreemap_() : nullptr) {
-    saved = charts::SavePicture(treemap->Painter(), treemap->size(), type, fileName, &error);
+    bytes = charts::PictureOf(treemap->Painter(), treemap->size(), type);
+  } else {
+    return;
   }
-  if (!saved) {
-    throw std::runtime_error(
-        QStringLiteral("Could not write %1: %2").arg(fileName, error).toStdString());
-  }
+  Writer_->Start(
+      [bytes = std::move(bytes), fileName](TJob&) {
+        QString error;
+        charts::WritePictureFile(bytes, fileName, &error);
+        return error;
+      },
+      [this, fileName](const QString& error) {
+        if (error.isEmpty()) return;
+        Dialogs_.ShowError(Window_, QStringLiteral("Could not write %1: %2").arg(fileName, error));
+      });
 }
 
 void TChartOutputs::CopyChart(const charts::TChartView& chart) {

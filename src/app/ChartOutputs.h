@@ -16,6 +16,8 @@ class TTreemapView;
 }  // namespace charts
 class IUserDialogs;
 
+class TJobRunner;
+
 class TChartOutputs : public QObject {
   Q_OBJECT
 
@@ -36,6 +38,7 @@ class TChartOutputs : public QObject {
  private:
   IUserDialogs& Dialogs_;
   QWidget* Window_;
+  TJobRunner* Writer_;  // pictures reach the disk here, off the window's thread
   std::function<charts::TChartView*()> Shown_;
   std::function<charts::TTreemapView*()> ShownTreemap_;
 };

@@ -91,7 +91,10 @@ QByteArray PictureOf(const TPicturePainter& paint, const QSize& size, TPictureTy
 
 bool SavePicture(const TPicturePainter& paint, const QSize& size, TPictureType type,
                  const QString& fileName, QString* error) {
-  const QByteArray bytes = PictureOf(paint, size, type);
+  return WritePictureFile(PictureOf(paint, size, type), fileName, error);
+}
+
+bool WritePictureFile(const QByteArray& bytes, const QString& fileName, QString* error) {
   QSaveFile file(fileName);
   const bool ok = !bytes.isEmpty() && file.open(QIODevice::WriteOnly) &&
                   file.write(bytes) == bytes.size() && file.commit();

@@ -27,6 +27,9 @@ QByteArray PictureOf(const TPicturePainter& paint, const QSize& size, TPictureTy
 bool SavePicture(const TPicturePainter& paint, const QSize& size, TPictureType type,
                  const QString& fileName, QString* error);
 std::unique_ptr<QMimeData> PictureMimeData(const TPicturePainter& paint, const QSize& size);
+// Writes a picture's bytes under fileName, replacing the file only once it is complete; false and
+// a reason when it cannot be written. Touches no widget: callable from a worker.
+bool WritePictureFile(const QByteArray& bytes, const QString& fileName, QString* error);
 
 // The picture's bytes in the type's file format.
 QByteArray ChartPicture(TChartKind kind, const TChartModel& model, const QSize& size,

@@ -195,7 +195,9 @@ TEST_F(OutputWindowTest, SavesEveryPictureTypeUnderTheNameChosen) {
     dialogs_.SaveName = name;
     dialogs_.SaveFilter = QString::fromLatin1(filter);
     form_->Action("actSaveAsPicture")->trigger();
-    EXPECT_TRUE(ReadAll(name).startsWith(QByteArray(magic))) << filter;
+    // Written on a worker.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ReadAll(name).startsWith(QByteArray(magic)); }, 10000))
+        << filter;
   }
   EXPECT_EQ(dialogs_.SaveFilters.mid(0, 3),
             (QStringList{"Bitmap file (*.bmp)", "Metafile (*.wmf)", "Enhanced metafile (*.emf)"}));
@@ -211,7 +213,7 @@ TEST_F(OutputWindowTest, SavesEveryPictureTypeUnderTheNameChosen) {
   form_->ShowPage(0);
   dialogs_.SaveName = QStringLiteral("/proc/no/such/folder/x.bmp");
   form_->Action("actSaveAsPicture")->trigger();
-  EXPECT_EQ(dialogs_.Errors.size(), 1);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dialogs_.Errors.size() == 1; }, 10000));
 }
 
 // The real save dialog: a name typed without an extension gets the extension of the type chosen.

@@ -468,6 +468,7 @@ TEST_F(MainWindowTest, TreemapFollowsTheChartsAndAClickOnATileGoesIn) {
   dialogs_.SaveName = QString::fromStdString(disk / "map.png");
   dialogs_.SaveFilter = QStringLiteral("PNG picture (*.png)");
   form_->Action("actSaveAsPicture")->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !QImage(dialogs_.SaveName).isNull(); }, 10000));
   const QImage saved(dialogs_.SaveName);
   EXPECT_EQ(saved.size(), view->size());
   EXPECT_NE(saved.pixel(view->width() / 2, view->height() / 2), qRgb(255, 255, 255));
